@@ -1,0 +1,81 @@
+// Processes: the process list, tokens, user identity, integrity level,
+// termination and starting programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct ProcessEntry {
+  uint32_t pid = 0;
+  std::u16string exeName;  // file name of the executable, without folder
+};
+
+// Lists the running processes, in the order the system reports them.
+std::vector<ProcessEntry> SnapshotProcesses();
+
+// A process's access token. On POSIX it is the uid that owns the process.
+class ProcessToken {
+ public:
+  ProcessToken() = default;
+  ~ProcessToken();
+  ProcessToken(ProcessToken&& other) noexcept;
+  ProcessToken& operator=(ProcessToken&& other) noexcept;
+  ProcessToken(const ProcessToken&) = delete;
+  ProcessToken& operator=(const ProcessToken&) = delete;
+
+  bool IsValid() const { return m_valid; }
+  void Reset();
+
+ private:
+  friend bool OpenProcessToken(uint32_t pid, ProcessToken* token);
+  friend bool ImpersonateLoggedOnUser(const ProcessToken& token);
+  bool m_valid = false;
+#if defined(_WIN32)
+  void* m_handle = nullptr;
+#else
+  uint32_t m_uid = 0;
+#endif
+};
+
+// Opens the token of process pid (OpenProcess + OpenProcessToken on Windows).
+// Fails when the process is gone or may not be inspected.
+[[nodiscard]] bool OpenProcessToken(uint32_t pid, ProcessToken* token);
+
+// Makes the calling thread act as the token's user until RevertToSelf.
+// On POSIX only the identity queries below see it; file access does not change.
+[[nodiscard]] bool ImpersonateLoggedOnUser(const ProcessToken& token);
+bool RevertToSelf();
+
+// The user name of the calling thread (the impersonated user while impersonating).
+[[nodiscard]] bool GetUserName(std::u16string* name);
+
+// Looks up an account by name and renders its SID as text ("S-1-5-21-...").
+// On POSIX the SID of uid U is "S-1-5-21-0-0-0-U".
+[[nodiscard]] bool LookupAccountSidText(const std::u16string& accountName, std::u16string* sidText);
+
+// The SID text of the user the process runs as (the owner of HKEY_CURRENT_USER).
+std::u16string CurrentUserSidText();
+
+// Ends process pid at once. Fails when it cannot be opened or ended.
+[[nodiscard]] bool TerminateProcess(uint32_t pid);
+
+// The mandatory integrity RID of the process token (0x2000 medium, 0x3000
+// high), or 0 when it cannot be read. On POSIX: 0x3000 for euid 0, else 0x2000.
+uint32_t GetProcessIntegrityRid();
+// True when the system has no integrity levels (Windows before Vista).
+bool SystemPredatesIntegrityLevels();
+
+// Starts a program as ShellExecuteW "open" does: file with a Windows-style
+// parameter string, not waiting for it. True when it was started.
+[[nodiscard]] bool ShellOpen(const std::u16string& file, const std::u16string& parameters);
+// Starts a program elevated ("runas"); the system asks the user. On POSIX this
+// goes through pkexec when it is installed and fails otherwise.
+[[nodiscard]] bool ShellRunAs(const std::u16string& file, const std::u16string& parameters);
+
+// Id of the calling process.
+uint32_t CurrentProcessId();
+
+}  // namespace platform
