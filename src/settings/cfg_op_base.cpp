@@ -1,0 +1,150 @@
+#include "settings/cfg_op_base.h"
+
+#include <cstring>
+#include <vector>
+
+#include "common/product.h"
+#include "common/text.h"
+
+namespace {
+
+using platform::RegRoot;
+
+constexpr uint32_t kOpenAccess = platform::kKeyAllAccess | platform::kKeyWow64_64Key;
+constexpr uint32_t kMaxChars = 4096;
+
+std::u16string MakerKeyPath() { return std::u16string(u"SOFTWARE\\") + product::kMakerWord; }
+
+long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valueName,
+                    char16_t* buffer, uint32_t* size) {
+  uint32_t type = 0;
+  uint32_t bytes = *size * sizeof(char16_t);
+  const long rc = key.QueryValue(valueName, &type, buffer, &bytes);
+  if (rc != platform::kErrorSuccess) return rc;
+  if (type != platform::kRegSz && type != platform::kRegExpandSz) return platform::kErrorInvalidData;
+  if (bytes == 0 || bytes % 2 != 0 || buffer[bytes / 2 - 1] != u'\0') {
+    return platform::kErrorInvalidData;
+  }
+  *size = bytes / 2;
+  return platform::kErrorSuccess;
+}
+
+long WriteStringTo(platform::RegistryKey& key, const std::u16string& valueName,
+                   const char16_t* text, uint32_t type) {
+  if (text == nullptr) return platform::kErrorInvalidData;
+  const size_t length = std::char_traits<char16_t>::length(text);
+  return key.SetValue(valueName, type, text, static_cast<uint32_t>((length + 1) * 2));
+}
+
+std::u16string ReadCachedSid() {
+  for (RegRoot root : {RegRoot::kCurrentUser, RegRoot::kLocalMachine}) {
+    platform::RegistryKey key;
+    if (key.Open(root, MakerKeyPath(), platform::kKeyRead | platform::kKeyWow64_64Key) != 0) continue;
+    std::u16string sid = ReadStringValue(key, u"UserSID", kMaxChars);
+    if (!sid.empty()) return sid;
+  }
+  return {};
+}
+
+// The SID of the user who owns the desktop shell process.
+std::u16string ComputeShellUserSid() {
+  platform::ProcessToken token;
+  if (!CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) return {};
+  if (!platform::ImpersonateLoggedOnUser(token)) return {};
+  std::u16string userName;
+  const bool named = platform::GetUserName(&userName);
+  const bool reverted = platform::RevertToSelf();
+  std::u16string sid;
+  if (!named || !reverted || !platform::LookupAccountSidText(userName, &sid)) return {};
+  return sid;
+}
+
+void CacheSid(const std::u16string& sid) {
+  for (RegRoot root : {RegRoot::kCurrentUser, RegRoot::kLocalMachine}) {
+    platform::RegistryKey key;
+    if (key.Open(root, MakerKeyPath(), kOpenAccess) != 0 &&
+        key.Create(root, MakerKeyPath(), kOpenAccess) != 0) {
+      continue;
+    }
+    (void)WriteStringTo(key, u"UserSID", sid.c_str(), platform::kRegSz);
+  }
+}
+
+}  // namespace
+
+std::u16string ReadStringValue(const platform::RegistryKey& key, const std::u16string& valueName,
+                               uint32_t maxChars) {
+  std::vector<char16_t> buffer(maxChars);
+  uint32_t size = maxChars;
+  if (ReadStringInto(key, valueName, buffer.data(), &size) != platform::kErrorSuccess) return {};
+  return std::u16string(buffer.data(), size - 1);
+}
+
+CCfgOPBase::CCfgOPBase(std::u16string name) : m_strName(std::move(name)) {
+  m_key.Close();
+  const std::u16string sid = GetUserSid();
+  if (sid.empty()) return;
+  const std::u16string path = sid + u"\\" + MakerKeyPath() + u"\\" + m_strName;
+  if (m_key.Open(RegRoot::kUsers, path, kOpenAccess) != 0) {
+    (void)m_key.Create(RegRoot::kUsers, path, kOpenAccess);
+  }
+}
+
+CCfgOPBase::~CCfgOPBase() { m_key.Close(); }
+
+bool CCfgOPBase::ReadQword(const std::u16string& valueName, uint64_t* value) const {
+  uint8_t bytes[8] = {};
+  uint32_t type = 0;
+  uint32_t size = sizeof(bytes);
+  if (m_key.QueryValue(valueName, &type, bytes, &size) != 0 || type != platform::kRegQword) {
+    return false;
+  }
+  uint64_t result = 0;
+  for (int i = 7; i >= 0; --i) result = (result << 8) | bytes[i];
+  *value = result;
+  return true;
+}
+
+long CCfgOPBase::ReadDword(const std::u16string& valueName, uint32_t* value) const {
+  uint8_t bytes[4] = {};
+  uint32_t type = 0;
+  uint32_t size = sizeof(bytes);
+  const long rc = m_key.QueryValue(valueName, &type, bytes, &size);
+  if (rc != platform::kErrorSuccess) return rc;
+  if (type != platform::kRegDword) return platform::kErrorInvalidData;
+  *value = uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) |
+           (uint32_t(bytes[3]) << 24);
+  return platform::kErrorSuccess;
+}
+
+long CCfgOPBase::ReadString(const std::u16string& valueName, char16_t* buffer,
+                            uint32_t* size) const {
+  return ReadStringInto(m_key, valueName, buffer, size);
+}
+
+long CCfgOPBase::WriteString(const std::u16string& valueName, const char16_t* text, uint32_t type) {
+  return WriteStringTo(m_key, valueName, text, type);
+}
+
+long CCfgOPBase::WriteQword(const std::u16string& valueName, uint64_t value) {
+  uint8_t bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+  return m_key.SetValue(valueName, platform::kRegQword, bytes, sizeof(bytes));
+}
+
+std::u16string CCfgOPBase::GetUserSid() {
+  std::u16string sid = ReadCachedSid();
+  if (!sid.empty()) return sid;
+  sid = ComputeShellUserSid();
+  if (!sid.empty()) CacheSid(sid);
+  return sid;
+}
+
+bool CCfgOPBase::FindProcessToken(const std::u16string& exeName, platform::ProcessToken* token) {
+  for (const auto& entry : platform::SnapshotProcesses()) {
+    if (EqualsIgnoreAsciiCase(entry.exeName, exeName)) {
+      return platform::OpenProcessToken(entry.pid, token);
+    }
+  }
+  return false;
+}
