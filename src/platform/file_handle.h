@@ -1,0 +1,51 @@
+// Whole-file access by handle: the CreateFileW / ReadFile / WriteFile /
+// SetFilePointer subset that writers of archives and downloads need.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// One open file. Closed by Close or on destruction; movable, not copyable.
+class CFileHandle {
+ public:
+  CFileHandle() = default;
+  ~CFileHandle();
+  CFileHandle(CFileHandle&& other) noexcept;
+  CFileHandle& operator=(CFileHandle&& other) noexcept;
+  CFileHandle(const CFileHandle&) = delete;
+  CFileHandle& operator=(const CFileHandle&) = delete;
+
+  // Creates path for writing only, replacing any existing file, shared with
+  // nobody (CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL). False when it cannot.
+  [[nodiscard]] bool CreateForWriting(const std::u16string& path);
+  // Opens an existing file for reading, shared with other readers
+  // (OPEN_EXISTING, FILE_SHARE_READ). Folders cannot be opened this way.
+  [[nodiscard]] bool OpenForReading(const std::u16string& path);
+
+  // Reads up to size bytes; *read is 0 at the end of the file. False on a
+  // read error.
+  [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read);
+  // Writes size bytes; *written tells how many reached the file. False when
+  // not all of them did (disk full, file size limit, closed pipe).
+  [[nodiscard]] bool Write(const void* buffer, uint32_t size, uint32_t* written);
+  // Moves the file position to offset bytes from the start.
+  [[nodiscard]] bool SeekTo(uint64_t offset);
+  // Moves the file position to the end of the file.
+  [[nodiscard]] bool SeekToEnd();
+
+  void Close();
+  bool IsOpen() const { return m_handle != kInvalid; }
+  // The file name given when the file was opened.
+  const std::u16string& Path() const { return m_path; }
+  // The system handle (HANDLE on Windows, descriptor on POSIX).
+  intptr_t Native() const { return m_handle; }
+
+ private:
+  static constexpr intptr_t kInvalid = -1;
+  intptr_t m_handle = kInvalid;
+  std::u16string m_path;
+};
+
+}  // namespace platform

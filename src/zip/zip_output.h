@@ -1,0 +1,27 @@
+// The archive file being written, with the count of bytes that reached it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_handle.h"
+
+class CZipOutput {
+ public:
+  // Creates or replaces the archive file. False when it cannot.
+  [[nodiscard]] bool Create(const std::u16string& path);
+  // Appends size bytes. False when not all of them were written; the count
+  // still grows by the bytes that were, so later offsets match the file.
+  [[nodiscard]] bool Write(const void* data, uint32_t size);
+  [[nodiscard]] bool Write(const std::string& bytes);
+  // Overwrites bytes at offset and returns to the end of the file; the count
+  // does not change. False on any failure.
+  [[nodiscard]] bool RewriteAt(uint32_t offset, const std::string& bytes);
+  // Bytes written so far: where the next record starts.
+  uint32_t BytesWritten() const { return m_bytesWritten; }
+  void Close() { m_file.Close(); }
+
+ private:
+  platform::CFileHandle m_file;
+  uint32_t m_bytesWritten = 0;
+};
