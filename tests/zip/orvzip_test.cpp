@@ -1,0 +1,59 @@
+// The orvzip tool and the build-time packing of orv_pack_zip().
+#include <gtest/gtest.h>
+
+#include "zip/zip_test_util.h"
+
+namespace {
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+TEST(OrvZipTool, PacksFilesUnderTheirNamesAndPrintsEachResult) {
+  TempDir dir;
+  dir.Write("in/one.dmp", TextBytes(20000));
+  dir.Write("in/two.zip", NoiseBytes(3000, 9));
+  std::string output;
+  const std::string command = Quote(ORVZIP_PATH) + " " + Quote(dir.File("out.zip")) + " " +
+                              Quote(dir.File("in/one.dmp")) + " -n " + Quote("renamed\\two.zip") + " " +
+                              Quote(dir.File("in/two.zip"));
+  ASSERT_TRUE(RunCommand(dir, command, &output)) << output;
+  EXPECT_EQ(output, "0x0 add one.dmp\n0x0 add renamed\\two.zip\n0x0 close\n");
+  const ParsedArchive a = ParseArchive(ReadFileBytes(dir.File("out.zip")));
+  ASSERT_EQ(a.error, "");
+  ASSERT_EQ(a.entries.size(), 2u);
+  EXPECT_EQ(a.entries[0].name, "one.dmp");
+  EXPECT_EQ(a.entries[0].method, 8);
+  EXPECT_EQ(a.entries[1].name, "renamed/two.zip");
+  EXPECT_EQ(a.entries[1].method, 0);
+}
+
+TEST(OrvZipTool, FailuresShowInTheCodesAndTheExitStatus) {
+  TempDir dir;
+  dir.Write("ok.txt", "ok");
+  std::string output;
+  EXPECT_FALSE(RunCommand(dir, Quote(ORVZIP_PATH) + " " + Quote(dir.File("out.zip")) + " " +
+                                   Quote(dir.File("missing.dmp")) + " " + Quote(dir.File("ok.txt")),
+                          &output));
+  EXPECT_EQ(output, "0x200 add missing.dmp\n0x0 add ok.txt\n0x0 close\n");
+  EXPECT_FALSE(RunCommand(dir, Quote(ORVZIP_PATH) + " " + Quote(dir.File("no/dir/out.zip")), &output));
+  EXPECT_EQ(output.rfind("0x200 create ", 0), 0u) << output;
+  EXPECT_FALSE(RunCommand(dir, Quote(ORVZIP_PATH) + " " + Quote(dir.File("out.zip")) + " -n", &output));
+  EXPECT_NE(output.find("usage: orvzip"), std::string::npos) << output;
+}
+
+TEST(OrvZipTool, BuildPackedArchiveNamesEntriesByRelativePath) {
+  const ParsedArchive a = ParseArchive(ReadFileBytes(PACKED_ARCHIVE));
+  ASSERT_EQ(a.error, "");
+  ASSERT_EQ(a.entries.size(), 3u);
+  EXPECT_EQ(a.entries[0].name, "a.DMP");
+  EXPECT_EQ(a.entries[1].name, "b.Dmp");
+  EXPECT_EQ(a.entries[2].name, "sub/c.dmp");
+  const std::string files = std::string(ORV_SOURCE_DIR) + "/tests/data/zip/dumps/files/";
+  bool ok = false;
+  EXPECT_EQ(EntryContent(a.entries[2], &ok), ReadFileBytes(files + "sub/c.dmp"));
+  EXPECT_TRUE(ok);
+  TempDir dir;
+  std::string output;
+  EXPECT_TRUE(RunCommand(dir, "unzip -t " + Quote(PACKED_ARCHIVE), &output)) << output;
+}
+
+}  // namespace

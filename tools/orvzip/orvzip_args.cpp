@@ -1,0 +1,30 @@
+#include "orvzip_args.h"
+
+namespace {
+
+std::u16string FileNameOf(const std::u16string& path) {
+  const size_t cut = path.find_last_of(u"/\\");
+  return cut == std::u16string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+std::string ParseOrvZipArgs(const std::vector<std::u16string>& args, OrvZipJob* job) {
+  if (args.empty()) return "no archive given";
+  job->archive = args[0];
+  std::u16string pendingName;
+  bool named = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == u"-n") {
+      if (named) return "-n given twice for one file";
+      if (i + 1 >= args.size()) return "-n needs a name";
+      pendingName = args[++i];
+      named = true;
+      continue;
+    }
+    job->entries.push_back({named ? pendingName : FileNameOf(args[i]), args[i]});
+    named = false;
+  }
+  if (named) return "-n is not followed by a file";
+  return "";
+}
