@@ -1,0 +1,99 @@
+// CLPCClient: the pipe client behind ILPCClient. Its operations are spread
+// over lpc_connect.cpp (connection and reader thread), lpc_dispatch.cpp
+// (dispatcher threads), lpc_methods.cpp (method table, responses,
+// notifications) and lpc_calls.cpp (outgoing calls).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <thread>
+
+#include "lpc/lpc_client.h"
+#include "lpc/message_queue.h"
+#include "lpc/pending_calls.h"
+#include "lpc/receive_buffer.h"
+#include "lpc/request_handles.h"
+#include "platform/pipe_connection.h"
+
+namespace lpc {
+
+class CLPCClient final : public ILPCClient {
+ public:
+  CLPCClient() = default;
+  ~CLPCClient() override;
+  CLPCClient(const CLPCClient&) = delete;
+  CLPCClient& operator=(const CLPCClient&) = delete;
+
+  void Release() override;
+  bool Connect(const char* name) override;
+  void Disconnect() override;
+  void SetDisconnectCallback(LpcDisconnectCallback function, void* value) override;
+  bool RegisterMethod(const char* name, LpcMethodHandler handler) override;
+  void UnregisterMethod(const char* name) override;
+  bool SendResponse(json_t* value, bool isError, LpcRequestHandle handle) override;
+  bool CallMethod(const char* name, json_t* params, json_t* holder, uint32_t timeoutSeconds) override;
+  bool CallMethodAsync(const char* name, json_t* params, json_t* holder,
+                       ILPCCompletion* completion) override;
+  bool SendNotification(const char* name, json_t* params) override;
+
+ private:
+  // Connection (lpc_connect.cpp).
+  void DisconnectLocked();
+  bool StartThreads(const std::shared_ptr<platform::PipeConnection>& pipe);
+  void JoinThreads();
+  void CloseQueues();
+  void ReaderThread(std::shared_ptr<platform::PipeConnection> pipe);
+  void DeliverReceived();
+  void CallDisconnectCallback();
+  std::shared_ptr<platform::PipeConnection> CurrentPipe();
+  std::shared_ptr<platform::PipeConnection> TakePipe();
+
+  // Dispatchers (lpc_dispatch.cpp).
+  void DispatcherThread(CMessageQueue* queue, void (CLPCClient::*handle)(json_t*));
+  void HandleRequest(json_t* message);
+  void HandleNotification(json_t* message);
+  void HandleResponse(json_t* message);
+  int32_t InvokeHandler(const char* method, json_t* params, LpcRequestHandle handle);
+
+  // Writing (lpc_methods.cpp).
+  bool WriteMessage(json_t* message);
+  void SendMethodSupport();
+
+  // Calls (lpc_calls.cpp).
+  uint32_t NextCallId();
+  bool WritePendingCall(json_t* call, std::unique_ptr<CPendingCall> record);
+
+  std::thread m_reader;
+  std::shared_ptr<platform::PipeConnection> m_pipe;
+  std::mutex m_pipeLock;
+  std::atomic<uint32_t> m_stopped{1};
+
+  std::map<std::string, LpcMethodHandler> m_methods;
+  std::shared_mutex m_methodLock;
+  std::mutex m_supportLock;  // keeps "MethodSupport" lists going out in table order
+
+  CPendingCalls m_pending;
+  std::mutex m_idLock;
+  uint32_t m_lastCallId = 0;
+
+  CHRPtrMap m_requestHandles;
+  std::atomic<uint64_t> m_lastHandleSerial{0};
+
+  CReceiveBuffer m_receive;
+  CMessageQueue m_requests;
+  CMessageQueue m_notifications;
+  CMessageQueue m_responses;
+
+  std::mutex m_callbackLock;
+  LpcDisconnectCallback m_disconnectFunction = nullptr;
+  void* m_disconnectValue = nullptr;
+
+  std::mutex m_lifecycleLock;  // Connect and Disconnect one at a time
+};
+
+}  // namespace lpc

@@ -1,0 +1,7 @@
+# orv_platform_pipe: named pipes between local processes (client and
+# listening ends). POSIX: AF_UNIX stream sockets; see pipe_connection.h.
+file(GLOB ORV_PLATFORM_PIPE_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/${ORV_PLATFORM_BACKEND}/pipe_*.cpp)
+add_library(orv_platform_pipe STATIC ${ORV_PLATFORM_PIPE_SOURCES})
+target_include_directories(orv_platform_pipe PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(orv_platform_pipe PUBLIC Threads::Threads)
