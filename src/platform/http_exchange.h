@@ -1,0 +1,80 @@
+// One HTTP request/response exchange: the program's view of WinHTTP.
+//
+// The caller describes the whole request (verb, URL, headers, body, timeouts,
+// proxy) and receives the final reply through a sink: first its status and
+// raw headers, then its body piece by piece. Connection reuse, cookies and
+// sessions do not survive an exchange. Results are Windows error codes in
+// WinHTTP's numbering, so that callers log the same numbers on every system.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Error codes an exchange can end with (values of the Windows headers).
+inline constexpr uint32_t kErrorHttpOk = 0;
+inline constexpr uint32_t kErrorNotEnoughMemory = 8;           // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr uint32_t kErrorInvalidParameter = 87;         // ERROR_INVALID_PARAMETER
+inline constexpr uint32_t kErrorHttpTimeout = 12002;           // ERROR_WINHTTP_TIMEOUT
+inline constexpr uint32_t kErrorHttpInternal = 12004;          // ERROR_WINHTTP_INTERNAL_ERROR
+inline constexpr uint32_t kErrorHttpInvalidUrl = 12005;        // ERROR_WINHTTP_INVALID_URL
+inline constexpr uint32_t kErrorHttpUnrecognizedScheme = 12006;
+inline constexpr uint32_t kErrorHttpNameNotResolved = 12007;
+inline constexpr uint32_t kErrorHttpCancelled = 12017;         // ERROR_WINHTTP_OPERATION_CANCELLED
+inline constexpr uint32_t kErrorHttpCannotConnect = 12029;
+inline constexpr uint32_t kErrorHttpConnectionError = 12030;
+inline constexpr uint32_t kErrorHttpInvalidServerResponse = 12152;
+inline constexpr uint32_t kErrorHttpRedirectFailed = 12156;
+inline constexpr uint32_t kErrorHttpSecureFailure = 12175;
+
+// Timeouts in milliseconds; 0 means no limit. Send and receive limit the time
+// the exchange may go without moving bytes in that direction.
+struct HttpTimeouts {
+  int32_t resolveMs = 0;
+  int32_t connectMs = 60000;
+  int32_t sendMs = 30000;
+  int32_t receiveMs = 30000;
+};
+
+struct HttpExchangeRequest {
+  std::u16string verb;                  // "GET", "POST" or "PUT", upper case
+  std::u16string url;                   // absolute http:// or https:// URL
+  std::u16string userAgent;
+  std::vector<std::u16string> headers;  // extra "Name: value" lines, sent as given
+  const uint8_t* body = nullptr;        // request body; must outlive the exchange
+  size_t bodySize = 0;
+  HttpTimeouts timeouts;
+  // Explicit proxy as "host:port"; empty means the system's proxy settings
+  // (on Windows the WinHTTP default and the user's Internet settings, on
+  // POSIX the usual http_proxy / https_proxy / no_proxy variables).
+  std::u16string proxy;
+  std::u16string proxyUser;             // used only with an explicit proxy
+  std::u16string proxyPassword;
+  bool followRedirects = true;
+  bool verifyCertificate = true;        // https: refuse certificates the trust store rejects
+};
+
+// Receives the final reply of an exchange (replies that were redirected away
+// from are not shown). Both calls run on the thread of PerformHttpExchange.
+class IHttpReplySink {
+ public:
+  virtual ~IHttpReplySink() = default;
+  // Status code and raw headers (status line first, CRLF-separated), before
+  // any body byte. Returning false abandons the exchange.
+  virtual bool OnReplyHeaders(uint32_t status, std::u16string_view rawHeaders) = 0;
+  // The next piece of the body. Returning false abandons the exchange.
+  virtual bool OnReplyData(const uint8_t* data, size_t size) = 0;
+};
+
+// Sends the request and feeds the reply to the sink. Returns 0 when a whole
+// reply (of any HTTP status) was received, kErrorHttpCancelled when the sink
+// abandoned it, otherwise the error code of the failing step. A reply that
+// ends before its declared Content-Length is a failure.
+[[nodiscard]] uint32_t PerformHttpExchange(const HttpExchangeRequest& request,
+                                           IHttpReplySink* sink);
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+// JSON requests to the API server and the PUT of a file to storage.
+#include <fstream>
+#include <filesystem>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "common/folders.h"
+#include "common/log.h"
+#include "common/text.h"
+#include "server_api/api_base.h"
+#include "server_api/http_client.h"
+#include "server_api/win_http_client.h"
+
+namespace {
+
+constexpr char16_t kFormContentType[] =
+    u"Content-Type: application/x-www-form-urlencoded; charset=utf-8";
+
+// The whole file; nullopt when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::u16string& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool IsSuccessStatus(const std::u16string& status) {
+  return status.size() == 3 && status[0] == u'2';
+}
+
+}  // namespace
+
+bool CHttpClient::SendJsonRequest(std::u16string_view verb, const std::u16string& url,
+                                  const std::u16string* body, JsonPtr* document) {
+  document->reset();
+  const bool testMode = IsTestMode();
+  WinHttpClient client(url, {});
+  client.SetMaxReplyBytes(kMaxApiReplyBytes);
+  if (body != nullptr) {
+    const std::string utf8 = Utf16ToUtf8(*body);
+    client.SetRequestHeaders(kFormContentType);
+    (void)client.SetRequestBody(utf8.data(), utf8.size());  // a string's data is never null
+  }
+  if (testMode) client.SetProxy(TestModeProxy());
+  const bool sent = client.SendRequest(verb);
+  const std::u16string text = sent ? client.GetReplyText() : std::u16string();
+  if (text.empty()) {
+    if (testMode) WriteLog("http_post_data fail : %d", static_cast<int>(client.GetLastErrorCode()));
+    return false;
+  }
+  *document = ParseJson(Utf16ToUtf8(text));
+  return *document != nullptr;
+}
+
+bool CHttpClient::HttpPost(const std::u16string& url, const std::u16string& body,
+                           JsonPtr* document) {
+  return SendJsonRequest(u"POST", url, &body, document);
+}
+
+bool CHttpClient::HttpGet(const std::u16string& url, JsonPtr* document) {
+  return SendJsonRequest(u"GET", url, nullptr, document);
+}
+
+bool CHttpClient::PostSigned(std::u16string_view path, CParamMap params, JsonPtr* reply) {
+  const std::u16string url = m_signedBase + u"?r=" + std::u16string(path);
+  const std::u16string body = BuildSignedBody(params, u"r", path);
+  return HttpPost(url, body, reply) && IsAccepted(reply->get());
+}
+
+bool CHttpClient::GetUnsigned(std::u16string_view path, CParamMap params, JsonPtr* reply) {
+  const std::u16string query = BuildQueryString(params);
+  const std::u16string url = m_queryBase + u"?r=" + std::u16string(path) + u"&" + query;
+  return HttpGet(url, reply) && IsAccepted(reply->get());
+}
+
+bool CHttpClient::HttpPutFile(const std::u16string& url, const std::u16string& path) {
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes || bytes->empty()) return false;
+  WinHttpClient client(url, {});
+  client.SetTimeouts(1000, 60000, 3600000, 3600000);
+  client.SetMaxReplyBytes(kMaxApiReplyBytes);
+  if (!client.SetRequestBody(bytes->data(), bytes->size())) return false;
+  // A refused upload is not an upload: only a 2xx answer counts.
+  return client.SendRequest(u"PUT") && IsSuccessStatus(client.GetStatusCode());
+}

@@ -1,0 +1,110 @@
+// WinHttpClient: one HTTP exchange with the transport's own rules on top of
+// the platform exchange: verb and URL checks, up to three attempts, the retry
+// of a GET whose HTML page arrived cut off, reply decoding by charset, the
+// header values the program reads, the reply buffer and progress calls.
+// Make one object per request; nothing carries over to the next request.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/http_exchange.h"
+
+// Progress of a reply body: (total size, bytes received so far).
+using ProgressCallback = std::function<void(double total, double received)>;
+
+inline constexpr uint32_t kErrorPathNotFound = 3;  // empty URL
+inline constexpr uint32_t kErrorInvalidData = 13;  // a GET reply with "<html>" but no "</html>"
+
+class WinHttpClient : private platform::IHttpReplySink {
+ public:
+  WinHttpClient() = default;
+  WinHttpClient(std::u16string url, ProgressCallback progress);
+
+  // Sets every field to its initial value for a request to `url`.
+  void Open(std::u16string url, ProgressCallback progress);
+  // When false, https certificates are not checked; true (the default) uses
+  // the system's trust store.
+  void SetRequireValidCertificate(bool require) { m_requireValidCertificate = require; }
+  // Replaces the extra request headers (CRLF-separated "Name: value" lines).
+  void SetRequestHeaders(std::u16string headers) { m_requestHeaders = std::move(headers); }
+  // Sent as a "Cookie: " header when non-empty.
+  void SetRequestCookies(std::u16string cookies) { m_requestCookies = std::move(cookies); }
+  // Replaces the explicit proxy ("host:port"); empty means the system's settings.
+  void SetProxy(std::u16string proxy) { m_proxy = std::move(proxy); }
+  // Credentials for the explicit proxy; the password is used only with a user name.
+  void SetProxyCredentials(std::u16string user, std::u16string password);
+  // Copies the request body; a null pointer is refused.
+  [[nodiscard]] bool SetRequestBody(const void* data, size_t size);
+  // Timeouts in milliseconds (0 = no limit) for resolve, connect, send, receive.
+  void SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs, int32_t receiveMs);
+  void SetUserAgent(std::u16string agent) { m_userAgent = std::move(agent); }
+  // Fixes the charset used to decode the reply instead of the reply's own.
+  void SetCharset(std::u16string charset);
+  // Refuses replies larger than `bytes` (0 = no limit) as failures with error 8.
+  void SetMaxReplyBytes(uint64_t bytes) { m_maxReplyBytes = bytes; }
+
+  // Performs the exchange with "GET", "POST" or "PUT" (any case); up to three
+  // attempts. True when an attempt received a whole reply, whatever its HTTP
+  // status; false with GetLastErrorCode() set otherwise (3: empty URL, 87:
+  // other verb, 13: cut-off HTML page, else the transport's error code).
+  [[nodiscard]] bool SendRequest(std::u16string_view verb, bool disableRedirects = false);
+
+  // The reply body decoded to UTF-16 by the reply's charset (UTF-8 or the ANSI
+  // code page), up to its first zero byte.
+  const std::u16string& GetReplyText();
+  const std::vector<uint8_t>& GetReplyBytes() const { return m_replyBytes; }
+  // Hands the reply bytes over, followed by one zero byte that is not counted.
+  std::vector<uint8_t> TakeReplyBytes();
+  // The reply's Content-Length; 0 when it had none.
+  uint64_t GetContentLength() const { return m_contentLength; }
+  bool HasContentLength() const { return m_hasContentLength; }
+  uint64_t GetReceivedLength() const { return m_replyBytes.size(); }
+  uint32_t GetLastErrorCode() const { return m_lastError; }
+  const std::u16string& GetStatusCode() const { return m_statusCode; }
+  const std::u16string& GetReplyHeaders() const { return m_replyHeaders; }
+  const std::u16string& GetReplyCookies() const { return m_replyCookies; }
+  const std::u16string& GetCharset() const { return m_charset; }
+
+  // Frees the reply and the request body.
+  void Close();
+
+ private:
+  bool OnReplyHeaders(uint32_t status, std::u16string_view rawHeaders) override;
+  bool OnReplyData(const uint8_t* data, size_t size) override;
+  platform::HttpExchangeRequest BuildExchange(std::u16string_view verb, bool disableRedirects) const;
+  void ResetReply();
+  [[nodiscard]] bool Attempt(const platform::HttpExchangeRequest& exchange);
+  bool IsCutOffHtml() const;
+  void ReportFinalProgress();
+
+  bool m_requireValidCertificate = true;
+  std::u16string m_url;
+  std::u16string m_replyHeaders;
+  std::u16string m_replyText;
+  bool m_replyTextReady = false;
+  std::u16string m_charset;
+  std::vector<uint8_t> m_replyBytes;
+  ProgressCallback m_progress;
+  uint64_t m_contentLength = 0;
+  bool m_hasContentLength = false;
+  std::u16string m_replyCookies;
+  std::u16string m_requestCookies;
+  std::vector<uint8_t> m_requestBody;
+  bool m_hasRequestBody = false;
+  std::u16string m_requestHeaders;
+  std::u16string m_proxy;
+  uint32_t m_lastError = 0;
+  uint32_t m_sinkError = 0;
+  std::u16string m_statusCode;
+  std::u16string m_userAgent = u"WinHttpClient";
+  bool m_charsetFixed = false;
+  std::u16string m_proxyUser;
+  std::u16string m_proxyPassword;
+  platform::HttpTimeouts m_timeouts;
+  uint64_t m_maxReplyBytes = 0;
+};
