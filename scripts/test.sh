@@ -1,0 +1,38 @@
+#!/bin/sh
+# Builds the program, its tools and its tests, and runs the tests:
+#  1. an optimised build with debug info: every suite;
+#  2. an AddressSanitizer + UndefinedBehaviorSanitizer build: every suite;
+#  3. a ThreadSanitizer build: the threaded suites;
+#  4. the fuzz targets for a bounded time each, when their script exists.
+# Benchmarks are built in step 1 but not run (see README).
+set -eu
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() {
+    dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    ninja -C "$dir" -j "$jobs"
+}
+
+run_tests() {
+    dir=$1
+    shift
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 "$@"
+}
+
+build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_tests build/release
+
+build build/asan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=address,undefined -DORV_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
+
+build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1 run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|Http|Download}"
+
+if [ -x scripts/fuzz-skinui.sh ]; then
+    scripts/fuzz-skinui.sh
+fi
+echo "All test runs passed."

@@ -1,0 +1,22 @@
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+TEST(Text, RoundTripsChineseAndAstralCharacters) {
+  const std::u16string text = u"奥凡 在线升级 \U0001F600 abc";
+  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+  EXPECT_EQ(Utf16ToUtf8(u"奥凡"), "\xE5\xA5\xA5\xE5\x87\xA1");
+}
+
+TEST(Text, MalformedInputBecomesReplacementCharacters) {
+  EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(Utf8ToUtf16("\xE5\xA5"), u"\uFFFD\uFFFD");  // truncated sequence
+  EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
+}
+
+TEST(Text, AsciiCaseFoldingLeavesOtherCharactersAlone) {
+  EXPECT_TRUE(EqualsIgnoreAsciiCase(u"Explorer.EXE", u"explorer.exe"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase(u"explorer.exe", u"explorer.ex"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase(u"Ä", u"ä"));
+}
