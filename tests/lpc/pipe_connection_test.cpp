@@ -1,0 +1,103 @@
+// The pipe stand-in itself: names, listeners, cancellation and whole writes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "lpc/test_peer.h"
+#include "platform/pipe_connection.h"
+
+namespace {
+
+using platform::PipeStatus;
+
+TEST(PipeConnection, UnusableNamesHaveNoPath) {
+  EXPECT_EQ(platform::PipePath(""), "");
+  EXPECT_EQ(platform::PipePath(".."), "");
+  EXPECT_EQ(platform::PipePath("a/b"), "");
+  EXPECT_EQ(platform::PipePath(std::string(200, 'n')), "");
+  const std::string path = platform::PipePath("OrvaneSvcLpc");
+  ASSERT_GE(path.size(), 13u);
+  EXPECT_EQ(path.substr(path.size() - 13), "/OrvaneSvcLpc");
+}
+
+TEST(PipeConnection, SecondListenerOnALiveNameFailsUntilTheFirstCloses) {
+  const std::string name = UniquePipeName();
+  platform::PipeListener first;
+  ASSERT_TRUE(first.Listen(name));
+  platform::PipeListener second;
+  EXPECT_FALSE(second.Listen(name));
+  first.Close();
+  EXPECT_TRUE(second.Listen(name));
+  platform::PipeConnection client;
+  EXPECT_TRUE(client.Open(name));
+  EXPECT_FALSE(client.Open(name));
+}
+
+TEST(PipeConnection, CancelEndsAWaitingReadAtOnceAndStaysInForce) {
+  const std::string name = UniquePipeName();
+  platform::PipeListener listener;
+  ASSERT_TRUE(listener.Listen(name));
+  platform::PipeConnection client;
+  ASSERT_TRUE(client.Open(name));
+  platform::PipeConnection server;
+  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
+
+  PipeStatus status = PipeStatus::kOk;
+  std::thread reader([&] {
+    char byte = 0;
+    size_t count = 0;
+    status = client.Read(&byte, 1, &count, nullptr);
+  });
+  client.CancelIo();
+  reader.join();
+  EXPECT_EQ(status, PipeStatus::kCancelled);
+  EXPECT_FALSE(client.Write("x", 1));
+}
+
+TEST(PipeConnection, CancelEndsAWaitingAccept) {
+  platform::PipeListener listener;
+  ASSERT_TRUE(listener.Listen(UniquePipeName()));
+  PipeStatus status = PipeStatus::kOk;
+  std::thread acceptor([&] {
+    platform::PipeConnection connection;
+    status = listener.Accept(&connection, nullptr);
+  });
+  listener.CancelIo();
+  acceptor.join();
+  EXPECT_EQ(status, PipeStatus::kCancelled);
+}
+
+TEST(PipeConnection, LargeWritesArriveWholeAndPeerCloseIsReported) {
+  const std::string name = UniquePipeName();
+  platform::PipeListener listener;
+  ASSERT_TRUE(listener.Listen(name));
+  platform::PipeConnection client;
+  ASSERT_TRUE(client.Open(name));
+  platform::PipeConnection server;
+  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
+
+  // Bigger than the socket buffer, so the writers block part-way; the
+  // reader must still see each block whole.
+  const std::string a(1 << 20, 'a');
+  const std::string b(1 << 20, 'b');
+  std::thread writerA([&] { EXPECT_TRUE(client.Write(a.data(), a.size())); });
+  std::thread writerB([&] { EXPECT_TRUE(client.Write(b.data(), b.size())); });
+  std::string received;
+  char chunk[platform::kPipeReadSize];
+  while (received.size() < a.size() + b.size()) {
+    size_t count = 0;
+    ASSERT_EQ(server.Read(chunk, sizeof(chunk), &count, nullptr), PipeStatus::kOk);
+    received.append(chunk, count);
+  }
+  writerA.join();
+  writerB.join();
+  const bool aFirst = received.front() == 'a';
+  EXPECT_EQ(received, aFirst ? a + b : b + a);
+
+  client.Close();
+  size_t count = 0;
+  EXPECT_EQ(server.Read(chunk, sizeof(chunk), &count, nullptr), PipeStatus::kClosed);
+}
+
+}  // namespace
