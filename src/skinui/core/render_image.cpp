@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <vector>
+
+#include "skinui/core/blend.h"
+#include "skinui/core/render_engine.h"
+
+namespace SkinUI {
+namespace {
+
+struct TBlitMode {
+  bool blend;
+  uint32_t fade;
+};
+
+// Source coordinate for destination offset i of a cell of length dst sampling
+// a source of length src: the pixel under the destination pixel's centre.
+int SourceAt(int i, int dst, int src) {
+  return static_cast<int>((2LL * i + 1) * src / (2LL * dst));
+}
+
+// Draws source cell s of image scaled onto destination cell d, inside clip.
+void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TUIRect& s,
+              const TUIRect& clip, TBlitMode mode) {
+  if (d.IsEmpty() || s.IsEmpty()) return;
+  TUIRect area = Intersect(Intersect(d, clip), dc.GetClip());
+  if (area.IsEmpty()) return;
+  std::vector<int> columns(area.Width());
+  for (int x = area.left; x < area.right; ++x) {
+    columns[x - area.left] = s.left + SourceAt(x - d.left, d.Width(), s.Width());
+  }
+  bool straight = d.Width() == s.Width();
+  std::vector<uint32_t> row(straight ? 0 : area.Width());
+  for (int y = area.top; y < area.bottom; ++y) {
+    const uint32_t* src = image.Row(s.top + SourceAt(y - d.top, d.Height(), s.Height()));
+    const uint32_t* from = src + columns[0];
+    if (!straight) {
+      for (size_t i = 0; i < row.size(); ++i) row[i] = src[columns[i]];
+      from = row.data();
+    }
+    uint32_t* dst = dc.GetSurface().Row(y) + area.left;
+    if (mode.blend) BlendRowOverAlpha(dst, from, area.Width(), mode.fade);
+    else std::copy_n(from, area.Width(), dst);
+  }
+}
+
+// Source cells come as (x, y, width, height) in the nine-grid rules.
+TUIRect Cell(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+
+void DrawCentre(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TUIRect& s,
+                const TUIRect& paint, const TDrawImageParams& p, TBlitMode mode) {
+  if (!p.xtiled && !p.ytiled) {
+    BlitCell(dc, image, d, s, paint, mode);
+    return;
+  }
+  if (d.IsEmpty() || s.IsEmpty()) return;
+  int tileW = p.xtiled ? s.Width() : d.Width();
+  int tileH = p.ytiled ? s.Height() : d.Height();
+  for (int ty = d.top; ty < d.bottom; ty += tileH) {
+    for (int tx = d.left; tx < d.right; tx += tileW) {
+      TUIRect cell{tx, ty, std::min(tx + tileW, d.right), std::min(ty + tileH, d.bottom)};
+      TUIRect src = s;
+      // The last repetition is clipped, not squeezed.
+      if (p.xtiled) src.right = s.left + cell.Width();
+      if (p.ytiled) src.bottom = s.top + cell.Height();
+      BlitCell(dc, image, cell, src, paint, mode);
+    }
+  }
+}
+
+}  // namespace
+
+void CUIRenderEngine::DrawImage(CUICanvas& dc, const CUISurface& image, const TUIRect& paint,
+                                const TDrawImageParams& p, bool alphaChannel) {
+  TUIRect s = Intersect(p.source, image.GetBounds());
+  const TUIRect& d = p.dest;
+  if (s.IsEmpty() || d.IsEmpty()) return;
+  TBlitMode mode{alphaChannel || p.fade < 255, p.fade};
+  const TUIRect& c = p.corners;
+  bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
+  if (!mode.blend && noCorners && d.Width() == s.Width() && d.Height() == s.Height()) {
+    BlitCell(dc, image, d, s, paint, mode);
+    return;
+  }
+  int cl = c.left, ct = c.top, cr = c.right, cb = c.bottom;
+  int sw = s.Width(), sh = s.Height();
+  if (!p.hole) {
+    DrawCentre(dc, image, {d.left + cl, d.top + ct, d.right - cr, d.bottom - cb},
+               {s.left + cl, s.top + ct, s.right - cr, s.bottom - cb}, paint, p, mode);
+  }
+  auto cell = [&](const TUIRect& dest, const TUIRect& src) { BlitCell(dc, image, dest, src, paint, mode); };
+  if (cl > 0 && ct > 0) cell({d.left, d.top, d.left + cl, d.top + ct}, Cell(s.left, s.top, cl, ct));
+  if (ct > 0) cell({d.left + cl, d.top, d.right - cr, d.top + ct}, Cell(s.left + cl, s.top, sw - cl - cr, ct));
+  if (cr > 0 && ct > 0) cell({d.right - cr, d.top, d.right, d.top + ct}, Cell(s.right - cr, s.top, cr, ct));
+  if (cl > 0) cell({d.left, d.top + ct, d.left + cl, d.bottom - cb}, Cell(s.left, s.top + ct, cl, sh - ct - cb));
+  if (cr > 0) cell({d.right - cr, d.top + ct, d.right, d.bottom - cb}, Cell(s.right - cr, s.top + ct, cr, sh - ct - cb));
+  if (cl > 0 && cb > 0) cell({d.left, d.bottom - cb, d.left + cl, d.bottom}, Cell(s.left, s.bottom - cb, cl, cb));
+  if (cb > 0) cell({d.left + cl, d.bottom - cb, d.right - cr, d.bottom}, Cell(s.left + cl, s.bottom - cb, sw - cl - cr, cb));
+  if (cr > 0 && cb > 0) cell({d.right - cr, d.bottom - cb, d.right, d.bottom}, Cell(s.right - cr, s.bottom - cb, cr, cb));
+}
+
+}  // namespace SkinUI
