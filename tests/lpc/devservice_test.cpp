@@ -1,0 +1,120 @@
+// devservice, in-process and as a child process, driven by the real client.
+#include <filesystem>
+#include <thread>
+
+#include "devservice.h"
+#include "lpc/lpc_fixture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using std::chrono::steady_clock;
+
+// Waits for a file another process writes; false after the limit.
+bool WaitForFile(const std::filesystem::path& path) {
+  const auto deadline = steady_clock::now() + CTestPeer::kWaitLimit;
+  while (!std::filesystem::exists(path)) {
+    if (steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+JsonPtr StartParams(const std::string& name, const std::string& cmd) {
+  return JsonPtr(json_pack("{s:i, s:s, s:s}", "pid", 1234, "name", name.c_str(), "cmd", cmd.c_str()));
+}
+
+class DevServiceTest : public ::testing::Test {
+ protected:
+  void StartInProcess(DevServiceOptions options) {
+    options.pipeName = m_name;
+    options.installDir = ORV_MARKER_DIR;
+    options.logFile = m_dir.File("service.log");
+    m_service = std::make_unique<CDevService>(options);
+    ASSERT_TRUE(m_service->Listen());
+    m_thread = std::thread([this] { m_service->Run(); });
+    ASSERT_TRUE(m_client->Connect(m_name.c_str()));
+  }
+
+  void TearDown() override {
+    m_client->Release();
+    if (m_service != nullptr) m_service->Stop();
+    if (m_thread.joinable()) m_thread.join();
+  }
+
+  std::string m_name = UniquePipeName();
+  TempDir m_dir;
+  ILPCClient* m_client = CreateLPCClient();
+  std::unique_ptr<CDevService> m_service;
+  std::thread m_thread;
+};
+
+TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
+  StartInProcess({});
+  const std::string marker = m_dir.File("started.txt");
+  JsonPtr holder(json_object());
+  ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, marker + " -update").get(),
+                                   holder.get(), 5));
+  EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
+  ASSERT_TRUE(WaitForFile(marker));
+  EXPECT_EQ(ReadFileBytes(marker), "-update");
+  const std::string log = ReadFileBytes(m_dir.File("service.log"));
+  EXPECT_NE(log.find(R"(received {"jsonrpc":"2.0","method":"MethodSupport","params":[]})"), std::string::npos);
+  EXPECT_NE(log.find(R"("method":"StartComponent","params":{"pid":1234,"name":")"), std::string::npos);
+}
+
+TEST_F(DevServiceTest, RefusesNamesOutsideTheInstallFolderAndUnknownMethods) {
+  StartInProcess({});
+  for (const char* name : {"../lpc_marker", "", "..", "sub/lpc_marker", "no_such_program"}) {
+    JsonPtr holder(json_object());
+    ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(name, "").get(), holder.get(), 5));
+    EXPECT_EQ(CompactText(holder.get()), R"({"result":false})") << name;
+  }
+  JsonPtr holder(json_object());
+  ASSERT_TRUE(m_client->CallMethod("StartComponent", Json(R"({"cmd":""})").get(), holder.get(), 5));
+  EXPECT_EQ(CompactText(holder.get()), R"({"error":{"code":-32602,"message":"Invalid params"}})");
+  JsonPtr other(json_object());
+  ASSERT_TRUE(m_client->CallMethod("Nope", Json("[]").get(), other.get(), 5));
+  EXPECT_EQ(CompactText(other.get()), R"({"error":{"code":-32601,"message":"Method not found"}})");
+  JsonPtr echo(json_object());
+  ASSERT_TRUE(m_client->CallMethod("Echo", Json(R"({"x":[1]})").get(), echo.get(), 5));
+  EXPECT_EQ(CompactText(echo.get()), R"({"result":{"x":[1]}})");
+}
+
+TEST_F(DevServiceTest, SilentServiceMakesTheCallTimeOut) {
+  DevServiceOptions options;
+  options.answer = false;
+  StartInProcess(options);
+  JsonPtr holder(json_object());
+  EXPECT_FALSE(m_client->CallMethod("Echo", Json("[]").get(), holder.get(), 1));
+  EXPECT_EQ(CompactText(holder.get()), "{}");
+}
+
+TEST_F(DevServiceTest, ChildProcessServiceStartsAProgramThenExits) {
+  const std::string marker = m_dir.File("child.txt");
+  const std::string command = std::string("\"") + ORV_DEVSERVICE_PATH + "\" --pipe " + m_name +
+                              " --install-dir \"" + ORV_MARKER_DIR + "\" --log \"" + m_dir.File("child.log") +
+                              "\" --exit-after 1 --max-seconds 30";
+  int exitCode = -1;
+  std::thread child([&] { exitCode = std::system(command.c_str()); });
+  // The child needs a moment to start listening; nothing signals it.
+  const auto deadline = steady_clock::now() + CTestPeer::kWaitLimit;
+  bool connected = false;
+  while (!(connected = m_client->Connect(m_name.c_str())) && steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(connected);
+  JsonPtr holder(json_object());
+  const bool answered =
+      connected && m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, marker + " -update").get(),
+                                        holder.get(), 5);
+  child.join();
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
+  ASSERT_TRUE(WaitForFile(marker));
+  EXPECT_EQ(ReadFileBytes(marker), "-update");
+  EXPECT_NE(ReadFileBytes(m_dir.File("child.log")).find("StartComponent"), std::string::npos);
+}
+
+}  // namespace
