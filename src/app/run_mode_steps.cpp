@@ -1,19 +1,48 @@
 #include "app/run_mode_steps.h"
 
+#include "app/close_ad.h"
+#include "app/dump_upload.h"
+#include "app/run_modes.h"
 #include "common/folders.h"
 #include "common/product.h"
 #include "platform/process.h"
+#include "server_api/server_connect.h"
+#include "settings/cfg_app.h"
 
-// Sending the start-up reports needs the server API client; until it is part
-// of the program these steps send nothing.
-void InitServerClient() {}
+namespace {
 
-void SendStartupReport(int, bool) {}
+constexpr int32_t kSoftId = 8;
+constexpr int32_t kCategory = 0;
 
-// Packing and uploading dumps needs the archive writer and the upload request.
-void RunDumpUpload(const std::u16string&) {}
+}  // namespace
 
-void RunCloseAdRequest() {}
+void InitServerClient() {
+  CServerConnect* server = GetServerConnect();
+  CCfgApp settings;
+  uint64_t noAction = 0, installTime = 0;
+  if (!settings.ReadQword(u"NoAction", &noAction)) noAction = 0;
+  if (!settings.ReadQword(u"InstallSvrTime", &installTime)) installTime = 0;
+  // Before Init the client's clock has no server offset: this is local time.
+  const int64_t instTime = installTime == 0 ? server->GetTimestamp() : static_cast<int64_t>(installTime);
+  uint32_t av = 0, qid = 0;
+  if (settings.ReadDword(u"AV", &av) != 0) av = 0;
+  if (settings.ReadDword(u"QID", &qid) != 0) qid = 1;
+  (void)server->Init(kSoftId, static_cast<int32_t>(qid), product::kVersionText,
+                     static_cast<int32_t>(av), kCategory, instTime, noAction != 0 ? 1 : 0);
+}
+
+void SendStartupReport(int module, bool bNoStartBy) {
+  (void)GetServerConnect()->ReportStartup(module, bNoStartBy ? 0 : ParseStartBy());
+}
+
+void RunDumpUpload(const std::u16string& zipPath) {
+  std::vector<std::u16string> archived;
+  if (!CollectDumps(zipPath, &archived)) return;
+  // A dump leaves the disk only once the archive holding it is on the server.
+  if (UploadDumps(zipPath)) DeleteArchivedDumps(archived);
+}
+
+void RunCloseAdRequest() { CloseAdRequest(); }
 
 // The update dialog is the UI framework's first window.
 bool RunMainDialog(bool) { return false; }

@@ -1,0 +1,178 @@
+// The program run as the product runs it, against devserver on loopback.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "common/text.h"
+#include "dev_server.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "support/child_process.h"
+#include "support/test_environment.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env.SeedUserSid();
+    installDir = env.dir().File("install/");
+    fs::create_directories(installDir);
+    program = installDir + "ORVUpdate.exe";
+    fs::copy_file(BuiltProgram("ORVUpdate.exe"), program);
+    devserver::Options options;
+    options.storageDir = env.dir().File("storage");
+    server = std::make_unique<devserver::Server>(options);
+    std::string error;
+    ASSERT_TRUE(server->Start(&error)) << error;
+    apiBase = std::make_unique<ScopedEnv>("ORV_API_BASE", server->BaseUrl());
+    SetString(u"InstallPath", Utf8ToUtf16(installDir));
+  }
+
+  std::optional<int> Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "ORVUpdate.exe");
+    ChildProcess child(program, args);
+    return child.Wait(std::chrono::seconds(60));
+  }
+
+  platform::RegistryKey Key(const std::u16string& name) {
+    platform::RegistryKey key;
+    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\" + name;
+    EXPECT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
+    return key;
+  }
+  void SetString(const std::u16string& name, const std::u16string& value) {
+    const std::u16string text = value + u'\0';
+    ASSERT_EQ(Key(u"Folio").SetValue(name, platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
+  }
+  void SetNumber(const std::u16string& name, uint32_t type, uint64_t value) {
+    ASSERT_EQ(Key(u"Folio").SetValue(name, type, &value, type == platform::kRegQword ? 8 : 4), 0);
+  }
+
+  std::vector<devserver::LoggedRequest> Requests() const { return server->Requests(); }
+
+  TestEnvironment env;
+  std::string installDir, program;
+  std::unique_ptr<devserver::Server> server;
+  std::unique_ptr<ScopedEnv> apiBase;
+};
+
+bool Has(const std::string& body, const std::string& pair) {
+  return ("&" + body + "&").find("&" + pair + "&") != std::string::npos;
+}
+
+}  // namespace
+
+TEST_F(ProgramServerTest, InstFixSendsTheClockRequestAndTwoSignedStartupReports) {
+  SetNumber(u"QID", platform::kRegDword, 7);
+  SetNumber(u"AV", platform::kRegDword, 3);
+  SetNumber(u"InstallSvrTime", platform::kRegQword, 1690000000);
+  SetNumber(u"NoAction", platform::kRegQword, 1);
+  ASSERT_EQ(Run({"-inst_fix", "-startby=4"}), 0);
+  const auto requests = Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].path, "/microtime/");
+  for (size_t i : {1u, 2u}) {
+    EXPECT_EQ(requests[i].method, "POST");
+    EXPECT_EQ(requests[i].r, "api/statistics/soft/startup");
+    for (const char* pair : {"qid=7", "av=3", "softid=8", "version=1.0.0.0", "instTime=1690000000",
+                             "special=true", "category=0"}) {
+      EXPECT_TRUE(Has(requests[i].body, pair)) << pair << " in " << requests[i].body;
+    }
+    EXPECT_TRUE(std::regex_search(requests[i].body, std::regex("&signature=[0-9A-F]{32}$")));
+  }
+  EXPECT_TRUE(Has(requests[1].body, "module=2") && Has(requests[1].body, "Parent=4"));
+  EXPECT_TRUE(Has(requests[2].body, "module=4") && Has(requests[2].body, "Parent=0"));
+}
+
+TEST_F(ProgramServerTest, DefaultsApplyWhenTheSettingsAreMissing) {
+  ASSERT_EQ(Run({"-startby=x"}), 0);
+  const auto requests = Requests();
+  ASSERT_GE(requests.size(), 2u);
+  EXPECT_TRUE(Has(requests[1].body, "qid=1") && Has(requests[1].body, "av=0"));
+  EXPECT_TRUE(Has(requests[1].body, "special=false") && Has(requests[1].body, "Parent=102"));
+}
+
+TEST_F(ProgramServerTest, NoServerStillEndsWithZero) {
+  server->Stop();
+  EXPECT_EQ(Run({"-inst_fix"}), 0);
+}
+
+TEST_F(ProgramServerTest, AutoModeUploadsTheDumpsAndOnlyThenDeletesThem) {
+  ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+  env.dir().Write("install/a.DMP", "dump a");
+  env.dir().Write("install/b.Dmp", "dump b");
+  env.dir().Write("install/sub/c.dmp", "dump c");
+  env.dir().Write("install/x.dmp.txt", "not a dump");
+  env.dir().Write("install/Config", "config");
+  env.dir().Write("install/VERSION", "1.0.0.9");
+  server->SetReply("storage/", {403, "denied", "text/plain"});
+  ASSERT_EQ(Run({"-auto"}), 0);
+  EXPECT_TRUE(fs::exists(installDir + "a.DMP"));  // the refused upload keeps them
+  EXPECT_TRUE(fs::exists(installDir + "sub/c.dmp"));
+
+  server->SetReplies("storage/", {});  // the real storage again
+  ASSERT_EQ(Run({"-auto"}), 0);
+  const std::string zip = env.DefaultDataDir() + "Dumps.zip";
+  ASSERT_TRUE(fs::exists(zip));
+  const std::string listing = env.dir().File("listing.txt");
+  ChildProcess unzip("/usr/bin/unzip", {"unzip", "-Z1", zip}, listing);
+  ASSERT_EQ(unzip.Wait(std::chrono::seconds(10)), 0);
+  std::string names = ReadFileBytes(listing);
+  for (const char* name : {"a.DMP\n", "b.Dmp\n", "c.dmp\n", "Config\n", "VERSION\n"}) {
+    EXPECT_NE(names.find(name), std::string::npos) << name;
+  }
+  EXPECT_EQ(names.find("x.dmp.txt"), std::string::npos);
+  EXPECT_FALSE(fs::exists(installDir + "a.DMP"));
+  EXPECT_FALSE(fs::exists(installDir + "b.Dmp"));
+  EXPECT_FALSE(fs::exists(installDir + "sub/c.dmp"));
+  EXPECT_TRUE(fs::exists(installDir + "x.dmp.txt"));
+
+  const std::regex key(R"(dumps/Orvane/1\.0\.0\.0/\d{4}-\d\d-\d\d/[0-9A-F]{12}[0-9a-f]{4}[0-9A-F]{16}\.zip)");
+  std::vector<std::string> stored;
+  for (const auto& entry : fs::recursive_directory_iterator(server->StorageDir())) {
+    if (entry.is_regular_file()) stored.push_back(fs::relative(entry.path(), server->StorageDir()).string());
+  }
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_TRUE(std::regex_match(stored[0], key)) << stored[0];
+  EXPECT_EQ(ReadFileBytes(server->StorageDir() + "/" + stored[0]), ReadFileBytes(zip));
+}
+
+TEST_F(ProgramServerTest, AutoModeWithoutDumpsWritesAndUploadsNothing) {
+  ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+  env.dir().Write("install/Config", "config");
+  ASSERT_EQ(Run({"-auto"}), 0);
+  EXPECT_FALSE(fs::exists(env.DefaultDataDir() + "Dumps.zip"));
+  for (const auto& request : Requests()) EXPECT_NE(request.r, "api/default/getPutUrl");
+}
+
+TEST_F(ProgramServerTest, CloseAdRecordsTheTimeAndEndsOnlyTheExactPageProgram) {
+  const std::string page = env.dir().File("ORVPage.exe"), other = env.dir().File("orvpage.exe");
+  fs::copy_file("/bin/sleep", page);
+  fs::copy_file("/bin/sleep", other);
+  ChildProcess pageProcess(page, {"ORVPage.exe", "30"});
+  ChildProcess otherProcess(other, {"orvpage.exe", "30"});
+  auto listed = [](pid_t pid) {
+    for (const auto& e : platform::SnapshotProcesses()) if (e.pid == static_cast<uint32_t>(pid)) return true;
+    return false;
+  };
+  ASSERT_TRUE(WaitFor([&] { return listed(pageProcess.pid()) && listed(otherProcess.pid()); },
+                      std::chrono::seconds(5)));
+  server->SetClockOffset(1000);
+  ASSERT_EQ(Run({"-close_ad"}), 0);
+  EXPECT_EQ(pageProcess.Wait(std::chrono::seconds(5)), std::nullopt);  // killed
+  EXPECT_EQ(otherProcess.Wait(std::chrono::milliseconds(100)), std::nullopt);  // still running
+  EXPECT_EQ(waitpid(otherProcess.pid(), nullptr, WNOHANG), 0);
+
+  uint64_t time = 0;
+  uint32_t type = 0, size = 8;
+  ASSERT_EQ(Key(u"PopMgr").QueryValue(u"CloseAdTime", &type, &time, &size), 0);
+  EXPECT_EQ(type, platform::kRegQword);
+  const auto now = static_cast<uint64_t>(std::time(nullptr));
+  EXPECT_GE(time, now + 990);  // the server's clock, 1000 s ahead
+  EXPECT_LE(time, now + 1010);
+}
