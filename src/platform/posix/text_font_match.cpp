@@ -39,17 +39,13 @@ bool Match(const std::string& family, bool bold, bool italic, bool exact, TFontF
   FcPatternDestroy(pattern);
   if (!match) return false;
   FcChar8* path = nullptr;
-  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  int index = 0;
   bool ok = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
             (!exact || HasFamily(match, family));
   if (ok) {
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
     file->path = reinterpret_cast<const char*>(path);
     file->index = index;
-    file->hasBold = weight >= FC_WEIGHT_DEMIBOLD;
-    file->hasItalic = slant != FC_SLANT_ROMAN;
   }
   FcPatternDestroy(match);
   return ok;

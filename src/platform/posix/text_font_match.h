@@ -8,8 +8,6 @@ namespace platform {
 struct TFontFile {
   std::string path;
   int index = 0;
-  bool hasBold = false;    // the file's own weight is bold
-  bool hasItalic = false;  // the file's own slant is italic or oblique
 };
 
 // The face of family in the wanted style; a family that is not installed

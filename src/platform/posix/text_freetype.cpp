@@ -225,8 +225,12 @@ std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& spec) {
   if (MatchFallbackFontFile(&fallbackFile) && fallbackFile.path != file.path) {
     fallback = OpenFace(fallbackFile, spec.height);
   }
-  return std::make_shared<CFreeTypeFont>(face, fallback, spec, spec.bold && !file.hasBold,
-                                         spec.italic && !file.hasItalic);
+  // The face's own style flags tell whether bold and italic must be made up;
+  // fontconfig's report already counts its synthetic styles.
+  bool isBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+  bool isItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  return std::make_shared<CFreeTypeFont>(face, fallback, spec, spec.bold && !isBold,
+                                         spec.italic && !isItalic);
 }
 
 }  // namespace platform

@@ -1,0 +1,57 @@
+#include "platform/text_renderer.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+int InkPixels(const std::vector<uint32_t>& pixels) {
+  int n = 0;
+  for (uint32_t p : pixels) n += p != 0;
+  return n;
+}
+
+TEST(TextRenderer, MissingFaceFallsBackToAChineseCapableFont) {
+  auto font = CreateTextFont({u"微软雅黑", 16, false, false, false});
+  ASSERT_NE(font, nullptr);
+  const TTextMetrics& tm = font->GetMetrics();
+  EXPECT_GE(tm.height, 16);
+  EXPECT_LE(tm.height, 24);
+  EXPECT_EQ(tm.height, tm.ascent + tm.descent);
+  EXPECT_GT(tm.aveCharWidth, 0);
+  int width = font->MeasureRun(u"奥凡");
+  EXPECT_GE(width, 28);  // two full-width glyphs
+  std::vector<uint32_t> pixels(64 * 32, 0);
+  TTextTarget target{pixels.data(), 64, 32, 64, 0, 0, 64, 32};
+  font->DrawRun(target, 2, 2, u"奥凡", 0x000000);
+  EXPECT_GT(InkPixels(pixels), 60);
+}
+
+TEST(TextRenderer, ExtentsStylesAndClipping) {
+  auto regular = CreateTextFont({u"DejaVu Sans", 14, false, false, false});
+  auto bold = CreateTextFont({u"DejaVu Sans", 14, true, false, false});
+  ASSERT_NE(regular, nullptr);
+  ASSERT_NE(bold, nullptr);
+  std::vector<int> extents;
+  regular->MeasureExtents(u"abc", &extents);
+  ASSERT_EQ(extents.size(), 3u);
+  EXPECT_LT(extents[0], extents[1]);
+  EXPECT_EQ(extents[2], regular->MeasureRun(u"abc"));
+  EXPECT_GT(bold->MeasureRun(u"abcdef"), regular->MeasureRun(u"abcdef"));
+
+  auto underlined = CreateTextFont({u"DejaVu Sans", 14, false, false, true});
+  std::vector<uint32_t> plain(80 * 30, 0), under(80 * 30, 0), clipped(80 * 30, 0);
+  regular->DrawRun({plain.data(), 80, 30, 80, 0, 0, 80, 30}, 0, 0, u"ab", 0xFF0000);
+  underlined->DrawRun({under.data(), 80, 30, 80, 0, 0, 80, 30}, 0, 0, u"ab", 0xFF0000);
+  EXPECT_GT(InkPixels(under), InkPixels(plain));
+  regular->DrawRun({clipped.data(), 80, 30, 80, 0, 0, 5, 30}, 0, 0, u"ab", 0xFF0000);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 5; x < 80; ++x) ASSERT_EQ(clipped[y * 80 + x], 0u);
+  }
+  uint32_t strongest = 0;
+  for (uint32_t p : plain) strongest = std::max(strongest, p);
+  EXPECT_EQ(strongest, 0xFFFF0000u);  // premultiplied red, fully covered pixels opaque
+}
+
+}  // namespace
+}  // namespace platform
