@@ -1,0 +1,7 @@
+# orv_platform_crash: the crash filter (crash_filter.h). The POSIX backend
+# handles fatal signals and writes minidumps with async-signal-safe calls only.
+file(GLOB ORV_PLATFORM_CRASH_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_LIST_DIR}/${ORV_PLATFORM_BACKEND}/crash_*.cpp)
+add_library(orv_platform_crash STATIC ${ORV_PLATFORM_CRASH_SOURCES})
+target_include_directories(orv_platform_crash PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(orv_platform_crash PUBLIC orv_platform)

@@ -1,0 +1,22 @@
+// The interrupted thread's registers in the Windows CONTEXT layout.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::crash {
+
+struct ThreadRegisters {
+  uint64_t instructionPointer = 0;
+  uint64_t stackPointer = 0;
+  // Page-fault error code bits (x86: 2 = write, 16 = instruction fetch).
+  uint64_t faultError = 0;
+};
+
+// Reads the registers the dump refers to from a ucontext_t.
+ThreadRegisters ReadRegisters(const void* ucontext);
+
+// Fills out (kAmd64ContextSize bytes) with an AMD64 CONTEXT record: control,
+// integer and floating-point registers. Other machines get a zeroed record.
+void BuildContextRecord(const void* ucontext, uint8_t* out);
+
+}  // namespace platform::crash

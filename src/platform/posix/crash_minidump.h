@@ -1,0 +1,42 @@
+// Writes a Windows minidump (MiniDumpNormal shape) of the crashing thread
+// from inside a fatal-signal handler.
+#pragma once
+
+#include <signal.h>
+#include <sys/types.h>
+
+#include <cstdint>
+
+namespace platform::crash {
+
+// Minidump format constants, as Windows' dbghelp defines them.
+inline constexpr uint32_t kMinidumpSignature = 0x504D444D;  // "MDMP"
+inline constexpr uint32_t kMinidumpVersion = 0xA793;
+inline constexpr uint32_t kThreadListStream = 3;
+inline constexpr uint32_t kModuleListStream = 4;
+inline constexpr uint32_t kMemoryListStream = 5;
+inline constexpr uint32_t kExceptionStream = 6;
+inline constexpr uint32_t kSystemInfoStream = 7;
+inline constexpr uint32_t kAmd64ContextSize = 1232;
+
+// The most stack memory kept, counted up from the stack pointer.
+inline constexpr uint64_t kMaxStackBytes = 1024 * 1024;
+
+struct CrashInfo {
+  int signal = 0;
+  const siginfo_t* info = nullptr;
+  const void* ucontext = nullptr;  // ucontext_t of the interrupted code
+  pid_t threadId = 0;
+  uint32_t processorCount = 1;
+};
+
+// The Windows exception code standing for a signal (0xC0000005 for SIGSEGV,
+// 0xC0000094 for an integer division by zero, 0x40000015 for SIGABRT, ...).
+uint32_t ExceptionCodeFor(int signal, int code);
+
+// Writes the dump to fd: header, stream directory, system info, exception,
+// thread list (the crashing thread with its registers and stack), module
+// list and memory list. False when a write failed.
+bool WriteMinidump(int fd, const CrashInfo& crash);
+
+}  // namespace platform::crash

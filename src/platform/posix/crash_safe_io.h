@@ -1,0 +1,42 @@
+// Output for code that runs inside a fatal-signal handler: a fixed buffer
+// over a descriptor, write(2) only, no allocation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform::crash {
+
+class CSafeWriter {
+ public:
+  explicit CSafeWriter(int fd) : m_fd(fd) {}
+  void Bytes(const void* data, size_t size);
+  void U8(uint8_t v) { Bytes(&v, 1); }
+  void U16(uint16_t v) { Bytes(&v, 2); }  // the dump format is little-endian, as are
+  void U32(uint32_t v) { Bytes(&v, 4); }  // the machines this backend runs on
+  void U64(uint64_t v) { Bytes(&v, 8); }
+  // Writes zero bytes up to the file position rva.
+  void PadTo(uint32_t rva);
+  // Copies size bytes of process memory that may be partly unreadable; what
+  // cannot be read is written as zeros, so the layout stays intact.
+  void Memory(uintptr_t address, size_t size);
+  // Sends what is buffered; false when any write so far failed.
+  bool Flush();
+  uint32_t Position() const { return m_position; }
+
+ private:
+  void Drain();
+  int m_fd;
+  bool m_failed = false;
+  uint32_t m_position = 0;
+  size_t m_used = 0;
+  uint8_t m_buffer[4096];
+};
+
+// Length of a C string.
+size_t SafeLength(const char* text);
+// Copies text into a buffer of capacity bytes; false (and an empty buffer)
+// when it does not fit.
+bool SafeCopy(char* buffer, size_t capacity, const char* text, size_t length);
+
+}  // namespace platform::crash

@@ -1,0 +1,76 @@
+// A program that installs the crash filter and then crashes as its first
+// argument asks. Started again with -crash_report it records that call in
+// PROGRAM.report (one line per report process) instead of reporting.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/crash_filter.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+uint32_t WaitMs() {
+  const char* value = std::getenv("ORV_CRASH_TEST_WAIT_MS");
+  return value != nullptr ? static_cast<uint32_t>(std::atoi(value)) : 10000;
+}
+
+void Install() {
+  if (!platform::InstallCrashDumpFilter(WaitMs())) std::exit(3);
+}
+
+[[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
+
+int Report(int argc, char** argv) {
+  const std::string record = ProgramPath() + ".report";
+  if (FILE* f = std::fopen(record.c_str(), "a")) {
+    std::fprintf(f, "%d %s %s\n", static_cast<int>(getpid()), argv[1], argc > 2 ? argv[2] : "");
+    std::fclose(f);
+  }
+  if (std::getenv("ORV_CRASH_TEST_REPORT_HANGS") != nullptr) pause();
+  if (std::getenv("ORV_CRASH_TEST_REPORT_CRASHES") != nullptr) {
+    Install();
+    WriteTo(0x30);
+  }
+  return 0;
+}
+
+int Crash(const std::string& mode) {
+  // Found in the dump's copy of this thread's stack.
+  volatile char marker[32];
+  std::strcpy(const_cast<char*>(marker), "ORV-STACK-MARKER");
+  Install();
+  if (mode == "segv") WriteTo(0x10);
+  if (mode == "abort") std::abort();
+  if (mode == "fpe") {
+    // Both operands unknown to the compiler, so a real division runs.
+    volatile int dividend = 7, zero = 0;
+    volatile int result = dividend / zero;
+    (void)result;
+  }
+  if (mode == "thread") std::thread([] { WriteTo(0x20); }).join();
+  if (mode == "wait") {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    while (true) pause();
+  }
+  return marker[0] == 'O' ? 4 : 5;  // an unknown mode
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  if (std::strcmp(argv[1], "-crash_report") == 0) return Report(argc, argv);
+  return Crash(argv[1]);
+}

@@ -1,0 +1,116 @@
+#include "crash/minidump_reader.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+// Bounds-checked little-endian reads; a read past the end throws, which
+// ParseMinidump turns into an error text.
+class CReader {
+ public:
+  explicit CReader(const std::string& bytes) : m_bytes(bytes) {}
+  template <typename T>
+  T At(uint64_t offset) const {
+    if (offset + sizeof(T) > m_bytes.size()) throw std::out_of_range("read past end at " + std::to_string(offset));
+    T value;
+    std::memcpy(&value, m_bytes.data() + offset, sizeof(T));
+    return value;
+  }
+  std::string Range(uint64_t offset, uint64_t size) const {
+    if (offset + size > m_bytes.size()) throw std::out_of_range("range past end");
+    return m_bytes.substr(offset, size);
+  }
+
+ private:
+  const std::string& m_bytes;
+};
+
+uint32_t StreamRva(const Minidump& d, uint32_t type) {
+  const auto it = d.streams.find(type);
+  if (it == d.streams.end()) throw std::runtime_error("missing stream " + std::to_string(type));
+  return it->second.second;
+}
+
+void ReadException(const CReader& r, Minidump* d) {
+  const uint32_t at = StreamRva(*d, 6);
+  d->exceptionThread = r.At<uint32_t>(at);
+  d->exceptionCode = r.At<uint32_t>(at + 8);
+  d->exceptionAddress = r.At<uint64_t>(at + 24);
+  d->parameterCount = r.At<uint32_t>(at + 32);
+  for (int i = 0; i < 15; ++i) d->parameters[i] = r.At<uint64_t>(at + 40 + 8 * i);
+  const uint32_t contextRva = r.At<uint32_t>(at + 164);
+  d->exceptionContextRip = r.At<uint64_t>(contextRva + 0xF8);
+}
+
+void ReadThreads(const CReader& r, Minidump* d) {
+  const uint32_t at = StreamRva(*d, 3);
+  const uint32_t count = r.At<uint32_t>(at);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t t = at + 4 + 48 * i;
+    DumpThread thread;
+    thread.id = r.At<uint32_t>(t);
+    thread.stackStart = r.At<uint64_t>(t + 24);
+    thread.stack = r.Range(r.At<uint32_t>(t + 36), r.At<uint32_t>(t + 32));
+    const uint32_t contextRva = r.At<uint32_t>(t + 44);
+    if (r.At<uint32_t>(t + 40) != 1232) throw std::runtime_error("context size");
+    thread.contextFlags = r.At<uint32_t>(contextRva + 0x30);
+    thread.rsp = r.At<uint64_t>(contextRva + 0x78 + 8 * 4);
+    thread.rip = r.At<uint64_t>(contextRva + 0xF8);
+    d->threads.push_back(thread);
+  }
+}
+
+void ReadModules(const CReader& r, Minidump* d) {
+  const uint32_t at = StreamRva(*d, 4);
+  const uint32_t count = r.At<uint32_t>(at);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t m = at + 4 + 108 * i;
+    DumpModule module;
+    module.base = r.At<uint64_t>(m);
+    module.size = r.At<uint32_t>(m + 8);
+    const uint32_t nameRva = r.At<uint32_t>(m + 20);
+    const uint32_t bytes = r.At<uint32_t>(nameRva);
+    for (uint32_t k = 0; k < bytes / 2; ++k) module.name.push_back(r.At<char16_t>(nameRva + 4 + 2 * k));
+    if (r.At<char16_t>(nameRva + 4 + bytes) != 0) throw std::runtime_error("name not terminated");
+    d->modules.push_back(module);
+  }
+}
+
+void ReadMemory(const CReader& r, Minidump* d) {
+  const uint32_t at = StreamRva(*d, 5);
+  const uint32_t count = r.At<uint32_t>(at);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t m = at + 4 + 16 * i;
+    const uint32_t size = r.At<uint32_t>(m + 8);
+    r.Range(r.At<uint32_t>(m + 12), size);
+    d->memory.emplace_back(r.At<uint64_t>(m), size);
+  }
+}
+
+}  // namespace
+
+Minidump ParseMinidump(const std::string& bytes) {
+  Minidump d;
+  try {
+    const CReader r(bytes);
+    d.signature = r.At<uint32_t>(0);
+    d.version = r.At<uint32_t>(4);
+    d.streamCount = r.At<uint32_t>(8);
+    const uint32_t directory = r.At<uint32_t>(12);
+    d.flags = r.At<uint64_t>(24);
+    for (uint32_t i = 0; i < d.streamCount; ++i) {
+      const uint32_t e = directory + 12 * i;
+      d.streams[r.At<uint32_t>(e)] = {r.At<uint32_t>(e + 4), r.At<uint32_t>(e + 8)};
+      r.Range(r.At<uint32_t>(e + 8), r.At<uint32_t>(e + 4));
+    }
+    d.architecture = r.At<uint16_t>(StreamRva(d, 7));
+    ReadException(r, &d);
+    ReadThreads(r, &d);
+    ReadModules(r, &d);
+    ReadMemory(r, &d);
+  } catch (const std::exception& e) {
+    d.error = e.what();
+  }
+  return d;
+}

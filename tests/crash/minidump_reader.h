@@ -1,0 +1,39 @@
+// A minimal minidump reader for the crash tests: header, directory and the
+// streams the crash filter writes, with every offset checked.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct DumpThread {
+  uint32_t id = 0;
+  uint64_t stackStart = 0;
+  std::string stack;  // the stack bytes
+  uint32_t contextFlags = 0;
+  uint64_t rsp = 0, rip = 0;
+};
+
+struct DumpModule {
+  uint64_t base = 0;
+  uint32_t size = 0;
+  std::u16string name;
+};
+
+struct Minidump {
+  std::string error;  // empty when everything parsed
+  uint32_t signature = 0, version = 0, streamCount = 0;
+  uint64_t flags = 0;
+  std::map<uint32_t, std::pair<uint32_t, uint32_t>> streams;  // type -> (size, rva)
+  uint16_t architecture = 0;
+  uint32_t exceptionThread = 0, exceptionCode = 0, parameterCount = 0;
+  uint64_t exceptionAddress = 0;
+  uint64_t parameters[15] = {};
+  uint64_t exceptionContextRip = 0;
+  std::vector<DumpThread> threads;
+  std::vector<DumpModule> modules;
+  std::vector<std::pair<uint64_t, uint32_t>> memory;  // start, size
+};
+
+Minidump ParseMinidump(const std::string& bytes);
