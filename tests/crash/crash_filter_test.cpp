@@ -184,6 +184,20 @@ TEST_F(CrashFilter, CrashOnAWorkerThreadDumpsThatThread) {
   ExpectOneReport();
 }
 
+TEST_F(CrashFilter, StackOverflowIsHandledOnTheAlternateStack) {
+  const pid_t pid = Start("overflow");
+  ExpectExitZero(WaitExit(pid));
+  const Minidump dump = Dump();
+  ASSERT_EQ(dump.error, "");
+  EXPECT_EQ(dump.exceptionCode, 0xC00000FDu);
+  ASSERT_EQ(dump.threads.size(), 1u);
+  // The stack kept is the top of the exhausted stack, just above the pointer.
+  EXPECT_GT(dump.threads[0].stack.size(), 0u);
+  EXPECT_LE(dump.threads[0].rsp, dump.threads[0].stackStart);
+  EXPECT_GT(dump.threads[0].rsp + 64 * 1024, dump.threads[0].stackStart);
+  ExpectOneReport();
+}
+
 TEST_F(CrashFilter, WaitForAHangingReportIsBounded) {
   const auto start = std::chrono::steady_clock::now();
   ExpectExitZero(WaitExit(Start("segv", {"ORV_CRASH_TEST_REPORT_HANGS=1", "ORV_CRASH_TEST_WAIT_MS=300"})));

@@ -31,6 +31,15 @@ void Install() {
 
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
 
+volatile bool g_stopRecursion = false;
+
+[[gnu::noinline]] int Recurse(int depth) {
+  volatile char frame[256];
+  frame[0] = static_cast<char>(depth);
+  if (g_stopRecursion) return 0;
+  return Recurse(depth + 1) + frame[0];
+}
+
 int Report(int argc, char** argv) {
   const std::string record = ProgramPath() + ".report";
   if (FILE* f = std::fopen(record.c_str(), "a")) {
@@ -59,6 +68,7 @@ int Crash(const std::string& mode) {
     (void)result;
   }
   if (mode == "thread") std::thread([] { WriteTo(0x20); }).join();
+  if (mode == "overflow") return Recurse(0);
   if (mode == "wait") {
     std::printf("ready\n");
     std::fflush(stdout);

@@ -21,9 +21,12 @@ struct MapsSnapshot {
   uint32_t moduleCount = 0;
   char names[kModuleNamePool];
   uint32_t namesUsed = 0;
-  // The readable mapping holding the stack pointer; both 0 when none does.
+  // The readable mapping holding the stack pointer or, when the pointer has
+  // run past its stack (an overflow), the nearest readable mapping above it.
+  // Both 0 when there is none.
   uint64_t stackStart = 0;
   uint64_t stackEnd = 0;
+  bool stackPointerMapped = false;
 };
 
 // Reads /proc/self/maps: every file mapped from an absolute path becomes one

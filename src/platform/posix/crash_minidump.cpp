@@ -24,6 +24,7 @@ constexpr uint32_t kMemoryDescriptorSize = 16;
 constexpr uint16_t kArchitectureAmd64 = 9;
 constexpr uint32_t kPlatformLinux = 0x8201;  // the id Linux minidump writers use
 constexpr uint64_t kRedZone = 128;           // below the stack pointer, still in use
+constexpr uint32_t kStackOverflowCode = 0xC00000FD;  // EXCEPTION_STACK_OVERFLOW
 
 uint32_t Align(uint32_t value, uint32_t to) { return (value + to - 1) / to * to; }
 
@@ -67,6 +68,11 @@ struct Layout {
   uint32_t systemInfo, csdVersion, exception, threadList, context, moduleList, names[kMaxModules],
       memoryList, stack, end;
 };
+
+// Too large for the signal stack; only one crash is written per process.
+// Namespace scope, so that no guarded initialisation runs in the handler.
+MapsSnapshot g_maps;
+Layout g_layout;
 
 struct StackRange {
   uint64_t start = 0;
@@ -150,12 +156,14 @@ void WriteSystemInfo(CSafeWriter& out, const Layout& l, const CrashInfo& crash) 
 }
 
 void WriteException(CSafeWriter& out, const Layout& l, const CrashInfo& crash,
-                    const ThreadRegisters& regs) {
+                    const ThreadRegisters& regs, bool stackPointerMapped) {
   out.PadTo(l.exception);
   out.U32(static_cast<uint32_t>(crash.threadId));
   out.U32(0);
   const int code = crash.info != nullptr ? crash.info->si_code : 0;
-  out.U32(ExceptionCodeFor(crash.signal, code));
+  // A fault with the stack pointer outside every mapping ran off its stack.
+  const bool overflow = crash.signal == SIGSEGV && code > 0 && !stackPointerMapped;
+  out.U32(overflow ? kStackOverflowCode : ExceptionCodeFor(crash.signal, code));
   out.U32(0);  // flags
   out.U64(0);  // no chained record
   out.U64(regs.instructionPointer);
@@ -252,10 +260,8 @@ uint32_t ExceptionCodeFor(int signal, int code) {
 }
 
 bool WriteMinidump(int fd, const CrashInfo& crash) {
-  // Static: the snapshot is too large for the signal stack, and only one
-  // crash is ever written per process.
-  static MapsSnapshot maps;
-  static Layout layout;
+  MapsSnapshot& maps = g_maps;
+  Layout& layout = g_layout;
   const ThreadRegisters regs = ReadRegisters(crash.ucontext);
   ReadMaps(regs.stackPointer, &maps);
   const StackRange stack = StackToKeep(maps, regs.stackPointer);
@@ -263,7 +269,7 @@ bool WriteMinidump(int fd, const CrashInfo& crash) {
   CSafeWriter out(fd);
   WriteHeader(out, layout, maps);
   WriteSystemInfo(out, layout, crash);
-  WriteException(out, layout, crash, regs);
+  WriteException(out, layout, crash, regs, maps.stackPointerMapped);
   WriteThread(out, layout, crash, stack);
   WriteModules(out, layout, maps);
   WriteMemory(out, layout, stack);
