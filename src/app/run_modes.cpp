@@ -65,7 +65,7 @@ int ParseStartBy(const std::u16string& commandLine) {
   return ScanDecimal(text.substr(prefix.size()), &value) ? value : kStartByUnknown;
 }
 
-int ParseStartBy() { return ParseStartBy(platform::GetCommandLine()); }
+int ParseStartBy() { return ParseStartBy(platform::GetCommandLineText()); }
 
 void DispatchRunMode(const std::vector<std::u16string>& args) {
   if (args.size() != 1) {
@@ -80,7 +80,7 @@ void DispatchRunMode(const std::vector<std::u16string>& args) {
 void DispatchRunMode() { DispatchRunMode(platform::GetCommandLineArgs()); }
 
 uint32_t AutoModeDelayMs() {
-  const auto text = platform::GetEnvironmentVariable("ORV_AUTO_DELAY_MS");
+  const auto text = platform::ReadEnvironmentVariable("ORV_AUTO_DELAY_MS");
   int value = 0;
   if (text && ScanDecimal(*text, &value) && value >= 0) return static_cast<uint32_t>(value);
   return kAutoModeDelayMs;
@@ -132,6 +132,6 @@ std::u16string BuildWindowClassName(const std::u16string& computerName) {
 }
 
 const std::u16string& BuildWindowClassName() {
-  static const std::u16string name = BuildWindowClassName(platform::GetComputerName());
+  static const std::u16string name = BuildWindowClassName(platform::QueryComputerName());
   return name;
 }

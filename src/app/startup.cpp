@@ -2,12 +2,15 @@
 #include "app/run_mode_steps.h"
 #include "app/run_modes.h"
 #include "platform/program_entry.h"
+#include "platform/crash_filter.h"
 #include "platform/process_setup.h"
 #include "platform/system_info.h"
+#include "server_api/server_connect.h"
 
 namespace {
 
 constexpr int kUpdaterModule = 2;
+constexpr int kCrashedModule = 2;
 constexpr int kChildModule = 4;
 
 // The process preparation; false when the program must end at once.
@@ -19,6 +22,18 @@ bool PrepareProcess() {
   return true;
 }
 
+// The process the crash filter starts to report a crash of this program: it
+// only sends the report, not a start-up report of its own.
+bool IsCrashReportProcess() {
+  const auto args = platform::GetCommandLineArgs();
+  return args.size() > 1 && args[1] == platform::kCrashReportSwitch;
+}
+
+void SendCrashReport() {
+  InitServerClient();
+  (void)GetServerConnect()->ReportCrash(kCrashedModule);
+}
+
 void SendStartupReports() {
   InitServerClient();
   SendStartupReport(kUpdaterModule, false);
@@ -28,7 +43,13 @@ void SendStartupReports() {
 }  // namespace
 
 int ProgramMain() {
+  (void)platform::InstallCrashDumpFilter();
   if (!PrepareProcess()) return 0;
+  if (IsCrashReportProcess()) {
+    SendCrashReport();
+    platform::UninitComponentModel();
+    return 0;
+  }
   SendStartupReports();
   DispatchRunMode();
   CMainModule& module = GetMainModule();

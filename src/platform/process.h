@@ -50,7 +50,7 @@ class ProcessToken {
 bool RevertToSelf();
 
 // The user name of the calling thread (the impersonated user while impersonating).
-[[nodiscard]] bool GetUserName(std::u16string* name);
+[[nodiscard]] bool QueryUserName(std::u16string* name);
 
 // Looks up an account by name and renders its SID as text ("S-1-5-21-...").
 // On POSIX the SID of uid U is "S-1-5-21-0-0-0-U".

@@ -14,7 +14,7 @@ std::u16string GetProgramFilePath();
 // separator; empty when unknown. POSIX: $XDG_DATA_HOME, else ~/.local/share.
 std::u16string GetAppDataFolder();
 // The computer's name (GetComputerNameW); empty when unknown.
-std::u16string GetComputerName();
+std::u16string QueryComputerName();
 
 // True when a file or folder exists at path (PathFileExistsW).
 bool PathExists(const std::u16string& path);
@@ -22,7 +22,7 @@ bool PathExists(const std::u16string& path);
 bool MakeDirectory(const std::u16string& path);
 
 // The value of an environment variable, when set.
-std::optional<std::u16string> GetEnvironmentVariable(const char* name);
+std::optional<std::u16string> ReadEnvironmentVariable(const char* name);
 
 // Local calendar time (GetLocalTime / localtime).
 struct LocalTime {
@@ -42,7 +42,7 @@ int64_t GetUnixTime();
 void SleepMilliseconds(uint32_t milliseconds);
 
 // The full command line of the process, program path included (GetCommandLineW).
-std::u16string GetCommandLine();
+std::u16string GetCommandLineText();
 // The command line split into arguments, program path first (CommandLineToArgvW).
 std::vector<std::u16string> GetCommandLineArgs();
 // The arguments after the program path as one Windows-style text (lpCmdLine).

@@ -52,7 +52,7 @@ std::u16string ComputeShellUserSid() {
   if (!CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) return {};
   if (!platform::ImpersonateLoggedOnUser(token)) return {};
   std::u16string userName;
-  const bool named = platform::GetUserName(&userName);
+  const bool named = platform::QueryUserName(&userName);
   const bool reverted = platform::RevertToSelf();
   std::u16string sid;
   if (!named || !reverted || !platform::LookupAccountSidText(userName, &sid)) return {};

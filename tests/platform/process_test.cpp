@@ -40,7 +40,7 @@ TEST(Process, TokenNamesTheOwnerAndItsSid) {
   ASSERT_TRUE(platform::OpenProcessToken(platform::CurrentProcessId(), &token));
   ASSERT_TRUE(platform::ImpersonateLoggedOnUser(token));
   std::u16string name, sid;
-  ASSERT_TRUE(platform::GetUserName(&name));
+  ASSERT_TRUE(platform::QueryUserName(&name));
   EXPECT_TRUE(platform::RevertToSelf());
   ASSERT_TRUE(platform::LookupAccountSidText(name, &sid));
   EXPECT_EQ(sid, platform::CurrentUserSidText());

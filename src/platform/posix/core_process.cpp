@@ -182,7 +182,7 @@ bool RevertToSelf() {
   return true;
 }
 
-bool GetUserName(std::u16string* name) {
+bool QueryUserName(std::u16string* name) {
   passwd pw;
   passwd* found = nullptr;
   char buffer[4096];

@@ -87,7 +87,7 @@ std::u16string GetAppDataFolder() {
   return Utf8ToUtf16(home + "/.local/share");
 }
 
-std::u16string GetComputerName() {
+std::u16string QueryComputerName() {
   char name[256] = {};
   if (gethostname(name, sizeof(name) - 1) != 0) return {};
   return Utf8ToUtf16(name);
@@ -102,7 +102,7 @@ bool MakeDirectory(const std::u16string& path) {
   return mkdir(Utf16ToUtf8(path).c_str(), 0755) == 0;
 }
 
-std::optional<std::u16string> GetEnvironmentVariable(const char* name) {
+std::optional<std::u16string> ReadEnvironmentVariable(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
   return Utf8ToUtf16(value);
@@ -112,7 +112,7 @@ void SleepMilliseconds(uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::u16string GetCommandLine() { return JoinCommandLine(GetCommandLineArgs()); }
+std::u16string GetCommandLineText() { return JoinCommandLine(GetCommandLineArgs()); }
 
 std::vector<std::u16string> GetCommandLineArgs() {
   std::vector<std::u16string> args;
