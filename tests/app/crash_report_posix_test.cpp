@@ -12,7 +12,7 @@
 TEST(CrashReport, SegvWhileWaitingWritesTheDumpReportsAndExitsZero) {
   TestEnvironment env;
   env.SeedUserSid();
-  env.dir().Write("appdata/Brightfen/Folio/AppTest.txt", "");
+  env.WriteDataFile("AppTest.txt", "");
   const std::string program = env.dir().File("ORVUpdate.exe");
   std::filesystem::copy_file(BuiltProgram("ORVUpdate.exe"), program);
   devserver::Server server(devserver::Options{});

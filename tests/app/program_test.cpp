@@ -38,7 +38,7 @@ TEST_F(ProgramTest, EveryModeEndsWithExitCodeZero) {
 }
 
 TEST_F(ProgramTest, AutoModeLogsBeforeItsWait) {
-  env.dir().Write("appdata/Brightfen/Folio/AppTest.txt", "");
+  env.WriteDataFile("AppTest.txt", "");
   ScopedEnv longDelay("ORV_AUTO_DELAY_MS", "600000");
   ChildProcess child(program, {"ORVUpdate.exe", "-auto"});
   EXPECT_TRUE(WaitFor([&] { return Log().find("] ExecAutoUpdate\n") != std::string::npos; },

@@ -79,7 +79,7 @@ class DispatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     env.SeedUserSid();
-    env.dir().Write("appdata/Brightfen/Folio/AppTest.txt", "");
+    env.WriteDataFile("AppTest.txt", "");
     std::filesystem::remove(LogFile());
     GetMainModule().m_bRelaunchElevated = false;
   }

@@ -51,7 +51,7 @@ TEST(Folders, DefaultDataDirIsCreatedAndFollowsTheMarker) {
   EXPECT_EQ(Utf16ToUtf8(GetDataDir()), env.DefaultDataDir());
   EXPECT_TRUE(std::filesystem::is_directory(env.DefaultDataDir()));
   EXPECT_FALSE(IsTestMode());
-  env.dir().Write("appdata/Brightfen/Folio/AppTest.txt", "");
+  env.WriteDataFile("AppTest.txt", "");
   EXPECT_TRUE(IsTestMode());
   std::filesystem::remove(env.DefaultDataDir() + "AppTest.txt");
   EXPECT_FALSE(IsTestMode());  // checked afresh at every call

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +13,7 @@ namespace {
 // Copies a sleeping program under a chosen file name.
 std::string MakeNamedSleeper(const TempDir& dir, const std::string& name) {
   const std::string path = dir.File(name);
-  std::filesystem::copy_file("/bin/sleep", path);
+  CopySleeper(path);
   return path;
 }
 
@@ -47,17 +45,3 @@ TEST(Process, TokenNamesTheOwnerAndItsSid) {
   EXPECT_FALSE(platform::OpenProcessToken(0x7FFFFFF0, &token));
 }
 
-TEST(Process, ShellOpenStartsAProgramWithSplitParameters) {
-  TempDir dir;
-  const std::string script = dir.File("run.sh");
-  dir.Write("run.sh", "#!/bin/sh\nprintf '%s|' \"$@\" > \"$1.out\"\n");  // not executable yet
-  const std::string marker = dir.File("m");
-  ASSERT_TRUE(platform::ShellOpen(Utf8ToUtf16(script), Utf8ToUtf16(marker + " \"two words\" -x")));
-  ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(marker + ".out").size() > 0; }, std::chrono::seconds(5)));
-  EXPECT_EQ(ReadFileBytes(marker + ".out"), marker + "|two words|-x|");
-  EXPECT_FALSE(platform::ShellOpen(Utf8ToUtf16(dir.File("missing")), u""));
-}
-
-TEST(Process, IntegrityFollowsTheEffectiveUser) {
-  EXPECT_EQ(platform::GetProcessIntegrityRid(), geteuid() == 0 ? 0x3000u : 0x2000u);
-}

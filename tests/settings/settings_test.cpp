@@ -6,12 +6,13 @@
 
 namespace {
 
-constexpr char16_t kSid[] = u"S-1-5-21-7-7-7-1001";
-const std::u16string kFolio = std::u16string(kSid) + u"\\SOFTWARE\\Brightfen\\Folio";
+std::u16string FolioPath() {
+  return platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
+}
 
 platform::RegistryKey OpenFolio() {
   platform::RegistryKey key;
-  EXPECT_EQ(key.Create(platform::RegRoot::kUsers, kFolio, platform::kKeyAllAccess), 0);
+  EXPECT_EQ(key.Create(platform::RegRoot::kUsers, FolioPath(), platform::kKeyAllAccess), 0);
   return key;
 }
 
@@ -22,7 +23,7 @@ void SetRaw(const std::u16string& name, uint32_t type, const std::string& bytes)
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { env.SeedUserSid(kSid); }
+  void SetUp() override { env.SeedUserSid(); }
   TestEnvironment env;
 };
 
@@ -30,10 +31,10 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, ConstructingCreatesTheMissingKey) {
   platform::RegistryKey key;
-  EXPECT_NE(key.Open(platform::RegRoot::kUsers, kFolio, platform::kKeyRead), 0);
+  EXPECT_NE(key.Open(platform::RegRoot::kUsers, FolioPath(), platform::kKeyRead), 0);
   CCfgApp app;
   EXPECT_TRUE(app.HasKey());
-  EXPECT_EQ(key.Open(platform::RegRoot::kUsers, kFolio, platform::kKeyRead), 0);
+  EXPECT_EQ(key.Open(platform::RegRoot::kUsers, FolioPath(), platform::kKeyRead), 0);
 }
 
 TEST_F(SettingsTest, QwordReadsOnlyARealQword) {

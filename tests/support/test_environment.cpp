@@ -1,29 +1,38 @@
 #include "support/test_environment.h"
 
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "platform/path_separator.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-  if (const char* old = std::getenv(name)) m_old = old;
-  setenv(name, value.c_str(), 1);
+  m_old = GetEnvVar(name);
+  SetEnvVar(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
   if (m_old) {
-    setenv(m_name.c_str(), m_old->c_str(), 1);
+    SetEnvVar(m_name.c_str(), *m_old);
   } else {
-    unsetenv(m_name.c_str());
+    UnsetEnvVar(m_name.c_str());
   }
 }
 
-TestEnvironment::TestEnvironment() {
-  std::filesystem::create_directories(m_dir.path() / "runtime");
-  m_env.push_back(std::make_unique<ScopedEnv>("ORV_REGISTRY", RegistryPath()));
-  m_env.push_back(std::make_unique<ScopedEnv>("XDG_DATA_HOME", AppDataHome()));
-  m_env.push_back(std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", m_dir.File("runtime")));
+TestEnvironment::TestEnvironment() { Isolate(); }
+
+TestEnvironment::~TestEnvironment() { Restore(); }
+
+std::string TestEnvironment::DefaultDataDir() const {
+  const char sep = static_cast<char>(platform::kPathSeparator);
+  return AppDataHome() + sep + "Brightfen" + sep + "Folio" + sep;
+}
+
+void TestEnvironment::WriteDataFile(const std::string& name, const std::string& bytes) const {
+  std::filesystem::create_directories(DefaultDataDir());
+  std::ofstream out(DefaultDataDir() + name, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void TestEnvironment::SeedUserSid(const std::u16string& sid) const {
