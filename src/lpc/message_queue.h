@@ -5,6 +5,7 @@
 
 #include <jansson.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -34,11 +35,13 @@ class CMessageQueue {
 
  private:
   void ReleaseAll();
+  bool SpinBriefly() const;
 
   std::mutex m_lock;
   std::condition_variable m_wake;
   std::deque<json_t*> m_messages;
   bool m_closed = true;
+  std::atomic<bool> m_ready{false};  // messages queued or queue closed
 };
 
 }  // namespace lpc

@@ -171,6 +171,7 @@ void CDevService::Reply(Client& client, json_t* id, json_t* answer) {
 }
 
 void CDevService::Log(const std::string& line) {
+  if (m_options.logFile.empty() && !m_options.logToStdout) return;
   const std::string stamped = "[" + TimeOfDay() + "] " + line + "\n";
   std::lock_guard<std::mutex> lock(m_lock);
   if (m_log.is_open()) m_log << stamped << std::flush;
