@@ -31,6 +31,17 @@ void Install() {
 
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
 
+// A hardware division by zero, written in assembly so that neither the
+// optimiser nor a sanitizer sees undefined behaviour to act on first.
+void DivideByZero() {
+#if defined(__x86_64__)
+  int eax = 7, edx = 0, divisor = 0;
+  asm volatile("idivl %2" : "+a"(eax), "+d"(edx) : "r"(divisor));
+#else
+  raise(SIGFPE);
+#endif
+}
+
 volatile bool g_stopRecursion = false;
 
 [[gnu::noinline]] int Recurse(int depth) {
@@ -61,12 +72,7 @@ int Crash(const std::string& mode) {
   Install();
   if (mode == "segv") WriteTo(0x10);
   if (mode == "abort") std::abort();
-  if (mode == "fpe") {
-    // Both operands unknown to the compiler, so a real division runs.
-    volatile int dividend = 7, zero = 0;
-    volatile int result = dividend / zero;
-    (void)result;
-  }
+  if (mode == "fpe") DivideByZero();
   if (mode == "thread") std::thread([] { WriteTo(0x20); }).join();
   if (mode == "overflow") return Recurse(0);
   if (mode == "wait") {

@@ -17,10 +17,10 @@ namespace {
 
 constexpr rlim_t kSizeLimit = 64 * 1024;
 
-// In a child process limited to kSizeLimit bytes per file: adds a small entry,
-// a large deflated one and a large stored one, then closes. Returns the four
-// result codes as text, in that order.
-std::string PackUnderSizeLimit(const TempDir& dir) {
+// In a child process limited to kSizeLimit bytes per file: adds each
+// (entry name, source) to a new archive, then closes it. Returns the result
+// codes of the adds and of the close as text.
+std::string PackUnderSizeLimit(const std::string& archive, const std::vector<ZipInput>& inputs) {
   int fds[2];
   if (pipe(fds) != 0) return "pipe failed";
   const pid_t child = fork();
@@ -29,14 +29,15 @@ std::string PackUnderSizeLimit(const TempDir& dir) {
     signal(SIGXFSZ, SIG_IGN);  // turn the limit into EFBIG from write()
     const rlimit limit{kSizeLimit, kSizeLimit};
     setrlimit(RLIMIT_FSIZE, &limit);
-    HZIP zip = ZipArchiveCreate(U16(dir.File("limited.zip")).c_str());
-    const uint32_t small = ZipArchiveAddFile(zip, u"small.txt", U16(dir.File("small.txt")).c_str());
-    const uint32_t deflated = ZipArchiveAddFile(zip, u"big.dmp", U16(dir.File("big.bin")).c_str());
-    const uint32_t stored = ZipArchiveAddFile(zip, u"big.zip", U16(dir.File("big.bin")).c_str());
-    const uint32_t closed = ZipArchiveClose(zip);
-    char text[64];
-    const int n = std::snprintf(text, sizeof text, "%x %x %x %x", small, deflated, stored, closed);
-    (void)!write(fds[1], text, static_cast<size_t>(n));
+    HZIP zip = ZipArchiveCreate(U16(archive).c_str());
+    std::string codes;
+    for (const ZipInput& input : inputs) {
+      const uint32_t result =
+          ZipArchiveAddFile(zip, U16(input.entryName).c_str(), U16(input.sourcePath).c_str());
+      codes += std::to_string(result) + " ";
+    }
+    codes += std::to_string(ZipArchiveClose(zip));
+    (void)!write(fds[1], codes.data(), codes.size());
     _exit(0);
   }
   close(fds[1]);
@@ -50,14 +51,60 @@ std::string PackUnderSizeLimit(const TempDir& dir) {
   return out;
 }
 
+uint32_t Le(const std::string& s, size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
+  return v;
+}
+
+// The local header written before the data, as a failed add leaves it.
+struct FirstHeader {
+  uint32_t flags, method, crc, compressed, uncompressed;
+  std::string name;
+};
+
+FirstHeader HeaderAt(const std::string& file, size_t at) {
+  return {Le(file, at + 6, 2),  Le(file, at + 8, 2),  Le(file, at + 14, 4), Le(file, at + 18, 4),
+          Le(file, at + 22, 4), file.substr(at + 30, Le(file, at + 26, 2))};
+}
+
 TEST(ZipPosix, WriteFailuresOfDeflatedAndStoredDataAreReported) {
   TempDir dir;
   dir.Write("small.txt", "small");
   dir.Write("big.bin", NoiseBytes(1 << 20, 5));
   // The big entry's local header still fits under the limit, so only a
   // failure seen while the data go out can make its add fail.
-  EXPECT_EQ(PackUnderSizeLimit(dir), "0 400 400 400");
-  EXPECT_EQ(std::filesystem::file_size(dir.File("limited.zip")), kSizeLimit);
+  const std::string archive = dir.File("limited.zip");
+  EXPECT_EQ(PackUnderSizeLimit(archive, {{"small.txt", dir.File("small.txt")},
+                                         {"big.dmp", dir.File("big.bin")},
+                                         {"big.zip", dir.File("big.bin")}}),
+            "0 1024 1024 1024");
+  const std::string file = ReadFileBytes(archive);
+  EXPECT_EQ(file.size(), kSizeLimit);
+  // The deflated entry's header was never rewritten: it shows the values
+  // written while its data were pending.
+  const size_t second = file.find(std::string("PK\3\4", 4), 4);
+  ASSERT_NE(second, std::string::npos);
+  const FirstHeader h = HeaderAt(file, second);
+  EXPECT_EQ(h.name, "big.dmp");
+  EXPECT_EQ(h.flags, 0x0008u);
+  EXPECT_EQ(h.method, 8u);
+  EXPECT_EQ(h.crc, 0u);
+  EXPECT_EQ(h.compressed, 0u);
+  EXPECT_EQ(h.uncompressed, 1u << 20);
+}
+
+TEST(ZipPosix, StoredEntryAnnouncesItsSizeBeforeItsData) {
+  TempDir dir;
+  dir.Write("big.bin", NoiseBytes(1 << 20, 6));
+  const std::string archive = dir.File("limited.zip");
+  EXPECT_EQ(PackUnderSizeLimit(archive, {{"big.zip", dir.File("big.bin")}}), "1024 1024");
+  const FirstHeader h = HeaderAt(ReadFileBytes(archive), 0);
+  EXPECT_EQ(h.name, "big.zip");
+  EXPECT_EQ(h.flags, 0x0008u);
+  EXPECT_EQ(h.method, 0u);
+  EXPECT_EQ(h.compressed, 1u << 20);
+  EXPECT_EQ(h.uncompressed, 1u << 20);
 }
 
 TEST(ZipPosix, PipeSourceHasNoSizeAndNoDiskAttributes) {

@@ -66,7 +66,6 @@ void ParseLine(const char* p, const char* end, uint64_t sp, MapsSnapshot* s) {
   if (readable && stop > sp && s->stackEnd == 0) {
     s->stackStart = start;
     s->stackEnd = stop;
-    s->stackPointerMapped = sp >= start;
   }
   for (int field = 0; field < 4; ++field) p = SkipField(p, end);
   if (p < end && *p == '/') AddModule(s, start, stop, p, static_cast<size_t>(end - p));
@@ -78,7 +77,6 @@ bool ReadMaps(uint64_t stackPointer, MapsSnapshot* snapshot) {
   snapshot->moduleCount = 0;
   snapshot->namesUsed = 0;
   snapshot->stackStart = snapshot->stackEnd = 0;
-  snapshot->stackPointerMapped = false;
   const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   // Paths are at most PATH_MAX bytes, so every line fits; a longer one is

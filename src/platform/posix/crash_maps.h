@@ -26,7 +26,6 @@ struct MapsSnapshot {
   // Both 0 when there is none.
   uint64_t stackStart = 0;
   uint64_t stackEnd = 0;
-  bool stackPointerMapped = false;
 };
 
 // Reads /proc/self/maps: every file mapped from an absolute path becomes one

@@ -25,6 +25,7 @@ constexpr uint16_t kArchitectureAmd64 = 9;
 constexpr uint32_t kPlatformLinux = 0x8201;  // the id Linux minidump writers use
 constexpr uint64_t kRedZone = 128;           // below the stack pointer, still in use
 constexpr uint32_t kStackOverflowCode = 0xC00000FD;  // EXCEPTION_STACK_OVERFLOW
+constexpr uint64_t kOverflowReach = 64 * 1024;       // fault to stack pointer, at most
 
 uint32_t Align(uint32_t value, uint32_t to) { return (value + to - 1) / to * to; }
 
@@ -155,14 +156,22 @@ void WriteSystemInfo(CSafeWriter& out, const Layout& l, const CrashInfo& crash) 
   out.U16(0);
 }
 
+// A fault next to the stack pointer and below the stack's mapping: the
+// thread ran off the end of its stack.
+bool IsStackOverflow(const CrashInfo& crash, const ThreadRegisters& regs, const MapsSnapshot& maps) {
+  if (crash.signal != SIGSEGV || crash.info == nullptr || crash.info->si_code <= 0) return false;
+  const uint64_t fault = reinterpret_cast<uint64_t>(crash.info->si_addr);
+  const uint64_t distance = fault > regs.stackPointer ? fault - regs.stackPointer
+                                                      : regs.stackPointer - fault;
+  return maps.stackEnd != 0 && fault < maps.stackStart && distance <= kOverflowReach;
+}
+
 void WriteException(CSafeWriter& out, const Layout& l, const CrashInfo& crash,
-                    const ThreadRegisters& regs, bool stackPointerMapped) {
+                    const ThreadRegisters& regs, bool overflow) {
   out.PadTo(l.exception);
   out.U32(static_cast<uint32_t>(crash.threadId));
   out.U32(0);
   const int code = crash.info != nullptr ? crash.info->si_code : 0;
-  // A fault with the stack pointer outside every mapping ran off its stack.
-  const bool overflow = crash.signal == SIGSEGV && code > 0 && !stackPointerMapped;
   out.U32(overflow ? kStackOverflowCode : ExceptionCodeFor(crash.signal, code));
   out.U32(0);  // flags
   out.U64(0);  // no chained record
@@ -269,7 +278,7 @@ bool WriteMinidump(int fd, const CrashInfo& crash) {
   CSafeWriter out(fd);
   WriteHeader(out, layout, maps);
   WriteSystemInfo(out, layout, crash);
-  WriteException(out, layout, crash, regs, maps.stackPointerMapped);
+  WriteException(out, layout, crash, regs, IsStackOverflow(crash, regs, maps));
   WriteThread(out, layout, crash, stack);
   WriteModules(out, layout, maps);
   WriteMemory(out, layout, stack);

@@ -32,8 +32,8 @@ struct CrashInfo {
 
 // The Windows exception code standing for a signal (0xC0000005 for SIGSEGV,
 // 0xC0000094 for an integer division by zero, 0x40000015 for SIGABRT, ...).
-// A SIGSEGV whose stack pointer left its stack is written as a stack
-// overflow (0xC00000FD) instead.
+// A SIGSEGV next to the stack pointer, below the stack's mapping, is written
+// as a stack overflow (0xC00000FD) instead.
 uint32_t ExceptionCodeFor(int signal, int code);
 
 // Writes the dump to fd: header, stream directory, system info, exception,
