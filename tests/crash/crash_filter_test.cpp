@@ -214,6 +214,14 @@ TEST_F(CrashFilter, WaitForAHangingReportIsBounded) {
   kill(reporter, SIGKILL);
 }
 
+TEST_F(CrashFilter, DumpThatCannotBeCreatedStillGetsTheCrashReported) {
+  // A folder in the dump's place makes creating the file fail.
+  fs::create_directory(m_program + ".dmp");
+  ExpectExitZero(WaitExit(Start("segv")));
+  EXPECT_TRUE(fs::is_directory(m_program + ".dmp"));
+  ExpectOneReport();
+}
+
 TEST_F(CrashFilter, CrashingReportProcessWritesNoDumpAndStartsNoReport) {
   ExpectExitZero(WaitExit(Start("segv", {"ORV_CRASH_TEST_REPORT_CRASHES=1"})));
   // The report process crashed at 0x30 but left the first crash's dump alone.
