@@ -90,6 +90,18 @@ TEST_F(DevServiceTest, SilentServiceMakesTheCallTimeOut) {
   EXPECT_EQ(CompactText(holder.get()), "{}");
 }
 
+TEST_F(DevServiceTest, LateServiceMakesTheCallTimeOutAndItsAnswerIsDropped) {
+  DevServiceOptions options;
+  options.answerDelayMs = 1500;
+  StartInProcess(options);
+  JsonPtr late(json_object());
+  EXPECT_FALSE(m_client->CallMethod("Echo", Json("[1]").get(), late.get(), 1));
+  JsonPtr next(json_object());
+  EXPECT_TRUE(m_client->CallMethod("Echo", Json("[2]").get(), next.get(), 10));
+  EXPECT_EQ(CompactText(late.get()), "{}");
+  EXPECT_EQ(CompactText(next.get()), R"({"result":[2]})");
+}
+
 TEST_F(DevServiceTest, ChildProcessServiceStartsAProgramThenExits) {
   const std::string marker = m_dir.File("child.txt");
   const std::string command = std::string("\"") + ORV_DEVSERVICE_PATH + "\" --pipe " + m_name +

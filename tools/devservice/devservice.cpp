@@ -128,7 +128,7 @@ void CDevService::HandleMessage(Client& client, json_t* message) {
 // The response message for one request: {"result": ...} or {"error": ...}.
 json_t* CDevService::AnswerRequest(const char* method, json_t* params, bool* stopAfter) {
   const std::string name = method;
-  if (name == "Echo") return json_pack("{s:O*}", "result", params);
+  if (name == "Echo") return json_pack("{s:O?}", "result", params);
   if (name != "StartComponent") return json_pack("{s:o}", "error", ErrorValue(-32601, "Method not found"));
   const char* program = nullptr;
   if (json_unpack(params, "{s:s}", "name", &program) != 0) {
