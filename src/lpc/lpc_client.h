@@ -31,6 +31,8 @@ using LpcDisconnectCallback = void (*)(void* value);
 // Completion of CallMethodAsync: Complete runs once, on the response
 // dispatcher thread, after the answer has been stored in the result holder.
 // The object must stay alive until then or until the client is released.
+// Complete must not wait for the answer of another call (CallMethod): answers
+// are delivered by the very thread it runs on.
 class ILPCCompletion {
  public:
   virtual ~ILPCCompletion() = default;
