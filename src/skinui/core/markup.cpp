@@ -18,11 +18,18 @@ void SkipWhitespace(char16_t*& p) {
 // Letters and digits as the wide character classification sees them. Beyond
 // Latin-1 only the punctuation and symbol blocks are excluded, which keeps
 // CJK names working the same on every platform.
-bool IsNameChar(char16_t c) {
-  if (c < 0x80) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == ':' || c == '_';
+struct TAsciiNameTable {
+  bool name[128] = {};
+  constexpr TAsciiNameTable() {
+    for (int c = 0; c < 128; ++c) {
+      name[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                c == ':' || c == '_';
+    }
   }
+};
+constexpr TAsciiNameTable kAsciiNames;
+
+bool IsWideNameChar(char16_t c) {
   if (c < 0xC0) return c == 0xAA || c == 0xB5 || c == 0xBA;
   if (c == 0xD7 || c == 0xF7) return false;
   if (c >= 0x2000 && c <= 0x2BFF) return false;  // punctuation, arrows, symbols
@@ -31,6 +38,8 @@ bool IsNameChar(char16_t c) {
   if (c >= 0xFF00 && c <= 0xFF0F) return false;  // fullwidth punctuation
   return c != 0xFEFF && c != 0xFFFD;
 }
+
+inline bool IsNameChar(char16_t c) { return c < 0x80 ? kAsciiNames.name[c] : IsWideNameChar(c); }
 
 void SkipIdentifier(char16_t*& p) {
   while (IsNameChar(*p)) ++p;
@@ -79,19 +88,13 @@ CUIMarkup::CUIMarkup() = default;
 CUIMarkup::CUIMarkup(std::u16string_view text) { (void)LoadFromText(text); }
 
 void CUIMarkup::Release() {
-  m_pstrXML.reset();
+  m_pstrXML = std::u16string();
   m_pElements.reset();
   m_nElements = 0;
   m_nReservedElements = 0;
-  m_nTextLength = 0;
 }
 
-bool CUIMarkup::LoadFromText(std::u16string_view text) {
-  auto buffer = std::make_unique<char16_t[]>(text.size() + 1);
-  std::char_traits<char16_t>::copy(buffer.get(), text.data(), text.size());
-  buffer[text.size()] = 0;
-  return LoadBuffer(std::move(buffer), text.size());
-}
+bool CUIMarkup::LoadFromText(std::u16string_view text) { return LoadBuffer(std::u16string(text)); }
 
 bool CUIMarkup::LoadFromMemory(uint8_t* bytes, size_t size, int encoding) {
   if (!bytes && size > 0) return false;
@@ -105,12 +108,11 @@ bool CUIMarkup::LoadFromMemory(uint8_t* bytes, size_t size, int encoding) {
     if (bigEndian) {
       for (size_t i = 2; i + 1 < size; i += 2) std::swap(bytes[i], bytes[i + 1]);
     }
-    auto buffer = std::make_unique<char16_t[]>(count + 1);
+    std::u16string text(count, u'\0');
     for (size_t i = 0; i < count; ++i) {
-      buffer[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
+      text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
     }
-    buffer[count] = 0;
-    return LoadBuffer(std::move(buffer), count);
+    return LoadBuffer(std::move(text));
   }
   std::string_view narrow(reinterpret_cast<const char*>(bytes), size);
   std::u16string wide;
@@ -120,13 +122,12 @@ bool CUIMarkup::LoadFromMemory(uint8_t* bytes, size_t size, int encoding) {
     if (size > 2 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) narrow.remove_prefix(3);
     wide = Utf8ToUtf16(narrow);
   }
-  return LoadFromText(wide);
+  return LoadBuffer(std::move(wide));
 }
 
-bool CUIMarkup::LoadBuffer(std::unique_ptr<char16_t[]> text, size_t length) {
+bool CUIMarkup::LoadBuffer(std::u16string text) {
   Release();
   m_pstrXML = std::move(text);
-  m_nTextLength = length;
   if (Parse()) return true;
   Release();
   return false;
@@ -140,7 +141,7 @@ CUIMarkupNode CUIMarkup::GetRoot() {
 int CUIMarkup::ReserveElement() {
   if (m_nElements >= m_nReservedElements) {
     int32_t capacity = m_nReservedElements + m_nReservedElements / 2 + 500;
-    auto grown = std::make_unique<TElement[]>(capacity);
+    auto grown = std::make_unique_for_overwrite<TElement[]>(capacity);
     if (m_nElements > 0) std::memcpy(grown.get(), m_pElements.get(), sizeof(TElement) * m_nElements);
     m_pElements = std::move(grown);
     m_nReservedElements = capacity;
@@ -161,7 +162,7 @@ bool CUIMarkup::Parse() {
   m_szErrorMsg[0] = 0;
   m_szErrorXML[0] = 0;
   m_iErrorPos = -1;
-  char16_t* p = m_pstrXML.get();
+  char16_t* p = m_pstrXML.data();
   return ParseSequence(p, 0);
 }
 
@@ -230,7 +231,7 @@ bool CUIMarkup::ParseClosingTag(char16_t*& p, int iElement, char16_t* pDataEnd) 
   *p = 0;
   p += 2;
   SkipWhitespace(p);
-  const char16_t* name = m_pstrXML.get() + m_pElements[iElement].iStart;
+  const char16_t* name = m_pstrXML.data() + m_pElements[iElement].iStart;
   size_t length = 0;
   while (IsNameChar(name[length])) ++length;
   if (std::char_traits<char16_t>::compare(p, name, length) != 0) {
@@ -267,6 +268,12 @@ bool CUIMarkup::ParseAttributes(char16_t*& p) {
 }
 
 void CUIMarkup::ParseData(char16_t*& src, char16_t*& dest, char16_t end) {
+  // Until the first entity nothing moves: source and destination coincide.
+  if (m_bPreserveWhitespace && src == dest) {
+    for (char16_t c = *src; c != end && c != u'&' && c != 0; c = *++src) {
+    }
+    dest = src;
+  }
   while (*src && *src != end) {
     if (*src == u'&') {
       char16_t value = 0;
@@ -290,12 +297,12 @@ void CUIMarkup::ParseData(char16_t*& src, char16_t*& dest, char16_t end) {
 
 const char16_t* CUIMarkupNode::GetName() const {
   if (!m_pOwner) return nullptr;
-  return m_pOwner->m_pstrXML.get() + m_pOwner->m_pElements[m_iPos].iStart;
+  return m_pOwner->Text() + m_pOwner->m_pElements[m_iPos].iStart;
 }
 
 const char16_t* CUIMarkupNode::GetValue() const {
   if (!m_pOwner) return nullptr;
-  return m_pOwner->m_pstrXML.get() + m_pOwner->m_pElements[m_iPos].iData;
+  return m_pOwner->Text() + m_pOwner->m_pElements[m_iPos].iData;
 }
 
 CUIMarkupNode CUIMarkupNode::GetChild() const {
@@ -329,21 +336,21 @@ const char16_t* CUIMarkupNode::GetAttributeName(int index) {
   if (!m_pOwner) return nullptr;
   if (m_nAttributes == 0) MapAttributes();
   if (index < 0 || index >= m_nAttributes) return u"";
-  return m_pOwner->m_pstrXML.get() + m_aAttributes[index].name;
+  return m_pOwner->Text() + m_aAttributes[index].name;
 }
 
 const char16_t* CUIMarkupNode::GetAttributeValue(int index) {
   if (!m_pOwner) return nullptr;
   if (m_nAttributes == 0) MapAttributes();
   if (index < 0 || index >= m_nAttributes) return u"";
-  return m_pOwner->m_pstrXML.get() + m_aAttributes[index].value;
+  return m_pOwner->Text() + m_aAttributes[index].value;
 }
 
 bool CUIMarkupNode::GetAttributeValue(std::u16string_view name, char16_t* buffer,
                                       size_t maxChars) {
   if (!m_pOwner || !buffer) return false;
   if (m_nAttributes == 0) MapAttributes();
-  const char16_t* text = m_pOwner->m_pstrXML.get();
+  const char16_t* text = m_pOwner->Text();
   for (int i = 0; i < m_nAttributes; ++i) {
     if (std::u16string_view(text + m_aAttributes[i].name) != name) continue;
     const char16_t* value = text + m_aAttributes[i].value;
@@ -361,7 +368,7 @@ bool CUIMarkupNode::GetAttributeValue(std::u16string_view name, char16_t* buffer
 void CUIMarkupNode::MapAttributes() {
   if (!m_pOwner) return;
   const CUIMarkup::TElement& element = m_pOwner->m_pElements[m_iPos];
-  const char16_t* text = m_pOwner->m_pstrXML.get();
+  const char16_t* text = m_pOwner->Text();
   const char16_t* pEnd = text + element.iData;
   const char16_t* p = text + element.iStart;
   p += Length(p) + 1;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -98,7 +99,7 @@ class CUIMarkup {
     int32_t iData;
   };
 
-  bool LoadBuffer(std::unique_ptr<char16_t[]> text, size_t length);
+  bool LoadBuffer(std::u16string text);
   bool Parse();
   bool ParseSequence(char16_t*& p, int iParent);
   bool ParseElement(char16_t*& p, int iParent, int* piPrevious);
@@ -107,10 +108,12 @@ class CUIMarkup {
   void ParseData(char16_t*& src, char16_t*& dest, char16_t end);
   int ReserveElement();
   bool Fail(const char16_t* message, const char16_t* at);
-  int32_t Offset(const char16_t* p) const { return static_cast<int32_t>(p - m_pstrXML.get()); }
+  int32_t Offset(const char16_t* p) const { return static_cast<int32_t>(p - m_pstrXML.data()); }
+  const char16_t* Text() const { return m_pstrXML.data(); }
 
-  std::unique_ptr<char16_t[]> m_pstrXML;
-  size_t m_nTextLength = 0;
+  // The owned text; parsing writes into it but never changes its length, so
+  // positions stay valid.
+  std::u16string m_pstrXML;
   std::unique_ptr<TElement[]> m_pElements;
   int32_t m_nElements = 0;
   int32_t m_nReservedElements = 0;
