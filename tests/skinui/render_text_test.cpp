@@ -169,3 +169,79 @@ TEST(RenderTextChinese, TitleRendersThroughTheFallbackFace) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+class HtmlTagTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_host.AddFontWithId(-1, u"微软雅黑", 12);
+    m_host.AddFontWithId(0, u"微软雅黑", 16);
+  }
+  TUIRect Measure(std::u16string_view text) {
+    CUICanvas dc(m_surface);
+    TUIRect rect{0, 0, 300, 200};
+    CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, text, 0xFF000000, nullptr, nullptr, nullptr, 0,
+                                  DT_SINGLELINE | DT_CALCRECT);
+    return rect;
+  }
+  TUIRect Draw(std::u16string_view text, uint32_t background) {
+    m_surface.Clear(background);
+    CUICanvas dc(m_surface);
+    TUIRect rect{0, 0, 200, 40};
+    CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, text, 0xFF000000, nullptr, nullptr, nullptr, 0, DT_SINGLELINE);
+    TUIRect box{INT32_MAX, INT32_MAX, -1, -1};
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 200; ++x) {
+        if (m_surface.GetPixel(x, y) == background) continue;
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+      }
+    }
+    return box;
+  }
+  skinui_test::CTestHost m_host;
+  CUISurface m_surface{200, 40};
+};
+
+TEST_F(HtmlTagTest, FontTagsByIndexAndByFace) {
+  EXPECT_EQ(Measure(u"{f 0}abc{/f}").right, Measure(u"abc").right);
+  EXPECT_GT(Measure(u"{f 微软雅黑 24 bold}abc{/f}").right, Measure(u"abc").right);
+  EXPECT_GE(m_host.FindFont(u"微软雅黑", 24, true, false, false), 0);
+  EXPECT_GE(Measure(u"{f 微软雅黑}abc{/f}").right, 1);  // size defaults to 10
+  EXPECT_GE(m_host.FindFont(u"微软雅黑", 10, false, false, false), 0);
+  EXPECT_GT(Measure(u"{i}a{/i}b").right, Measure(u"ab").right);  // half a blank after italics
+  EXPECT_EQ(Measure(u"{u}ab{/u}").right, Measure(u"ab").right);
+  EXPECT_GE(m_host.FindFont(u"微软雅黑", 16, false, true, false), 0);
+}
+
+TEST_F(HtmlTagTest, ColourSaturatesAndVerticalAlignment) {
+  Draw(u"{c #80000000}W{/c}", 0xFF000000);
+  uint32_t brightest = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 200; ++x) brightest = std::max(brightest, m_surface.GetPixel(x, y) & 0xFFFFFF);
+  }
+  EXPECT_EQ(brightest, 0xFFFFFFu);  // 0x7FFFFFFF: white
+  TUIRect top = Draw(u"{y 40}{v top}W{/v}", 0xFFFFFFFF);
+  TUIRect bottom = Draw(u"{y 40}W", 0xFFFFFFFF);
+  TUIRect centre = Draw(u"{y 40}{v center}W{/v}", 0xFFFFFFFF);
+  EXPECT_LT(top.top, centre.top);
+  EXPECT_LT(centre.top, bottom.top);
+  EXPECT_GT(bottom.bottom, 30);
+}
+
+TEST_F(HtmlTagTest, PlainTextKeepsBracesAndBreaksLines) {
+  CUICanvas dc(m_surface);
+  TUIRect one{0, 0, 300, 200};
+  CUIRenderEngine::DrawText(dc, &m_host, one, u"{b}x{/b}", 0xFF000000, 0, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_GT(one.right, Measure(u"x").right * 3);
+  TUIRect two{0, 0, 300, 200};
+  CUIRenderEngine::DrawText(dc, &m_host, two, u"a\r\nb", 0xFF000000, 0, DT_CALCRECT);
+  EXPECT_EQ(two.bottom, 2 * one.bottom);
+  TUIRect none{0, 0, 300, 200};
+  CUIRenderEngine::DrawText(dc, nullptr, none, u"a", 0xFF000000, 0, DT_CALCRECT);
+  EXPECT_EQ(none.bottom, 200);
+}
+
+}  // namespace
+}  // namespace SkinUI
