@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "skinui/zip_fixture.h"
 
 namespace SkinUI {
@@ -186,6 +188,28 @@ TEST_F(ZipReaderDamage, CorruptDeflateDataAndBadLocalHeaderAreReported) {
   CZipArchive zip2;
   ASSERT_EQ(zip2.OpenMemory(badHeader.data(), badHeader.size()), kZipOk);
   EXPECT_EQ(zip2.ReadEntry(index, out.data(), out.size(), &got), kZipCorrupt);
+}
+
+}  // namespace
+}  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+TEST(ZipReaderEncrypted, EncryptedEntriesAreNotDelivered) {
+  TempDir dir;
+  dir.Write("secret.xml", "<Window/>");
+  std::string command = "cd '" + dir.path().string() + "' && " ORV_ZIP_TOOL " -q -X -P pass out.zip secret.xml";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::string bytes = ReadFileBytes(dir.path() / "out.zip");
+  CZipArchive zip;
+  ASSERT_EQ(zip.OpenMemory(bytes.data(), bytes.size()), kZipOk);
+  int index = -1;
+  ASSERT_EQ(zip.FindEntry(u"secret.xml", true, &index, nullptr), kZipOk);
+  char buffer[64];
+  size_t got = 0;
+  EXPECT_EQ(zip.ReadEntry(index, buffer, sizeof buffer, &got), kZipFlate);
+  EXPECT_EQ(got, 0u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // What the rendering rules take from the window that draws: fonts, cached
-// images, colours, the DPI scale and the mouse. The paint manager implements it.
+// images, colours, the DPI scale and the mouse. The paint manager implements
+// it. Image and font pointers it hands out stay valid while the host lives
+// (a drawing call may register new font variants in between).
 #pragma once
 
 #include <cstdint>

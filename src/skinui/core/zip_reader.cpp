@@ -186,7 +186,8 @@ uint32_t CZipArchive::OpenEntry(int index) {
   if (Get32(h) != kLocalSignature) return kZipCorrupt;
   uint64_t dataPos = uint64_t{entry.localOffset} + kLocalSize + Get16(h + 26) + Get16(h + 28);
   if (!Fits(m_size, dataPos, entry.info.compressedSize)) return kZipCorrupt;
-  if (entry.method != 0 && entry.method != 8) return kZipFlate;
+  // Only stored and deflated entries without encryption can be delivered.
+  if ((entry.method != 0 && entry.method != 8) || (entry.flags & 1) != 0) return kZipFlate;
   if (entry.method == 0 && entry.info.compressedSize != entry.info.uncompressedSize) return kZipFlate;
   m_dataPos = static_cast<size_t>(dataPos);
   m_produced = 0;
