@@ -101,3 +101,27 @@ TEST(AdjustColor, IdentityAndHueShift) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+TEST(RoundClip, CornersOutsideTheRoundingKeepTheirPixels) {
+  CUISurface surface(60, 40);
+  surface.Clear(0xFF000000);
+  CUICanvas dc(surface);
+  {
+    CRoundClipGuard clip(dc, {10, 10, 50, 30}, 12, 12);
+    EXPECT_EQ(dc.GetClip(), (TUIRect{10, 10, 50, 30}));
+    CUIRenderEngine::DrawColor(dc, {0, 0, 60, 40}, 0xFFFFFFFF);
+  }
+  EXPECT_EQ(dc.GetClip(), surface.GetBounds());
+  EXPECT_EQ(surface.GetPixel(10, 10), 0xFF000000u);  // cut corner
+  EXPECT_EQ(surface.GetPixel(49, 29), 0xFF000000u);
+  EXPECT_EQ(surface.GetPixel(16, 10), 0xFFFFFFFFu);  // the edge past the rounding
+  EXPECT_EQ(surface.GetPixel(10, 16), 0xFFFFFFFFu);
+  EXPECT_EQ(surface.GetPixel(30, 20), 0xFFFFFFFFu);
+  EXPECT_EQ(surface.GetPixel(9, 20), 0xFF000000u);   // outside the rectangle
+}
+
+}  // namespace
+}  // namespace SkinUI

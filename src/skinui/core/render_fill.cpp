@@ -2,6 +2,7 @@
 
 #include "skinui/core/blend.h"
 #include "skinui/core/render_engine.h"
+#include "skinui/core/ui_shape.h"
 
 namespace SkinUI {
 namespace {
@@ -39,18 +40,6 @@ int BandShift(int steps) {
   if (steps < 32) return 4;
   if (steps < 64) return 5;
   return 6;
-}
-
-bool InsideRounded(const TUIRect& r, int rx, int ry, int x, int y) {
-  if (r.IsEmpty() || x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
-  if (rx <= 0 || ry <= 0) return true;
-  // Pixel centres, doubled to stay in integers.
-  long long px = 2LL * x + 1, py = 2LL * y + 1;
-  long long cx = px < 2LL * (r.left + rx) ? 2LL * (r.left + rx) : (px > 2LL * (r.right - rx) ? 2LL * (r.right - rx) : px);
-  long long cy = py < 2LL * (r.top + ry) ? 2LL * (r.top + ry) : (py > 2LL * (r.bottom - ry) ? 2LL * (r.bottom - ry) : py);
-  long long dx = px - cx, dy = py - cy;
-  // (dx / 2rx)^2 + (dy / 2ry)^2 <= 1
-  return dx * dx * ry * ry + dy * dy * rx * rx <= 4LL * rx * rx * ry * ry;
 }
 
 bool PenDrawsAt(int style, int step) {
@@ -149,7 +138,7 @@ void CUIRenderEngine::DrawRoundRect(CUICanvas& dc, const TUIRect& rect, int widt
   TUIRect area = Intersect(rect, dc.GetClip());
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
-      if (InsideRounded(rect, rx, ry, x, y) && !InsideRounded(inner, rx - width, ry - width, x, y)) {
+      if (InsideRoundRect(rect, rx, ry, x, y) && !InsideRoundRect(inner, rx - width, ry - width, x, y)) {
         dc.GetSurface().Row(y)[x] = pixel;
       }
     }

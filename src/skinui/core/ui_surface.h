@@ -73,4 +73,26 @@ class CClipGuard {
   TUIRect m_old;
 };
 
+// Clips drawing to rect with corners rounded by an ellipse of the given size
+// while it lives: the rectangle limits the canvas clip, and the corner pixels
+// outside the rounding are put back as they were when it ends.
+class CRoundClipGuard {
+ public:
+  CRoundClipGuard(CUICanvas& canvas, const TUIRect& rect, int ellipseWidth, int ellipseHeight);
+  ~CRoundClipGuard();
+  CRoundClipGuard(const CRoundClipGuard&) = delete;
+  CRoundClipGuard& operator=(const CRoundClipGuard&) = delete;
+
+ private:
+  template <class F>
+  void ForCornerPixels(F&& visit) const;
+
+  CUICanvas& m_canvas;
+  TUIRect m_rect;
+  TUIRect m_oldClip;
+  int m_rx;
+  int m_ry;
+  std::vector<uint32_t> m_saved;
+};
+
 }  // namespace SkinUI
