@@ -320,6 +320,20 @@ void Route(httplib::Server* server, Context context, bool tls) {
   server->Patch(".*", handler);
 }
 
+// httplib ignores a stop() that comes before its accept loop runs, so Start
+// returns only once the loop is up. httplib offers no signal for that.
+bool WaitUntilRunning(const httplib::Server& server, std::string* error) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!server.is_running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      *error = "listener did not start";
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 }  // namespace
 
 bool Server::Start(std::string* error) {
@@ -335,6 +349,7 @@ bool Server::Start(std::string* error) {
     return false;
   }
   m_impl->httpThread = std::thread([this] { m_impl->http->listen_after_bind(); });
+  if (!WaitUntilRunning(*m_impl->http, error)) return false;
   if (!m_options.https) return true;
   auto https = std::make_unique<httplib::SSLServer>(m_options.certFile.c_str(), m_options.keyFile.c_str());
   if (!https->is_valid()) {
@@ -351,7 +366,7 @@ bool Server::Start(std::string* error) {
     return false;
   }
   m_impl->httpsThread = std::thread([this] { m_impl->https->listen_after_bind(); });
-  return true;
+  return WaitUntilRunning(*m_impl->https, error);
 }
 
 void Server::Stop() {

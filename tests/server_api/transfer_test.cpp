@@ -1,0 +1,125 @@
+// Downloads into memory and files, and the two-step upload.
+#include <filesystem>
+#include <fstream>
+
+#include "common/md5.h"
+#include "common/text.h"
+#include "server_api/api_test_fixture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct ProgressLog : CDownLoadCallBack {
+  void OnDownloadProgress(double total, double received) override {
+    calls.emplace_back(total, received);
+  }
+  std::vector<std::pair<double, double>> calls;
+};
+
+class TransferTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    m_client = MakeClient();
+  }
+  std::u16string Url(const std::string& path) const { return Base() + Utf8ToUtf16(path); }
+  // Puts bytes into the devserver's storage, where GET can fetch them.
+  void Store(const std::string& key, const std::string& bytes) {
+    m_env->dir().Write("upload.bin", bytes);
+    ASSERT_TRUE(m_client->HttpPutFile(Url("storage/" + key), Utf8ToUtf16(m_env->dir().File("upload.bin"))));
+  }
+  std::unique_ptr<CConnectHelp> m_client;
+};
+
+TEST_F(TransferTest, DownloadWithLengthReportsProgressToTheEnd) {
+  const std::string bytes(3 * 1024 * 1024 + 17, 'z');
+  Store("big.bin", bytes);
+  ProgressLog progress;
+  ASSERT_TRUE(m_client->DownloadToMemory(Url("storage/big.bin"), &progress));
+  ASSERT_EQ(m_client->GetDownloadedSize(), bytes.size());
+  ASSERT_GE(progress.calls.size(), 2u);
+  EXPECT_EQ(progress.calls.front(), std::make_pair(double(bytes.size()), 0.0));
+  EXPECT_EQ(progress.calls.back(), std::make_pair(double(bytes.size()), double(bytes.size())));
+  std::string copy(10, '\0');
+  EXPECT_EQ(m_client->CopyDownloaded(copy.data(), 10), 10u);
+  EXPECT_EQ(copy, bytes.substr(0, 10));
+  std::string all(bytes.size() + 5, '\0');
+  EXPECT_EQ(m_client->CopyDownloaded(all.data(), static_cast<uint32_t>(all.size())), bytes.size());
+}
+
+TEST_F(TransferTest, DownloadWithoutLengthKeepsItsBytes) {
+  devserver::Reply chunked = RawReply("0123456789ABCDEF");
+  chunked.chunked = true;
+  m_server->SetReply("api/config/get", chunked);
+  ProgressLog progress;
+  ASSERT_TRUE(m_client->DownloadToMemory(Url("?r=api/config/get"), &progress));
+  EXPECT_EQ(m_client->GetDownloadedSize(), 16u);
+  // Only the closing call, which reads as complete.
+  EXPECT_EQ(progress.calls, (std::vector<std::pair<double, double>>{{16, 16}}));
+}
+
+TEST_F(TransferTest, ReplyShorterThanItsLengthIsAFailedDownload) {
+  ASSERT_TRUE(m_client->DownloadToMemory(Url("files/Update.exe.md5"), nullptr));
+  ASSERT_EQ(m_client->GetDownloadedSize(), 32u);
+  devserver::Reply cut = RawReply(std::string(100000, 'q'));
+  cut.truncateTo = 5000;
+  m_server->SetReply("api/config/get", cut);
+  EXPECT_FALSE(m_client->DownloadToMemory(Url("?r=api/config/get"), nullptr));
+  EXPECT_EQ(m_client->GetDownloadedSize(), 0u);
+  char byte = 'x';
+  EXPECT_EQ(m_client->CopyDownloaded(&byte, 1), 0u);
+}
+
+TEST_F(TransferTest, DownloadToFileWritesTheInstallerAndItsChecksumMatches) {
+  const std::string target = m_env->dir().File("data/Update/Update.exe");
+  std::filesystem::create_directories(m_env->dir().File("data/Update"));
+  std::ofstream(target) << std::string(100000, 'o');
+  ASSERT_TRUE(m_client->DownloadToFile(Url("files/Update.exe"), Utf8ToUtf16(target), nullptr));
+  const std::string installer = ReadFileBytes(target);
+  EXPECT_TRUE(installer.starts_with("#!/bin/sh"));
+  ASSERT_TRUE(m_client->DownloadToMemory(Url("files/Update.exe.md5"), nullptr));
+  std::string checksum(m_client->GetDownloadedSize(), '\0');
+  m_client->CopyDownloaded(checksum.data(), static_cast<uint32_t>(checksum.size()));
+  EXPECT_EQ(checksum, Md5HexOf(installer));
+  const std::string nested = m_env->dir().File("a/b/c/file.bin");
+  EXPECT_TRUE(m_client->DownloadToFile(Url("files/Update.exe"), Utf8ToUtf16(nested), nullptr));
+  EXPECT_EQ(ReadFileBytes(nested), installer);
+  EXPECT_FALSE(m_client->DownloadToFile(u"http://127.0.0.1:1/x", Utf8ToUtf16(nested), nullptr));
+}
+
+TEST_F(TransferTest, UploadFileStoresTheBytesUnderItsKey) {
+  std::string zip;
+  for (int i = 0; i < 70000; ++i) zip += static_cast<char>(i * 7);
+  m_env->dir().Write("Dumps.zip", zip);
+  const std::u16string key = u"dumps/Orvane/1.0.0.0/FP_1700000000.zip";
+  ASSERT_TRUE(m_client->UploadFile(key, Utf8ToUtf16(m_env->dir().File("Dumps.zip"))));
+  EXPECT_EQ(ReadFileBytes(m_server->StorageDir() + "/" + Utf16ToUtf8(key)), zip);
+  const auto asked = RequestsFor("api/default/getPutUrl");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_TRUE(asked[0].body.starts_with("av=0&category=0&filepath=dumps/Orvane/1.0.0.0/FP_1700000000.zip&"));
+  const auto put = m_server->Requests().back();
+  EXPECT_EQ(put.method, "PUT");
+  EXPECT_EQ(put.body.size(), zip.size());
+}
+
+TEST_F(TransferTest, UploadFailures) {
+  m_env->dir().Write("Dumps.zip", "PK");
+  const std::u16string file = Utf8ToUtf16(m_env->dir().File("Dumps.zip"));
+  const auto puts = [this] {
+    size_t count = 0;
+    for (const auto& request : m_server->Requests()) count += request.method == "PUT";
+    return count;
+  };
+  m_server->SetReply("storage/", RawReply("denied", 403));
+  EXPECT_FALSE(m_client->UploadFile(u"dumps/a.zip", file));
+  EXPECT_EQ(puts(), 1u);
+  m_env->dir().Write("empty.zip", "");
+  EXPECT_FALSE(m_client->UploadFile(u"dumps/b.zip", Utf8ToUtf16(m_env->dir().File("empty.zip"))));
+  EXPECT_FALSE(m_client->UploadFile(u"dumps/c.zip", Utf8ToUtf16(m_env->dir().File("missing.zip"))));
+  m_server->SetReply("api/default/getPutUrl", devserver::EnvelopeReply(200, "success", "null"));
+  EXPECT_FALSE(m_client->UploadFile(u"dumps/d.zip", file));
+  EXPECT_EQ(m_client->GetPutUrl(u"dumps/d.zip"), u"");
+  EXPECT_EQ(puts(), 1u);
+}
+
+}  // namespace
