@@ -1,5 +1,7 @@
 #!/bin/sh
-# Installs every Debian package the build, the tools and the tests need.
+# Installs every Debian package the build, the tools and the tests need, for
+# the native program and for the 32-bit Windows program (mingw-w64 cross
+# compiler, Wine to run it, jansson's Debian source package to cross-build).
 # Run as root on a fresh Debian machine; safe to run again.
 set -eu
 
@@ -8,13 +10,27 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
+
+# wine32 is an i386 package; jansson for Windows is built from Debian's source.
+dpkg --add-architecture i386
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    cat > /etc/apt/sources.list.d/orvane-deb-src.sources <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+fi
+
 apt-get update
 apt-get install -y --no-install-recommends \
-    build-essential cmake ninja-build pkg-config git ca-certificates \
+    build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
     libjansson-dev zlib1g-dev libstb-dev libcurl4-openssl-dev libsqlite3-dev \
     libssl-dev libfreetype-dev libfontconfig-dev libx11-dev fonts-wqy-microhei \
     libcpp-httplib-dev \
-    libgtest-dev libgmock-dev libbenchmark-dev \
+    libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 zip unzip curl openssl xvfb xauth procps
+    python3 zip unzip curl openssl xvfb xauth procps file \
+    g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32

@@ -2,6 +2,12 @@
 # listening ends). POSIX: AF_UNIX stream sockets; see pipe_connection.h.
 file(GLOB ORV_PLATFORM_PIPE_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/${ORV_PLATFORM_BACKEND}/pipe_*.cpp)
+# A backend still being written leaves the library out; its users then fail
+# to link, not the whole configure.
+if(NOT ORV_PLATFORM_PIPE_SOURCES)
+  message(WARNING "orv_platform_pipe: no ${ORV_PLATFORM_BACKEND} backend yet")
+  return()
+endif()
 add_library(orv_platform_pipe STATIC ${ORV_PLATFORM_PIPE_SOURCES})
 target_include_directories(orv_platform_pipe PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(orv_platform_pipe PUBLIC Threads::Threads)

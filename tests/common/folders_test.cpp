@@ -4,10 +4,14 @@
 
 #include "common/folders.h"
 #include "common/text.h"
+#include "platform/path_separator.h"
 #include "settings/cfg_app.h"
 #include "support/test_environment.h"
 
 namespace {
+
+const std::string kSep(1, static_cast<char>(platform::kPathSeparator));
+const std::u16string kSep16(1, platform::kPathSeparator);
 
 void SetAppString(const std::u16string& name, const std::u16string& value) {
   CCfgApp app;
@@ -19,18 +23,18 @@ void SetAppString(const std::u16string& name, const std::u16string& value) {
 TEST(Folders, ModuleDirIsTheTestProgramsFolder) {
   const std::string dir = Utf16ToUtf8(GetModuleDir());
   ASSERT_FALSE(dir.empty());
-  EXPECT_EQ(dir.back(), '/');
-  EXPECT_TRUE(std::filesystem::exists(dir + "common_tests"));
+  EXPECT_EQ(dir.back(), kSep[0]);
+  EXPECT_TRUE(std::filesystem::exists(dir + "common_tests" + ORV_EXE_SUFFIX));
 }
 
 TEST(Folders, InstallDirGetsATrailingSeparatorOnlyWhenMissing) {
   TestEnvironment env;
   env.SeedUserSid();
   EXPECT_EQ(GetInstallDir(), GetModuleDir());  // no value
-  SetAppString(u"InstallPath", u"/opt/P");
-  EXPECT_EQ(GetInstallDir(), u"/opt/P/");
-  SetAppString(u"InstallPath", u"/opt/P/");
-  EXPECT_EQ(GetInstallDir(), u"/opt/P/");
+  SetAppString(u"InstallPath", u"P");
+  EXPECT_EQ(GetInstallDir(), u"P" + kSep16);
+  SetAppString(u"InstallPath", u"P" + kSep16);
+  EXPECT_EQ(GetInstallDir(), u"P" + kSep16);
   SetAppString(u"InstallPath", u"");
   EXPECT_EQ(GetInstallDir(), GetModuleDir());
 }
@@ -59,7 +63,7 @@ TEST(Folders, DefaultDataDirIsCreatedAndFollowsTheMarker) {
 
 TEST(Folders, EnsureDirectoryChainCreatesEveryLevel) {
   TempDir dir;
-  const std::string deep = dir.File("a/b/c/");
+  const std::string deep = dir.path().string() + kSep + "a" + kSep + "b" + kSep + "c" + kSep;
   EnsureDirectoryChain(Utf8ToUtf16(deep));
   EXPECT_TRUE(std::filesystem::is_directory(deep));
 }

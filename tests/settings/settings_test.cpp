@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/text.h"
 #include "settings/cfg_app.h"
 #include "settings/cfg_pop_mgr.h"
 #include "support/test_environment.h"
@@ -72,9 +73,15 @@ TEST_F(SettingsTest, StringsNeedTheirTerminatorAndAnEvenLength) {
   ASSERT_EQ(app.ReadString(u"Good", buffer, &size), 0);
   EXPECT_EQ(size, 3u);  // with the terminator
   EXPECT_EQ(std::u16string(buffer), u"%A");  // not expanded
+  // Wine's registry adds the missing terminator of a REG_SZ when storing it;
+  // Windows and the stand-in keep the bytes as given.
+  uint32_t type = 0, stored = 0;
+  ASSERT_EQ(OpenFolio().QueryValue(u"NoTerminator", &type, nullptr, &stored), 0);
+  const bool keptAsGiven = stored == 4;
   for (const char16_t* name : {u"NoTerminator", u"Odd", u"Number"}) {
+    if (!keptAsGiven && std::u16string(name) == u"NoTerminator") continue;
     size = 16;
-    EXPECT_EQ(app.ReadString(name, buffer, &size), platform::kErrorInvalidData);
+    EXPECT_EQ(app.ReadString(name, buffer, &size), platform::kErrorInvalidData) << Utf16ToUtf8(name);
   }
   size = 2;
   EXPECT_EQ(app.ReadString(u"Good", buffer, &size), platform::kErrorMoreData);
@@ -103,7 +110,9 @@ TEST_F(SettingsTest, InstallAndDataPathsAreEmptyOnAnyError) {
 }
 
 TEST(SettingsWithoutSid, ReadsFailAndWritesDoNothing) {
-  TestEnvironment env;  // no cached SID and no explorer.exe
+  TestEnvironment env;  // no cached SID
+  platform::ProcessToken token;
+  if (CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) GTEST_SKIP() << "an explorer.exe gives a SID here";
   CCfgPopMgr pop;
   EXPECT_FALSE(pop.HasKey());
   EXPECT_NE(pop.WriteQword(u"CloseAdTime", 1), 0);

@@ -1,0 +1,79 @@
+// Windows files by handle: CreateFileW, ReadFile, WriteFile, SetFilePointerEx.
+#include <windows.h>
+
+#include "platform/file_handle.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+namespace {
+
+HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+CFileHandle::~CFileHandle() { Close(); }
+
+CFileHandle::CFileHandle(CFileHandle&& other) noexcept { *this = std::move(other); }
+
+CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept {
+  if (this != &other) {
+    Close();
+    m_handle = other.m_handle;
+    m_path = std::move(other.m_path);
+    other.m_handle = kInvalid;
+  }
+  return *this;
+}
+
+bool CFileHandle::CreateForWriting(const std::u16string& path) {
+  Close();
+  HANDLE handle = CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_path = path;
+  return true;
+}
+
+bool CFileHandle::OpenForReading(const std::u16string& path) {
+  Close();
+  HANDLE handle = CreateFileW(win32::W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_path = path;
+  return true;
+}
+
+bool CFileHandle::Read(void* buffer, uint32_t size, uint32_t* read) {
+  DWORD got = 0;
+  const BOOL ok = ReadFile(H(m_handle), buffer, size, &got, nullptr);
+  *read = got;
+  return ok != FALSE;
+}
+
+bool CFileHandle::Write(const void* buffer, uint32_t size, uint32_t* written) {
+  DWORD put = 0;
+  const BOOL ok = WriteFile(H(m_handle), buffer, size, &put, nullptr);
+  *written = put;
+  return ok && put == size;
+}
+
+bool CFileHandle::SeekTo(uint64_t offset) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(H(m_handle), distance, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool CFileHandle::SeekToEnd() {
+  LARGE_INTEGER zero{};
+  return SetFilePointerEx(H(m_handle), zero, nullptr, FILE_END) != FALSE;
+}
+
+void CFileHandle::Close() {
+  if (m_handle != kInvalid) CloseHandle(H(m_handle));
+  m_handle = kInvalid;
+  m_path.clear();
+}
+
+}  // namespace platform

@@ -1,0 +1,171 @@
+// Windows processes: toolhelp snapshots, OpenProcess + OpenProcessToken,
+// ImpersonateLoggedOnUser / RevertToSelf, GetUserNameW, LookupAccountNameW +
+// ConvertSidToStringSidW, TerminateProcess, the token's integrity level,
+// ShellExecuteW "open" and ShellExecuteExW "runas".
+#include <windows.h>
+#include <sddl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+namespace {
+
+using win32::U;
+using win32::W;
+
+std::u16string SidText(PSID sid) {
+  LPWSTR text = nullptr;
+  if (!ConvertSidToStringSidW(sid, &text)) return {};
+  std::u16string result = U(text);
+  LocalFree(text);
+  return result;
+}
+
+// Reads one token information class into a buffer sized by a first call.
+std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
+  DWORD size = 0;
+  GetTokenInformation(token, kind, nullptr, 0, &size);
+  if (size == 0) return {};
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token, kind, buffer.data(), size, &size)) return {};
+  return buffer;
+}
+
+}  // namespace
+
+std::vector<ProcessEntry> SnapshotProcesses() {
+  std::vector<ProcessEntry> list;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return list;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    list.push_back({entry.th32ProcessID, U(entry.szExeFile)});
+  }
+  CloseHandle(snapshot);
+  return list;
+}
+
+ProcessToken::~ProcessToken() { Reset(); }
+
+ProcessToken::ProcessToken(ProcessToken&& other) noexcept { *this = std::move(other); }
+
+ProcessToken& ProcessToken::operator=(ProcessToken&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    m_valid = other.m_valid;
+    m_handle = other.m_handle;
+    other.m_valid = false;
+    other.m_handle = nullptr;
+  }
+  return *this;
+}
+
+void ProcessToken::Reset() {
+  if (m_handle) CloseHandle(static_cast<HANDLE>(m_handle));
+  m_handle = nullptr;
+  m_valid = false;
+}
+
+bool OpenProcessToken(uint32_t pid, ProcessToken* token) {
+  token->Reset();
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process == nullptr) return false;
+  HANDLE handle = nullptr;
+  const BOOL opened = ::OpenProcessToken(process, TOKEN_ALL_ACCESS, &handle);
+  CloseHandle(process);
+  if (!opened) return false;
+  token->m_handle = handle;
+  token->m_valid = true;
+  return true;
+}
+
+bool ImpersonateLoggedOnUser(const ProcessToken& token) {
+  return token.m_valid && ::ImpersonateLoggedOnUser(static_cast<HANDLE>(token.m_handle));
+}
+
+bool RevertToSelf() { return ::RevertToSelf() != FALSE; }
+
+bool QueryUserName(std::u16string* name) {
+  wchar_t buffer[260];
+  DWORD size = 260;
+  if (!GetUserNameW(buffer, &size)) return false;
+  *name = U(buffer);
+  return true;
+}
+
+bool LookupAccountSidText(const std::u16string& accountName, std::u16string* sidText) {
+  DWORD sidSize = 0, domainSize = 0;
+  SID_NAME_USE use;
+  LookupAccountNameW(nullptr, W(accountName), nullptr, &sidSize, nullptr, &domainSize, &use);
+  if (sidSize == 0) return false;
+  std::vector<BYTE> sid(sidSize);
+  std::vector<wchar_t> domain(domainSize + 1);
+  if (!LookupAccountNameW(nullptr, W(accountName), sid.data(), &sidSize, domain.data(), &domainSize, &use)) {
+    return false;
+  }
+  *sidText = SidText(sid.data());
+  return !sidText->empty();
+}
+
+std::u16string CurrentUserSidText() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  const std::vector<BYTE> user = TokenInformation(token, TokenUser);
+  CloseHandle(token);
+  if (user.empty()) return {};
+  return SidText(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+}
+
+bool TerminateProcess(uint32_t pid) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (process == nullptr) return false;
+  const BOOL ended = ::TerminateProcess(process, 0);
+  CloseHandle(process);
+  return ended != FALSE;
+}
+
+uint32_t GetProcessIntegrityRid() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 0;
+  const std::vector<BYTE> label = TokenInformation(token, TokenIntegrityLevel);
+  CloseHandle(token);
+  if (label.empty()) return 0;
+  PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(label.data())->Label.Sid;
+  return *GetSidSubAuthority(sid, 0);
+}
+
+bool SystemPredatesIntegrityLevels() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExW(&version) && version.dwMajorVersion < 6;
+#pragma GCC diagnostic pop
+}
+
+bool ShellOpen(const std::u16string& file, const std::u16string& parameters) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", W(file), W(parameters), nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);  // 60 bytes in the 32-bit program
+  info.fMask = 0;
+  info.lpVerb = L"runas";
+  info.lpFile = W(file);
+  info.lpParameters = W(parameters);
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&info) != FALSE;
+}
+
+uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace platform
