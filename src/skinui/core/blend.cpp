@@ -43,9 +43,6 @@ inline U32x4 Pack(U16x8 lo, U16x8 hi) {
   return (U32x4)__builtin_shufflevector((U8x16)lo, (U8x16)hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20,
                                         22, 24, 26, 28, 30);
 }
-// Each pixel's alpha lane copied to its four lanes.
-inline U16x8 AlphaLanes(U16x8 v) { return __builtin_shufflevector(v, v, 3, 3, 3, 3, 7, 7, 7, 7); }
-
 #if defined(__SSE2__)
 // The SSE2 form: the division by 255 is one high-half multiply by 0x0101.
 inline __m128i Div255Sse2(__m128i x, __m128i a) {
@@ -63,6 +60,9 @@ inline U32x4 Over4(U32x4 sv, U32x4 dv) {
   return (U32x4)_mm_adds_epu8(s, _mm_packus_epi16(lo, hi));
 }
 #else
+// Each pixel's alpha lane copied to its four lanes.
+inline U16x8 AlphaLanes(U16x8 v) { return __builtin_shufflevector(v, v, 3, 3, 3, 3, 7, 7, 7, 7); }
+
 // src + dst * (255 - src alpha) / 255 for four pixels.
 inline U32x4 Over4(U32x4 s, U32x4 d) {
   U16x8 sl = Low16((U8x16)s), sh = High16((U8x16)s);
