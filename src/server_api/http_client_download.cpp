@@ -1,4 +1,4 @@
-// Downloads into the client's buffer and from there into a file.
+// Downloads into the client's buffer, and straight into files.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -12,6 +12,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // The progress receiver of the download in flight; one download at a time.
 std::atomic<CDownLoadCallBack*> g_downloadCallback{nullptr};
 
@@ -21,15 +23,53 @@ void ForwardProgress(double total, double received) {
   }
 }
 
-bool WriteNewFile(const std::filesystem::path& path, const uint8_t* data, size_t size) {
-  std::error_code ignored;
-  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
-  std::filesystem::remove(path, ignored);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  out.close();
-  return !out.fail();
+// Writes a reply into a file beside the target; each attempt starts it afresh.
+class CPartFileWriter : public IReplyWriter {
+ public:
+  explicit CPartFileWriter(fs::path path) : m_path(std::move(path)) {}
+  ~CPartFileWriter() override {
+    m_out.close();
+    std::error_code ignored;
+    fs::remove(m_path, ignored);
+  }
+  bool Begin(uint64_t) override {
+    m_out.close();
+    m_out.clear();
+    m_out.open(m_path, std::ios::binary | std::ios::trunc);
+    return m_out.good();
+  }
+  bool Write(const uint8_t* data, size_t size) override {
+    m_out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    return m_out.good();
+  }
+  // Closes the file and puts it in place of target.
+  bool MoveTo(const fs::path& target) {
+    m_out.close();
+    if (m_out.fail()) return false;
+    std::error_code error;
+    fs::remove(target, error);
+    fs::rename(m_path, target, error);
+    return !error;
+  }
+
+ private:
+  fs::path m_path;
+  std::ofstream m_out;
+};
+
+// Sends a GET for url with the progress slot set; true for a complete reply.
+bool FetchInto(WinHttpClient* client, CDownLoadCallBack* callback) {
+  g_downloadCallback.store(callback);
+  const bool sent = client->SendRequest(u"GET");
+  g_downloadCallback.store(nullptr);
+  // A reply cut short of its Content-Length is an incomplete file, not a download.
+  const bool complete = sent && (!client->HasContentLength() ||
+                                 client->GetReceivedLength() == client->GetContentLength());
+  if (!complete || client->GetReceivedLength() > UINT32_MAX - 1) {
+    if (IsTestMode()) WriteLog("http_post_data fail : %d", static_cast<int>(client->GetLastErrorCode()));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -37,17 +77,8 @@ bool WriteNewFile(const std::filesystem::path& path, const uint8_t* data, size_t
 bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) {
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
-  g_downloadCallback.store(callback);
   WinHttpClient client(url, ForwardProgress);
-  const bool sent = client.SendRequest(u"GET");
-  g_downloadCallback.store(nullptr);
-  // A reply cut short of its Content-Length is an incomplete file, not a download.
-  const bool complete = sent && (!client.HasContentLength() ||
-                                 client.GetReceivedLength() == client.GetContentLength());
-  if (!complete || client.GetReceivedLength() > UINT32_MAX - 1) {
-    if (IsTestMode()) WriteLog("http_post_data fail : %d", static_cast<int>(client.GetLastErrorCode()));
-    return false;
-  }
+  if (!FetchInto(&client, callback)) return false;
   m_downloadLength = static_cast<uint32_t>(client.GetReceivedLength());
   m_download = client.TakeReplyBytes();
   m_download.push_back(0);  // room for it was reserved with the reply
@@ -56,8 +87,20 @@ bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack*
 
 bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string& path,
                                  CDownLoadCallBack* callback) {
-  if (!DownloadToMemory(url, callback)) return false;
-  return WriteNewFile(std::filesystem::path(path), m_download.data(), m_downloadLength);
+  // The body goes to "<path>.part" as it arrives and replaces the file only
+  // when it is complete: no copy of the whole installer is held in memory,
+  // and a failed download leaves an existing file as it was.
+  std::vector<uint8_t>().swap(m_download);
+  m_downloadLength = 0;
+  const fs::path target(path);
+  std::error_code ignored;
+  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
+  fs::path part = target;
+  part += ".part";
+  CPartFileWriter writer(part);
+  WinHttpClient client(url, ForwardProgress);
+  client.SetReplyWriter(&writer);
+  return FetchInto(&client, callback) && writer.MoveTo(target);
 }
 
 uint32_t CHttpClient::GetDownloadedSize() { return m_downloadLength; }

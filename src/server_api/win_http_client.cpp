@@ -124,6 +124,8 @@ void WinHttpClient::ResetReply() {
   m_replyTextReady = false;
   if (!m_charsetFixed) m_charset.clear();
   std::vector<uint8_t>().swap(m_replyBytes);
+  m_received = 0;
+  m_textComplete = false;
   m_contentLength = 0;
   m_hasContentLength = false;
   m_replyCookies.clear();
@@ -143,9 +145,14 @@ bool WinHttpClient::OnReplyHeaders(uint32_t status, std::u16string_view rawHeade
     m_sinkError = platform::kErrorNotEnoughMemory;
     return false;
   }
+  if (m_writer != nullptr && !m_writer->Begin(m_contentLength)) {
+    m_sinkError = kErrorWriteFault;
+    return false;
+  }
   try {
-    // Sized from Content-Length when known, so a large download is never copied.
-    m_replyBytes.reserve(m_hasContentLength ? m_contentLength + 1 : kInitialReplyBuffer);
+    // Sized from Content-Length when known, so a large reply is never copied.
+    const bool whole = m_writer == nullptr && m_hasContentLength;
+    m_replyBytes.reserve(whole ? m_contentLength + 1 : kInitialReplyBuffer);
   } catch (const std::exception&) {
     m_sinkError = platform::kErrorNotEnoughMemory;
     return false;
@@ -154,13 +161,28 @@ bool WinHttpClient::OnReplyHeaders(uint32_t status, std::u16string_view rawHeade
 }
 
 bool WinHttpClient::OnReplyData(const uint8_t* data, size_t size) {
-  const uint64_t received = m_replyBytes.size();
+  const uint64_t received = m_received;
   if (m_maxReplyBytes != 0 && received + size > m_maxReplyBytes) {
     m_sinkError = platform::kErrorNotEnoughMemory;
     return false;
   }
   if (m_progress && m_contentLength != 0) {
     m_progress(static_cast<double>(m_contentLength), static_cast<double>(received));
+  }
+  m_received += size;
+  if (m_writer != nullptr && !m_writer->Write(data, size)) {
+    m_sinkError = kErrorWriteFault;
+    return false;
+  }
+  return KeepReplyBytes(data, size);
+}
+
+bool WinHttpClient::KeepReplyBytes(const uint8_t* data, size_t size) {
+  if (m_writer != nullptr) {
+    if (m_textComplete) return true;
+    const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
+    m_textComplete = nul != nullptr || m_replyBytes.size() + size >= kMaxReplyTextBytes;
+    size = std::min<size_t>(nul ? nul - data : size, kMaxReplyTextBytes - m_replyBytes.size());
   }
   try {
     m_replyBytes.insert(m_replyBytes.end(), data, data + size);
@@ -173,7 +195,7 @@ bool WinHttpClient::OnReplyData(const uint8_t* data, size_t size) {
 
 void WinHttpClient::ReportFinalProgress() {
   if (!m_progress) return;
-  const double received = static_cast<double>(m_replyBytes.size());
+  const double received = static_cast<double>(m_received);
   // Without a length the total is what arrived, so a finished reply reads 100 %.
   m_progress(m_contentLength != 0 ? static_cast<double>(m_contentLength) : received, received);
 }
@@ -203,6 +225,7 @@ const std::u16string& WinHttpClient::GetReplyText() {
 std::vector<uint8_t> WinHttpClient::TakeReplyBytes() {
   std::vector<uint8_t> bytes;
   bytes.swap(m_replyBytes);
+  m_received = 0;
   m_replyText.clear();
   m_replyTextReady = false;
   return bytes;
@@ -210,6 +233,7 @@ std::vector<uint8_t> WinHttpClient::TakeReplyBytes() {
 
 void WinHttpClient::Close() {
   std::vector<uint8_t>().swap(m_replyBytes);
+  m_received = 0;
   std::vector<uint8_t>().swap(m_requestBody);
   m_hasRequestBody = false;
   m_replyText.clear();

@@ -20,6 +20,20 @@ using ProgressCallback = std::function<void(double total, double received)>;
 inline constexpr uint32_t kErrorPathNotFound = 3;  // empty URL
 inline constexpr uint32_t kErrorInvalidData = 13;  // a GET reply with "<html>" but no "</html>"
 
+// Takes reply bodies in place of the reply buffer, so a large download goes
+// straight to its destination.
+class IReplyWriter {
+ public:
+  virtual ~IReplyWriter() = default;
+  // A reply begins (once per attempt); what an earlier attempt wrote is void.
+  // Returning false abandons the exchange.
+  [[nodiscard]] virtual bool Begin(uint64_t contentLength) = 0;
+  // The next piece of the body. Returning false abandons the exchange.
+  [[nodiscard]] virtual bool Write(const uint8_t* data, size_t size) = 0;
+};
+
+inline constexpr uint32_t kErrorWriteFault = 29;  // a reply writer refused the body
+
 class WinHttpClient : private platform::IHttpReplySink {
  public:
   WinHttpClient() = default;
@@ -47,6 +61,11 @@ class WinHttpClient : private platform::IHttpReplySink {
   void SetCharset(std::u16string charset);
   // Refuses replies larger than `bytes` (0 = no limit) as failures with error 8.
   void SetMaxReplyBytes(uint64_t bytes) { m_maxReplyBytes = bytes; }
+  // Sends reply bodies to writer; the reply buffer then keeps only the text
+  // before the body's first zero byte (at most kMaxReplyTextBytes), which is
+  // all the reply text holds.
+  void SetReplyWriter(IReplyWriter* writer) { m_writer = writer; }
+  static constexpr size_t kMaxReplyTextBytes = 1 << 20;
 
   // Performs the exchange with "GET", "POST" or "PUT" (any case); up to three
   // attempts. True when an attempt received a whole reply, whatever its HTTP
@@ -58,12 +77,13 @@ class WinHttpClient : private platform::IHttpReplySink {
   // code page), up to its first zero byte.
   const std::u16string& GetReplyText();
   const std::vector<uint8_t>& GetReplyBytes() const { return m_replyBytes; }
-  // Hands the reply bytes over, followed by one zero byte that is not counted.
+  // Hands the reply bytes over (room for one more byte is reserved when the
+  // reply had a Content-Length).
   std::vector<uint8_t> TakeReplyBytes();
   // The reply's Content-Length; 0 when it had none.
   uint64_t GetContentLength() const { return m_contentLength; }
   bool HasContentLength() const { return m_hasContentLength; }
-  uint64_t GetReceivedLength() const { return m_replyBytes.size(); }
+  uint64_t GetReceivedLength() const { return m_received; }
   uint32_t GetLastErrorCode() const { return m_lastError; }
   const std::u16string& GetStatusCode() const { return m_statusCode; }
   const std::u16string& GetReplyHeaders() const { return m_replyHeaders; }
@@ -80,6 +100,7 @@ class WinHttpClient : private platform::IHttpReplySink {
   void ResetReply();
   [[nodiscard]] bool Attempt(const platform::HttpExchangeRequest& exchange);
   bool IsCutOffHtml() const;
+  bool KeepReplyBytes(const uint8_t* data, size_t size);
   void ReportFinalProgress();
 
   bool m_requireValidCertificate = true;
@@ -89,6 +110,9 @@ class WinHttpClient : private platform::IHttpReplySink {
   bool m_replyTextReady = false;
   std::u16string m_charset;
   std::vector<uint8_t> m_replyBytes;
+  uint64_t m_received = 0;
+  IReplyWriter* m_writer = nullptr;
+  bool m_textComplete = false;  // with a writer: the body's first zero byte was seen
   ProgressCallback m_progress;
   uint64_t m_contentLength = 0;
   bool m_hasContentLength = false;

@@ -87,6 +87,29 @@ TEST_F(TransferTest, DownloadToFileWritesTheInstallerAndItsChecksumMatches) {
   EXPECT_FALSE(m_client->DownloadToFile(u"http://127.0.0.1:1/x", Utf8ToUtf16(nested), nullptr));
 }
 
+TEST_F(TransferTest, DownloadToFileReplacesTheFileOnlyWhenComplete) {
+  const std::string target = m_env->dir().File("Update/Update.exe");
+  m_env->dir().Write("Update/Update.exe", "previous");
+  devserver::Reply cut = RawReply(std::string(200000, 'q'));
+  cut.truncateTo = 70000;
+  m_server->SetReply("api/config/get", cut);
+  EXPECT_FALSE(m_client->DownloadToFile(Url("?r=api/config/get"), Utf8ToUtf16(target), nullptr));
+  EXPECT_EQ(ReadFileBytes(target), "previous");
+  EXPECT_FALSE(std::filesystem::exists(target + ".part"));
+
+  EXPECT_EQ(RequestsFor("api/config/get").size(), 3u);  // every attempt was cut short
+
+  // A cut-off page is fetched again; the file holds only the last reply.
+  m_server->ClearRequests();
+  m_server->SetReplies("api/config/get", {RawReply("<html>partial"), RawReply("<html>ok</html>")});
+  ProgressLog progress;
+  ASSERT_TRUE(m_client->DownloadToFile(Url("?r=api/config/get"), Utf8ToUtf16(target), &progress));
+  EXPECT_EQ(ReadFileBytes(target), "<html>ok</html>");
+  EXPECT_EQ(progress.calls.back(), std::make_pair(15.0, 15.0));
+  EXPECT_EQ(RequestsFor("api/config/get").size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(target + ".part"));
+}
+
 TEST_F(TransferTest, UploadFileStoresTheBytesUnderItsKey) {
   std::string zip;
   for (int i = 0; i < 70000; ++i) zip += static_cast<char>(i * 7);
