@@ -1,7 +1,6 @@
 // JSON requests to the API server and the PUT of a file to storage.
 #include <fstream>
 #include <filesystem>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -19,10 +18,13 @@ constexpr char16_t kFormContentType[] =
 
 // The whole file; nullopt when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::u16string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  const std::streamoff size = in.tellg();
+  if (size < 0) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  in.seekg(0);
+  if (!in.read(bytes.data(), size)) return std::nullopt;
   return bytes;
 }
 
