@@ -1,24 +1,25 @@
 // A program that installs the crash filter and then crashes as its first
 // argument asks. Started again with -crash_report it records that call in
-// PROGRAM.report (one line per report process) instead of reporting.
-#include <signal.h>
-#include <unistd.h>
-
+// PROGRAM.report (one line "SWITCH|DUMPPATH|PROGRAM" per report process)
+// instead of reporting.
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "common/text.h"
 #include "platform/crash_filter.h"
+#include "platform/system_info.h"
 
 namespace {
 
-std::string ProgramPath() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
-}
+constexpr uint32_t kReleaseWaitMs = 60000;
+
+std::string ProgramPath() { return Utf16ToUtf8(platform::GetProgramFilePath()); }
 
 uint32_t WaitMs() {
   const char* value = std::getenv("ORV_CRASH_TEST_WAIT_MS");
@@ -29,16 +30,24 @@ void Install() {
   if (!platform::InstallCrashDumpFilter(WaitMs())) std::exit(3);
 }
 
+void AppendReportLine(const std::string& line) {
+  const std::string record = ProgramPath() + ".report";
+  if (FILE* f = std::fopen(record.c_str(), "ab")) {
+    std::fprintf(f, "%s\n", line.c_str());
+    std::fclose(f);
+  }
+}
+
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
 
 // A hardware division by zero, written in assembly so that neither the
 // optimiser nor a sanitizer sees undefined behaviour to act on first.
 void DivideByZero() {
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
   int eax = 7, edx = 0, divisor = 0;
   asm volatile("idivl %2" : "+a"(eax), "+d"(edx) : "r"(divisor));
 #else
-  raise(SIGFPE);
+  std::raise(SIGFPE);
 #endif
 }
 
@@ -51,13 +60,19 @@ volatile bool g_stopRecursion = false;
   return Recurse(depth + 1) + frame[0];
 }
 
-int Report(int argc, char** argv) {
-  const std::string record = ProgramPath() + ".report";
-  if (FILE* f = std::fopen(record.c_str(), "a")) {
-    std::fprintf(f, "%d %s %s\n", static_cast<int>(getpid()), argv[1], argc > 2 ? argv[2] : "");
-    std::fclose(f);
+// With ORV_CRASH_TEST_REPORT_HANGS the report process stays until the test
+// creates PROGRAM.release, then records "released".
+void HangUntilReleased() {
+  const std::filesystem::path release = ProgramPath() + ".release";
+  for (uint32_t waited = 0; waited < kReleaseWaitMs && !std::filesystem::exists(release); waited += 10) {
+    platform::SleepMilliseconds(10);
   }
-  if (std::getenv("ORV_CRASH_TEST_REPORT_HANGS") != nullptr) pause();
+  AppendReportLine("released");
+}
+
+int Report(int argc, char** argv) {
+  AppendReportLine(std::string(argv[1]) + "|" + (argc > 2 ? argv[2] : "") + "|" + ProgramPath());
+  if (std::getenv("ORV_CRASH_TEST_REPORT_HANGS") != nullptr) HangUntilReleased();
   if (std::getenv("ORV_CRASH_TEST_REPORT_CRASHES") != nullptr) {
     Install();
     WriteTo(0x30);
@@ -78,7 +93,7 @@ int Crash(const std::string& mode) {
   if (mode == "wait") {
     std::printf("ready\n");
     std::fflush(stdout);
-    while (true) pause();
+    while (true) platform::SleepMilliseconds(1000);
   }
   return marker[0] == 'O' ? 4 : 5;  // an unknown mode
 }

@@ -26,6 +26,22 @@ class CReader {
   const std::string& m_bytes;
 };
 
+// Where a context of the dump's architecture keeps its fields.
+struct ContextLayout {
+  uint32_t size, flags, sp, ip;
+  bool wide;  // 64-bit registers
+};
+
+ContextLayout LayoutFor(uint16_t architecture) {
+  if (architecture == kArchitectureX86) return {716, 0x00, 0xC4, 0xB8, false};
+  if (architecture == kArchitectureAmd64) return {1232, 0x30, 0x98, 0xF8, true};
+  throw std::runtime_error("architecture " + std::to_string(architecture));
+}
+
+uint64_t Register(const CReader& r, const ContextLayout& layout, uint64_t at) {
+  return layout.wide ? r.At<uint64_t>(at) : r.At<uint32_t>(at);
+}
+
 uint32_t StreamRva(const Minidump& d, uint32_t type) {
   const auto it = d.streams.find(type);
   if (it == d.streams.end()) throw std::runtime_error("missing stream " + std::to_string(type));
@@ -40,7 +56,8 @@ void ReadException(const CReader& r, Minidump* d) {
   d->parameterCount = r.At<uint32_t>(at + 32);
   for (int i = 0; i < 15; ++i) d->parameters[i] = r.At<uint64_t>(at + 40 + 8 * i);
   const uint32_t contextRva = r.At<uint32_t>(at + 164);
-  d->exceptionContextRip = r.At<uint64_t>(contextRva + 0xF8);
+  const ContextLayout layout = LayoutFor(d->architecture);
+  d->exceptionContextIp = Register(r, layout, contextRva + layout.ip);
 }
 
 void ReadThreads(const CReader& r, Minidump* d) {
@@ -53,10 +70,11 @@ void ReadThreads(const CReader& r, Minidump* d) {
     thread.stackStart = r.At<uint64_t>(t + 24);
     thread.stack = r.Range(r.At<uint32_t>(t + 36), r.At<uint32_t>(t + 32));
     const uint32_t contextRva = r.At<uint32_t>(t + 44);
-    if (r.At<uint32_t>(t + 40) != 1232) throw std::runtime_error("context size");
-    thread.contextFlags = r.At<uint32_t>(contextRva + 0x30);
-    thread.rsp = r.At<uint64_t>(contextRva + 0x78 + 8 * 4);
-    thread.rip = r.At<uint64_t>(contextRva + 0xF8);
+    const ContextLayout layout = LayoutFor(d->architecture);
+    if (r.At<uint32_t>(t + 40) != layout.size) throw std::runtime_error("context size");
+    thread.contextFlags = r.At<uint32_t>(contextRva + layout.flags);
+    thread.sp = Register(r, layout, contextRva + layout.sp);
+    thread.ip = Register(r, layout, contextRva + layout.ip);
     d->threads.push_back(thread);
   }
 }

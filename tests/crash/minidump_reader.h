@@ -1,5 +1,6 @@
 // A minimal minidump reader for the crash tests: header, directory and the
-// streams the crash filter writes, with every offset checked.
+// streams the crash filter writes, with every offset checked. Thread
+// contexts are read for x86 (32-bit Windows) and AMD64.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@ struct DumpThread {
   uint64_t stackStart = 0;
   std::string stack;  // the stack bytes
   uint32_t contextFlags = 0;
-  uint64_t rsp = 0, rip = 0;
+  uint64_t sp = 0, ip = 0;  // stack and instruction pointers
 };
 
 struct DumpModule {
@@ -30,10 +31,13 @@ struct Minidump {
   uint32_t exceptionThread = 0, exceptionCode = 0, parameterCount = 0;
   uint64_t exceptionAddress = 0;
   uint64_t parameters[15] = {};
-  uint64_t exceptionContextRip = 0;
+  uint64_t exceptionContextIp = 0;
   std::vector<DumpThread> threads;
   std::vector<DumpModule> modules;
   std::vector<std::pair<uint64_t, uint32_t>> memory;  // start, size
 };
+
+inline constexpr uint16_t kArchitectureX86 = 0;
+inline constexpr uint16_t kArchitectureAmd64 = 9;
 
 Minidump ParseMinidump(const std::string& bytes);

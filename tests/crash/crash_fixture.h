@@ -1,0 +1,42 @@
+// The crash tests' fixture: a copy of the victim program named as the
+// product's program in a temporary folder, runs of it, its dump and the
+// calls of its report process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "crash/minidump_reader.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+inline constexpr std::chrono::milliseconds kCrashExitWait{20000};
+
+class CrashFilter : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  // Runs the program with one argument and waits for its exit code.
+  std::optional<int> Run(const std::string& mode) const;
+  Minidump Dump() const;
+  // Lines written by report processes: "SWITCH|DUMPPATH|PROGRAM", or
+  // "released" when a held report process was let go.
+  std::vector<std::string> Reports() const;
+  // Exactly one report, started with the report switch and the dump path
+  // beside this program.
+  void ExpectOneReport() const;
+  // Header, directory and exception of a dump of this build's architecture.
+  void ExpectValidDump(const Minidump& dump, uint32_t exceptionCode) const;
+  // The dump's thread that raised the exception; null when it is missing.
+  static const DumpThread* ExceptionThread(const Minidump& dump);
+  // The dump's module of this program; null when it is missing.
+  static const DumpModule* ProgramModule(const Minidump& dump);
+
+  TempDir m_dir;
+  std::string m_program;
+};
