@@ -48,5 +48,8 @@ void RunCloseAdRequest() { CloseAdRequest(); }
 bool RunMainDialog(bool) { return false; }
 
 void RelaunchElevated(const std::u16string& arguments) {
+  // The local service runs elevated and starts the program for us; without
+  // it the system asks the user for elevation.
+  if (GetServerConnect()->StartComponent(product::kProgramFile, arguments.c_str())) return;
   (void)platform::ShellRunAs(GetInstallDir() + product::kProgramFile, arguments);
 }

@@ -36,6 +36,7 @@ class CConnectHelp : public CHttpClient {
   bool ReportPlugCount(const std::u16string& plugKey) override;
   bool GetConfig(std::u16string* json) override;
   bool ReportBindInstalled(const std::u16string& bindId) override;
+  bool StartComponent(const std::u16string& name, const char16_t* command) override;
   bool GetDeInitConfig(int32_t module, int32_t dv, std::u16string* url, int32_t* outDv) override;
   bool QueryIsps() override;
 

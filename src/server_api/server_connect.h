@@ -81,7 +81,12 @@ class CServerConnect {
   // 31: seconds since 1970-01-01 UTC on the server's clock (local time minus
   // the offset measured by Init).
   virtual int64_t GetTimestamp() = 0;
-  // 32: StartComponent, which reaches the local service link, not HTTP.
+  // 32: asks the product's local service (pipe "OrvaneSvcLpc") to start the
+  // program name of the install folder with the command text (null for
+  // none). True only when the service answered within 1 s with a "result"
+  // that is true or a non-zero integer; false when it cannot be reached,
+  // answers late, answers with an error or with anything else.
+  virtual bool StartComponent(const std::u16string& name, const char16_t* command) = 0;
   // 33-34: endpoints.
   virtual bool GetDeInitConfig(int32_t module, int32_t dv, std::u16string* url, int32_t* outDv) = 0;
   virtual bool QueryIsps() = 0;

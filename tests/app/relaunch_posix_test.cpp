@@ -1,0 +1,121 @@
+// The elevated relaunch of a non-elevated interactive start. It needs a
+// process without high integrity: on POSIX that is a non-root user, so the
+// test (run as root) starts the program as "nobody".
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "dev_server.h"
+#include "devservice.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "support/child_process.h"
+#include "support/test_environment.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RelaunchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    nobody = getpwnam("nobody");
+    if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root to start a non-root process";
+    // The non-root program shares this test's stores, so they must be open to it.
+    SeedMachineSid();
+    install = env.dir().File("install/");
+    fs::create_directories(install);
+    fs::copy_file(BuiltProgram("ORVUpdate.exe"), install + "ORVUpdate.exe");
+    SetInstallPath();
+    pipes = std::make_unique<ScopedEnv>("ORV_PIPE_DIR", env.dir().File("pipes"));
+    server = std::make_unique<devserver::Server>(devserver::Options{});
+    std::string error;
+    ASSERT_TRUE(server->Start(&error)) << error;
+    apiBase = std::make_unique<ScopedEnv>("ORV_API_BASE", server->BaseUrl());
+    OpenToEveryone(env.dir().path());
+  }
+
+  // The settings key of this test's user is found through the machine-wide
+  // SID cache, whichever user runs the program.
+  void SeedMachineSid() {
+    platform::RegistryKey key;
+    ASSERT_EQ(key.Create(platform::RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess), 0);
+    const std::u16string sid = platform::CurrentUserSidText() + u'\0';
+    ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, sid.data(), static_cast<uint32_t>(sid.size() * 2)), 0);
+  }
+  void SetInstallPath() {
+    platform::RegistryKey key;
+    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
+    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
+    const std::u16string value = std::u16string(install.begin(), install.end()) + u'\0';
+    ASSERT_EQ(key.SetValue(u"InstallPath", platform::kRegSz, value.data(), static_cast<uint32_t>(value.size() * 2)), 0);
+  }
+  static void OpenToEveryone(const fs::path& root) {
+    fs::permissions(root, fs::perms::all);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) fs::permissions(entry.path(), fs::perms::all);
+  }
+
+  // Runs ORVUpdate.exe -update as "nobody" with PATH given; its exit code.
+  std::optional<int> RunAsNobody(const std::string& path) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      setenv("PATH", path.c_str(), 1);
+      if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(126);
+      const std::string program = install + "ORVUpdate.exe";
+      execl(program.c_str(), "ORVUpdate.exe", "-update", nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    if (!WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(30))) return std::nullopt;
+    return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
+  }
+
+  int StartupReports() const {
+    int count = 0;
+    for (const auto& r : server->Requests()) count += r.r == "api/statistics/soft/startup";
+    return count;
+  }
+
+  TestEnvironment env;
+  const passwd* nobody = nullptr;
+  std::string install;
+  std::unique_ptr<ScopedEnv> pipes, apiBase;
+  std::unique_ptr<devserver::Server> server;
+};
+
+}  // namespace
+
+TEST_F(RelaunchTest, LocalServiceStartsTheProgramAgainWithTheSameArguments) {
+  DevServiceOptions options;
+  options.installDir = install;
+  options.logFile = env.dir().File("service.log");
+  CDevService service(options);
+  ASSERT_TRUE(service.Listen());
+  fs::permissions(env.dir().File("service.log"), fs::perms::all);
+  std::thread serving([&] { service.Run(); });
+
+  EXPECT_EQ(RunAsNobody("/usr/bin:/bin"), 0);
+  // The service (root here, so elevated) started the program, which reports its start.
+  EXPECT_TRUE(WaitFor([&] { return StartupReports() >= 2; }, std::chrono::seconds(20)));
+  service.Stop();
+  serving.join();
+  const std::string log = ReadFileBytes(env.dir().File("service.log"));
+  EXPECT_NE(log.find("\"method\":\"StartComponent\""), std::string::npos) << log;
+  EXPECT_NE(log.find("\"name\":\"ORVUpdate.exe\""), std::string::npos) << log;
+  EXPECT_NE(log.find("\"cmd\":\"-update\""), std::string::npos) << log;
+}
+
+TEST_F(RelaunchTest, WithoutTheServiceTheRunasStartIsUsed) {
+  // A stand-in pkexec records how it was asked to start the program.
+  const std::string tools = env.dir().File("tools/");
+  env.dir().Write("tools/pkexec", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + env.dir().File("runas.txt") + "\n");
+  OpenToEveryone(env.dir().path());
+  EXPECT_EQ(RunAsNobody(tools + ":/usr/bin:/bin"), 0);
+  ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(env.dir().File("runas.txt")).empty(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(ReadFileBytes(env.dir().File("runas.txt")), install + "ORVUpdate.exe\n-update\n");
+  EXPECT_EQ(StartupReports(), 1);  // only the non-elevated start itself
+}
