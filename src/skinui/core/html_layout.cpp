@@ -20,7 +20,7 @@ long ParseNumber(std::u16string_view s, int base, size_t* used = nullptr) {
     int d = c >= u'0' && c <= u'9' ? c - u'0' : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
           : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
     if (d < 0) break;
-    if (v <= LONG_MAX) v = v * base + d;
+    if (v < (1LL << 40)) v = v * base + d;
   }
   if (used) *used = i;
   // Read as a signed 32-bit number: larger values saturate.
@@ -38,6 +38,12 @@ std::vector<std::u16string> Words(std::u16string_view s) {
     if (i > start) words.emplace_back(s.substr(start, i - start));
   }
   return words;
+}
+
+// Pixel amounts of tags ({x}, {y}, {p}) stay within what a window can show, so
+// that sums of them cannot overflow.
+int PixelAmount(std::u16string_view s) {
+  return static_cast<int>(std::clamp<long>(ParseNumber(s, 10), -32767, 32767));
 }
 
 // The value of key='value' inside s, or empty.
@@ -146,6 +152,7 @@ class CTextLayouter {
 
   // How many characters of text go on this line (0: start a new line first).
   size_t BreakPoint(std::u16string_view text) const {
+    if (!Font() || !Font()->hFont) return text.size();
     std::vector<int> extents;
     Font()->hFont->MeasureExtents(text, &extents);
     size_t fit = 0;
@@ -235,12 +242,12 @@ void CTextLayouter::OpenTag(char16_t tag, const std::u16string& arg) {
     case u'n': if (m_multiLine) NewLine(); break;
     case u'p':
       if (m_multiLine && m_pen > 0) NewLine();
-      m_spacing.push_back(static_cast<int>(ParseNumber(arg, 10)));
+      m_spacing.push_back(PixelAmount(arg));
       break;
     case u's': m_selected = !m_selected; break;
     case u'v': m_valign.push_back(arg == u"top" ? 1 : arg == u"center" ? 2 : 0); break;
-    case u'x': m_pen += static_cast<int>(ParseNumber(arg, 10)); break;
-    case u'y': m_lineMinHeight = static_cast<int>(ParseNumber(arg, 10)); break;
+    case u'x': m_pen += PixelAmount(arg); break;
+    case u'y': m_lineMinHeight = PixelAmount(arg); break;
     default: break;
   }
 }
@@ -287,8 +294,9 @@ void CTextLayouter::OpenFontTag(const std::u16string& arg) {
     m_fonts.push_back(Font());
     return;
   }
-  int size = words.size() > 1 ? static_cast<int>(ParseNumber(words[1], 10)) : 10;
+  int size = words.size() > 1 ? PixelAmount(words[1]) : 10;
   if (size <= 0) size = 10;
+  size = std::min(size, 512);
   bool b = false, u = false, i = false;
   for (size_t k = 2; k < words.size(); ++k) {
     if (words[k] == u"bold") b = true;
