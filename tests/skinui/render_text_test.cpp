@@ -245,3 +245,32 @@ TEST_F(HtmlTagTest, PlainTextKeepsBracesAndBreaksLines) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+TEST(RenderTextEllipsis, CentredCutLineStaysInsideTheRectangle) {
+  skinui_test::CTestHost host;
+  host.AddFontWithId(0, u"微软雅黑", 14);
+  CUISurface surface(120, 30);
+  surface.Clear(0xFFFFFFFF);
+  CUICanvas dc(surface);
+  TUIRect rect{10, 0, 110, 30};
+  CUIRenderEngine::DrawHtmlText(dc, &host, rect, u"a rather long version text 1.0.0.0", 0xFF000000, nullptr,
+                                nullptr, nullptr, 0, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
+  int first = -1, last = -1;
+  for (int x = 0; x < 120; ++x) {
+    for (int y = 0; y < 30; ++y) {
+      if (surface.GetPixel(x, y) == 0xFFFFFFFF) continue;
+      if (first < 0) first = x;
+      last = x;
+    }
+  }
+  EXPECT_GE(first, 10);
+  EXPECT_LE(first, 13);  // starts at the left edge, not pushed out
+  EXPECT_LT(last, 110);
+  EXPECT_GT(last, 90);   // the dots reach towards the right edge
+}
+
+}  // namespace
+}  // namespace SkinUI

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "skinui/core/html_layout.h"
 #include "skinui/core/html_tokens.h"
 #include "skinui/core/render_engine.h"
@@ -76,6 +78,8 @@ TUIPoint AlignedOffset(const std::vector<THtmlToken>& tokens, const TTextLayoutI
   else if (in.style & DT_BOTTOM) offset.y = r.Height() - m.height;
   if (single && (in.style & DT_CENTER)) offset.x = (r.Width() - m.width) / 2;
   else if (single && (in.style & DT_RIGHT)) offset.x = r.Width() - m.width;
+  // A cut line fills the rectangle: moving it would push the "..." out of view.
+  if (in.style & DT_END_ELLIPSIS) offset.x = std::max(offset.x, 0);
   return offset;
 }
 
