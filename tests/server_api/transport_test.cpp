@@ -88,7 +88,7 @@ TEST_F(TransportTest, SendsItsHeadersAndReadsTheReplyHeaders) {
   EXPECT_EQ(client.GetCharset(), u"UTF-8");
   EXPECT_EQ(client.GetReplyCookies(), u"a=1; Path=/; b=2;");
   EXPECT_EQ(client.GetContentLength(), 2u);
-  const auto& headers = m_server->Requests().at(0).headers;
+  const auto headers = m_server->Requests().at(0).headers;
   EXPECT_EQ(headers.find("X-One")->second, "1; 3");
   EXPECT_EQ(headers.find("Cookie")->second, "sid=9");
   EXPECT_EQ(headers.find("User-Agent")->second, "WinHttpClient");
