@@ -1,6 +1,7 @@
 // Entry names: method by extension, separators, length limits, bad arguments.
 #include <gtest/gtest.h>
 
+#include "platform/codepage.h"
 #include "zip/zip_test_util.h"
 
 namespace {
@@ -45,7 +46,9 @@ TEST_F(ZipNames, BackslashesBecomeSlashes) {
 TEST_F(ZipNames, NamesAreStoredInTheAnsiCodePageWithoutUtf8Flag) {
   const ParsedArchive a = PackAs({"奥凡.dmp"});
   ASSERT_EQ(a.error, "");
-  EXPECT_EQ(a.entries[0].name, "奥凡.dmp");
+  // UTF-8 on POSIX, GBK bytes under the Chinese code page 936, "??.dmp"
+  // under a code page without these characters.
+  EXPECT_EQ(a.entries[0].name, platform::WideToAnsi(u"奥凡.dmp"));
   EXPECT_EQ(a.entries[0].flags & 0x0800, 0);
 }
 
@@ -57,18 +60,22 @@ TEST_F(ZipNames, NamesOf260BytesOrMoreAreRefused) {
   EXPECT_EQ(ZipArchiveAddFile(zip, U16(std::string(260, 'n')).c_str(), src.c_str()),
             kZipResultBadArguments);
   EXPECT_EQ(ZipArchiveLastResult(), kZipResultBadArguments);
-  // 87 three-byte characters are 261 bytes in the code page, 86 are 258.
-  std::string wide87, wide86;
-  for (int i = 0; i < 87; ++i) wide87 += "中";
-  for (int i = 0; i < 86; ++i) wide86 += "中";
-  EXPECT_EQ(ZipArchiveAddFile(zip, U16(wide87).c_str(), src.c_str()), kZipResultBadArguments);
-  EXPECT_EQ(ZipArchiveAddFile(zip, U16(wide86).c_str(), src.c_str()), kZipResultOk);
+  // The limit counts bytes in the code page: with three-byte characters
+  // (UTF-8) 87 are 261 bytes and 86 are 258; with two-byte ones (GBK) 130
+  // are 260 and 129 are 258.
+  const size_t charBytes = platform::WideToAnsi(u"中").size();
+  ASSERT_GT(charBytes, 0u);
+  std::u16string tooLong;
+  while (tooLong.size() * charBytes < 260) tooLong += u"中";
+  const std::u16string longest = tooLong.substr(1);
+  EXPECT_EQ(ZipArchiveAddFile(zip, tooLong.c_str(), src.c_str()), kZipResultBadArguments);
+  EXPECT_EQ(ZipArchiveAddFile(zip, longest.c_str(), src.c_str()), kZipResultOk);
   EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
   const ParsedArchive a = ParseArchive(ReadFileBytes(m_dir.File("a.zip")));
   ASSERT_EQ(a.error, "");
   ASSERT_EQ(a.entries.size(), 2u);
   EXPECT_EQ(a.entries[0].name, std::string(259, 'n'));
-  EXPECT_EQ(a.entries[1].name, wide86);
+  EXPECT_EQ(a.entries[1].name, platform::WideToAnsi(longest));
 }
 
 TEST_F(ZipNames, BadArgumentsAndForeignHandlesAreRefused) {

@@ -1,5 +1,6 @@
 // Writer behaviour that needs POSIX to provoke: write failures under a file
-// size limit, a pipe as the source, a source that fails while being read.
+// size limit, a pipe as the source, a source that fails while being read,
+// the stand-in's hidden files.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -127,6 +128,14 @@ TEST(ZipPosix, PipeSourceHasNoSizeAndNoDiskAttributes) {
   EXPECT_EQ(a.entries[0].crc, Crc32Of(content));
   bool ok = false;
   EXPECT_EQ(EntryContent(a.entries[0], &ok), content);
+}
+
+TEST(ZipPosix, DotFileCountsAsHidden) {
+  TempDir dir;
+  dir.Write(".hidden", "h");
+  const ParsedArchive a = ParseArchive(PackFiles(dir.File("a.zip"), {{"hidden", dir.File(".hidden")}}));
+  ASSERT_EQ(a.error, "");
+  EXPECT_EQ(a.entries[0].externalAttributes, 0x81800022u);
 }
 
 TEST(ZipPosix, SourceReadErrorFailsTheAdd) {

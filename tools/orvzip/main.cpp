@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "orvzip_args.h"
+#include "platform/system_info.h"
 #include "zip/zip_archive.h"
 
 namespace {
@@ -31,9 +32,11 @@ int Pack(const OrvZipJob& job) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::u16string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(Utf8ToUtf16(argv[i]));
+int main() {
+  // The system's own wide arguments: on Windows argv is in the ANSI code
+  // page, which cannot hold every file name.
+  std::vector<std::u16string> args = platform::GetCommandLineArgs();
+  if (!args.empty()) args.erase(args.begin());
   OrvZipJob job;
   const std::string error = ParseOrvZipArgs(args, &job);
   if (!error.empty()) {

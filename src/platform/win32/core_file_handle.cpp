@@ -1,4 +1,6 @@
 // Windows files by handle: CreateFileW, ReadFile, WriteFile, SetFilePointerEx.
+// Covers disk files and the reading end of pipes (a closed writer ends the
+// data); overlapped I/O is not covered.
 #include <windows.h>
 
 #include "platform/file_handle.h"
@@ -49,6 +51,9 @@ bool CFileHandle::Read(void* buffer, uint32_t size, uint32_t* read) {
   DWORD got = 0;
   const BOOL ok = ReadFile(H(m_handle), buffer, size, &got, nullptr);
   *read = got;
+  // A pipe whose writer has closed its end reports it as an error; for the
+  // reader that is the end of the data.
+  if (!ok && GetLastError() == ERROR_BROKEN_PIPE) return true;
   return ok != FALSE;
 }
 

@@ -1,0 +1,101 @@
+// Writer behaviour on Windows files that the portable tests cannot make: a
+// hidden source, a named pipe as the source (no size, no disk attributes,
+// its end seen as the writer closing the pipe) and a named pipe as the
+// archive, on which headers cannot be rewritten and writes fail once the
+// reader has gone.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "zip/zip_test_util.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string text = U16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+// A pipe name of its own for each call.
+std::wstring NewPipeName() {
+  static std::atomic<int> counter{0};
+  return L"\\\\.\\pipe\\orvzip-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(counter++);
+}
+
+HANDLE CreatePipeServer(const std::wstring& name, DWORD direction) {
+  return CreateNamedPipeW(name.c_str(), direction, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+}
+
+TEST(ZipWin32, HiddenSourceKeepsTheHiddenBit) {
+  TempDir dir;
+  dir.Write("hidden.txt", "h");
+  ASSERT_TRUE(SetFileAttributesW(Wide(dir.File("hidden.txt")).c_str(),
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  const ParsedArchive a = ParseArchive(PackFiles(dir.File("a.zip"), {{"hidden", dir.File("hidden.txt")}}));
+  ASSERT_EQ(a.error, "");
+  EXPECT_EQ(a.entries[0].externalAttributes, 0x81800022u);
+}
+
+TEST(ZipWin32, PipeSourceHasNoSizeAndNoDiskAttributes) {
+  TempDir dir;
+  const std::wstring name = NewPipeName();
+  const HANDLE server = CreatePipeServer(name, PIPE_ACCESS_OUTBOUND);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  const std::string content = TextBytes(100000);
+  std::thread feeder([&] {
+    if (ConnectNamedPipe(server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+      DWORD written = 0;
+      WriteFile(server, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+      FlushFileBuffers(server);
+    }
+    CloseHandle(server);
+  });
+  const std::string source(name.begin(), name.end());
+  const ParsedArchive a = ParseArchive(PackFiles(dir.File("a.zip"), {{"pipe.dmp", source}}));
+  feeder.join();
+  ASSERT_EQ(a.error, "");
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].externalAttributes, 0x80000000u);
+  EXPECT_EQ(a.entries[0].uncompressedSize, content.size());
+  EXPECT_EQ(a.entries[0].crc, Crc32Of(content));
+  bool ok = false;
+  EXPECT_EQ(EntryContent(a.entries[0], &ok), content);
+}
+
+TEST(ZipWin32, ArchiveOnAPipeReportsEveryFailedWrite) {
+  TempDir dir;
+  dir.Write("small.zip", "small");
+  dir.Write("big.bin", NoiseBytes(1 << 20, 5));
+  const std::wstring name = NewPipeName();
+  const HANDLE server = CreatePipeServer(name, PIPE_ACCESS_INBOUND);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  // The reader takes the first 64 KiB and goes away.
+  std::string received;
+  std::thread reader([&] {
+    if (ConnectNamedPipe(server, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+      char buffer[4096];
+      DWORD got = 0;
+      while (received.size() < 65536 && ReadFile(server, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        received.append(buffer, got);
+      }
+    }
+    CloseHandle(server);
+  });
+  HZIP zip = ZipArchiveCreate(std::u16string(name.begin(), name.end()).c_str());
+  ASSERT_NE(zip, nullptr);
+  // The small stored entry's data go out, but its header cannot be rewritten.
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"small.zip", U16(dir.File("small.zip")).c_str()), kZipResultWriteFailed);
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"big.dmp", U16(dir.File("big.bin")).c_str()), kZipResultWriteFailed);
+  reader.join();
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"big.zip", U16(dir.File("big.bin")).c_str()), kZipResultWriteFailed);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultWriteFailed);
+  ASSERT_GE(received.size(), 30u + 9 + 17 + 5);
+  EXPECT_EQ(received.substr(0, 4), std::string("PK\3\4", 4));
+  EXPECT_EQ(received.substr(30, 9), "small.zip");
+  EXPECT_EQ(received.substr(30 + 9 + 17, 5), "small");
+}
+
+}  // namespace
