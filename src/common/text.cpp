@@ -22,16 +22,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
 // Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when malformed.
 size_t DecodeUtf8(std::string_view text, size_t i, char32_t* cp) {
   const auto b0 = static_cast<uint8_t>(text[i]);
@@ -82,19 +72,31 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
+  // Sized once for the worst case (one unit per byte) and written in place;
+  // runs of ASCII, the common case of markup and JSON, are copied directly.
+  std::u16string out(text.size(), u'\0');
+  char16_t* write = out.data();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  for (size_t i = 0; i < size;) {
+    while (i < size && bytes[i] < 0x80) *write++ = bytes[i++];
+    if (i >= size) break;
     char32_t cp;
     const size_t len = DecodeUtf8(text, i, &cp);
     if (len == 0) {
-      out.push_back(u'\uFFFD');
+      *write++ = u'\uFFFD';
       ++i;
-      continue;
+    } else if (cp < 0x10000) {
+      *write++ = static_cast<char16_t>(cp);
+      i += len;
+    } else {
+      cp -= 0x10000;
+      *write++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *write++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      i += len;
     }
-    AppendUtf16(out, cp);
-    i += len;
   }
+  out.resize(static_cast<size_t>(write - out.data()));
   return out;
 }
 
