@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/codepage.h"
+#include "zip/zip_names.h"
 #include "zip/zip_writer.h"
 
 namespace {
@@ -45,8 +45,7 @@ uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName, const char16_
   const uint32_t check = CheckHandle(handle);
   if (check != kZipResultOk) return Finish(check);
   if (entryName == nullptr || sourcePath == nullptr) return Finish(kZipResultBadArguments);
-  const std::string ansiName = platform::WideToAnsi(entryName);
-  return Finish(handle->m_writer->AddFile(ansiName, sourcePath));
+  return Finish(handle->m_writer->AddFile(ToEntryName(entryName), sourcePath));
 }
 
 uint32_t ZipArchiveClose(HZIP handle) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/codepage.h"
+
 namespace {
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -13,10 +15,10 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string ToEntryName(std::string_view ansiName) {
-  std::string name(ansiName);
-  std::replace(name.begin(), name.end(), '\\', '/');
-  return name;
+std::string ToEntryName(std::u16string_view name) {
+  std::u16string slashed(name);
+  std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
+  return platform::WideToAnsi(slashed);
 }
 
 bool IsStoredByName(std::string_view entryName) {

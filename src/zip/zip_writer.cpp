@@ -36,8 +36,7 @@ bool CZipWriter::WriteEntryData(ZipEntryInfo* entry, CZipSource& source) {
   return outcome.ok;
 }
 
-uint32_t CZipWriter::AddFile(const std::string& entryName, const std::u16string& sourcePath) {
-  const std::string name = ToEntryName(entryName);
+uint32_t CZipWriter::AddFile(const std::string& name, const std::u16string& sourcePath) {
   if (name.empty() || name.size() >= kZipMaxNameBytes) return kZipResultBadArguments;
   CZipSource source;
   if (!source.Open(sourcePath)) return kZipResultOpenFailed;

@@ -18,10 +18,11 @@ class CZipWriter {
 
   // Creates or replaces the archive file. False when it cannot.
   [[nodiscard]] bool Create(const std::u16string& path);
-  // Adds sourcePath under entryName (ANSI bytes, checked by the caller).
+  // Adds sourcePath under name (ANSI bytes with "/" separators, from
+  // ToEntryName). A name that is empty or of 260 bytes or more gives 0x10000.
   // Writes the local header, the data, then the local header again with the
   // CRC and sizes. Returns a result code of zip_archive.h.
-  [[nodiscard]] uint32_t AddFile(const std::string& entryName, const std::u16string& sourcePath);
+  [[nodiscard]] uint32_t AddFile(const std::string& name, const std::u16string& sourcePath);
   // Writes the central directory and end record (once) and closes the file.
   // Returns 0, or 0x400 when a record could not be written.
   uint32_t Close();

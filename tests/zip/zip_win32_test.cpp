@@ -1,5 +1,5 @@
-// Writer behaviour on Windows files that the portable tests cannot make: a
-// hidden source, a named pipe as the source (no size, no disk attributes,
+// Writer behaviour on Windows that the portable tests cannot make: an entry
+// name in a double-byte code page, a hidden source, a named pipe as the source (no size, no disk attributes,
 // its end seen as the writer closing the pipe) and a named pipe as the
 // archive, on which headers cannot be rewritten and writes fail once the
 // reader has gone.
@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/codepage.h"
 #include "zip/zip_test_util.h"
 
 namespace {
@@ -27,6 +28,34 @@ std::wstring NewPipeName() {
 
 HANDLE CreatePipeServer(const std::wstring& name, DWORD direction) {
   return CreateNamedPipeW(name.c_str(), direction, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+}
+
+// Runs the calling thread under the Chinese (PRC) locale, whose ANSI code
+// page is GBK (936), for the object's lifetime.
+class CChineseThreadLocale {
+ public:
+  CChineseThreadLocale() : m_old(GetThreadLocale()) { SetThreadLocale(MAKELCID(0x0804, SORT_DEFAULT)); }
+  ~CChineseThreadLocale() { SetThreadLocale(m_old); }
+
+ private:
+  LCID m_old;
+};
+
+TEST(ZipWin32, GbkCharacterEndingInTheBackslashByteKeepsIt) {
+  TempDir dir;
+  dir.Write("src.bin", "x");
+  const CChineseThreadLocale chinese;
+  // "乗" is 0x81 0x5C in GBK; only the real separator becomes "/".
+  ASSERT_EQ(platform::WideToAnsi(u"乗"), "\x81\x5C");
+  HZIP zip = ZipArchiveCreate(U16(dir.File("a.zip")).c_str());
+  ASSERT_NE(zip, nullptr);
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"dumps\\乗.dmp", U16(dir.File("src.bin")).c_str()), kZipResultOk);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
+  const ParsedArchive a = ParseArchive(ReadFileBytes(dir.File("a.zip")));
+  ASSERT_EQ(a.error, "");
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].name, "dumps/\x81\x5C.dmp");
+  EXPECT_EQ(a.entries[0].localName, a.entries[0].name);
 }
 
 TEST(ZipWin32, HiddenSourceKeepsTheHiddenBit) {
