@@ -32,14 +32,16 @@ TEST_F(CrashFilter, AccessViolationWritesADumpReportsAndExitsZero) {
   ExpectOneReport();
 }
 
-TEST_F(CrashFilter, TwoCrashesLeaveOneDumpOfTheSecond) {
+TEST_F(CrashFilter, EachFaultHasItsCodeAndTheLastCrashKeepsTheDump) {
   EXPECT_EQ(Run("fpe"), 0);
   ExpectValidDump(Dump(), 0xC0000094u);  // integer division by zero
+  EXPECT_EQ(Run("ill"), 0);
+  ExpectValidDump(Dump(), 0xC000001Du);  // illegal instruction
   EXPECT_EQ(Run("segv"), 0);
   const Minidump dump = Dump();
   ExpectValidDump(dump, kAccessViolation);
   EXPECT_EQ(dump.parameters[1], 0x10u);
-  EXPECT_EQ(Reports().size(), 2u);
+  EXPECT_EQ(Reports().size(), 3u);
 }
 
 TEST_F(CrashFilter, CrashOnAWorkerThreadDumpsThatThread) {

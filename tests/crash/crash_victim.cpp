@@ -51,6 +51,15 @@ void DivideByZero() {
 #endif
 }
 
+// An undefined instruction (ud2).
+void IllegalInstruction() {
+#if defined(__x86_64__) || defined(__i386__)
+  asm volatile("ud2");
+#else
+  std::raise(SIGILL);
+#endif
+}
+
 volatile bool g_stopRecursion = false;
 
 [[gnu::noinline]] int Recurse(int depth) {
@@ -88,6 +97,7 @@ int Crash(const std::string& mode) {
   if (mode == "segv") WriteTo(0x10);
   if (mode == "abort") std::abort();
   if (mode == "fpe") DivideByZero();
+  if (mode == "ill") IllegalInstruction();
   if (mode == "thread") std::thread([] { WriteTo(0x20); }).join();
   if (mode == "overflow") return Recurse(0);
   if (mode == "wait") {
