@@ -39,6 +39,10 @@ struct CrashFilterSettings {
 // POSIX: handles SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT on an alternate
 // stack set up for the calling thread; other threads' handlers run on their
 // own stacks.
+// Windows: SetUnhandledExceptionFilter; the dump is MiniDumpNormal with the
+// faulting thread's exception, and a stack overflow is dumped from a helper
+// thread. abort() and uncaught C++ exceptions end the process through the C
+// runtime instead and are not seen.
 [[nodiscard]] bool InstallCrashFilter(const CrashFilterSettings& settings);
 
 // CrashDumpFilter as the entry point installs it before anything else: the

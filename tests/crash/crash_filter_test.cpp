@@ -44,6 +44,13 @@ TEST_F(CrashFilter, EachFaultHasItsCodeAndTheLastCrashKeepsTheDump) {
   EXPECT_EQ(Reports().size(), 3u);
 }
 
+TEST_F(CrashFilter, ProgramInAFolderWithSpacesGetsItsDumpAndReport) {
+  MoveProgramTo("Program Files (x86)/Orvane 奥凡");
+  EXPECT_EQ(Run("segv"), 0);
+  ExpectValidDump(Dump(), kAccessViolation);
+  ExpectOneReport();
+}
+
 TEST_F(CrashFilter, CrashOnAWorkerThreadDumpsThatThread) {
   EXPECT_EQ(Run("thread"), 0);
   const Minidump dump = Dump();
@@ -83,9 +90,9 @@ TEST_F(CrashFilter, WaitForAHangingReportIsBounded) {
 
 TEST_F(CrashFilter, DumpThatCannotBeCreatedStillGetsTheCrashReported) {
   // A folder in the dump's place makes creating the file fail.
-  fs::create_directory(m_program + ".dmp");
+  fs::create_directory(PathOf(m_program + ".dmp"));
   EXPECT_EQ(Run("segv"), 0);
-  EXPECT_TRUE(fs::is_directory(m_program + ".dmp"));
+  EXPECT_TRUE(fs::is_directory(PathOf(m_program + ".dmp")));
   ExpectOneReport();
 }
 

@@ -17,11 +17,21 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 
 }  // namespace
 
+fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
+
 void CrashFilter::SetUp() {
   // Named as the product's program, so the dump is ORVUpdate.exe.dmp.
-  m_program = (fs::canonical(m_dir.path()) / "ORVUpdate.exe").string();
-  fs::copy_file(VICTIM_PATH, m_program);
-  fs::permissions(m_program, fs::perms::owner_all);
+  m_program = Utf16ToUtf8((fs::canonical(m_dir.path()) / "ORVUpdate.exe").u16string());
+  fs::copy_file(VICTIM_PATH, PathOf(m_program));
+  fs::permissions(PathOf(m_program), fs::perms::owner_all);
+}
+
+void CrashFilter::MoveProgramTo(const std::string& subfolder) {
+  const fs::path folder = PathOf(m_program).parent_path() / PathOf(subfolder);
+  fs::create_directories(folder);
+  const fs::path moved = folder / "ORVUpdate.exe";
+  fs::rename(PathOf(m_program), moved);
+  m_program = Utf16ToUtf8(moved.u16string());
 }
 
 std::optional<int> CrashFilter::Run(const std::string& mode) const {
@@ -29,11 +39,11 @@ std::optional<int> CrashFilter::Run(const std::string& mode) const {
   return child.Wait(kCrashExitWait);
 }
 
-Minidump CrashFilter::Dump() const { return ParseMinidump(ReadFileBytes(m_program + ".dmp")); }
+Minidump CrashFilter::Dump() const { return ParseMinidump(ReadFileBytes(PathOf(m_program + ".dmp"))); }
 
 std::vector<std::string> CrashFilter::Reports() const {
   std::vector<std::string> lines;
-  std::istringstream in(ReadFileBytes(m_program + ".report"));
+  std::istringstream in(ReadFileBytes(PathOf(m_program + ".report")));
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
@@ -46,7 +56,7 @@ void CrashFilter::ExpectOneReport() const {
   EXPECT_EQ(fields[0], "-crash_report");
   EXPECT_EQ(fields[1], fields[2] + ".dmp");
   std::error_code error;
-  EXPECT_TRUE(fs::equivalent(fields[2], m_program, error)) << fields[2];
+  EXPECT_TRUE(fs::equivalent(PathOf(fields[2]), PathOf(m_program), error)) << fields[2];
 }
 
 void CrashFilter::ExpectValidDump(const Minidump& dump, uint32_t exceptionCode) const {

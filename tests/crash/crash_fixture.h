@@ -17,10 +17,16 @@
 
 inline constexpr std::chrono::milliseconds kCrashExitWait{20000};
 
+// A file system path from UTF-8 text (on Windows a narrow path would be read
+// in the ANSI code page).
+std::filesystem::path PathOf(const std::string& utf8);
+
 class CrashFilter : public ::testing::Test {
  protected:
   void SetUp() override;
 
+  // Places the program in a new subfolder of the temporary folder instead.
+  void MoveProgramTo(const std::string& subfolder);
   // Runs the program with one argument and waits for its exit code.
   std::optional<int> Run(const std::string& mode) const;
   Minidump Dump() const;
@@ -38,5 +44,5 @@ class CrashFilter : public ::testing::Test {
   static const DumpModule* ProgramModule(const Minidump& dump);
 
   TempDir m_dir;
-  std::string m_program;
+  std::string m_program;  // UTF-8
 };

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/text.h"
 #include "platform/crash_filter.h"
@@ -19,7 +21,7 @@ namespace {
 
 constexpr uint32_t kReleaseWaitMs = 60000;
 
-std::string ProgramPath() { return Utf16ToUtf8(platform::GetProgramFilePath()); }
+std::u16string ProgramPath() { return platform::GetProgramFilePath(); }
 
 uint32_t WaitMs() {
   const char* value = std::getenv("ORV_CRASH_TEST_WAIT_MS");
@@ -30,12 +32,11 @@ void Install() {
   if (!platform::InstallCrashDumpFilter(WaitMs())) std::exit(3);
 }
 
+// Paths stay UTF-16 up to the file system: a narrow path would be read in
+// the ANSI code page on Windows.
 void AppendReportLine(const std::string& line) {
-  const std::string record = ProgramPath() + ".report";
-  if (FILE* f = std::fopen(record.c_str(), "ab")) {
-    std::fprintf(f, "%s\n", line.c_str());
-    std::fclose(f);
-  }
+  std::ofstream record(std::filesystem::path(ProgramPath() + u".report"), std::ios::binary | std::ios::app);
+  record << line << "\n";
 }
 
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
@@ -72,15 +73,17 @@ volatile bool g_stopRecursion = false;
 // With ORV_CRASH_TEST_REPORT_HANGS the report process stays until the test
 // creates PROGRAM.release, then records "released".
 void HangUntilReleased() {
-  const std::filesystem::path release = ProgramPath() + ".release";
+  const std::filesystem::path release(ProgramPath() + u".release");
   for (uint32_t waited = 0; waited < kReleaseWaitMs && !std::filesystem::exists(release); waited += 10) {
     platform::SleepMilliseconds(10);
   }
   AppendReportLine("released");
 }
 
-int Report(int argc, char** argv) {
-  AppendReportLine(std::string(argv[1]) + "|" + (argc > 2 ? argv[2] : "") + "|" + ProgramPath());
+int Report() {
+  const std::vector<std::u16string> args = platform::GetCommandLineArgs();
+  const std::u16string dumpPath = args.size() > 2 ? args[2] : u"";
+  AppendReportLine(Utf16ToUtf8(args[1] + u"|" + dumpPath + u"|" + ProgramPath()));
   if (std::getenv("ORV_CRASH_TEST_REPORT_HANGS") != nullptr) HangUntilReleased();
   if (std::getenv("ORV_CRASH_TEST_REPORT_CRASHES") != nullptr) {
     Install();
@@ -112,6 +115,6 @@ int Crash(const std::string& mode) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  if (std::strcmp(argv[1], "-crash_report") == 0) return Report(argc, argv);
+  if (std::strcmp(argv[1], "-crash_report") == 0) return Report();
   return Crash(argv[1]);
 }
