@@ -4,20 +4,14 @@
 
 #include "devservice.h"
 #include "lpc/lpc_fixture.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using std::chrono::steady_clock;
-
 // Waits for a file another process writes; false after the limit.
 bool WaitForFile(const std::filesystem::path& path) {
-  const auto deadline = steady_clock::now() + CTestPeer::kWaitLimit;
-  while (!std::filesystem::exists(path)) {
-    if (steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+  return WaitFor([&] { return std::filesystem::exists(path); }, CTestPeer::kWaitLimit);
 }
 
 JsonPtr StartParams(const std::string& name, const std::string& cmd) {
@@ -53,7 +47,7 @@ TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
   StartInProcess({});
   const std::string marker = m_dir.File("started.txt");
   JsonPtr holder(json_object());
-  ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, marker + " -update").get(),
+  ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(),
                                    holder.get(), 5));
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
   ASSERT_TRUE(WaitForFile(marker));
@@ -65,7 +59,8 @@ TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
 
 TEST_F(DevServiceTest, RefusesNamesOutsideTheInstallFolderAndUnknownMethods) {
   StartInProcess({});
-  for (const char* name : {"../lpc_marker", "", "..", "sub/lpc_marker", "no_such_program"}) {
+  for (const char* name :
+       {"../lpc_marker", "", "..", "sub/lpc_marker", "sub\\lpc_marker", "c:lpc_marker", "no_such_program"}) {
     JsonPtr holder(json_object());
     ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(name, "").get(), holder.get(), 5));
     EXPECT_EQ(CompactText(holder.get()), R"({"result":false})") << name;
@@ -104,25 +99,17 @@ TEST_F(DevServiceTest, LateServiceMakesTheCallTimeOutAndItsAnswerIsDropped) {
 
 TEST_F(DevServiceTest, ChildProcessServiceStartsAProgramThenExits) {
   const std::string marker = m_dir.File("child.txt");
-  const std::string command = std::string("\"") + ORV_DEVSERVICE_PATH + "\" --pipe " + m_name +
-                              " --install-dir \"" + ORV_MARKER_DIR + "\" --log \"" + m_dir.File("child.log") +
-                              "\" --exit-after 1 --max-seconds 30";
-  int exitCode = -1;
-  std::thread child([&] { exitCode = std::system(command.c_str()); });
+  ChildProcess child(ORV_DEVSERVICE_PATH,
+                     {"devservice", "--pipe", m_name, "--install-dir", ORV_MARKER_DIR, "--log",
+                      m_dir.File("child.log"), "--exit-after", "1", "--max-seconds", "30"});
+  ASSERT_GT(child.pid(), 0);
   // The child needs a moment to start listening; nothing signals it.
-  const auto deadline = steady_clock::now() + CTestPeer::kWaitLimit;
-  bool connected = false;
-  while (!(connected = m_client->Connect(m_name.c_str())) && steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  EXPECT_TRUE(connected);
+  EXPECT_TRUE(WaitFor([&] { return m_client->Connect(m_name.c_str()); }, CTestPeer::kWaitLimit));
   JsonPtr holder(json_object());
-  const bool answered =
-      connected && m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, marker + " -update").get(),
-                                        holder.get(), 5);
-  child.join();
-  ASSERT_TRUE(answered);
-  EXPECT_EQ(exitCode, 0);
+  ASSERT_TRUE(m_client->CallMethod("StartComponent",
+                                   StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(),
+                                   holder.get(), 5));
+  EXPECT_EQ(child.Wait(CTestPeer::kWaitLimit), 0);
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
   ASSERT_TRUE(WaitForFile(marker));
   EXPECT_EQ(ReadFileBytes(marker), "-update");

@@ -1,10 +1,12 @@
-// The pipe stand-in itself: names, listeners, cancellation and whole writes.
+// The pipe facility itself, on every system: names, listeners, cancellation
+// and whole writes.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "lpc/test_peer.h"
+#include "platform/path_separator.h"
 #include "platform/pipe_connection.h"
 
 namespace {
@@ -15,10 +17,12 @@ TEST(PipeConnection, UnusableNamesHaveNoPath) {
   EXPECT_EQ(platform::PipePath(""), "");
   EXPECT_EQ(platform::PipePath(".."), "");
   EXPECT_EQ(platform::PipePath("a/b"), "");
-  EXPECT_EQ(platform::PipePath(std::string(200, 'n')), "");
+  EXPECT_EQ(platform::PipePath("."), "");
+  EXPECT_EQ(platform::PipePath(std::string("a\0b", 3)), "");
+  EXPECT_EQ(platform::PipePath(std::string(300, 'n')), "");
   const std::string path = platform::PipePath("OrvaneSvcLpc");
   ASSERT_GE(path.size(), 13u);
-  EXPECT_EQ(path.substr(path.size() - 13), "/OrvaneSvcLpc");
+  EXPECT_EQ(path.substr(path.size() - 13), static_cast<char>(platform::kPathSeparator) + std::string("OrvaneSvcLpc"));
 }
 
 TEST(PipeConnection, SecondListenerOnALiveNameFailsUntilTheFirstCloses) {
@@ -77,7 +81,7 @@ TEST(PipeConnection, LargeWritesArriveWholeAndPeerCloseIsReported) {
   platform::PipeConnection server;
   ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
 
-  // Bigger than the socket buffer, so the writers block part-way; the
+  // Bigger than the pipe's buffer, so the writers block part-way; the
   // reader must still see each block whole.
   const std::string a(1 << 20, 'a');
   const std::string b(1 << 20, 'b');
