@@ -28,7 +28,9 @@ function(orv_pack_zip)
   add_custom_command(
     OUTPUT "${PACK_OUTPUT}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${out_dir}"
-    COMMAND $<TARGET_FILE:orvzip> "${PACK_OUTPUT}" ${pack_args}
+    # Named as a target, orvzip runs through the cross-compiling emulator
+    # (Wine) when the build machine cannot run it itself.
+    COMMAND orvzip "${PACK_OUTPUT}" ${pack_args}
     DEPENDS orvzip ${pack_inputs}
     COMMENT "Packing ${PACK_OUTPUT}"
     VERBATIM)
