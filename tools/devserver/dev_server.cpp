@@ -6,9 +6,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
-
-#include <unistd.h>
 
 #include "common/md5.h"
 
@@ -121,7 +120,7 @@ Server::Server(Options options) : m_options(std::move(options)), m_impl(std::mak
   if (m_options.staticDir.empty()) m_options.staticDir = ORV_DEVSERVER_DEMO_DIR;
   if (m_options.storageDir.empty()) {
     m_options.storageDir =
-        (fs::temp_directory_path() / ("devserver-storage-" + std::to_string(::getpid()))).string();
+        (fs::temp_directory_path() / ("devserver-storage-" + std::to_string(std::random_device()()))).string();
   }
 }
 
@@ -351,12 +350,17 @@ bool Server::Start(std::string* error) {
   m_impl->httpThread = std::thread([this] { m_impl->http->listen_after_bind(); });
   if (!WaitUntilRunning(*m_impl->http, error)) return false;
   if (!m_options.https) return true;
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
   auto https = std::make_unique<httplib::SSLServer>(m_options.certFile.c_str(), m_options.keyFile.c_str());
   if (!https->is_valid()) {
     *error = "cannot load certificate " + m_options.certFile + " / key " + m_options.keyFile;
     return false;
   }
   m_impl->https = std::move(https);
+#else
+  *error = "this devserver was built without TLS support";
+  return false;
+#endif
   Route(m_impl->https.get(), context, true);
   m_httpsPort = m_options.httpsPort == 0
                     ? m_impl->https->bind_to_any_port(m_options.host)
@@ -367,6 +371,14 @@ bool Server::Start(std::string* error) {
   }
   m_impl->httpsThread = std::thread([this] { m_impl->https->listen_after_bind(); });
   return WaitUntilRunning(*m_impl->https, error);
+}
+
+bool SupportsHttps() {
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+  return true;
+#else
+  return false;
+#endif
 }
 
 void Server::Stop() {

@@ -98,6 +98,9 @@ class Server {
   std::unique_ptr<Impl> m_impl;
 };
 
+// Whether this build can listen for https (cpp-httplib built with OpenSSL).
+bool SupportsHttps();
+
 // The demo's reply table: success everywhere, update "1.0.0.2" offered.
 std::map<std::string, std::vector<Reply>> DemoReplies();
 // The parsed reply table of a config text; false with *error when malformed.

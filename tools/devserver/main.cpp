@@ -1,5 +1,7 @@
 // devserver command line. Prints "http <port>" (and "https <port>") on its
 // first lines, then serves until SIGINT or SIGTERM.
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +9,15 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "dev_server.h"
 
 namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int) { g_stop = 1; }
 
 const char kUsage[] =
     "usage: devserver [--host H] [--port N] [--config FILE] [--log FILE]\n"
@@ -51,12 +58,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before the server threads start
-
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
   devserver::Server server(options);
   std::string error;
   if (!configFile.empty()) {
@@ -74,8 +77,8 @@ int main(int argc, char** argv) {
   std::printf("http %d\n", server.Port());
   if (options.https) std::printf("https %d\n", server.HttpsPort());
   std::fflush(stdout);
-  int received = 0;
-  sigwait(&signals, &received);
+  // A signal handler may only set a flag; the main thread looks at it.
+  while (g_stop == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   server.Stop();
   return 0;
 }
