@@ -30,6 +30,7 @@ bool MakeCertificates(const TempDir& dir) {
 class TlsTest : public ApiTest {
  protected:
   void SetUp() override {
+    if (!devserver::SupportsHttps()) GTEST_SKIP() << "devserver built without TLS";
     ApiTest::SetUp();
     ASSERT_TRUE(MakeCertificates(m_certs));
     devserver::Options options;
