@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "common/text.h"
 #include "devservice.h"
 #include "lpc/lpc_fixture.h"
 #include "support/child_process.h"
@@ -22,7 +23,7 @@ class DevServiceTest : public ::testing::Test {
  protected:
   void StartInProcess(DevServiceOptions options) {
     options.pipeName = m_name;
-    options.installDir = ORV_MARKER_DIR;
+    if (options.installDir.empty()) options.installDir = ORV_MARKER_DIR;
     options.logFile = m_dir.File("service.log");
     m_service = std::make_unique<CDevService>(options);
     ASSERT_TRUE(m_service->Listen());
@@ -55,6 +56,22 @@ TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
   const std::string log = ReadFileBytes(m_dir.File("service.log"));
   EXPECT_NE(log.find(R"(received {"jsonrpc":"2.0","method":"MethodSupport","params":[]})"), std::string::npos);
   EXPECT_NE(log.find(R"("method":"StartComponent","params":{"pid":1234,"name":")"), std::string::npos);
+}
+
+TEST_F(DevServiceTest, StartsProgramsWhoseNamesAreNotAscii) {
+  const std::string name = "标记_" + std::string(ORV_MARKER_NAME);
+  std::filesystem::copy_file(std::filesystem::path(ORV_MARKER_DIR) / ORV_MARKER_NAME,
+                             m_dir.path() / std::filesystem::path(Utf8ToUtf16(name)));
+  DevServiceOptions options;
+  options.installDir = m_dir.path();
+  StartInProcess(options);
+  const std::string marker = m_dir.File("unicode.txt");
+  JsonPtr holder(json_object());
+  ASSERT_TRUE(
+      m_client->CallMethod("StartComponent", StartParams(name, "\"" + marker + "\" -x").get(), holder.get(), 5));
+  EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
+  ASSERT_TRUE(WaitForFile(marker));
+  EXPECT_EQ(ReadFileBytes(marker), "-x");
 }
 
 TEST_F(DevServiceTest, RefusesNamesOutsideTheInstallFolderAndUnknownMethods) {

@@ -72,6 +72,33 @@ TEST(PipeConnection, CancelEndsAWaitingAccept) {
   EXPECT_EQ(status, PipeStatus::kCancelled);
 }
 
+TEST(PipeConnection, PollingAcceptFindsOnlyConnectedClientsAndLeavesTheListenerUsable) {
+  const std::string name = UniquePipeName();
+  platform::PipeListener listener;
+  ASSERT_TRUE(listener.Listen(name));
+  platform::PipeConnection server;
+  const auto poll = [] { return false; };
+  EXPECT_EQ(listener.Accept(&server, poll), PipeStatus::kCancelled);
+  EXPECT_EQ(listener.Accept(&server, poll), PipeStatus::kCancelled);
+  platform::PipeConnection first;
+  ASSERT_TRUE(first.Open(name));
+  ASSERT_EQ(listener.Accept(&server, poll), PipeStatus::kOk);
+  EXPECT_EQ(listener.Accept(&server, nullptr), PipeStatus::kFailed);  // still connected
+  // The next client may connect before the next Accept is called.
+  platform::PipeConnection second;
+  ASSERT_TRUE(second.Open(name));
+  platform::PipeConnection secondServer;
+  ASSERT_EQ(listener.Accept(&secondServer, poll), PipeStatus::kOk);
+  ASSERT_TRUE(second.Write("2", 1));
+  ASSERT_TRUE(first.Write("1", 1));
+  char byte = 0;
+  size_t count = 0;
+  ASSERT_EQ(secondServer.Read(&byte, 1, &count, nullptr), PipeStatus::kOk);
+  EXPECT_EQ(byte, '2');
+  ASSERT_EQ(server.Read(&byte, 1, &count, nullptr), PipeStatus::kOk);
+  EXPECT_EQ(byte, '1');
+}
+
 TEST(PipeConnection, LargeWritesArriveWholeAndPeerCloseIsReported) {
   const std::string name = UniquePipeName();
   platform::PipeListener listener;

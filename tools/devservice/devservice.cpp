@@ -148,9 +148,11 @@ bool CDevService::StartComponent(json_t* params) {
     Log("refused to start \"" + name + "\": not a plain file name");
     return false;
   }
-  const std::filesystem::path program = m_options.installDir / name;
+  // The name is UTF-8 text; joined as UTF-16 it keeps every character.
+  const std::filesystem::path program = m_options.installDir / std::filesystem::path(Utf8ToUtf16(name));
   const bool started = platform::ShellOpen(program.u16string(), Utf8ToUtf16(cmd != nullptr ? cmd : ""));
-  Log((started ? "started " : "could not start ") + program.string() + " " + (cmd != nullptr ? cmd : ""));
+  Log((started ? "started " : "could not start ") + Utf16ToUtf8(program.u16string()) + " " +
+      (cmd != nullptr ? cmd : ""));
   return started;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "devservice.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -27,6 +28,10 @@ bool ParseNumber(const char* text, uint32_t* value) {
   return error == std::errc() && next == end && next != text;
 }
 
+// Arguments arrive in the ANSI code page; the path is built from UTF-16 so
+// that no library guesses the encoding.
+std::filesystem::path PathArgument(const char* text) { return std::filesystem::path(platform::AnsiToWide(text)); }
+
 // Fills options from argv; false on an unknown option or a bad value.
 bool ParseOptions(int argc, char** argv, DevServiceOptions* options, uint32_t* maxSeconds) {
   for (int i = 1; i < argc; ++i) {
@@ -41,9 +46,9 @@ bool ParseOptions(int argc, char** argv, DevServiceOptions* options, uint32_t* m
     } else if (option == "--pipe") {
       options->pipeName = argv[++i];
     } else if (option == "--install-dir") {
-      options->installDir = argv[++i];
+      options->installDir = PathArgument(argv[++i]);
     } else if (option == "--log") {
-      options->logFile = argv[++i];
+      options->logFile = PathArgument(argv[++i]);
     } else if (option == "--delay-ms") {
       if (!ParseNumber(argv[++i], &options->answerDelayMs)) return false;
     } else if (option == "--exit-after") {
