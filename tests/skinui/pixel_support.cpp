@@ -51,6 +51,8 @@ bool WriteSurfacePng(const SkinUI::CUISurface& surface, const std::string& path)
   return !png.empty();
 }
 
+std::string TextGolden(const std::string& name) { return ORV_TEXT_GOLDEN_FOLDER + name; }
+
 ::testing::AssertionResult MatchesGolden(const SkinUI::CUISurface& surface, const std::string& name,
                                          int tolerance, int maxOff) {
   std::string path = std::string(ORV_SOURCE_DIR) + "/tests/data/skinui/" + name + ".png";

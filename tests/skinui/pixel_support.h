@@ -23,6 +23,10 @@ bool WriteSurfacePng(const SkinUI::CUISurface& surface, const std::string& path)
 // and at most maxOff pixels beyond it. ORV_UPDATE_GOLDEN=1 rewrites the golden.
 ::testing::AssertionResult MatchesGolden(const SkinUI::CUISurface& surface, const std::string& name,
                                          int tolerance, int maxOff);
+// The golden name of an image with drawn text. FreeType and GDI place and
+// anti-alias glyphs differently, so each text backend keeps its own: the
+// FreeType ones directly under tests/data/skinui/, the GDI ones under win32/.
+std::string TextGolden(const std::string& name);
 
 // A render host over skin files in a temporary folder.
 class CTestHost : public SkinUI::IUIRenderHost {

@@ -54,7 +54,7 @@ TEST_F(RenderTextTest, GreyAbcAndGreenPercentOnOneLine) {
   EXPECT_LT(green.top, grey.bottom);      // on the same line
   EXPECT_LT(grey.top, green.bottom);
   EXPECT_GT(green.Width(), grey.Width());  // three wide glyphs against three narrow ones
-  EXPECT_TRUE(skinui_test::MatchesGolden(m_surface, "html_grey_green", 48, 30));
+  EXPECT_TRUE(skinui_test::MatchesGolden(m_surface, skinui_test::TextGolden("html_grey_green"), 48, 30));
 }
 
 TEST_F(RenderTextTest, MeasureOnlyDrawsNothingAndGivesTheExtent) {
@@ -164,7 +164,7 @@ TEST(RenderTextChinese, TitleRendersThroughTheFallbackFace) {
     for (int x = 0; x < 160; ++x) ink += surface.GetPixel(x, y) != 0xFFFFFFFF;
   }
   EXPECT_GT(ink, 300);
-  EXPECT_TRUE(skinui_test::MatchesGolden(surface, "chinese_title", 48, 40));
+  EXPECT_TRUE(skinui_test::MatchesGolden(surface, skinui_test::TextGolden("chinese_title"), 48, 40));
 }
 
 }  // namespace

@@ -53,5 +53,26 @@ TEST(TextRenderer, ExtentsStylesAndClipping) {
   EXPECT_EQ(strongest, 0xFFFF0000u);  // premultiplied red, fully covered pixels opaque
 }
 
+TEST(TextRenderer, RunsPartlyOutsideTheTargetAndEmptyRuns) {
+  auto font = CreateTextFont({u"DejaVu Sans", 20, false, true, false});
+  ASSERT_NE(font, nullptr);
+  std::vector<int> extents{1, 2};
+  font->MeasureExtents(u"", &extents);
+  EXPECT_TRUE(extents.empty());
+  EXPECT_EQ(font->MeasureRun(u""), 0);
+  // A guard row above and below the 40 x 10 target catches stray writes.
+  std::vector<uint32_t> pixels(40 * 12, 0);
+  TTextTarget target{pixels.data() + 40, 40, 10, 40, 0, 0, 40, 10};
+  font->DrawRun(target, -6, -7, u"WWWWWW", 0x0000FF);
+  font->DrawRun(target, 30, 4, u"WWWWWW", 0x0000FF);
+  font->DrawRun(target, 0, 0, u"", 0x0000FF);
+  font->DrawRun(target, 100, 100, u"W", 0x0000FF);
+  for (int x = 0; x < 40; ++x) {
+    ASSERT_EQ(pixels[x], 0u);
+    ASSERT_EQ(pixels[11 * 40 + x], 0u);
+  }
+  EXPECT_GT(InkPixels(pixels), 20);
+}
+
 }  // namespace
 }  // namespace platform

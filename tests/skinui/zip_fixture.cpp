@@ -1,6 +1,6 @@
 #include "skinui/zip_fixture.h"
 
-#include <cstdlib>
+#include <filesystem>
 
 namespace skinui_test {
 
@@ -23,16 +23,13 @@ void WriteSkinFiles(const TempDir& dir) {
   dir.Write("big.txt", BigText());
 }
 
-std::string ZipWithInfoZip(const TempDir& dir, const std::vector<std::string>& files,
-                           bool store) {
-  std::string command = "cd '" + dir.path().string() + "' && " ORV_ZIP_TOOL " -q -X";
-  command += store ? " -0" : " -9";
-  command += " out.zip";
-  for (const std::string& file : files) command += " '" + file + "'";
-  if (std::system(command.c_str()) != 0) return {};
-  std::string bytes = ReadFileBytes(dir.path() / "out.zip");
-  std::filesystem::remove(dir.path() / "out.zip");
-  return bytes;
+bool HaveInfoZipArchives() { return ORV_INFOZIP_DIR[0] != '\0'; }
+
+std::string InfoZipArchive(const std::string& name) {
+  if (!HaveInfoZipArchives()) return {};
+  std::filesystem::path path = std::filesystem::path(ORV_INFOZIP_DIR) / name;
+  if (!std::filesystem::exists(path)) return {};
+  return ReadFileBytes(path);
 }
 
 }  // namespace skinui_test

@@ -1,4 +1,5 @@
-// Archives written by Info-ZIP's zip for the archive and skin-resource tests.
+// Archives written by Info-ZIP's zip for the archive and skin-resource tests,
+// packed at build time by make_infozip_archives.py on the build machine.
 #pragma once
 
 #include <string>
@@ -8,10 +9,16 @@
 
 namespace skinui_test {
 
-// Runs Info-ZIP's zip in dir over files and returns the archive bytes (empty on
-// failure). store selects method 0 for every entry.
-std::string ZipWithInfoZip(const TempDir& dir, const std::vector<std::string>& files,
-                           bool store);
+// True when the build packed the Info-ZIP archives (zip and python3 were
+// found on the build machine).
+bool HaveInfoZipArchives();
+// The bytes of one packed archive (empty when it is missing): skin_stored.zip
+// and skin_deflated.zip (the four skin files), dlg_main.zip, big.zip,
+// other_stored.zip ("other.xml" = "<Other/>"), long_names.zip ("d/" + 254 and
+// 253 times "n"), encrypted.zip ("secret.xml" with the password "pass").
+std::string InfoZipArchive(const std::string& name);
+// Why a test without the archives is skipped.
+inline constexpr char kNoInfoZip[] = "Info-ZIP's zip or python3 was missing when the tests were built";
 
 // Writes the common test content into dir: dlg_main.xml, img/bk.png (binary),
 // empty.txt, big.txt (highly compressible, 200 KB).

@@ -1,9 +1,7 @@
 #include "check_command.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "common/text.h"
+#include "skinui/core/disk_file.h"
 #include "skinui/core/markup.h"
 
 namespace skintool {
@@ -32,13 +30,12 @@ std::string DescribePosition(const std::u16string& text, long offset) {
 }
 
 bool CheckOne(const std::string& file, std::ostream& out) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::vector<uint8_t> buffer;
+  if (SkinUI::ReadWholeDiskFile(Utf8ToUtf16(file), &buffer) != SkinUI::EDiskRead::kOk) {
     out << file << ": cannot be read\n";
     return false;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<uint8_t> buffer(bytes.begin(), bytes.end());
+  const std::string bytes(buffer.begin(), buffer.end());  // the parser edits buffer in place
   SkinUI::CUIMarkup markup;
   if (markup.LoadFromMemory(buffer.data(), buffer.size(), SkinUI::CUIMarkup::kUtf8)) {
     out << file << ": ok\n";

@@ -7,7 +7,7 @@
 
 namespace skintool {
 
-// Checks each file and prints "<file>: ok" or "<file>: <message> at line L,
+// Checks each file (UTF-8 names) and prints "<file>: ok" or "<file>: <message> at line L,
 // column C (offset N): <context>". Returns 0 when every file parsed, else 1.
 int RunCheck(const std::vector<std::string>& files, std::ostream& out);
 

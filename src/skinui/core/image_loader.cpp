@@ -1,9 +1,7 @@
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "common/text.h"
+#include "skinui/core/disk_file.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/core/stb_image_decoder.h"
@@ -30,10 +28,7 @@ bool ReadModuleResource(CSkinResources& res, std::u16string_view name, std::u16s
 }
 
 bool ReadPlainFile(std::u16string_view name, std::vector<uint8_t>* bytes) {
-  std::ifstream in(std::filesystem::path(std::u16string(name)), std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !bytes->empty();
+  return ReadWholeDiskFile(name, bytes) == EDiskRead::kOk && !bytes->empty();
 }
 
 }  // namespace

@@ -1,26 +1,21 @@
 #include "skinui/core/skin_resources.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "common/text.h"
+#include "skinui/core/disk_file.h"
 
 namespace SkinUI {
 namespace {
 
 // Reads a whole disk file. Status kSkinNotFound when it cannot be opened.
 uint32_t ReadDiskFile(const std::u16string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::ate);
-  if (!in) return kSkinNotFound;
-  std::streamoff length = in.tellg();
-  if (length < 0) return kSkinReadFailed;
-  bytes->resize(static_cast<size_t>(length));
-  in.seekg(0);
-  if (length > 0 && !in.read(reinterpret_cast<char*>(bytes->data()), length)) {
-    return kSkinReadFailed;
+  switch (ReadWholeDiskFile(path, bytes)) {
+    case EDiskRead::kOk: return kSkinReadOk;
+    case EDiskRead::kNotOpened: return kSkinNotFound;
+    case EDiskRead::kReadFailed: break;
   }
-  return kSkinReadOk;
+  return kSkinReadFailed;
 }
 
 // Extracts the whole entry; both 0 and 0x600 from the reader count as success.
@@ -115,20 +110,17 @@ uint32_t CSkinResources::ReadSkinFile(std::u16string_view name, uint8_t* buffer,
 }
 
 uint32_t CSkinResources::ReadFromFolder(std::u16string_view name, uint8_t* buffer, size_t* size) {
-  std::u16string path = m_resourcePath + std::u16string(name);
-  std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::ate);
-  if (!in) return kSkinNotFound;
-  std::streamoff length = in.tellg();
-  if (length <= 0) return length == 0 ? kSkinEmpty : kSkinReadFailed;
-  size_t found = static_cast<size_t>(length);
-  if (*size < found) {
-    *size = found;
+  std::vector<uint8_t> bytes;
+  const uint32_t status = ReadDiskFile(m_resourcePath + std::u16string(name), &bytes);
+  if (status != kSkinReadOk) return status;
+  if (bytes.empty()) return kSkinEmpty;
+  if (*size < bytes.size()) {
+    *size = bytes.size();
     return kSkinBufferTooSmall;
   }
   if (!buffer) return kSkinNoBuffer;
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(buffer), length)) return kSkinReadFailed;
-  *size = found;
+  std::memcpy(buffer, bytes.data(), bytes.size());
+  *size = bytes.size();
   return kSkinReadOk;
 }
 
