@@ -119,12 +119,19 @@ Server::Server(Options options) : m_options(std::move(options)), m_impl(std::mak
   m_impl->clockOffset = m_options.clockOffset;
   if (m_options.staticDir.empty()) m_options.staticDir = ORV_DEVSERVER_DEMO_DIR;
   if (m_options.storageDir.empty()) {
+    m_ownsStorage = true;
     m_options.storageDir =
         (fs::temp_directory_path() / ("devserver-storage-" + std::to_string(std::random_device()()))).string();
   }
 }
 
-Server::~Server() { Stop(); }
+Server::~Server() {
+  Stop();
+  if (m_ownsStorage) {
+    std::error_code ignored;
+    fs::remove_all(m_options.storageDir, ignored);
+  }
+}
 
 std::string Server::BaseUrl() const {
   return "http://" + m_options.host + ":" + std::to_string(m_port) + "/";

@@ -53,7 +53,7 @@ struct Options {
   int httpsPort = 0;
   std::string certFile, keyFile;
   std::string staticDir;     // served under "files/"; demo folder when empty
-  std::string storageDir;    // PUT "storage/<key>" lands here; a temp folder when empty
+  std::string storageDir;    // PUT "storage/<key>" lands here; a temp folder (removed at the end) when empty
   std::string logFile;       // JSON lines; none when empty
   double clockOffset = 0;    // seconds added to the clock "microtime/" reports
   std::string proxyAuth;     // "user:password" demanded of proxy-form requests
@@ -95,6 +95,7 @@ class Server {
   Options m_options;
   int m_port = 0;
   int m_httpsPort = 0;
+  bool m_ownsStorage = false;  // a temporary folder of its own, removed at the end
   std::unique_ptr<Impl> m_impl;
 };
 
