@@ -10,9 +10,13 @@
 
 namespace {
 
-// Waits for a file another process writes; false after the limit.
-bool WaitForFile(const std::filesystem::path& path) {
-  return WaitFor([&] { return std::filesystem::exists(path); }, CTestPeer::kWaitLimit);
+// The text of a file another process writes, once it can be read; empty
+// after the limit. A file renamed into place on Windows stays locked for a
+// moment after it appears, so its existence alone is not enough.
+std::string WaitForText(const std::filesystem::path& path) {
+  std::string text;
+  WaitFor([&] { return !(text = ReadFileBytes(path)).empty(); }, CTestPeer::kWaitLimit);
+  return text;
 }
 
 JsonPtr StartParams(const std::string& name, const std::string& cmd) {
@@ -51,8 +55,7 @@ TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
   ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(),
                                    holder.get(), 5));
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
-  ASSERT_TRUE(WaitForFile(marker));
-  EXPECT_EQ(ReadFileBytes(marker), "-update");
+  EXPECT_EQ(WaitForText(marker), "-update");
   const std::string log = ReadFileBytes(m_dir.File("service.log"));
   EXPECT_NE(log.find(R"(received {"jsonrpc":"2.0","method":"MethodSupport","params":[]})"), std::string::npos);
   EXPECT_NE(log.find(R"("method":"StartComponent","params":{"pid":1234,"name":")"), std::string::npos);
@@ -70,8 +73,7 @@ TEST_F(DevServiceTest, StartsProgramsWhoseNamesAreNotAscii) {
   ASSERT_TRUE(
       m_client->CallMethod("StartComponent", StartParams(name, "\"" + marker + "\" -x").get(), holder.get(), 5));
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
-  ASSERT_TRUE(WaitForFile(marker));
-  EXPECT_EQ(ReadFileBytes(marker), "-x");
+  EXPECT_EQ(WaitForText(marker), "-x");
 }
 
 TEST_F(DevServiceTest, RefusesNamesOutsideTheInstallFolderAndUnknownMethods) {
@@ -128,8 +130,7 @@ TEST_F(DevServiceTest, ChildProcessServiceStartsAProgramThenExits) {
                                    holder.get(), 5));
   EXPECT_EQ(child.Wait(CTestPeer::kWaitLimit), 0);
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
-  ASSERT_TRUE(WaitForFile(marker));
-  EXPECT_EQ(ReadFileBytes(marker), "-update");
+  EXPECT_EQ(WaitForText(marker), "-update");
   EXPECT_NE(ReadFileBytes(m_dir.File("child.log")).find("StartComponent"), std::string::npos);
 }
 
