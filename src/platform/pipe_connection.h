@@ -83,7 +83,9 @@ class PipeListener {
   PipeListener& operator=(const PipeListener&) = delete;
 
   // Starts listening on the pipe called name. Fails when the name is unusable,
-  // another live listener owns it, or this object already listens.
+  // another live listener owns it, or this object already listens. On
+  // Windows a name also stays owned while connections accepted on it are
+  // open, even after their listener has closed.
   [[nodiscard]] bool Listen(const std::string& name);
 
   // Waits for the next client and connects *connection (which must be closed)
