@@ -25,7 +25,7 @@ struct SignedCase {
 
 SignedCase LoadCase(const std::filesystem::path& dir) {
   json_error_t error;
-  json_t* root = json_load_file((dir / "request.json").c_str(), 0, &error);
+  json_t* root = json_load_file((dir / "request.json").string().c_str(), 0, &error);
   EXPECT_NE(root, nullptr) << dir << ": " << error.text;
   SignedCase c;
   json_t* id = json_object_get(root, "identity");
