@@ -2,10 +2,11 @@
 // of "\\.\Global\Pipe\NAME" (overlapped, local clients only) and
 // ConnectNamedPipe with the stepped wait. The first instance claims the name
 // (FILE_FLAG_FIRST_PIPE_INSTANCE, and a WaitNamedPipeW look beforehand for
-// systems that ignore that flag, as Wine does); after each Accept the next instance is
-// created at once, so a client may connect before Accept is called again.
-// Uses the default pipe security: clients running as other users may only
-// read. The name stays taken while connections made from it are open.
+// systems that ignore that flag, as Wine does); after each Accept the next
+// instance is created at once, so a client may connect before Accept is
+// called again. Uses the default pipe security: clients running as other
+// users may only read. The name stays taken while connections made from it
+// are open. Accept is meant for one thread at a time.
 #include <windows.h>
 
 #include "platform/codepage.h"
