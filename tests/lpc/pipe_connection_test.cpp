@@ -59,6 +59,28 @@ TEST(PipeConnection, CancelEndsAWaitingReadAtOnceAndStaysInForce) {
   EXPECT_FALSE(client.Write("x", 1));
 }
 
+TEST(PipeConnection, CancelMakesABlockedWriteFail) {
+  const std::string name = UniquePipeName();
+  platform::PipeListener listener;
+  ASSERT_TRUE(listener.Listen(name));
+  platform::PipeConnection client;
+  ASSERT_TRUE(client.Open(name));
+  platform::PipeConnection server;
+  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
+
+  // Far more than the pipe holds: the write blocks once the first bytes
+  // have arrived, and only the cancel can end it.
+  const std::string block(16 << 20, 'w');
+  bool written = true;
+  std::thread writer([&] { written = client.Write(block.data(), block.size()); });
+  char chunk[platform::kPipeReadSize];
+  size_t count = 0;
+  ASSERT_EQ(server.Read(chunk, sizeof(chunk), &count, nullptr), PipeStatus::kOk);
+  client.CancelIo();
+  writer.join();
+  EXPECT_FALSE(written);
+}
+
 TEST(PipeConnection, CancelEndsAWaitingAccept) {
   platform::PipeListener listener;
   ASSERT_TRUE(listener.Listen(UniquePipeName()));

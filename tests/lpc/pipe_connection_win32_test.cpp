@@ -123,4 +123,20 @@ TEST(PipeConnectionWin32, ListenerServesAClientOpenedWithCreateFileW) {
   EXPECT_EQ(server.Read(reply, sizeof(reply), &received, nullptr), PipeStatus::kClosed);
 }
 
+TEST(PipeConnectionWin32, NameStaysTakenWhileAnAcceptedConnectionIsOpen) {
+  const std::string name = UniquePipeName();
+  platform::PipeConnection server;
+  {
+    platform::PipeListener listener;
+    ASSERT_TRUE(listener.Listen(name));
+    platform::PipeConnection client;
+    ASSERT_TRUE(client.Open(name));
+    ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
+  }
+  platform::PipeListener next;
+  EXPECT_FALSE(next.Listen(name));
+  server.Close();
+  EXPECT_TRUE(next.Listen(name));
+}
+
 }  // namespace
