@@ -93,3 +93,30 @@ TEST(Markup, CollapsesBlanksOnlyWhenWhitespaceIsNotPreserved) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+// Values, text, comments and blank runs of every length around the eight
+// units the scanners step by, ending at every distance from the text's end.
+TEST(Markup, RunsOfEveryLengthUpToTheEndOfTheText) {
+  for (size_t n = 0; n < 40; ++n) {
+    const std::u16string run(n, u'v');
+    CUIMarkup markup;
+    ASSERT_TRUE(markup.LoadFromText(u"<a k=\"" + run + u"&amp;" + run + u"\">" + run + u"</a>" +
+                                    std::u16string(n, u' ')));
+    CUIMarkupNode root = markup.GetRoot();
+    EXPECT_EQ(std::u16string(root.GetAttributeValue(0)), run + u"&" + run);
+    EXPECT_EQ(std::u16string(root.GetValue()), run);
+
+    ASSERT_TRUE(markup.LoadFromText(u"<a/><!--" + run + u"- -->" + std::u16string(n, u'\n')));
+    EXPECT_EQ(std::u16string(markup.GetRoot().GetName()), u"a");
+    ASSERT_TRUE(markup.LoadFromText(u"<a/><!--" + run)) << n;  // an open comment runs to the end
+    EXPECT_FALSE(markup.LoadFromText(u"<a k=\"" + run));
+    EXPECT_EQ(std::u16string(markup.GetLastErrorMessage()), u"Error while parsing attribute string");
+    EXPECT_EQ(markup.GetLastErrorPosition(), static_cast<long>(6 + n));
+  }
+}
+
+}  // namespace
+}  // namespace SkinUI

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "platform/codepage.h"
+#include "skinui/core/markup_scan.h"
 
 namespace SkinUI {
 namespace {
@@ -163,25 +164,36 @@ bool CUIMarkup::Parse() {
   m_szErrorXML[0] = 0;
   m_iErrorPos = -1;
   char16_t* p = m_pstrXML.data();
+  m_pLimit = p + m_pstrXML.size() + 1;
   return ParseSequence(p, 0);
 }
 
 bool CUIMarkup::ParseSequence(char16_t*& p, int iParent) {
   int iPrevious = 0;
   for (;;) {
-    SkipWhitespace(p);
+    p = markup_scan::SkipBlanks(p, m_pLimit);
     if (*p == 0 && iParent <= 1) return true;
     if (*p != u'<') return Fail(u"Expected start tag", p);
     if (p[1] == u'/') return true;  // the caller's closing tag
     *p++ = 0;
     SkipWhitespace(p);
     if (*p == u'!' || *p == u'?') {
-      char16_t last = *p == u'!' ? u'-' : u'?';
-      while (*p && !(p[0] == last && p[1] == u'>')) ++p;
-      if (*p) p += 2;
+      SkipToEndOf(p, *p == u'!' ? u'-' : u'?');
       continue;
     }
     if (!ParseElement(p, iParent, &iPrevious)) return false;
+  }
+}
+
+void CUIMarkup::SkipToEndOf(char16_t*& p, char16_t last) {
+  for (;;) {
+    p = markup_scan::FindStop(p, m_pLimit, last, last);
+    if (*p == 0) return;
+    if (p[1] == u'>') {
+      p += 2;
+      return;
+    }
+    ++p;
   }
 }
 
@@ -192,6 +204,7 @@ bool CUIMarkup::ParseElement(char16_t*& p, int iParent, int* piPrevious) {
   element.iParent = iParent;
   if (*piPrevious != 0) m_pElements[*piPrevious].iNext = iElement;
   else if (iParent != 0) m_pElements[iParent].iChild = iElement;
+  char16_t* pName = p;
   SkipIdentifier(p);
   char16_t* pNameEnd = p;
   if (*p == 0) return Fail(u"Error parsing element name", p);
@@ -216,7 +229,7 @@ bool CUIMarkup::ParseElement(char16_t*& p, int iParent, int* piPrevious) {
     if (*p != u'<') return Fail(u"Expected end-tag start", p);
     if (p[1] != u'/' && !ParseSequence(p, iElement)) return false;
     if (p[0] == u'<' && p[1] == u'/') {
-      if (!ParseClosingTag(p, iElement, dest)) return false;
+      if (!ParseClosingTag(p, pName, pNameEnd - pName, dest)) return false;
     } else {
       *dest = 0;  // children ended the text; a shortened text still needs its end
     }
@@ -226,14 +239,12 @@ bool CUIMarkup::ParseElement(char16_t*& p, int iParent, int* piPrevious) {
   return true;
 }
 
-bool CUIMarkup::ParseClosingTag(char16_t*& p, int iElement, char16_t* pDataEnd) {
+bool CUIMarkup::ParseClosingTag(char16_t*& p, const char16_t* name, size_t length,
+                                char16_t* pDataEnd) {
   *pDataEnd = 0;
   *p = 0;
   p += 2;
   SkipWhitespace(p);
-  const char16_t* name = m_pstrXML.data() + m_pElements[iElement].iStart;
-  size_t length = 0;
-  while (IsNameChar(name[length])) ++length;
   if (std::char_traits<char16_t>::compare(p, name, length) != 0) {
     return Fail(u"Unmatched closing tag", p);
   }
@@ -270,8 +281,7 @@ bool CUIMarkup::ParseAttributes(char16_t*& p) {
 void CUIMarkup::ParseData(char16_t*& src, char16_t*& dest, char16_t end) {
   // Until the first entity nothing moves: source and destination coincide.
   if (m_bPreserveWhitespace && src == dest) {
-    for (char16_t c = *src; c != end && c != u'&' && c != 0; c = *++src) {
-    }
+    src = markup_scan::FindStop(src, m_pLimit, end, u'&');
     dest = src;
   }
   while (*src && *src != end) {

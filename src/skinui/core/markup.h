@@ -104,7 +104,10 @@ class CUIMarkup {
   bool ParseSequence(char16_t*& p, int iParent);
   bool ParseElement(char16_t*& p, int iParent, int* piPrevious);
   bool ParseAttributes(char16_t*& p);
-  bool ParseClosingTag(char16_t*& p, int iElement, char16_t* pDataEnd);
+  bool ParseClosingTag(char16_t*& p, const char16_t* name, size_t length, char16_t* pDataEnd);
+  // Steps past the next last + '>' (the end of a comment or processing
+  // instruction), or to the end of the text.
+  void SkipToEndOf(char16_t*& p, char16_t last);
   void ParseData(char16_t*& src, char16_t*& dest, char16_t end);
   int ReserveElement();
   bool Fail(const char16_t* message, const char16_t* at);
@@ -114,6 +117,8 @@ class CUIMarkup {
   // The owned text; parsing writes into it but never changes its length, so
   // positions stay valid.
   std::u16string m_pstrXML;
+  // One past the text's terminating 0: the end of what the scanners may read.
+  const char16_t* m_pLimit = nullptr;
   std::unique_ptr<TElement[]> m_pElements;
   int32_t m_nElements = 0;
   int32_t m_nReservedElements = 0;
