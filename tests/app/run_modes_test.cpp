@@ -84,7 +84,7 @@ class DispatchTest : public ::testing::Test {
   static bool LoggedAutoMode() {
     std::ifstream in(LogFile());
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return text.find("] ExecAutoUpdate\n") != std::string::npos;
+    return text.find("] ExecAutoUpdate") != std::string::npos;
   }
   void Dispatch(std::vector<std::u16string> args) {
     args.insert(args.begin(), u"ORVUpdate.exe");
