@@ -3,7 +3,8 @@
 #  1. an optimised build with debug info: every suite;
 #  2. an AddressSanitizer + UndefinedBehaviorSanitizer build: every suite;
 #  3. a ThreadSanitizer build: the threaded suites;
-#  4. the fuzz targets for a bounded time each, when their script exists.
+#  4. the fuzz targets for a bounded time each;
+#  5. the 32-bit Windows build under Wine (scripts/test-windows.sh).
 # Benchmarks are built in step 1 but not run (see README).
 set -eu
 cd "$(dirname "$0")/.."
@@ -29,10 +30,11 @@ run_tests build/release
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=address,undefined -DORV_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
 
-build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
-TSAN_OPTIONS=halt_on_error=1 run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|Http|Download}"
+# Only the suites with threads of their own are built and run under TSan.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
+ninja -C build/tsan -j "$jobs" lpc_tests common_tests server_api_tests devservice
+TSAN_OPTIONS=halt_on_error=1 run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|DevService|Transfer|Transport|Clock}"
 
-if [ -x scripts/fuzz-skinui.sh ]; then
-    scripts/fuzz-skinui.sh
-fi
+scripts/fuzz-skinui.sh
+scripts/test-windows.sh
 echo "All test runs passed."
