@@ -27,3 +27,5 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Tests run the programs under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# zlib goes into the program, not beside it as zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)

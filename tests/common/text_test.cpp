@@ -20,3 +20,13 @@ TEST(Text, AsciiCaseFoldingLeavesOtherCharactersAlone) {
   EXPECT_FALSE(EqualsIgnoreAsciiCase(u"explorer.exe", u"explorer.ex"));
   EXPECT_FALSE(EqualsIgnoreAsciiCase(u"Ä", u"ä"));
 }
+
+// The ASCII fast path must hand over to the full decoder wherever a
+// multi-byte character starts.
+TEST(Text, MultiByteCharactersAtEveryOffsetOfTheAsciiFastPath) {
+  for (size_t at = 0; at < 20; ++at) {
+    const std::string utf8 = std::string(at, 'a') + "\xE5\xA5\xA5" + std::string(17, 'b');
+    const std::u16string expected = std::u16string(at, u'a') + u"奥" + std::u16string(17, u'b');
+    EXPECT_EQ(Utf8ToUtf16(utf8), expected) << "at " << at;
+  }
+}
