@@ -11,9 +11,12 @@
 
 namespace {
 
+// The test proxy is named "localhost" while the server is reached as
+// 127.0.0.1: Wine's WinHTTP sends the origin form, and so bypasses a proxy,
+// whenever the proxy's host name equals the server's.
 class TestModeTest : public ApiTest {
  protected:
-  std::string Proxy() const { return "127.0.0.1:" + std::to_string(m_server->Port()); }
+  std::string Proxy() const { return "localhost:" + std::to_string(m_server->Port()); }
 };
 
 TEST_F(TestModeTest, BaseUrlsComeFromTheEnvironmentAndEndInSlash) {
@@ -40,14 +43,16 @@ TEST_F(TestModeTest, ApiRequestsGoThroughTheTestProxy) {
   CConnectHelp client;  // the real machine facts and the test-mode base
   EXPECT_TRUE(client.Init(8, 1, u"1.0.0.0", 0, 0, 1, 0));
   EXPECT_TRUE(client.ReportStartup(2, 102));
-  EXPECT_TRUE(client.QueryIsps() || true);
+  (void)client.QueryIsps();  // its answer does not matter, only its route
   const auto requests = m_server->Requests();
   ASSERT_EQ(requests.size(), 3u);
   for (const auto& request : requests) {
     EXPECT_TRUE(request.proxied) << request.target;
     EXPECT_EQ(request.headers.find("Host")->second, "orv-api-test.invalid");
+    // Wine's WinHTTP writes the default port into the proxy-form target.
+    EXPECT_EQ(request.target.rfind("http://orv-api-test.invalid", 0), 0u) << request.target;
   }
-  EXPECT_EQ(requests[0].target, "http://orv-api-test.invalid/microtime/");
+  EXPECT_EQ(requests[0].path, "/microtime/");
   // Transfers never use the test proxy.
   m_server->ClearRequests();
   EXPECT_TRUE(client.DownloadToMemory(Base() + u"files/Update.exe", nullptr));
@@ -77,7 +82,7 @@ TEST_F(TestModeTest, FailedRequestIsLoggedOnlyInTestMode) {
   const std::string logFile = Utf16ToUtf8(platform::GetProgramFilePath()) + ".log";
   std::filesystem::remove(logFile);
   ScopedEnv base("ORV_API_BASE", "http://127.0.0.1:1/");
-  ScopedEnv proxy("ORV_TEST_PROXY", "127.0.0.1:1");
+  ScopedEnv proxy("ORV_TEST_PROXY", "localhost:1");
   CConnectHelp client;
   EXPECT_FALSE(client.ReportStartup(2, 102));
   EXPECT_FALSE(std::filesystem::exists(logFile));
@@ -86,7 +91,9 @@ TEST_F(TestModeTest, FailedRequestIsLoggedOnlyInTestMode) {
   m_server->SetReply("api/config/get", RawReply("not json"));
   JsonPtr document;
   EXPECT_FALSE(client.HttpGet(Base() + u"?r=api/config/get", &document));  // proxy refuses too
-  const std::string log = ReadFileBytes(logFile);
+  std::string log = ReadFileBytes(logFile);
+  // The log is a text file: its lines end in CRLF on Windows.
+  std::erase(log, '\r');
   EXPECT_TRUE(log.ends_with("] http_post_data fail : 12029\n")) << log;
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
   std::filesystem::remove(logFile);

@@ -139,14 +139,6 @@ TEST_F(TransportTest, ExplicitProxyWithCredentials) {
   EXPECT_EQ(last.headers.find("Host")->second, "orv-origin.invalid");
 }
 
-TEST_F(TransportTest, SystemProxySettingsAreTheDefault) {
-  ScopedEnv proxy("http_proxy", "http://127.0.0.1:" + std::to_string(m_server->Port()));
-  ScopedEnv noProxy("no_proxy", "");
-  WinHttpClient client(u"http://orv-origin.invalid/microtime/", {});
-  ASSERT_TRUE(client.SendRequest(u"GET"));
-  EXPECT_TRUE(m_server->Requests().at(0).proxied);
-}
-
 TEST(ReplyHeadersTest, ValuesAreFoundCaseSensitively) {
   const std::u16string headers =
       u"HTTP/1.1 200 OK\r\ncontent-length: 9\r\nContent-Length: 12\r\n"

@@ -324,6 +324,9 @@ void Route(httplib::Server* server, Context context, bool tls) {
   server->Delete(".*", handler);
   server->Options(".*", handler);
   server->Patch(".*", handler);
+  // One request per connection: a client that pools its connections (WinHTTP
+  // does) would otherwise hold a worker, and so Stop, for the keep-alive time.
+  server->set_keep_alive_max_count(1);
 }
 
 // httplib ignores a stop() that comes before its accept loop runs, so Start

@@ -2,12 +2,16 @@
 //
 // Covers: GET/POST/PUT with a body, extra headers (merged with a semicolon),
 // the system's default proxy (WinHTTP default access type), an explicit named
-// proxy with user name and password, the four timeouts, redirects followed
-// by WinHTTP or turned off, certificate checks (on unless the request turns
-// them off, then unknown CA, bad date and bad name are ignored), and, when a
-// send fails without an explicit proxy, the user's Internet Explorer proxy
-// settings: the proxy an automatic configuration script names for the URL,
-// or the fixed proxy with its bypass list, for one more send.
+// proxy (given to the session, where every WinHTTP honours it) with user name
+// and password (sent once the proxy answers 407 with a scheme it offers), the
+// four timeouts (the receive limit also bounds the wait for the reply
+// headers), redirects followed by WinHTTP or turned off, certificate checks
+// (on unless the request turns them off, then unknown CA, bad date and bad
+// name are ignored), and, when a send fails without an explicit proxy, the
+// user's Internet Explorer proxy settings: the proxy an automatic
+// configuration script names for the URL, or the fixed proxy with its bypass
+// list, for one more send.
+// Does not cover: server (as opposed to proxy) authentication.
 #include <windows.h>
 #include <winhttp.h>
 
@@ -44,6 +48,8 @@ class InternetHandle {
 
 uint32_t LastError() {
   const DWORD error = GetLastError();
+  // Wine reports a receive that ran out of time as the socket's error.
+  if (error == WSAETIMEDOUT) return kErrorHttpTimeout;
   return error != 0 ? error : kErrorHttpInternal;
 }
 
@@ -100,7 +106,6 @@ void ApplyRequestOptions(HINTERNET request, const HttpExchangeRequest& r, bool s
                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON);
   }
   if (!r.proxy.empty()) {
-    SetNamedProxy(request, r.proxy, u"");
     if (!r.proxyUser.empty()) {
       WinHttpSetOption(request, WINHTTP_OPTION_PROXY_USERNAME, const_cast<LPWSTR>(W(r.proxyUser)),
                        static_cast<DWORD>(r.proxyUser.size()));
@@ -206,32 +211,78 @@ uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected) {
 
 bool IsSupportedVerb(const std::u16string& verb) { return verb == u"GET" || verb == u"POST" || verb == u"PUT"; }
 
+// A per-request proxy option is not honoured by every WinHTTP (Wine ignores
+// it), a session opened for the named proxy is.
+HINTERNET OpenSession(const HttpExchangeRequest& r) {
+  if (r.proxy.empty()) {
+    return WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                       WINHTTP_NO_PROXY_BYPASS, 0);
+  }
+  const std::u16string name = r.proxy.substr(0, 259);
+  return WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_NAMED_PROXY, W(name), WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
+void SetTimeouts(HINTERNET session, HINTERNET request, const HttpTimeouts& t) {
+  WinHttpSetTimeouts(session, t.resolveMs, t.connectMs, t.sendMs, t.receiveMs);
+  // The wait for the reply headers has its own limit (90 s at first); a
+  // server that stalls before answering is held to the receive limit too.
+  DWORD headersMs = t.receiveMs > 0 ? static_cast<DWORD>(t.receiveMs) : INFINITE;
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof(headersMs));
+}
+
+// Sends the request and waits for the reply headers; with the user's proxy
+// settings as a second chance when the send itself fails.
+uint32_t SendOnce(HINTERNET session, HINTERNET request, const HttpExchangeRequest& r) {
+  if (!Send(request, r)) {
+    const uint32_t error = LastError();
+    if (!r.proxy.empty() || !SendThroughUserProxy(session, request, r)) return error;
+  }
+  if (!WriteBody(request, r)) return LastError();
+  if (!WinHttpReceiveResponse(request, nullptr)) return LastError();
+  return kErrorHttpOk;
+}
+
+// WinHTTP sends proxy credentials only for a scheme the proxy has offered:
+// gives them for the first offered scheme after a 407. False when there is
+// nothing to answer the challenge with.
+bool AnswerProxyChallenge(HINTERNET request, const HttpExchangeRequest& r) {
+  if (r.proxy.empty() || r.proxyUser.empty()) return false;
+  DWORD supported = 0, first = 0, target = 0;
+  if (!WinHttpQueryAuthSchemes(request, &supported, &first, &target)) return false;
+  if (target != WINHTTP_AUTH_TARGET_PROXY) return false;
+  const DWORD scheme = (first & supported) != 0 ? first : supported & WINHTTP_AUTH_SCHEME_BASIC;
+  if (scheme == 0) return false;
+  return WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme, W(r.proxyUser), W(r.proxyPassword),
+                               nullptr) != FALSE;
+}
+
+DWORD StatusOf(HINTERNET request) {
+  bool present = false;
+  return NumberHeader(request, WINHTTP_QUERY_STATUS_CODE, &present);
+}
+
 }  // namespace
 
 uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
   if (!IsSupportedVerb(r.verb)) return kErrorInvalidParameter;
   UrlParts url;
   if (!CrackUrl(r.url, &url)) return LastError();
-  InternetHandle session(WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  InternetHandle session(OpenSession(r));
   if (!session) return LastError();
-  const HttpTimeouts& t = r.timeouts;
-  WinHttpSetTimeouts(session.get(), t.resolveMs, t.connectMs, t.sendMs, t.receiveMs);
   InternetHandle connection(WinHttpConnect(session.get(), W(url.host), url.port, 0));
   if (!connection) return LastError();
   InternetHandle request(WinHttpOpenRequest(connection.get(), W(r.verb), W(url.pathAndQuery), nullptr,
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return LastError();
+  SetTimeouts(session.get(), request.get(), r.timeouts);
   ApplyRequestOptions(request.get(), r, url.secure);
-  if (!Send(request.get(), r)) {
-    const uint32_t error = LastError();
-    if (!r.proxy.empty() || !SendThroughUserProxy(session.get(), request.get(), r)) return error;
+  uint32_t error = SendOnce(session.get(), request.get(), r);
+  if (error == kErrorHttpOk && StatusOf(request.get()) == 407 && AnswerProxyChallenge(request.get(), r)) {
+    error = SendOnce(session.get(), request.get(), r);
   }
-  if (!WriteBody(request.get(), r)) return LastError();
-  if (!WinHttpReceiveResponse(request.get(), nullptr)) return LastError();
-  bool hasStatus = false;
-  const DWORD status = NumberHeader(request.get(), WINHTTP_QUERY_STATUS_CODE, &hasStatus);
+  if (error != kErrorHttpOk) return error;
+  const DWORD status = StatusOf(request.get());
   if (!sink->OnReplyHeaders(status, RawHeaders(request.get()))) return kErrorHttpCancelled;
   const bool bodyExpected = status != 204 && status != 304;
   return ReadBody(request.get(), sink, bodyExpected);
