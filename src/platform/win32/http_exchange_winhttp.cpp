@@ -85,15 +85,12 @@ bool CrackUrl(const std::u16string& url, UrlParts* parts) {
   return true;
 }
 
-void SetNamedProxy(HINTERNET request, const std::u16string& proxy, const std::u16string& bypass) {
-  WINHTTP_PROXY_INFO info{};
-  info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-  std::u16string name = proxy.substr(0, 259);
-  std::u16string list = bypass;
-  info.lpszProxy = const_cast<LPWSTR>(W(name));
-  info.lpszProxyBypass = list.empty() ? nullptr : const_cast<LPWSTR>(W(list));
-  WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info));
-}
+// The proxy an exchange is sent through: the explicit one, one taken from
+// the user's Internet Explorer settings, or (empty name) the system default.
+struct ProxyRoute {
+  std::u16string name;
+  std::u16string bypass;
+};
 
 void ApplyRequestOptions(HINTERNET request, const HttpExchangeRequest& r, bool secure) {
   if (secure && !r.verifyCertificate) {
@@ -126,33 +123,35 @@ bool Send(HINTERNET request, const HttpExchangeRequest& r) {
   return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, total, 0) != FALSE;
 }
 
-// The user's Internet Explorer proxy settings, for a send that failed: the
-// proxy a configuration script names for this URL, else the fixed proxy.
-bool SendThroughUserProxy(HINTERNET session, HINTERNET request, const HttpExchangeRequest& r) {
+// The proxy the user's Internet Explorer settings give for this URL: the one
+// its automatic configuration script names, else its fixed proxy with its
+// bypass list. False when they give none.
+bool UserProxyFor(const HttpExchangeRequest& r, ProxyRoute* route) {
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
   if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return false;
-  bool sent = false;
   if (config.lpszAutoConfigUrl) {
+    InternetHandle session(WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                       WINHTTP_NO_PROXY_BYPASS, 0));
     WINHTTP_AUTOPROXY_OPTIONS options{};
     options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT | WINHTTP_AUTOPROXY_CONFIG_URL;
     options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
     options.lpszAutoConfigUrl = config.lpszAutoConfigUrl;
     options.fAutoLogonIfChallenged = TRUE;
     WINHTTP_PROXY_INFO info{};
-    if (WinHttpGetProxyForUrl(session, W(r.url), &options, &info)) {
-      WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info));
-      sent = Send(request, r);
+    if (session && WinHttpGetProxyForUrl(session.get(), W(r.url), &options, &info)) {
+      route->name = U(info.lpszProxy);
+      route->bypass = U(info.lpszProxyBypass);
       FreeGlobal(info.lpszProxy);
       FreeGlobal(info.lpszProxyBypass);
     }
   } else if (config.lpszProxy) {
-    SetNamedProxy(request, U(config.lpszProxy), U(config.lpszProxyBypass));
-    sent = Send(request, r);
+    route->name = U(config.lpszProxy);
+    route->bypass = U(config.lpszProxyBypass);
   }
   FreeGlobal(config.lpszAutoConfigUrl);
   FreeGlobal(config.lpszProxy);
   FreeGlobal(config.lpszProxyBypass);
-  return sent;
+  return !route->name.empty();
 }
 
 bool WriteBody(HINTERNET request, const HttpExchangeRequest& r) {
@@ -213,13 +212,14 @@ bool IsSupportedVerb(const std::u16string& verb) { return verb == u"GET" || verb
 
 // A per-request proxy option is not honoured by every WinHTTP (Wine ignores
 // it), a session opened for the named proxy is.
-HINTERNET OpenSession(const HttpExchangeRequest& r) {
-  if (r.proxy.empty()) {
+HINTERNET OpenSession(const HttpExchangeRequest& r, const ProxyRoute& route) {
+  if (route.name.empty()) {
     return WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                        WINHTTP_NO_PROXY_BYPASS, 0);
   }
-  const std::u16string name = r.proxy.substr(0, 259);
-  return WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_NAMED_PROXY, W(name), WINHTTP_NO_PROXY_BYPASS, 0);
+  const std::u16string name = route.name.substr(0, 259);
+  return WinHttpOpen(W(r.userAgent), WINHTTP_ACCESS_TYPE_NAMED_PROXY, W(name),
+                     route.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : W(route.bypass), 0);
 }
 
 void SetTimeouts(HINTERNET session, HINTERNET request, const HttpTimeouts& t) {
@@ -230,13 +230,11 @@ void SetTimeouts(HINTERNET session, HINTERNET request, const HttpTimeouts& t) {
   WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof(headersMs));
 }
 
-// Sends the request and waits for the reply headers; with the user's proxy
-// settings as a second chance when the send itself fails.
-uint32_t SendOnce(HINTERNET session, HINTERNET request, const HttpExchangeRequest& r) {
-  if (!Send(request, r)) {
-    const uint32_t error = LastError();
-    if (!r.proxy.empty() || !SendThroughUserProxy(session, request, r)) return error;
-  }
+// Sends the request and waits for the reply headers. *sendFailed tells a
+// failure of the send itself from one after it.
+uint32_t SendOnce(HINTERNET request, const HttpExchangeRequest& r, bool* sendFailed) {
+  *sendFailed = !Send(request, r);
+  if (*sendFailed) return LastError();
   if (!WriteBody(request, r)) return LastError();
   if (!WinHttpReceiveResponse(request, nullptr)) return LastError();
   return kErrorHttpOk;
@@ -261,13 +259,11 @@ DWORD StatusOf(HINTERNET request) {
   return NumberHeader(request, WINHTTP_QUERY_STATUS_CODE, &present);
 }
 
-}  // namespace
-
-uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
-  if (!IsSupportedVerb(r.verb)) return kErrorInvalidParameter;
-  UrlParts url;
-  if (!CrackUrl(r.url, &url)) return LastError();
-  InternetHandle session(OpenSession(r));
+// One exchange through route; *sendFailed as for SendOnce.
+uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const ProxyRoute& route,
+                  IHttpReplySink* sink, bool* sendFailed) {
+  *sendFailed = false;
+  InternetHandle session(OpenSession(r, route));
   if (!session) return LastError();
   InternetHandle connection(WinHttpConnect(session.get(), W(url.host), url.port, 0));
   if (!connection) return LastError();
@@ -277,15 +273,30 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink)
   if (!request) return LastError();
   SetTimeouts(session.get(), request.get(), r.timeouts);
   ApplyRequestOptions(request.get(), r, url.secure);
-  uint32_t error = SendOnce(session.get(), request.get(), r);
+  uint32_t error = SendOnce(request.get(), r, sendFailed);
   if (error == kErrorHttpOk && StatusOf(request.get()) == 407 && AnswerProxyChallenge(request.get(), r)) {
-    error = SendOnce(session.get(), request.get(), r);
+    error = SendOnce(request.get(), r, sendFailed);
   }
   if (error != kErrorHttpOk) return error;
   const DWORD status = StatusOf(request.get());
   if (!sink->OnReplyHeaders(status, RawHeaders(request.get()))) return kErrorHttpCancelled;
   const bool bodyExpected = status != 204 && status != 304;
   return ReadBody(request.get(), sink, bodyExpected);
+}
+
+}  // namespace
+
+uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
+  if (!IsSupportedVerb(r.verb)) return kErrorInvalidParameter;
+  UrlParts url;
+  if (!CrackUrl(r.url, &url)) return LastError();
+  bool sendFailed = false;
+  const uint32_t error = Exchange(r, url, ProxyRoute{r.proxy, u""}, sink, &sendFailed);
+  // A send that fails on the system's default route gets one more try
+  // through the proxy of the user's Internet Explorer settings.
+  ProxyRoute user;
+  if (!sendFailed || !r.proxy.empty() || !UserProxyFor(r, &user)) return error;
+  return Exchange(r, url, user, sink, &sendFailed);
 }
 
 }  // namespace platform
