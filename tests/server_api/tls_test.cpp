@@ -30,7 +30,9 @@ bool MakeCertificates(const TempDir& dir) {
 class TlsTest : public ApiTest {
  protected:
   void SetUp() override {
-    if (!devserver::SupportsHttps()) GTEST_SKIP() << "devserver built without TLS";
+    // The Windows build's cpp-httplib has no OpenSSL, and the certificates
+    // are made with the openssl command of a POSIX host.
+    if (!devserver::SupportsHttps()) GTEST_SKIP() << "devserver built without TLS (no OpenSSL in its cpp-httplib)";
     ApiTest::SetUp();
     ASSERT_TRUE(MakeCertificates(m_certs));
     devserver::Options options;

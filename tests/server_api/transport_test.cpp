@@ -55,6 +55,25 @@ TEST_F(TransportTest, CutOffHtmlCheckAppliesOnlyToGetWithRedirects) {
   EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
 }
 
+TEST_F(TransportTest, BrokenRepliesAreTriedThreeTimesWithTheWholeBody) {
+  devserver::Reply cut = RawReply(std::string(1000, 'q'));
+  cut.truncateTo = 10;
+  m_server->SetReplies("api/config/get", {cut, cut, RawReply(R"({"status":200})")});
+  WinHttpClient client(Url("?r=api/config/get"), {});
+  ASSERT_TRUE(client.SetRequestBody("a=1&b=2", 7));
+  ASSERT_TRUE(client.SendRequest(u"POST"));
+  EXPECT_EQ(client.GetReplyText(), u"{\"status\":200}");
+  const auto sent = RequestsFor("api/config/get");
+  ASSERT_EQ(sent.size(), 3u);
+  for (const auto& request : sent) EXPECT_EQ(request.body, "a=1&b=2");
+
+  m_server->SetReply("api/popup/popup", cut);
+  WinHttpClient failing(Url("?r=api/popup/popup"), {});
+  EXPECT_FALSE(failing.SendRequest(u"GET"));
+  EXPECT_EQ(failing.GetLastErrorCode(), platform::kErrorHttpConnectionError);
+  EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
+}
+
 TEST_F(TransportTest, UnreachableServerFailsWithTheConnectError) {
   WinHttpClient client(u"http://127.0.0.1:1/", {});
   EXPECT_FALSE(client.SendRequest(u"GET"));
