@@ -10,7 +10,7 @@
 // name are ignored), and, when a send fails without an explicit proxy, the
 // user's Internet Explorer proxy settings: the proxy an automatic
 // configuration script names for the URL, or the fixed proxy with its bypass
-// list, for one more send.
+// list, for one more exchange on a session opened for that proxy.
 // Does not cover: server (as opposed to proxy) authentication.
 #include <windows.h>
 #include <winhttp.h>
