@@ -151,6 +151,8 @@ TEST_F(ProgramServerTest, AutoModeWithoutDumpsWritesAndUploadsNothing) {
   for (const auto& request : Requests()) EXPECT_NE(request.r, "api/default/getPutUrl");
 }
 
+// The only test that runs processes named like the page program: the program
+// under test ends the first such process on the whole machine.
 TEST_F(ProgramServerTest, CloseAdRecordsTheTimeAndEndsOnlyTheExactPageProgram) {
   const std::string page = env.dir().File("ORVPage.exe"), other = env.dir().File("orvpage.exe");
   CopySleeper(page);

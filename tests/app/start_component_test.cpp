@@ -17,7 +17,7 @@ class StartComponentTest : public ::testing::Test {
     env.SeedUserSid();
     options.installDir = env.dir().File("install");
     std::filesystem::create_directories(options.installDir);
-    CopySleeper(env.dir().File("install/ORVPage.exe"));
+    CopySleeper(env.dir().File("install/Component.exe"));
   }
   void Serve() {
     service = std::make_unique<CDevService>(options);
@@ -40,12 +40,12 @@ class StartComponentTest : public ::testing::Test {
 
 TEST_F(StartComponentTest, TrueWhenTheServiceStartedTheProgram) {
   Serve();
-  EXPECT_TRUE(GetServerConnect()->StartComponent(u"ORVPage.exe", u"1"));
-  EXPECT_TRUE(GetServerConnect()->StartComponent(u"ORVPage.exe", nullptr));  // no command: ""
+  EXPECT_TRUE(GetServerConnect()->StartComponent(u"Component.exe", u"1"));
+  EXPECT_TRUE(GetServerConnect()->StartComponent(u"Component.exe", nullptr));  // no command: ""
 }
 
 TEST_F(StartComponentTest, FalseWhenTheServiceRefusesIsSilentOrAbsent) {
-  EXPECT_FALSE(GetServerConnect()->StartComponent(u"ORVPage.exe", u""));  // nobody listens
+  EXPECT_FALSE(GetServerConnect()->StartComponent(u"Component.exe", u""));  // nobody listens
   Serve();
   EXPECT_FALSE(GetServerConnect()->StartComponent(u"missing.exe", u""));  // {"result": false}
   service->Stop();
@@ -53,6 +53,6 @@ TEST_F(StartComponentTest, FalseWhenTheServiceRefusesIsSilentOrAbsent) {
   options.answer = false;
   Serve();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(GetServerConnect()->StartComponent(u"ORVPage.exe", u""));
+  EXPECT_FALSE(GetServerConnect()->StartComponent(u"Component.exe", u""));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));  // the 1 s wait, bounded
 }

@@ -27,11 +27,11 @@ bool IsListed(uint32_t pid, const std::u16string& name) {
 
 TEST(Process, SnapshotListsProcessesByExecutableNameAndTerminateEndsThem) {
   TempDir dir;
-  ChildProcess child(MakeNamedSleeper(dir, "ORVPage.exe"), {"ORVPage.exe", "30"});
-  ASSERT_TRUE(WaitFor([&] { return IsListed(child.pid(), u"ORVPage.exe"); }, std::chrono::seconds(5)));
+  ChildProcess child(MakeNamedSleeper(dir, "SnapshotProbe.exe"), {"SnapshotProbe.exe", "30"});
+  ASSERT_TRUE(WaitFor([&] { return IsListed(child.pid(), u"SnapshotProbe.exe"); }, std::chrono::seconds(5)));
   EXPECT_TRUE(platform::TerminateProcess(static_cast<uint32_t>(child.pid())));
   (void)child.Wait(std::chrono::seconds(5));  // reaps it; a signal death has no exit code
-  EXPECT_FALSE(IsListed(child.pid(), u"ORVPage.exe"));
+  EXPECT_FALSE(IsListed(child.pid(), u"SnapshotProbe.exe"));
 }
 
 TEST(Process, TokenNamesTheOwnerAndItsSid) {
