@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the 32-bit Windows program and the test suites with the mingw-w64
-# cross compiler and runs the suites under Wine, in a throw-away Wine prefix.
+# cross compiler and runs the suites under Wine, in a throw-away Wine prefix,
+# then runs the program itself against the POSIX devserver.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -19,4 +20,7 @@ wineboot -i >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1 || true   # keep one server for the whole run
 
 ctest --test-dir build/win --output-on-failure -j "$jobs" --timeout 600
+# The program itself against the POSIX devserver (built by scripts/test.sh).
+ninja -C build/release devserver
+scripts/windows-smoke.sh
 echo "Windows build and tests under Wine took $(( $(date +%s) - start )) s."
