@@ -91,6 +91,21 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     }
     while (i < size && bytes[i] < 0x80) *write++ = bytes[i++];
     if (i >= size) break;
+    // Two- and three-byte sequences (Latin, CJK) without the general checks.
+    if ((bytes[i] & 0xE0) == 0xC0 && bytes[i] >= 0xC2 && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+      *write++ = static_cast<char16_t>(((bytes[i] & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
+    if ((bytes[i] & 0xF0) == 0xE0 && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80 &&
+        (bytes[i + 2] & 0xC0) == 0x80) {
+      const char32_t cp3 = ((bytes[i] & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F);
+      if (cp3 >= 0x800 && (cp3 < 0xD800 || cp3 > 0xDFFF)) {
+        *write++ = static_cast<char16_t>(cp3);
+        i += 3;
+        continue;
+      }
+    }
     char32_t cp;
     const size_t len = DecodeUtf8(text, i, &cp);
     if (len == 0) {

@@ -30,3 +30,11 @@ TEST(Text, MultiByteCharactersAtEveryOffsetOfTheAsciiFastPath) {
     EXPECT_EQ(Utf8ToUtf16(utf8), expected) << "at " << at;
   }
 }
+
+TEST(Text, ShortSequencesAndTheirMalformedForms) {
+  EXPECT_EQ(Utf8ToUtf16("\xC3\xA9t\xC3\xA9"), u"été");
+  EXPECT_EQ(Utf8ToUtf16("\xC1\xBF"), u"\uFFFD\uFFFD");            // overlong two-byte form
+  EXPECT_EQ(Utf8ToUtf16("\xE0\x9F\xBF"), u"\uFFFD\uFFFD\uFFFD");  // overlong three-byte form
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
+}
