@@ -1,5 +1,5 @@
-// Facts about an open file (GetFileType, GetFileInformationByHandle) and
-// local calendar time (FileTimeToLocalFileTime, GetLocalTime).
+// Facts about an open file (GetFileType, GetFileInformationByHandle), its
+// times as local calendar time (FileTimeToLocalFileTime).
 #pragma once
 
 #include <cstdint>
@@ -41,8 +41,5 @@ struct FileInfo {
 // with "."; every regular file carries the archive bit; the creation time is
 // the birth time where the file system keeps one, else the status-change time.
 [[nodiscard]] bool QueryFileInfo(const CFileHandle& handle, FileInfo* info);
-
-// The current local calendar time (GetLocalTime).
-CalendarTime CurrentLocalTime();
 
 }  // namespace platform

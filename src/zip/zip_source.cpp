@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "platform/file_info.h"
+#include "platform/system_info.h"
 #include "zip/zip_time.h"
 
 namespace {
@@ -25,7 +26,9 @@ bool CZipSource::Open(const std::u16string& path) {
     m_size = static_cast<int64_t>(static_cast<uint32_t>(info.size));
   } else {
     // A pipe or device has no size or times of its own: use the clock.
-    info.lastWrite = info.lastAccess = info.creation = platform::CurrentLocalTime();
+    const platform::LocalTime now = platform::GetLocalTime();
+    info.lastWrite = info.lastAccess = info.creation =
+        platform::CalendarTime{now.year, now.month, now.day, now.hour, now.minute, now.second};
     m_size = -1;
   }
   m_modified = ToUnixSeconds(info.lastWrite);

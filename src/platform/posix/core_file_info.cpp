@@ -67,6 +67,4 @@ bool QueryFileInfo(const CFileHandle& handle, FileInfo* info) {
   return true;
 }
 
-CalendarTime CurrentLocalTime() { return ToLocalCalendar(std::time(nullptr)); }
-
 }  // namespace platform

@@ -35,10 +35,5 @@ bool QueryFileInfo(const CFileHandle& handle, FileInfo* info) {
   return true;
 }
 
-CalendarTime CurrentLocalTime() {
-  SYSTEMTIME now;
-  ::GetLocalTime(&now);
-  return FromSystemTime(now);
-}
 
 }  // namespace platform
