@@ -5,15 +5,17 @@
 #include <iostream>
 #include <string_view>
 
+#include "common/folders.h"
 #include "devservice.h"
 #include "platform/codepage.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: devservice --install-dir DIR [--pipe NAME] [--log FILE] [--stdout]\n"
+    "usage: devservice [--install-dir DIR] [--pipe NAME] [--log FILE] [--stdout]\n"
     "                  [--delay-ms N] [--no-answer] [--exit-after N] [--max-seconds N]\n"
     "  --install-dir DIR  folder the programs named by StartComponent are started from\n"
+    "                     (default: the product's install folder from its settings)\n"
     "  --pipe NAME        pipe name to listen on (default OrvaneSvcLpc)\n"
     "  --log FILE         append every received message to FILE\n"
     "  --stdout           print every received message\n"
@@ -58,6 +60,9 @@ bool ParseOptions(int argc, char** argv, DevServiceOptions* options, uint32_t* m
     } else {
       return false;
     }
+  }
+  if (options->installDir.empty()) {
+    options->installDir = std::filesystem::path(GetInstallDir());
   }
   return !options->installDir.empty();
 }
