@@ -72,6 +72,8 @@ class CHttpClient : public CServerConnect {
                        const std::u16string* body, JsonPtr* document);
   int64_t LocalTime() const;
   int32_t NextNonce();
+  // Adds the identity parameters both request forms carry.
+  void AddIdentityParams(CParamMap& params);
 
   std::u16string m_fingerprint;
   std::u16string m_signedBase;

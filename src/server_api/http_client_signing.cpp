@@ -11,6 +11,20 @@ std::u16string Flag(bool value) { return value ? u"true" : u"false"; }
 
 }  // namespace
 
+// The identity every request carries, signed or not. The map orders its
+// keys itself and keeps the first value of a key, so an endpoint's own
+// parameter of the same name wins.
+void CHttpClient::AddIdentityParams(CParamMap& params) {
+  params.Insert(u"qid", ToU16(m_qid));
+  params.Insert(u"softid", ToU16(m_softid));
+  params.Insert(u"av", ToU16(m_av));
+  params.Insert(u"category", ToU16(m_category));
+  params.Insert(u"version", m_version);
+  params.Insert(u"os", ToU16(m_osCode));
+  params.Insert(u"vmware", Flag(IsVirtualMachineFlagSet()));
+  params.Insert(u"special", Flag(m_special != 0));
+}
+
 std::u16string CHttpClient::FormPair(std::u16string_view key, std::u16string_view value,
                                      bool separate) {
   std::u16string pair = separate ? u"&" : u"";
@@ -32,17 +46,10 @@ std::u16string CHttpClient::BuildSignedBody(CParamMap& params, std::u16string_vi
                                             std::u16string_view excludedValue) {
   if (!excludedKey.empty()) params.Insert(std::u16string(excludedKey), std::u16string(excludedValue));
   params.Insert(u"mac", m_fingerprint);
-  params.Insert(u"qid", ToU16(m_qid));
-  params.Insert(u"softid", ToU16(m_softid));
   params.Insert(u"signatureNonce", ToU16(NextNonce()));
   params.Insert(u"timestamp", ToU16(GetTimestamp()));
-  params.Insert(u"av", ToU16(m_av));
-  params.Insert(u"category", ToU16(m_category));
-  params.Insert(u"version", m_version);
-  params.Insert(u"os", ToU16(m_osCode));
-  params.Insert(u"vmware", Flag(IsVirtualMachineFlagSet()));
-  params.Insert(u"special", Flag(m_special != 0));
   params.Insert(u"instTime", ToU16(m_instTime));
+  AddIdentityParams(params);
 
   std::u16string body;
   std::u16string signInput;
@@ -56,14 +63,7 @@ std::u16string CHttpClient::BuildSignedBody(CParamMap& params, std::u16string_vi
 }
 
 std::u16string CHttpClient::BuildQueryString(CParamMap& params) {
-  params.Insert(u"qid", ToU16(m_qid));
-  params.Insert(u"softid", ToU16(m_softid));
-  params.Insert(u"av", ToU16(m_av));
-  params.Insert(u"category", ToU16(m_category));
-  params.Insert(u"version", m_version);
-  params.Insert(u"os", ToU16(m_osCode));
-  params.Insert(u"vmware", Flag(IsVirtualMachineFlagSet()));
-  params.Insert(u"special", Flag(m_special != 0));
+  AddIdentityParams(params);
   std::u16string query;
   for (const auto& [key, value] : params) query += FormPair(key, value, !query.empty());
   return query;
