@@ -1,0 +1,72 @@
+// orvreg, the reg.exe-like tool of the registry stand-in, run as a program.
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+#include "support/test_environment.h"
+
+namespace {
+
+struct Result {
+  std::optional<int> code;
+  std::string output;
+};
+
+Result RunOrvreg(const TestEnvironment& env, std::vector<std::string> args) {
+  args.insert(args.begin(), "orvreg");
+  const std::string out = env.dir().File("orvreg.out");
+  ChildProcess child(BuiltProgram("orvreg"), args, out);
+  Result result;
+  result.code = child.Wait(std::chrono::seconds(10));
+  result.output = ReadFileBytes(out);
+  return result;
+}
+
+}  // namespace
+
+TEST(Orvreg, TypedValuesRoundTripWithRegExeSyntax) {
+  TestEnvironment env;
+  const std::string key = "HKU\\S-1-5-21-0-0-0-7\\SOFTWARE\\Brightfen\\Folio";
+  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "QID", "/t", "REG_DWORD", "/d", "0x20", "/f"}).code, 0);
+  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "NoAction", "/t", "REG_QWORD", "/d", "1765000000", "/f"}).code, 0);
+  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "InstallPath", "/t", "REG_SZ", "/d", "/opt/奥凡", "/f"}).code, 0);
+  const Result query = RunOrvreg(env, {"query", key});
+  EXPECT_EQ(query.code, 0);
+  EXPECT_NE(query.output.find("QID    REG_DWORD    0x20"), std::string::npos) << query.output;
+  EXPECT_NE(query.output.find("NoAction    REG_QWORD    0x6933c340"), std::string::npos) << query.output;
+  EXPECT_NE(query.output.find("InstallPath    REG_SZ    /opt/奥凡"), std::string::npos) << query.output;
+  EXPECT_EQ(RunOrvreg(env, {"delete", key, "/v", "QID", "/f"}).code, 0);
+  EXPECT_NE(RunOrvreg(env, {"query", key, "/v", "QID"}).code, 0);
+}
+
+TEST(Orvreg, BadInputIsRefusedWithAMessage) {
+  TestEnvironment env;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"copy", "HKCU\\X"}, {"add", "HKXX\\X"}, {"add", "HKCU\\X", "/v", "A", "/t", "REG_BINARY", "/d", "1"},
+           {"add", "HKCU\\X", "/v", "A", "/t", "REG_DWORD", "/d", "-1", "/f"},
+           {"add", "HKCU\\X", "/v", "A", "/t", "REG_DWORD", "/d", "0x100000000", "/f"},
+           {"add", "HKCU\\X", "/v"}, {"delete", "HKCU\\X"}}) {
+    const Result result = RunOrvreg(env, args);
+    EXPECT_EQ(result.code, 1) << (args.empty() ? "(none)" : args[0]);
+    EXPECT_NE(result.output.find("ERROR:"), std::string::npos) << result.output;
+  }
+  EXPECT_EQ(RunOrvreg(env, {"add", "HKCU\\X", "/v", "A", "/d", "one"}).code, 0);
+  EXPECT_EQ(RunOrvreg(env, {"add", "HKCU\\X", "/v", "A", "/d", "two"}).code, 1);  // exists, no /f
+}
+
+TEST(Orvreg, CorruptStoreIsReportedClearly) {
+  TestEnvironment env;
+  env.dir().Write("registry.db", std::string(4096, 'Z'));
+  const Result result = RunOrvreg(env, {"query", "HKLM\\SOFTWARE"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.output.find("is corrupt or is not a registry database"), std::string::npos) << result.output;
+}
+
+TEST(Orvreg, TheProgramRunsOnDefaultsOverACorruptStore) {
+  TestEnvironment env;
+  env.dir().Write("registry.db", std::string(4096, 'Z'));
+  ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+  for (const char* mode : {"-inst_fix", "-auto", "-close_ad", "-update"}) {
+    ChildProcess program(BuiltProgram("ORVUpdate.exe"), {"ORVUpdate.exe", mode});
+    EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0) << mode;
+  }
+}
