@@ -24,7 +24,7 @@ export ORV_AUTO_DELAY_MS="${ORV_AUTO_DELAY_MS:-0}"
 : > "$demo/appdata/Brightfen/Folio/AppTest.txt"   # test mode: plain http and a log
 
 # The dev server; test mode sends through it as its proxy too.
-"$PWD/build/release/tools/devserver/devserver" --port 0 --log "$demo/requests.jsonl" --storage "$demo/storage" > "$demo/devserver.out" &
+"$bin/devserver" --port 0 --log "$demo/requests.jsonl" --storage "$demo/storage" > "$demo/devserver.out" &
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
 for _ in $(seq 100); do grep -q '^http ' "$demo/devserver.out" 2>/dev/null && break; sleep 0.1; done

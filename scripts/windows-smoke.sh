@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 exe=build/win/bin/ORVUpdate.exe
-devserver=build/release/tools/devserver/devserver
+devserver=build/release/bin/devserver
 fail() { echo "windows-smoke: $*" >&2; exit 1; }
 
 file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || fail "$exe is not a PE32 GUI program: $(file "$exe")"
