@@ -135,3 +135,13 @@ std::vector<fs::path> DataCaseFolders() {
   std::sort(folders.begin(), folders.end());
   return folders;
 }
+
+void ExpectSinglePipeEntry(const ParsedArchive& archive, const std::string& content) {
+  ASSERT_EQ(archive.error, "");
+  ASSERT_EQ(archive.entries.size(), 1u);
+  EXPECT_EQ(archive.entries[0].externalAttributes, 0x80000000u);
+  EXPECT_EQ(archive.entries[0].uncompressedSize, content.size());
+  EXPECT_EQ(archive.entries[0].crc, Crc32Of(content));
+  bool ok = false;
+  EXPECT_EQ(EntryContent(archive.entries[0], &ok), content);
+}

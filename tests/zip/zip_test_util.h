@@ -52,3 +52,7 @@ std::vector<ZipInput> MixedInputs(const TempDir& dir);
 std::string PackDataCase(const std::filesystem::path& folder, const TempDir& dir, std::vector<ZipInput>* inputs);
 // The data case folders under tests/data/zip/.
 std::vector<std::filesystem::path> DataCaseFolders();
+
+// Checks that archive holds exactly one entry: content read from a pipe
+// (no file facts, so only the "not a disk file" attribute bit).
+void ExpectSinglePipeEntry(const ParsedArchive& archive, const std::string& content);
