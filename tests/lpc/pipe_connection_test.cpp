@@ -13,6 +13,21 @@ namespace {
 
 using platform::PipeStatus;
 
+// A client connected to a listener on a fresh name, with the accepted end.
+class ConnectedPipeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string name = UniquePipeName();
+    ASSERT_TRUE(listener.Listen(name));
+    ASSERT_TRUE(client.Open(name));
+    ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
+  }
+
+  platform::PipeListener listener;
+  platform::PipeConnection client;
+  platform::PipeConnection server;
+};
+
 TEST(PipeConnection, UnusableNamesHaveNoPath) {
   EXPECT_EQ(platform::PipePath(""), "");
   EXPECT_EQ(platform::PipePath(".."), "");
@@ -38,15 +53,7 @@ TEST(PipeConnection, SecondListenerOnALiveNameFailsUntilTheFirstCloses) {
   EXPECT_FALSE(client.Open(name));
 }
 
-TEST(PipeConnection, CancelEndsAWaitingReadAtOnceAndStaysInForce) {
-  const std::string name = UniquePipeName();
-  platform::PipeListener listener;
-  ASSERT_TRUE(listener.Listen(name));
-  platform::PipeConnection client;
-  ASSERT_TRUE(client.Open(name));
-  platform::PipeConnection server;
-  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
-
+TEST_F(ConnectedPipeTest, CancelEndsAWaitingReadAtOnceAndStaysInForce) {
   PipeStatus status = PipeStatus::kOk;
   std::thread reader([&] {
     char byte = 0;
@@ -59,15 +66,7 @@ TEST(PipeConnection, CancelEndsAWaitingReadAtOnceAndStaysInForce) {
   EXPECT_FALSE(client.Write("x", 1));
 }
 
-TEST(PipeConnection, CancelMakesABlockedWriteFail) {
-  const std::string name = UniquePipeName();
-  platform::PipeListener listener;
-  ASSERT_TRUE(listener.Listen(name));
-  platform::PipeConnection client;
-  ASSERT_TRUE(client.Open(name));
-  platform::PipeConnection server;
-  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
-
+TEST_F(ConnectedPipeTest, CancelMakesABlockedWriteFail) {
   // Far more than the pipe holds: the write blocks once the first bytes
   // have arrived, and only the cancel can end it.
   const std::string block(16 << 20, 'w');
@@ -121,15 +120,7 @@ TEST(PipeConnection, PollingAcceptFindsOnlyConnectedClientsAndLeavesTheListenerU
   EXPECT_EQ(byte, '1');
 }
 
-TEST(PipeConnection, LargeWritesArriveWholeAndPeerCloseIsReported) {
-  const std::string name = UniquePipeName();
-  platform::PipeListener listener;
-  ASSERT_TRUE(listener.Listen(name));
-  platform::PipeConnection client;
-  ASSERT_TRUE(client.Open(name));
-  platform::PipeConnection server;
-  ASSERT_EQ(listener.Accept(&server, nullptr), PipeStatus::kOk);
-
+TEST_F(ConnectedPipeTest, LargeWritesArriveWholeAndPeerCloseIsReported) {
   // Bigger than the pipe's buffer, so the writers block part-way; the
   // reader must still see each block whole.
   const std::string a(1 << 20, 'a');
