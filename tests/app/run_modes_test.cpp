@@ -2,7 +2,6 @@
 
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 
 #include "app/main_module.h"
 #include "app/run_modes.h"
@@ -82,9 +81,7 @@ class DispatchTest : public ::testing::Test {
 
   static std::string LogFile() { return Utf16ToUtf8(platform::GetProgramFilePath()) + ".log"; }
   static bool LoggedAutoMode() {
-    std::ifstream in(LogFile());
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return text.find("] ExecAutoUpdate") != std::string::npos;
+    return ReadFileBytes(LogFile()).find("] ExecAutoUpdate") != std::string::npos;
   }
   void Dispatch(std::vector<std::u16string> args) {
     args.insert(args.begin(), u"ORVUpdate.exe");
