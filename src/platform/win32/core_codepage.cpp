@@ -9,7 +9,7 @@ namespace platform {
 
 std::string WideToAnsi(std::u16string_view text) {
   if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const wchar_t* wide = win32::WData(text);
   const int length = static_cast<int>(text.size());
   const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
   std::string out(size > 0 ? size : 0, '\0');
@@ -23,7 +23,7 @@ std::u16string AnsiToWide(std::string_view text) {
   const int size = MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), length, nullptr, 0);
   std::u16string out(size > 0 ? size : 0, u'\0');
   if (size > 0) {
-    MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(out.data()), size);
+    MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), length, win32::WBuffer(out), size);
   }
   return out;
 }

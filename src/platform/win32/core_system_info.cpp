@@ -130,7 +130,7 @@ std::optional<std::u16string> ReadEnvironmentVariable(const char* name) {
   const DWORD size = GetEnvironmentVariableW(W(wideName), nullptr, 0);
   if (size == 0) return std::nullopt;
   std::u16string value(size, u'\0');
-  const DWORD length = GetEnvironmentVariableW(W(wideName), reinterpret_cast<wchar_t*>(value.data()), size);
+  const DWORD length = GetEnvironmentVariableW(W(wideName), win32::WBuffer(value), size);
   value.resize(length);
   return value;
 }

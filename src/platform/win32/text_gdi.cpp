@@ -14,13 +14,10 @@
 
 #include "platform/text_renderer.h"
 #include "platform/win32/text_gdi_face.h"
+#include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
-
-const wchar_t* Wide(std::u16string_view text) {
-  return reinterpret_cast<const wchar_t*>(text.data());
-}
 
 // A DIB section of one run, selected into the font's DC while it lives.
 class CRunBitmap {
@@ -116,7 +113,7 @@ int CGdiFont::MeasureRun(std::u16string_view text) const {
   if (text.empty()) return 0;
   std::lock_guard<std::mutex> guard(m_lock);
   SIZE size{};
-  if (!GetTextExtentPoint32W(m_dc, Wide(text), static_cast<int>(text.size()), &size)) return 0;
+  if (!GetTextExtentPoint32W(m_dc, win32::WData(text), static_cast<int>(text.size()), &size)) return 0;
   return size.cx;
 }
 
@@ -126,7 +123,7 @@ void CGdiFont::MeasureExtents(std::u16string_view text, std::vector<int>* extent
   std::lock_guard<std::mutex> guard(m_lock);
   std::vector<INT> dx(text.size(), 0);
   SIZE size{};
-  if (!GetTextExtentExPointW(m_dc, Wide(text), static_cast<int>(text.size()), 0, nullptr,
+  if (!GetTextExtentExPointW(m_dc, win32::WData(text), static_cast<int>(text.size()), 0, nullptr,
                              dx.data(), &size)) {
     return;
   }
@@ -162,7 +159,7 @@ void CGdiFont::DrawRun(const TTextTarget& t, int x, int y, std::u16string_view t
   std::lock_guard<std::mutex> guard(m_lock);
   CRunBitmap bitmap(m_dc, area.right - area.left, area.bottom - area.top);
   if (!bitmap.Bits()) return;
-  TextOutW(m_dc, x - area.left, y - area.top, Wide(text), static_cast<int>(text.size()));
+  TextOutW(m_dc, x - area.left, y - area.top, win32::WData(text), static_cast<int>(text.size()));
   GdiFlush();
   MoveCoverage(t, area, bitmap.Bits(), rgb & 0xFFFFFF);
 }

@@ -13,6 +13,15 @@ inline const wchar_t* W(const std::u16string& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
+// The characters of a run that need not end with a terminator; pass its
+// length along.
+inline const wchar_t* WData(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+// A string's characters as a buffer the API writes into.
+inline wchar_t* WBuffer(std::u16string& text) { return reinterpret_cast<wchar_t*>(text.data()); }
+
 inline std::u16string U(const wchar_t* text) {
   return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
