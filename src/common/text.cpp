@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -53,6 +57,74 @@ size_t DecodeUtf8(std::string_view text, size_t i, char32_t* cp) {
   return len;
 }
 
+// Widens the ASCII bytes at the start of bytes[0, size) into out; returns
+// how many there were. It may store up to sixteen units beyond that count,
+// which the caller overwrites later; out must have room for size units.
+size_t WidenAsciiRun(const unsigned char* bytes, size_t size, char16_t* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  while (size - i >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(block, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(block, zero));
+    const int high = _mm_movemask_epi8(block);
+    if (high != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+    i += 16;
+  }
+#else
+  while (size - i >= 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    if ((word & 0x8080808080808080ull) != 0) break;
+    for (int k = 0; k < 8; ++k) out[i + k] = bytes[i + k];
+    i += 8;
+  }
+#endif
+  while (i < size && bytes[i] < 0x80) {
+    out[i] = bytes[i];
+    ++i;
+  }
+  return i;
+}
+
+// Decodes the sequence at text[i] (not ASCII) into write, advancing i;
+// returns the new write position. Two- and three-byte sequences (Latin,
+// CJK) take a short way.
+inline char16_t* DecodeSequence(std::string_view text, size_t& i, char16_t* write) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  if ((bytes[i] & 0xE0) == 0xC0 && bytes[i] >= 0xC2 && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+    *write++ = static_cast<char16_t>(((bytes[i] & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+    i += 2;
+    return write;
+  }
+  if ((bytes[i] & 0xF0) == 0xE0 && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80 &&
+      (bytes[i + 2] & 0xC0) == 0x80) {
+    const char32_t cp3 = ((bytes[i] & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F);
+    if (cp3 >= 0x800 && (cp3 < 0xD800 || cp3 > 0xDFFF)) {
+      *write++ = static_cast<char16_t>(cp3);
+      i += 3;
+      return write;
+    }
+  }
+  char32_t cp;
+  const size_t len = DecodeUtf8(text, i, &cp);
+  if (len == 0) {
+    *write++ = u'\uFFFD';
+    ++i;
+  } else if (cp < 0x10000) {
+    *write++ = static_cast<char16_t>(cp);
+    i += len;
+  } else {
+    cp -= 0x10000;
+    *write++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+    *write++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    i += len;
+  }
+  return write;
+}
+
 }  // namespace
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -72,56 +144,29 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
-  // Sized once for the worst case (one unit per byte) and written in place;
-  // runs of ASCII, the common case of markup and JSON, are copied directly.
-  std::u16string out(text.size(), u'\0');
-  char16_t* write = out.data();
+
+size_t Utf8ToUtf16(std::string_view text, char16_t* out) {
+  char16_t* write = out;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const size_t size = text.size();
   for (size_t i = 0; i < size;) {
-    // Eight ASCII bytes at a time; the compiler widens them as a vector.
-    while (i + 8 <= size) {
-      uint64_t word;
-      std::memcpy(&word, bytes + i, 8);
-      if ((word & 0x8080808080808080ull) != 0) break;
-      for (int k = 0; k < 8; ++k) write[k] = bytes[i + k];
-      write += 8;
-      i += 8;
-    }
-    while (i < size && bytes[i] < 0x80) *write++ = bytes[i++];
+    // Runs of ASCII are the common case of markup and JSON. The run's spare
+    // stores fit, as write never runs ahead of i.
+    const size_t ascii = WidenAsciiRun(bytes + i, size - i, write);
+    write += ascii;
+    i += ascii;
     if (i >= size) break;
-    // Two- and three-byte sequences (Latin, CJK) without the general checks.
-    if ((bytes[i] & 0xE0) == 0xC0 && bytes[i] >= 0xC2 && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
-      *write++ = static_cast<char16_t>(((bytes[i] & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
-      i += 2;
-      continue;
-    }
-    if ((bytes[i] & 0xF0) == 0xE0 && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80 &&
-        (bytes[i + 2] & 0xC0) == 0x80) {
-      const char32_t cp3 = ((bytes[i] & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F);
-      if (cp3 >= 0x800 && (cp3 < 0xD800 || cp3 > 0xDFFF)) {
-        *write++ = static_cast<char16_t>(cp3);
-        i += 3;
-        continue;
-      }
-    }
-    char32_t cp;
-    const size_t len = DecodeUtf8(text, i, &cp);
-    if (len == 0) {
-      *write++ = u'\uFFFD';
-      ++i;
-    } else if (cp < 0x10000) {
-      *write++ = static_cast<char16_t>(cp);
-      i += len;
-    } else {
-      cp -= 0x10000;
-      *write++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-      *write++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-      i += len;
-    }
+    // Then the run of other sequences, such as a Chinese word, in one go.
+    do {
+      write = DecodeSequence(text, i, write);
+    } while (i < size && bytes[i] >= 0x80);
   }
-  out.resize(static_cast<size_t>(write - out.data()));
+  return static_cast<size_t>(write - out);
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out(text.size(), u'\0');
+  out.resize(Utf8ToUtf16(text, out.data()));
   return out;
 }
 

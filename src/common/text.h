@@ -10,6 +10,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 
 // Converts UTF-8 to UTF-16. Malformed sequences become U+FFFD, one per bad byte.
 std::u16string Utf8ToUtf16(std::string_view text);
+// The same into out, which must hold text.size() units (UTF-8 never needs
+// more); returns the number written.
+size_t Utf8ToUtf16(std::string_view text, char16_t* out);
 
 // ASCII-only case folding, as the program's name comparisons need.
 char16_t AsciiToLower(char16_t c);

@@ -22,12 +22,18 @@ TEST(Text, AsciiCaseFoldingLeavesOtherCharactersAlone) {
 }
 
 // The ASCII fast path must hand over to the full decoder wherever a
-// multi-byte character starts.
+// multi-byte character starts, and its spare stores must stay inside the
+// text.size() units the caller provides.
 TEST(Text, MultiByteCharactersAtEveryOffsetOfTheAsciiFastPath) {
-  for (size_t at = 0; at < 20; ++at) {
-    const std::string utf8 = std::string(at, 'a') + "\xE5\xA5\xA5" + std::string(17, 'b');
-    const std::u16string expected = std::u16string(at, u'a') + u"奥" + std::u16string(17, u'b');
-    EXPECT_EQ(Utf8ToUtf16(utf8), expected) << "at " << at;
+  for (size_t tail : {0, 1, 17}) {
+    for (size_t at = 0; at < 40; ++at) {
+      const std::string utf8 = std::string(at, 'a') + "\xE5\xA5\xA5\xC3\xA9" + std::string(tail, 'b');
+      const std::u16string expected = std::u16string(at, u'a') + u"奥é" + std::u16string(tail, u'b');
+      std::u16string buffer(utf8.size() + 8, u'#');
+      const size_t written = Utf8ToUtf16(utf8, buffer.data());
+      EXPECT_EQ(buffer.substr(0, written), expected) << "at " << at << ", tail " << tail;
+      EXPECT_EQ(buffer.substr(utf8.size()), u"########") << "at " << at << ", tail " << tail;
+    }
   }
 }
 

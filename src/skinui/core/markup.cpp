@@ -12,8 +12,11 @@ namespace {
 // Code 0 ends the text, so it never counts as whitespace.
 bool IsSpace(char16_t c) { return c != 0 && c <= 32; }
 
-void SkipWhitespace(char16_t*& p) {
+// The scanners take and return positions rather than updating a reference:
+// a position kept in a register is what makes the short loops cheap.
+char16_t* SkipWhitespace(char16_t* p) {
   while (IsSpace(*p)) ++p;
+  return p;
 }
 
 // Letters and digits as the wide character classification sees them. Beyond
@@ -40,10 +43,19 @@ bool IsWideNameChar(char16_t c) {
   return c != 0xFEFF && c != 0xFFFD;
 }
 
-inline bool IsNameChar(char16_t c) { return c < 0x80 ? kAsciiNames.name[c] : IsWideNameChar(c); }
+inline bool IsNameChar(char16_t c) {
+  return c < 0x80 ? kAsciiNames.name[static_cast<size_t>(c)] : IsWideNameChar(c);
+}
 
-void SkipIdentifier(char16_t*& p) {
-  while (IsNameChar(*p)) ++p;
+// Unrolled: names are short, and the loop's own steps would be a good part
+// of the work.
+char16_t* SkipIdentifier(char16_t* p) {
+  for (;; p += 4) {
+    if (!IsNameChar(p[0])) return p;
+    if (!IsNameChar(p[1])) return p + 1;
+    if (!IsNameChar(p[2])) return p + 2;
+    if (!IsNameChar(p[3])) return p + 3;
+  }
 }
 
 size_t Length(const char16_t* p) {
@@ -73,6 +85,16 @@ size_t MatchEntity(const char16_t* p, char16_t* value) {
   return 0;
 }
 
+// Whether text starts with the length units of name. Unit by unit: the text
+// may end (in its terminator) within those units, and the reading must stop
+// at the first difference.
+bool StartsWithName(const char16_t* text, const char16_t* name, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] != name[i]) return false;
+  }
+  return true;
+}
+
 void CopyTruncated(char16_t* dest, size_t capacity, const char16_t* src) {
   size_t n = 0;
   while (src && src[n] && n + 1 < capacity) {
@@ -89,13 +111,17 @@ CUIMarkup::CUIMarkup() = default;
 CUIMarkup::CUIMarkup(std::u16string_view text) { (void)LoadFromText(text); }
 
 void CUIMarkup::Release() {
-  m_pstrXML = std::u16string();
+  m_pstrXML.reset();
   m_pElements.reset();
   m_nElements = 0;
   m_nReservedElements = 0;
 }
 
-bool CUIMarkup::LoadFromText(std::u16string_view text) { return LoadBuffer(std::u16string(text)); }
+bool CUIMarkup::LoadFromText(std::u16string_view text) {
+  auto buffer = AllocateText(text.size());
+  std::char_traits<char16_t>::copy(buffer.get(), text.data(), text.size());
+  return ParseText(std::move(buffer), text.size());
+}
 
 bool CUIMarkup::LoadFromMemory(uint8_t* bytes, size_t size, int encoding) {
   if (!bytes && size > 0) return false;
@@ -109,26 +135,30 @@ bool CUIMarkup::LoadFromMemory(uint8_t* bytes, size_t size, int encoding) {
     if (bigEndian) {
       for (size_t i = 2; i + 1 < size; i += 2) std::swap(bytes[i], bytes[i + 1]);
     }
-    std::u16string text(count, u'\0');
+    auto text = AllocateText(count);
     for (size_t i = 0; i < count; ++i) {
       text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
     }
-    return LoadBuffer(std::move(text));
+    return ParseText(std::move(text), count);
   }
   std::string_view narrow(reinterpret_cast<const char*>(bytes), size);
-  std::u16string wide;
-  if (encoding == kAnsi) {
-    wide = platform::AnsiToWide(narrow);
-  } else {
-    if (size > 2 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) narrow.remove_prefix(3);
-    wide = Utf8ToUtf16(narrow);
-  }
-  return LoadBuffer(std::move(wide));
+  if (encoding == kAnsi) return LoadFromText(platform::AnsiToWide(narrow));
+  if (size > 2 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) narrow.remove_prefix(3);
+  // UTF-8 decodes straight into the owned text: never more units than bytes.
+  auto text = AllocateText(narrow.size());
+  const size_t length = Utf8ToUtf16(narrow, text.get());
+  return ParseText(std::move(text), length);
 }
 
-bool CUIMarkup::LoadBuffer(std::u16string text) {
+std::unique_ptr<char16_t[]> CUIMarkup::AllocateText(size_t length) {
+  return std::make_unique_for_overwrite<char16_t[]>(length + 1);
+}
+
+bool CUIMarkup::ParseText(std::unique_ptr<char16_t[]> text, size_t length) {
   Release();
   m_pstrXML = std::move(text);
+  m_pstrXML[length] = 0;
+  m_pLimit = m_pstrXML.get() + length + 1;
   if (Parse()) return true;
   Release();
   return false;
@@ -151,11 +181,11 @@ int CUIMarkup::ReserveElement() {
   return m_nElements++;
 }
 
-bool CUIMarkup::Fail(const char16_t* message, const char16_t* at) {
+char16_t* CUIMarkup::Fail(const char16_t* message, const char16_t* at) {
   CopyTruncated(m_szErrorMsg, 100, message);
   CopyTruncated(m_szErrorXML, 50, at);
   m_iErrorPos = at ? Offset(at) : -1;
-  return false;
+  return nullptr;
 }
 
 bool CUIMarkup::Parse() {
@@ -163,41 +193,37 @@ bool CUIMarkup::Parse() {
   m_szErrorMsg[0] = 0;
   m_szErrorXML[0] = 0;
   m_iErrorPos = -1;
-  char16_t* p = m_pstrXML.data();
-  m_pLimit = p + m_pstrXML.size() + 1;
-  return ParseSequence(p, 0);
+  return ParseSequence(m_pstrXML.get(), 0) != nullptr;
 }
 
-bool CUIMarkup::ParseSequence(char16_t*& p, int iParent) {
+char16_t* CUIMarkup::ParseSequence(char16_t* p, int iParent) {
   int iPrevious = 0;
   for (;;) {
     p = markup_scan::SkipBlanks(p, m_pLimit);
-    if (*p == 0 && iParent <= 1) return true;
+    if (*p == 0 && iParent <= 1) return p;
     if (*p != u'<') return Fail(u"Expected start tag", p);
-    if (p[1] == u'/') return true;  // the caller's closing tag
+    if (p[1] == u'/') return p;  // the caller's closing tag
     *p++ = 0;
-    SkipWhitespace(p);
+    p = SkipWhitespace(p);
     if (*p == u'!' || *p == u'?') {
-      SkipToEndOf(p, *p == u'!' ? u'-' : u'?');
+      p = SkipToEndOf(p, *p == u'!' ? u'-' : u'?');
       continue;
     }
-    if (!ParseElement(p, iParent, &iPrevious)) return false;
+    p = ParseElement(p, iParent, &iPrevious);
+    if (!p) return nullptr;
   }
 }
 
-void CUIMarkup::SkipToEndOf(char16_t*& p, char16_t last) {
+char16_t* CUIMarkup::SkipToEndOf(char16_t* p, char16_t last) {
   for (;;) {
     p = markup_scan::FindStop(p, m_pLimit, last, last);
-    if (*p == 0) return;
-    if (p[1] == u'>') {
-      p += 2;
-      return;
-    }
+    if (*p == 0) return p;
+    if (p[1] == u'>') return p + 2;
     ++p;
   }
 }
 
-bool CUIMarkup::ParseElement(char16_t*& p, int iParent, int* piPrevious) {
+char16_t* CUIMarkup::ParseElement(char16_t* p, int iParent, int* piPrevious) {
   int iElement = ReserveElement();
   TElement& element = m_pElements[iElement];
   element.iStart = Offset(p);
@@ -205,72 +231,74 @@ bool CUIMarkup::ParseElement(char16_t*& p, int iParent, int* piPrevious) {
   if (*piPrevious != 0) m_pElements[*piPrevious].iNext = iElement;
   else if (iParent != 0) m_pElements[iParent].iChild = iElement;
   char16_t* pName = p;
-  SkipIdentifier(p);
+  p = SkipIdentifier(p);
   char16_t* pNameEnd = p;
   if (*p == 0) return Fail(u"Error parsing element name", p);
-  if (!ParseAttributes(p)) return false;
-  SkipWhitespace(p);
+  p = ParseAttributes(p);
+  if (!p) return nullptr;
+  p = SkipWhitespace(p);
   if (p[0] == u'/' && p[1] == u'>') {
-    m_pElements[iElement].iData = Offset(p);
+    element.iData = Offset(p);
     *p = 0;
     p += 2;
   } else {
     if (*p != u'>') return Fail(u"Expected start-tag closing", p);
-    m_pElements[iElement].iData = Offset(p + 1);
-    char16_t* dest = ++p;
-    ParseData(p, dest, u'<');
+    element.iData = Offset(p + 1);
+    char16_t* dest;
+    p = ParseData(p + 1, u'<', &dest);
     if (*p == 0 && iParent <= 1) {
       // An unclosed root (or child of the root) at the end of the text: its
       // name still needs its terminator.
       *dest = 0;
       if (*pNameEnd == u'>') *pNameEnd = 0;
-      return true;
+      return p;
     }
     if (*p != u'<') return Fail(u"Expected end-tag start", p);
-    if (p[1] != u'/' && !ParseSequence(p, iElement)) return false;
+    if (p[1] != u'/') {
+      p = ParseSequence(p, iElement);
+      if (!p) return nullptr;
+    }
     if (p[0] == u'<' && p[1] == u'/') {
-      if (!ParseClosingTag(p, pName, pNameEnd - pName, dest)) return false;
+      p = ParseClosingTag(p, pName, pNameEnd - pName, dest);
+      if (!p) return nullptr;
     } else {
       *dest = 0;  // children ended the text; a shortened text still needs its end
     }
   }
   if (*pNameEnd == u'>') *pNameEnd = 0;
   *piPrevious = iElement;
-  return true;
+  return p;
 }
 
-bool CUIMarkup::ParseClosingTag(char16_t*& p, const char16_t* name, size_t length,
-                                char16_t* pDataEnd) {
+char16_t* CUIMarkup::ParseClosingTag(char16_t* p, const char16_t* name, size_t length,
+                                     char16_t* pDataEnd) {
   *pDataEnd = 0;
   *p = 0;
-  p += 2;
-  SkipWhitespace(p);
-  if (std::char_traits<char16_t>::compare(p, name, length) != 0) {
+  p = SkipWhitespace(p + 2);
+  if (!StartsWithName(p, name, length)) {
     return Fail(u"Unmatched closing tag", p);
   }
-  p += length;
-  SkipWhitespace(p);
-  if (*p++ != u'>') return Fail(u"Unmatched closing tag", p - 1);
-  return true;
+  p = SkipWhitespace(p + length);
+  if (*p != u'>') return Fail(u"Unmatched closing tag", p);
+  return p + 1;
 }
 
-bool CUIMarkup::ParseAttributes(char16_t*& p) {
+char16_t* CUIMarkup::ParseAttributes(char16_t* p) {
   // An empty-element tag keeps its '/', which ends the name later.
-  if (*p == u'>' || *p == u'/') return true;
+  if (*p == u'>' || *p == u'/') return p;
   *p++ = 0;
   for (;;) {
-    SkipWhitespace(p);
-    if (*p == 0 || *p == u'/' || *p == u'>') return true;
-    SkipIdentifier(p);
-    char16_t* pNameEnd = p;
-    SkipWhitespace(p);
+    p = SkipWhitespace(p);
+    if (*p == 0 || *p == u'/' || *p == u'>') return p;
+    char16_t* pNameEnd = SkipIdentifier(p);
+    p = SkipWhitespace(pNameEnd);
     if (*p != u'=') return Fail(u"Error while parsing attributes", p);
-    *p++ = u' ';
+    *p = u' ';
     *pNameEnd = 0;
-    SkipWhitespace(p);
+    p = SkipWhitespace(p + 1);
     if (*p != u'"') return Fail(u"Expected attribute value", p);
-    char16_t* dest = ++p;
-    ParseData(p, dest, u'"');
+    char16_t* dest;
+    p = ParseData(p + 1, u'"', &dest);
     if (*p == 0) return Fail(u"Error while parsing attribute string", p);
     *dest = 0;
     if (dest != p) *p = u' ';
@@ -278,12 +306,19 @@ bool CUIMarkup::ParseAttributes(char16_t*& p) {
   }
 }
 
-void CUIMarkup::ParseData(char16_t*& src, char16_t*& dest, char16_t end) {
+inline char16_t* CUIMarkup::ParseData(char16_t* src, char16_t end, char16_t** pDecodedEnd) {
   // Until the first entity nothing moves: source and destination coincide.
-  if (m_bPreserveWhitespace && src == dest) {
+  if (m_bPreserveWhitespace) {
     src = markup_scan::FindStop(src, m_pLimit, end, u'&');
-    dest = src;
+    if (*src != u'&') {
+      *pDecodedEnd = src;
+      return src;
+    }
   }
+  return DecodeData(src, src, end, pDecodedEnd);
+}
+
+char16_t* CUIMarkup::DecodeData(char16_t* src, char16_t* dest, char16_t end, char16_t** pDecodedEnd) {
   while (*src && *src != end) {
     if (*src == u'&') {
       char16_t value = 0;
@@ -296,13 +331,15 @@ void CUIMarkup::ParseData(char16_t*& src, char16_t*& dest, char16_t end) {
       *dest++ = *src++;
     } else if (*src == u' ') {
       *dest++ = *src++;
-      if (!m_bPreserveWhitespace) SkipWhitespace(src);
+      if (!m_bPreserveWhitespace) src = SkipWhitespace(src);
     } else {
       *dest++ = *src++;
     }
   }
   // Blank out what decoding freed, so attribute mapping can step over it.
   for (char16_t* q = dest + 1; q < src; ++q) *q = u' ';
+  *pDecodedEnd = dest;
+  return src;
 }
 
 const char16_t* CUIMarkupNode::GetName() const {

@@ -99,24 +99,38 @@ class CUIMarkup {
     int32_t iData;
   };
 
-  bool LoadBuffer(std::u16string text);
+  // Room for length characters and a terminator, uninitialised.
+  static std::unique_ptr<char16_t[]> AllocateText(size_t length);
+  // Replaces the content with text (filled up to length; the terminator is
+  // added here) and parses it. The old content is released only now, so the
+  // new text may have been copied out of it.
+  bool ParseText(std::unique_ptr<char16_t[]> text, size_t length);
   bool Parse();
-  bool ParseSequence(char16_t*& p, int iParent);
-  bool ParseElement(char16_t*& p, int iParent, int* piPrevious);
-  bool ParseAttributes(char16_t*& p);
-  bool ParseClosingTag(char16_t*& p, const char16_t* name, size_t length, char16_t* pDataEnd);
+  // The parsing steps take the position to start at and return the position
+  // after what they parsed, or null once they failed (see Fail).
+  char16_t* ParseSequence(char16_t* p, int iParent);
+  char16_t* ParseElement(char16_t* p, int iParent, int* piPrevious);
+  char16_t* ParseAttributes(char16_t* p);
+  char16_t* ParseClosingTag(char16_t* p, const char16_t* name, size_t length, char16_t* pDataEnd);
   // Steps past the next last + '>' (the end of a comment or processing
   // instruction), or to the end of the text.
-  void SkipToEndOf(char16_t*& p, char16_t last);
-  void ParseData(char16_t*& src, char16_t*& dest, char16_t end);
+  char16_t* SkipToEndOf(char16_t* p, char16_t last);
+  // Decodes text in place from src up to the next end character or the end
+  // of the text, which it returns; *pDecodedEnd is set to one past the
+  // decoded text. The quick scan for a text without entities is kept apart
+  // from the decoding, so that it can be inlined.
+  char16_t* ParseData(char16_t* src, char16_t end, char16_t** pDecodedEnd);
+  char16_t* DecodeData(char16_t* src, char16_t* dest, char16_t end, char16_t** pDecodedEnd);
   int ReserveElement();
-  bool Fail(const char16_t* message, const char16_t* at);
-  int32_t Offset(const char16_t* p) const { return static_cast<int32_t>(p - m_pstrXML.data()); }
-  const char16_t* Text() const { return m_pstrXML.data(); }
+  // Keeps the error message and context; returns null for the caller to pass on.
+  char16_t* Fail(const char16_t* message, const char16_t* at);
+  int32_t Offset(const char16_t* p) const { return static_cast<int32_t>(p - m_pstrXML.get()); }
+  const char16_t* Text() const { return m_pstrXML.get(); }
 
-  // The owned text; parsing writes into it but never changes its length, so
-  // positions stay valid.
-  std::u16string m_pstrXML;
+  // The owned text, zero-terminated; parsing writes into it but never
+  // changes its length, so positions stay valid. A raw allocation, because
+  // a string would be cleared first only to be overwritten by the decoder.
+  std::unique_ptr<char16_t[]> m_pstrXML;
   // One past the text's terminating 0: the end of what the scanners may read.
   const char16_t* m_pLimit = nullptr;
   std::unique_ptr<TElement[]> m_pElements;

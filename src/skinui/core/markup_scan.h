@@ -1,13 +1,15 @@
 // Scanning helpers of the markup parser: runs of plain characters (attribute
-// values, text, comments, blanks between elements) are stepped over eight
-// UTF-16 units at a time with the compiler's generic vector types (SSE2 or
-// NEON where the target has them, plain code elsewhere). Names stay with the
-// parser's scalar loop: they are short, and finding their end in a vector
-// cost more than it saved.
+// values, text, comments, blanks between elements, names) are stepped over
+// eight UTF-16 units at a time with the compiler's generic vector types (SSE2
+// or NEON where the target has them, plain code elsewhere).
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace SkinUI::markup_scan {
 
@@ -21,17 +23,22 @@ inline U16x8 Load8(const char16_t* p) {
 
 inline U16x8 Splat(char16_t c) { return U16x8{} + static_cast<uint16_t>(c); }
 
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "lane order of FirstSet");
-
 // The index of the first lane of mask (0 or all ones per lane) that is set;
-// 8 when none is.
+// 8 when none is. Branch-free with SSE2: which lane ends a short run is
+// what the caller cannot predict.
 template <typename TMask>
 inline int FirstSet(TMask mask) {
+#if defined(__SSE2__)
+  const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(reinterpret_cast<__m128i>(mask)));
+  return __builtin_ctz(bits | 0x10000u) / 2;
+#else
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "lane order");
   uint64_t halves[2];
   std::memcpy(halves, &mask, sizeof halves);
   if (halves[0] != 0) return __builtin_ctzll(halves[0]) / 16;
   if (halves[1] != 0) return 4 + __builtin_ctzll(halves[1]) / 16;
   return 8;
+#endif
 }
 
 // In all scanners, limit is one past the text's terminating 0: eight-unit
