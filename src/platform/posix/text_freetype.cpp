@@ -13,6 +13,7 @@
 
 #include "common/text.h"
 #include "platform/posix/text_font_match.h"
+#include "platform/text_coverage.h"
 #include "platform/text_renderer.h"
 
 namespace platform {
@@ -179,13 +180,7 @@ void CFreeTypeFont::DrawGlyph(const TTextTarget& t, int x, int y, const TGlyph& 
     for (int c = std::max(0, t.clipLeft - x0); c < g.width && x0 + c < t.clipRight; ++c) {
       uint32_t a = cov[c];
       if (a == 0) continue;
-      uint32_t& d = row[x0 + c];
-      auto ch = [&](int shift) {
-        uint32_t s = ((rgb >> shift) & 0xFF) * a / 255;
-        uint32_t dv = (d >> shift) & 0xFF;
-        return (s + dv * (255 - a) / 255) << shift;
-      };
-      d = ch(0) | ch(8) | ch(16) | (((a + ((d >> 24) & 0xFF) * (255 - a) / 255)) << 24);
+      row[x0 + c] = BlendCoverage(row[x0 + c], rgb, a);
     }
   }
 }

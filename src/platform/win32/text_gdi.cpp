@@ -12,6 +12,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/text_coverage.h"
 #include "platform/text_renderer.h"
 #include "platform/win32/text_gdi_face.h"
 #include "platform/win32/wide.h"
@@ -52,16 +53,6 @@ class CRunBitmap {
   HGDIOBJ m_previous = nullptr;
   uint32_t* m_bits = nullptr;
 };
-
-// Source-over of colour rgb at coverage a onto one premultiplied pixel.
-uint32_t BlendCoverage(uint32_t d, uint32_t rgb, uint32_t a) {
-  auto ch = [&](int shift) {
-    uint32_t s = ((rgb >> shift) & 0xFF) * a / 255;
-    uint32_t dv = (d >> shift) & 0xFF;
-    return (s + dv * (255 - a) / 255) << shift;
-  };
-  return ch(0) | ch(8) | ch(16) | ((a + ((d >> 24) & 0xFF) * (255 - a) / 255) << 24);
-}
 
 class CGdiFont : public ITextFont {
  public:
