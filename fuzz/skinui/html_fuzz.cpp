@@ -40,15 +40,8 @@ class CFuzzHost : public SkinUI::IUIRenderHost {
   }
   int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override {
     if (m_fonts.size() >= 12) return -1;  // bounds the faces one input can open
-    auto info = std::make_unique<SkinUI::TUIFontInfo>();
-    info->hFont = platform::CreateTextFont({std::u16string(face), size, bold, italic, underline});
-    if (!info->hFont) return -1;
-    info->sFontName = face;
-    info->iSize = size;
-    info->bBold = bold;
-    info->bUnderline = underline;
-    info->bItalic = italic;
-    info->tm = info->hFont->GetMetrics();
+    auto info = SkinUI::CreateFontInfo(face, size, bold, underline, italic);
+    if (!info) return -1;
     m_fonts.push_back(std::move(info));
     return static_cast<int>(m_fonts.size()) - 1;
   }

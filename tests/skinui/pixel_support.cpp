@@ -97,25 +97,9 @@ const SkinUI::TUIImageInfo* CTestHost::GetImageEx(std::u16string_view name,
   return (m_images[key] = std::move(image)).get();
 }
 
-std::unique_ptr<SkinUI::TUIFontInfo> CTestHost::MakeFont(std::u16string_view face, int size,
-                                                         bool bold, bool underline,
-                                                         bool italic) const {
-  auto info = std::make_unique<SkinUI::TUIFontInfo>();
-  platform::TTextFontSpec spec{std::u16string(face), SkinUI::ScaleByDpi(size, m_scale), bold, italic, underline};
-  info->hFont = platform::CreateTextFont(spec);
-  if (!info->hFont) return nullptr;
-  info->sFontName = face;
-  info->iSize = size;
-  info->bBold = bold;
-  info->bUnderline = underline;
-  info->bItalic = italic;
-  info->tm = info->hFont->GetMetrics();
-  return info;
-}
-
 void CTestHost::AddFontWithId(int id, const std::u16string& face, int size, bool bold,
                               bool underline, bool italic) {
-  auto font = MakeFont(face, size, bold, underline, italic);
+  auto font = SkinUI::CreateFontInfo(face, size, bold, underline, italic, m_scale);
   if (id < 0) m_default = std::move(font);
   else m_fonts[id] = std::move(font);
 }
@@ -123,7 +107,7 @@ void CTestHost::AddFontWithId(int id, const std::u16string& face, int size, bool
 const SkinUI::TUIFontInfo* CTestHost::GetFontInfo(int index) {
   auto it = m_fonts.find(index);
   if (index >= 0 && it != m_fonts.end()) return it->second.get();
-  if (!m_default) m_default = MakeFont(u"微软雅黑", 12, false, false, false);
+  if (!m_default) m_default = SkinUI::CreateFontInfo(u"微软雅黑", 12, false, false, false, m_scale);
   return m_default.get();
 }
 
@@ -141,7 +125,7 @@ int CTestHost::FindFont(std::u16string_view face, int size, bool bold, bool unde
 int CTestHost::AddFont(std::u16string_view face, int size, bool bold, bool underline,
                        bool italic) {
   int id = m_fonts.empty() ? 0 : m_fonts.rbegin()->first + 1;
-  auto font = MakeFont(face, size, bold, underline, italic);
+  auto font = SkinUI::CreateFontInfo(face, size, bold, underline, italic, m_scale);
   if (!font) return -1;
   m_fonts[id] = std::move(font);
   return id;

@@ -52,8 +52,6 @@ class CTestHost : public SkinUI::IUIRenderHost {
   SkinUI::TUIPoint GetMousePos() const override { return m_mouse; }
 
  private:
-  std::unique_ptr<SkinUI::TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
-                                                bool underline, bool italic) const;
   TempDir m_dir;
   SkinUI::CSkinResources m_resources;
   int m_scale = 100;

@@ -54,4 +54,9 @@ inline int ScaleByDpi(int value, int scale) {
   return static_cast<int>(t >= 0 ? (t + 50) / 100 : -((-t + 50) / 100));
 }
 
+// Opens the face at size (96-DPI units) scaled by dpiScale percent and
+// records what it was asked for; null when the text renderer has no font.
+std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, bool bold,
+                                            bool underline, bool italic, int dpiScale = 100);
+
 }  // namespace SkinUI
