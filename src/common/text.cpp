@@ -89,24 +89,30 @@ size_t WidenAsciiRun(const unsigned char* bytes, size_t size, char16_t* out) {
 }
 
 // Decodes the sequence at text[i] (not ASCII) into write, advancing i;
-// returns the new write position. Two- and three-byte sequences (Latin,
-// CJK) take a short way.
+// returns the new write position. Three- and two-byte sequences (CJK,
+// Latin) take a short way.
 inline char16_t* DecodeSequence(std::string_view text, size_t& i, char16_t* write) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const size_t size = text.size();
+  // Three-byte sequences (CJK) first: the lead and continuation marks are
+  // checked at once in a little-endian word.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "byte order of the word");
+  if (size - i >= 4) {
+    uint32_t word;
+    std::memcpy(&word, bytes + i, 4);
+    if ((word & 0x00C0C0F0u) == 0x008080E0u) {
+      const char32_t cp3 = ((word & 0x0F) << 12) | ((word >> 2) & 0xFC0) | ((word >> 16) & 0x3F);
+      if (cp3 >= 0x800 && (cp3 < 0xD800 || cp3 > 0xDFFF)) {
+        *write++ = static_cast<char16_t>(cp3);
+        i += 3;
+        return write;
+      }
+    }
+  }
   if ((bytes[i] & 0xE0) == 0xC0 && bytes[i] >= 0xC2 && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
     *write++ = static_cast<char16_t>(((bytes[i] & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
     i += 2;
     return write;
-  }
-  if ((bytes[i] & 0xF0) == 0xE0 && i + 2 < size && (bytes[i + 1] & 0xC0) == 0x80 &&
-      (bytes[i + 2] & 0xC0) == 0x80) {
-    const char32_t cp3 = ((bytes[i] & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F);
-    if (cp3 >= 0x800 && (cp3 < 0xD800 || cp3 > 0xDFFF)) {
-      *write++ = static_cast<char16_t>(cp3);
-      i += 3;
-      return write;
-    }
   }
   char32_t cp;
   const size_t len = DecodeUtf8(text, i, &cp);

@@ -39,6 +39,8 @@ TEST(Text, MultiByteCharactersAtEveryOffsetOfTheAsciiFastPath) {
 
 TEST(Text, ShortSequencesAndTheirMalformedForms) {
   EXPECT_EQ(Utf8ToUtf16("\xC3\xA9t\xC3\xA9"), u"été");
+  EXPECT_EQ(Utf8ToUtf16("\xE5\xA5\xA5"), u"奥");  // a three-byte sequence that ends the text
+  EXPECT_EQ(Utf8ToUtf16("\xE5\xA5\xA5\xE5\x87\xA1"), u"奥凡");
   EXPECT_EQ(Utf8ToUtf16("\xC1\xBF"), u"\uFFFD\uFFFD");            // overlong two-byte form
   EXPECT_EQ(Utf8ToUtf16("\xE0\x9F\xBF"), u"\uFFFD\uFFFD\uFFFD");  // overlong three-byte form
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
