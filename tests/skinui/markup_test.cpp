@@ -73,6 +73,17 @@ TEST(Markup, FailureReleasesAndKeepsTruncatedErrorFields) {
   EXPECT_EQ(std::u16string(markup.GetLastErrorMessage()), u"");
 }
 
+// A document may be reloaded from a text inside itself (an element's
+// decoded value, here); the old text must outlive the copy.
+TEST(Markup, ReloadsFromItsOwnText) {
+  CUIMarkup markup;
+  ASSERT_TRUE(markup.LoadFromText(u"<a>&lt;b c=\"1\"/&gt;</a>"));
+  ASSERT_TRUE(markup.LoadFromText(markup.GetRoot().GetValue()));
+  CUIMarkupNode root = markup.GetRoot();
+  EXPECT_EQ(std::u16string_view(root.GetName()), u"b");
+  EXPECT_EQ(std::u16string_view(root.GetAttributeValue(0)), u"1");
+}
+
 TEST(Markup, BigEndianInputIsSwappedInTheCallersBytes) {
   std::vector<uint8_t> bytes = {0xFE, 0xFF, 0x00, '<', 0x00, 'a', 0x00, '/', 0x00, '>'};
   CUIMarkup markup;
