@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skinui/core/render_engine.h"
+#include "skinui/core/ui_shape.h"
 #include "skinui/pixel_support.h"
 
 namespace SkinUI {
@@ -89,6 +90,19 @@ TEST_F(RenderFillTest, LinesRectsAndRoundRects) {
   EXPECT_EQ(At(30, 25), 0u);
   EXPECT_EQ(At(49, 25), 0xFF112233u);
   EXPECT_EQ(At(30, 39), 0xFF112233u);
+}
+
+// Radii beyond half the rectangle round it as far as it goes, to an ellipse.
+TEST(RoundRectShape, RadiiBeyondHalfTheSizeGiveTheInscribedEllipse) {
+  const TUIRect r{0, 0, 10, 10};
+  EXPECT_TRUE(InsideRoundRect(r, 100, 100, 5, 5));
+  EXPECT_TRUE(InsideRoundRect(r, 100, 100, 0, 5));
+  EXPECT_FALSE(InsideRoundRect(r, 100, 100, 0, 0));
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 10; ++x) {
+      EXPECT_EQ(InsideRoundRect(r, 100, 100, x, y), InsideRoundRect(r, 5, 5, x, y)) << x << "," << y;
+    }
+  }
 }
 
 TEST(AdjustColor, IdentityAndHueShift) {
