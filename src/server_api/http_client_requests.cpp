@@ -1,12 +1,12 @@
 // JSON requests to the API server and the PUT of a file to storage.
-#include <fstream>
-#include <filesystem>
-#include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/folders.h"
 #include "common/log.h"
 #include "common/text.h"
+#include "platform/whole_file.h"
 #include "server_api/api_base.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
@@ -15,18 +15,6 @@ namespace {
 
 constexpr char16_t kFormContentType[] =
     u"Content-Type: application/x-www-form-urlencoded; charset=utf-8";
-
-// The whole file; nullopt when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::u16string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const std::streamoff size = in.tellg();
-  if (size < 0) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  in.seekg(0);
-  if (!in.read(bytes.data(), size)) return std::nullopt;
-  return bytes;
-}
 
 bool IsSuccessStatus(const std::u16string& status) {
   return status.size() == 3 && status[0] == u'2';
@@ -78,12 +66,12 @@ bool CHttpClient::GetUnsigned(std::u16string_view path, CParamMap params, JsonPt
 }
 
 bool CHttpClient::HttpPutFile(const std::u16string& url, const std::u16string& path) {
-  const std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes || bytes->empty()) return false;
+  std::vector<uint8_t> bytes;
+  if (platform::ReadWholeFile(path, &bytes) != platform::EWholeFileRead::kOk || bytes.empty()) return false;
   WinHttpClient client(url, {});
   client.SetTimeouts(1000, 60000, 3600000, 3600000);
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
-  if (!client.SetRequestBody(bytes->data(), bytes->size())) return false;
+  if (!client.SetRequestBody(bytes.data(), bytes.size())) return false;
   // A refused upload is not an upload: only a 2xx answer counts.
   return client.SendRequest(u"PUT") && IsSuccessStatus(client.GetStatusCode());
 }

@@ -1,7 +1,7 @@
 #include "check_command.h"
 
 #include "common/text.h"
-#include "skinui/core/disk_file.h"
+#include "platform/whole_file.h"
 #include "skinui/core/markup.h"
 
 namespace skintool {
@@ -31,7 +31,7 @@ std::string DescribePosition(const std::u16string& text, long offset) {
 
 bool CheckOne(const std::string& file, std::ostream& out) {
   std::vector<uint8_t> buffer;
-  if (SkinUI::ReadWholeDiskFile(Utf8ToUtf16(file), &buffer) != SkinUI::EDiskRead::kOk) {
+  if (platform::ReadWholeFile(Utf8ToUtf16(file), &buffer) != platform::EWholeFileRead::kOk) {
     out << file << ": cannot be read\n";
     return false;
   }

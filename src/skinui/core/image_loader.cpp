@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "skinui/core/disk_file.h"
+#include "platform/whole_file.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/core/stb_image_decoder.h"
@@ -28,7 +28,8 @@ bool ReadModuleResource(CSkinResources& res, std::u16string_view name, std::u16s
 }
 
 bool ReadPlainFile(std::u16string_view name, std::vector<uint8_t>* bytes) {
-  return ReadWholeDiskFile(name, bytes) == EDiskRead::kOk && !bytes->empty();
+  return platform::ReadWholeFile(std::u16string(name), bytes) == platform::EWholeFileRead::kOk &&
+         !bytes->empty();
 }
 
 }  // namespace

@@ -3,17 +3,17 @@
 #include <cstring>
 
 #include "common/text.h"
-#include "skinui/core/disk_file.h"
+#include "platform/whole_file.h"
 
 namespace SkinUI {
 namespace {
 
 // Reads a whole disk file. Status kSkinNotFound when it cannot be opened.
 uint32_t ReadDiskFile(const std::u16string& path, std::vector<uint8_t>* bytes) {
-  switch (ReadWholeDiskFile(path, bytes)) {
-    case EDiskRead::kOk: return kSkinReadOk;
-    case EDiskRead::kNotOpened: return kSkinNotFound;
-    case EDiskRead::kReadFailed: break;
+  switch (platform::ReadWholeFile(path, bytes)) {
+    case platform::EWholeFileRead::kOk: return kSkinReadOk;
+    case platform::EWholeFileRead::kNotOpened: return kSkinNotFound;
+    case platform::EWholeFileRead::kReadFailed: break;
   }
   return kSkinReadFailed;
 }
