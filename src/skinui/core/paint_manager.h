@@ -1,0 +1,417 @@
+// CUIPaintManager binds one native top-level window to one control tree. It
+// owns the window's UI resources (fonts, images, styles, default attribute
+// lists, colours, DPI scale), turns window messages into control events,
+// keeps focus, hover, capture and timers, lays the tree out and paints it
+// (double-buffered, optionally as a per-pixel-alpha layered window), and
+// delivers notifications to the listeners the application registered.
+//
+// Lifecycle: construct with the window class, Init(window) when the window
+// exists, AttachDialog(root) once the skin is built, then forward every window
+// message to MessageHandler. The resource part (fonts, images, styles,
+// default lists, colours, DPI, the name map, notifications) works without a
+// window; without one, invalidation and timers have nothing to act on and
+// messages are not handled.
+//
+// All managers run on the user-interface thread. The shared tables (fonts,
+// default font, styles, default attribute lists) are process-wide and
+// guarded by one lock.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/window_system.h"
+#include "skinui/core/image_info.h"
+#include "skinui/core/render_host.h"
+#include "skinui/core/ui_notify.h"
+#include "skinui/core/ui_surface.h"
+#include "skinui/core/ui_types.h"
+
+namespace SkinUI {
+
+class CControlUI;
+struct TUIEvent;
+class IResourceModule;
+
+// The window's DPI awareness and scale.
+class CUIDpi {
+ public:
+  enum EAwareness { kUnaware = 0, kSystemAware = 1, kPerMonitorAware = 2 };
+
+  int GetAwareness() const { return m_awareness; }
+  void SetAwareness(int awareness) { m_awareness = awareness; }
+  // Scale in percent (100 = 96 DPI).
+  int GetScale() const { return m_scale; }
+  // The scale the window started with.
+  int GetFirstScale() const { return m_firstScale; }
+  // Sets the scale from a DPI value: dpi x 100 / 96, rounded. The first call
+  // also records the first scale.
+  void SetDPI(int dpi);
+  // S(v) = v x scale / 100, rounded half away from zero.
+  int Scale(int value) const { return ScaleByDpi(value, m_scale); }
+
+ private:
+  int m_awareness = kPerMonitorAware;
+  int m_scale = 100;
+  int m_firstScale = 100;
+  bool m_bScaleSet = false;
+};
+
+// One control timer.
+struct TUITimerInfo {
+  CControlUI* pSender = nullptr;
+  uint32_t nLocalID = 0;  // the control's own id
+  platform::HWND hWnd = nullptr;
+  uint32_t uWinTimer = 0;  // the native id
+  bool bKilled = false;
+};
+
+class CUIPaintManager : public IUIRenderHost {
+ public:
+  // Native timer id of the layered repaint tick.
+  static constexpr uint32_t kLayeredUpdateTimerId = 0x2000;
+  static constexpr uint32_t kLayeredUpdateElapse = 20;
+  // Private message that destroys the controls of the delayed-cleanup list.
+  static constexpr uint32_t kMsgDelayedCleanup = 0x8001;
+  // WM_PRINTCLIENT sent by the program itself: this bit in lParam says that
+  // wParam is a CUICanvas* to paint the client area into.
+  static constexpr intptr_t kPrintToCanvas = 0x40000000;
+
+  CUIPaintManager();
+  ~CUIPaintManager() override;
+  CUIPaintManager(const CUIPaintManager&) = delete;
+  CUIPaintManager& operator=(const CUIPaintManager&) = delete;
+
+  // ---- Process-wide -------------------------------------------------------
+  // Process start, once before any window: stores the module instance (skin
+  // resources come from it, see CSkinResources) and prepares the shared lock.
+  static void SetInstance(const IResourceModule* instance);
+  // The process-wide hue, saturation and lightness of colour adjustment.
+  static void SetHSL(short hue, short saturation, short lightness);
+  static void GetHSL(short* hue, short* saturation, short* lightness);
+  // Every manager that has a window, in the order Init saw them.
+  static std::vector<CUIPaintManager*> GetPaintManagers();
+  // Routes a message fetched by the loop: the manager of its window (or of
+  // the window's top-level ancestor) sees it in pre-message-handler and
+  // translate-accelerator. True when it must not be dispatched.
+  static bool TranslateMessage(const platform::MSG& msg);
+  // Destroys the shared fonts, styles and default lists (for tests and exit).
+  static void RemoveAllShared();
+
+  // ---- Setup and tree -----------------------------------------------------
+  // Binds the manager to hWnd and joins the process list.
+  void Init(platform::HWND hWnd);
+  platform::HWND GetPaintWindow() const { return m_hWndPaint; }
+  // Attaches root as the window's tree; an earlier root is handed to
+  // delayed cleanup. Returns what InitControls returns.
+  bool AttachDialog(CControlUI* root);
+  // Attaches control (with parent, or its own parent) and registers every
+  // named control of its subtree. False for a null control.
+  bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+  // Forgets control everywhere (called when a control is destroyed).
+  void ReapObjects(CControlUI* control);
+  // Detaches control and destroys it on the next delayed-cleanup message.
+  void AddDelayedCleanup(CControlUI* control);
+  CControlUI* GetRoot() const { return m_pRoot; }
+  // The top-most visible, mouse-enabled control that contains point.
+  CControlUI* FindControl(TUIPoint point) const;
+  // The control registered under name; null when none.
+  CControlUI* FindControl(std::u16string_view name) const;
+  // The same searches inside the subtree of parent.
+  CControlUI* FindSubControlByPoint(CControlUI* parent, TUIPoint point) const;
+  CControlUI* FindSubControlByName(CControlUI* parent, std::u16string_view name) const;
+
+  bool AddNotifier(INotifyUI* notifier);
+  bool RemoveNotifier(INotifyUI* notifier);
+  bool AddPreMessageFilter(IMessageFilterUI* filter);
+  bool RemovePreMessageFilter(IMessageFilterUI* filter);
+  bool AddMessageFilter(IMessageFilterUI* filter);
+  bool RemoveMessageFilter(IMessageFilterUI* filter);
+  bool AddPostPaint(CControlUI* control);
+  bool RemovePostPaint(CControlUI* control);
+  bool AddTranslateAccelerator(ITranslateAccelerator* translator);
+  bool RemoveTranslateAccelerator(ITranslateAccelerator* translator);
+  // Option groups: controls that share a group name (one selected at a time).
+  bool AddOptionGroup(std::u16string_view group, CControlUI* control);
+  const std::vector<CControlUI*>* GetOptionGroup(std::u16string_view group) const;
+  void RemoveOptionGroup(std::u16string_view group, CControlUI* control);
+  void RemoveAllOptionGroups();
+  // Controls name a virtual window; notifications then carry it.
+  void SetUsedVirtualWnd(bool used) { m_bUsedVirtualWnd = used; }
+  bool IsUsedVirtualWnd() const { return m_bUsedVirtualWnd; }
+
+  // ---- Resources ----------------------------------------------------------
+  // The font with id index (local first, then shared); the default font for
+  // a negative or unknown index. Null only when no font can be made at all.
+  const TUIFontInfo* GetFontInfo(int index) override;
+  // The id of a font with exactly these properties (local, then shared), -1
+  // when none.
+  int FindFont(std::u16string_view face, int size, bool bold, bool underline,
+               bool italic) override;
+  // Registers a new local font under the next free id (shared count + local
+  // count) and returns that id; -1 on failure.
+  int AddFont(std::u16string_view face, int size, bool bold, bool underline,
+              bool italic) override;
+  // Makes a font and stores it under id in the local or shared table. A
+  // shared id that exists returns the existing font; otherwise a font with
+  // that id in the target table is replaced. Null when it cannot be made.
+  const TUIFontInfo* AddFont(int id, std::u16string_view face, int size, bool bold, bool underline,
+                             bool italic, bool shared);
+  // Replaces the local or shared default font. Null when it cannot be made.
+  const TUIFontInfo* SetDefaultFont(std::u16string_view face, int size, bool bold, bool underline,
+                                    bool italic, bool shared);
+  // The local default font, else the shared one, else a font of the system's
+  // default face made on first use.
+  const TUIFontInfo* GetDefaultFontInfo();
+  // The number of fonts in the local or the shared table.
+  int GetFontCount(bool shared) const;
+
+  // The cached image, loaded (with mask) and cached on first use; null when
+  // it cannot be had.
+  const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type,
+                                 uint32_t mask) override;
+  const TUIImageInfo* GetImage(std::u16string_view name) const;
+  // Loads and caches an image. With a type, the name must be a decimal
+  // resource id. Null when it cannot be loaded or the name is taken.
+  const TUIImageInfo* AddImage(std::u16string_view name, std::u16string_view type = {},
+                               uint32_t mask = 0);
+  bool RemoveImage(std::u16string_view name);
+  void RemoveAllImages();
+
+  // Named styles (attribute lists). A shared registration is ignored when the
+  // name is already visible; a local one replaces a local one.
+  void AddStyle(std::u16string_view name, std::u16string_view value, bool shared);
+  // Local first, then shared; empty when none.
+  std::u16string GetStyle(std::u16string_view name) const;
+  // Default attribute lists by element name; always replace in their table.
+  void AddDefaultAttributeList(std::u16string_view element, std::u16string_view list, bool shared);
+  std::u16string GetDefaultAttributeList(std::u16string_view element) const;
+
+  uint32_t GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
+  void SetDefaultDisabledColor(uint32_t color) { m_dwDefaultDisabledColor = color; }
+  uint32_t GetDefaultFontColor() const { return m_dwDefaultFontColor; }
+  void SetDefaultFontColor(uint32_t color) { m_dwDefaultFontColor = color; }
+  uint32_t GetLinkColor() const override { return m_dwDefaultLinkFontColor; }
+  void SetDefaultLinkFontColor(uint32_t color) { m_dwDefaultLinkFontColor = color; }
+  uint32_t GetLinkHoverColor() const override { return m_dwDefaultLinkHoverFontColor; }
+  void SetDefaultLinkHoverFontColor(uint32_t color) { m_dwDefaultLinkHoverFontColor = color; }
+  uint32_t GetSelectedBkColor() const override { return m_dwDefaultSelectedBkColor; }
+  void SetDefaultSelectedBkColor(uint32_t color) { m_dwDefaultSelectedBkColor = color; }
+
+  // Window opacity 0..255 (repaints).
+  void SetOpacity(uint8_t opacity);
+  uint8_t GetOpacity() const { return m_nOpacity; }
+  // Layered (per-pixel alpha) presentation on or off; see the .cpp for when
+  // it is ignored.
+  void SetLayered(bool layered);
+  bool IsLayered() const { return m_bLayered; }
+  // The image descriptor painted under the tree in layered mode.
+  void SetLayeredImage(std::u16string_view descriptor);
+  const std::u16string& GetLayeredImage() const { return m_sLayeredImage; }
+  void SetShowUpdateRect(bool show) { m_bShowUpdateRect = show; }
+  bool IsShowUpdateRect() const { return m_bShowUpdateRect; }
+
+  // Window geometry settings, stored in 96-DPI units.
+  void SetInitSize(int cx, int cy);
+  TUISize GetInitSize() const;  // scaled
+  void SetMinInfo(int cx, int cy) { m_szMinWindow = {cx, cy}; }
+  TUISize GetMinInfo() const { return m_szMinWindow; }
+  void SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }
+  TUISize GetMaxInfo() const { return m_szMaxWindow; }
+  void SetRoundCorner(int cx, int cy) { m_szRoundCorner = {cx, cy}; }
+  TUISize GetRoundCorner() const;  // scaled
+  void SetSizeBox(const TUIRect& rc) { m_rcSizeBox = rc; }
+  TUIRect GetSizeBox() const;  // scaled
+  void SetCaptionRect(const TUIRect& rc) { m_rcCaption = rc; }
+  TUIRect GetCaptionRect() const;  // scaled
+
+  CUIDpi* GetDPIObj();
+  // Sets the scale from dpi (dpi x 100 / 96, rounded) and relayouts.
+  void SetDPI(int dpi);
+  int GetDPIScale() const override;
+  int Scale(int value) const { return ScaleByDpi(value, GetDPIScale()); }
+  // The DPI of the monitor nearest to the screen point (1, 1); 96 when the
+  // platform cannot tell.
+  static int GetMonitorDPI();
+
+  // ---- Events and notifications -------------------------------------------
+  // Handles one message of the window; true when handled (lRes is its result).
+  bool MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  // Called by the loop before dispatch: filters, Tab / Shift+Tab, system keys
+  // and shortcuts. True when handled.
+  bool PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  // Offers msg to the translate-accelerator handlers; true when one took it.
+  bool TranslateAccelerator(const platform::MSG& msg);
+
+  // Delivers msg (sender callbacks, then every notifier), or queues a copy
+  // for the start or end of the next message when async.
+  void SendNotify(TUINotify& msg, bool async = false);
+  void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
+                  intptr_t lParam = 0, bool async = false);
+
+  CControlUI* GetFocus() const { return m_pFocus; }
+  // Moves the focus to control (null clears it): see the .cpp for the rules.
+  void SetFocus(CControlUI* control);
+  // Focuses the next tab stop at the next paint.
+  void SetFocusNeeded(CControlUI* control);
+  // Moves the focus to the next (previous) tab stop, wrapping around.
+  bool SetNextTabControl(bool forward = true);
+
+  // Starts a control timer; false when a live one with this id exists.
+  bool SetTimer(CControlUI* control, uint32_t timerId, uint32_t elapse);
+  // Stops a control timer (it may be restarted with its native id).
+  bool KillTimer(CControlUI* control, uint32_t timerId);
+  // Stops and forgets every timer of control.
+  void KillTimer(CControlUI* control);
+  void RemoveAllTimers();
+
+  void SetCapture();
+  void ReleaseCapture();
+  // Shows cursor (EUICursor) while the mouse is over the window.
+  void SetCursor(int cursor);
+  bool IsCaptured() const { return m_bMouseCapture; }
+
+  // Repaints rect (client coordinates); in layered mode it joins the layered
+  // dirty rectangle, repainted by the next 20 ms tick.
+  void Invalidate(const TUIRect& rect);
+  void Invalidate();
+  // Asks for a layout at the next paint.
+  void NeedUpdate() { m_bUpdateNeeded = true; }
+  bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+  TUIPoint GetMousePos() const override { return m_ptLastMousePos; }
+  TUISize GetClientSize() const;
+  // Lays the tree out when needed and paints the whole client area into dc
+  // (with the layered background when layered), as print-client does.
+  void PaintClientTo(CUICanvas& dc);
+  // The off-screen surface of the last paint.
+  const CUISurface& GetOffscreenSurface() const { return m_offscreen; }
+  const TUIRect& GetLayeredUpdateRect() const { return m_rcLayeredUpdate; }
+
+ private:
+  struct TTooltip {
+    std::u16string text;
+    TUIRect rect;
+    int maxWidth = 0;
+    bool shown = false;
+  };
+
+  // Message handlers, one per concern (paint_manager_*.cpp).
+  bool HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  bool HandleMouseMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  bool HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  void OnSize(uintptr_t wParam);
+  void OnClose();
+  bool OnSetCursor(intptr_t lParam, intptr_t& lRes);
+  void OnGetMinMaxInfo(intptr_t lParam);
+  bool OnReflect(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  void OnContextMenu(intptr_t lParam);
+  bool OnPrintClient(uintptr_t wParam, intptr_t lParam);
+  void OnTimer(uintptr_t wParam, intptr_t lParam);
+  void OnMouseMove(intptr_t lParam);
+  void OnButtonDown(uint32_t uMsg, uintptr_t wParam, intptr_t lParam);
+  void OnButtonUp(uintptr_t wParam, intptr_t lParam);
+  void OnMouseWheel(uintptr_t wParam, intptr_t lParam);
+  void OnMouseHover(uintptr_t wParam, intptr_t lParam);
+  void OnMouseLeave();
+  void OnDelayedCleanup();
+  void OnPaint();
+  bool OnPreKeyDown(uintptr_t wParam);
+  bool OnSysChar(uintptr_t wParam);
+
+  // Paint steps (paint_manager_paint.cpp).
+  bool LayoutIfNeeded();
+  void PaintAndPresent(const TUIRect& client, const TUIRect& dirty);
+  void PrepareSurfaces(const TUIRect& client);
+  void DrawLayeredBackground(CUISurface& target, const TUIRect& client);
+  void PaintTree(CUICanvas& dc, const TUIRect& dirty);
+  void FixLayeredAlpha(const TUIRect& dirty);
+  static uint32_t FixAgainstBackground(uint32_t pixel, uint32_t background);
+  uint32_t FixWithoutBackground(uint32_t pixel) const;
+  void Present(const TUIRect& dirty);
+
+  // Gives control an event; the mouse point is the last one unless given.
+  void FireEvent(CControlUI* control, int type, uintptr_t wParam = 0, intptr_t lParam = 0);
+  void FireEvent(CControlUI* control, int type, uintptr_t wParam, intptr_t lParam, TUIPoint point);
+  void SendAsyncNotify();
+  void ShowTooltip(CControlUI* control);
+  void HideTooltip();
+  void StartMouseTracking();
+  // The control under point, when it belongs to this manager.
+  CControlUI* ControlUnderPoint(TUIPoint point) const;
+  uint16_t GetKeyStateBits() const;
+  bool IsNativeTimerInUse(uint32_t id) const;
+  uint32_t NextNativeTimerId();
+  // Focuses the control SetFocusNeeded asked for, else the next tab stop.
+  void TakeNeededFocus();
+  std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
+                                        bool underline, bool italic) const;
+  bool IsFontIdTaken(int id) const;
+  // Makes the local fonts again at the current scale.
+  void RebuildLocalFonts();
+
+  bool m_bTooltipEnabled = true;
+  platform::HWND m_hWndPaint = nullptr;
+  // Off-screen and layered-background surfaces (the "memory DCs").
+  CUISurface m_offscreen;
+  CUISurface m_layeredBackground;
+  platform::HWND m_hwndTooltip = nullptr;
+  TTooltip m_tooltip;
+  bool m_bShowUpdateRect = false;
+  CControlUI* m_pRoot = nullptr;
+  // The attached tree the manager destroys, kept when ReapObjects drops the
+  // root (the window shell does that on WM_DESTROY).
+  CControlUI* m_pOwnedRoot = nullptr;
+  CControlUI* m_pFocus = nullptr;
+  CControlUI* m_pFocusNeeded = nullptr;  // focused at the next paint
+  CControlUI* m_pEventKey = nullptr;
+  CControlUI* m_pEventHover = nullptr;
+  CControlUI* m_pEventClick = nullptr;
+  TUIPoint m_ptLastMousePos{-1, -1};
+  TUISize m_szMinWindow;
+  TUISize m_szMaxWindow;
+  TUISize m_szInitWindowSize;
+  TUISize m_szRoundCorner;
+  TUIRect m_rcSizeBox;
+  TUIRect m_rcCaption;
+  uint32_t m_uTimerID = 0;
+  bool m_bFirstLayout = true;
+  bool m_bUpdateNeeded = false;
+  bool m_bFocusNeeded = false;
+  bool m_bOffscreenPaint = true;
+  bool m_bMouseTracking = false;
+  bool m_bMouseCapture = false;
+  bool m_bUsedVirtualWnd = false;
+  std::vector<INotifyUI*> m_aNotifiers;
+  std::vector<TUITimerInfo> m_aTimers;
+  std::vector<IMessageFilterUI*> m_aPreMessageFilters;
+  std::vector<IMessageFilterUI*> m_aMessageFilters;
+  std::vector<CControlUI*> m_aPostPaintControls;
+  std::vector<CControlUI*> m_aDelayedCleanup;
+  std::vector<TUINotify> m_aAsyncNotify;
+  std::vector<ITranslateAccelerator*> m_aTranslateAccelerator;
+  std::unordered_map<std::u16string, CControlUI*> m_mNameHash;
+  std::unordered_map<std::u16string, std::vector<CControlUI*>> m_mOptionGroup;
+  std::map<int, std::unique_ptr<TUIFontInfo>> m_mCustomFonts;  // by id
+  std::unordered_map<std::u16string, std::u16string> m_mDefaultAttrHash;
+  std::unordered_map<std::u16string, std::u16string> m_mStyleHash;
+  std::unordered_map<std::u16string, std::unique_ptr<TUIImageInfo>> m_mImageHash;
+  std::unique_ptr<TUIFontInfo> m_DefaultFontInfo;
+  uint32_t m_dwDefaultDisabledColor = 0xFFA7A6AA;
+  uint32_t m_dwDefaultFontColor = 0xFF000000;
+  uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
+  uint32_t m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
+  uint32_t m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
+  std::unique_ptr<CUIDpi> m_pDPI;
+  uint8_t m_nOpacity = 255;
+  std::u16string m_sLayeredImage;
+  bool m_bLayeredChanged = false;
+  bool m_bLayered = false;
+  TUIRect m_rcLayeredUpdate;
+};
+
+}  // namespace SkinUI

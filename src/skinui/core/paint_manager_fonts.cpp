@@ -1,0 +1,128 @@
+// Fonts of a paint manager: the local table, the shared table (under the
+// shared lock), and the default font.
+#include <mutex>
+
+#include "skinui/core/paint_manager.h"
+#include "skinui/core/paint_manager_shared.h"
+
+namespace SkinUI {
+namespace {
+
+// The face of the font the system gives controls by default.
+constexpr char16_t kSystemDefaultFace[] = u"微软雅黑";
+constexpr int kSystemDefaultSize = 12;
+
+bool SameFont(const TUIFontInfo& font, std::u16string_view face, int size, bool bold,
+              bool underline, bool italic) {
+  return font.sFontName == face && font.iSize == size && font.bBold == bold &&
+         font.bUnderline == underline && font.bItalic == italic;
+}
+
+template <class Table>
+int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bool underline,
+           bool italic) {
+  for (const auto& [id, font] : table) {
+    if (SameFont(*font, face, size, bold, underline, italic)) return id;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::unique_ptr<TUIFontInfo> CUIPaintManager::MakeFont(std::u16string_view face, int size,
+                                                       bool bold, bool underline,
+                                                       bool italic) const {
+  return CreateFontInfo(face.substr(0, kMaxFaceName), size, bold, underline, italic,
+                        GetDPIScale());
+}
+
+const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) {
+  if (index >= 0) {
+    if (auto it = m_mCustomFonts.find(index); it != m_mCustomFonts.end()) return it->second.get();
+    TUISharedResources& shared = SharedResources();
+    std::lock_guard<std::mutex> guard(shared.lock);
+    if (auto it = shared.fonts.find(index); it != shared.fonts.end()) return it->second.get();
+  }
+  return GetDefaultFontInfo();
+}
+
+int CUIPaintManager::FindFont(std::u16string_view face, int size, bool bold, bool underline,
+                              bool italic) {
+  int id = FindIn(m_mCustomFonts, face, size, bold, underline, italic);
+  if (id >= 0) return id;
+  TUISharedResources& shared = SharedResources();
+  std::lock_guard<std::mutex> guard(shared.lock);
+  return FindIn(shared.fonts, face, size, bold, underline, italic);
+}
+
+int CUIPaintManager::AddFont(std::u16string_view face, int size, bool bold, bool underline,
+                             bool italic) {
+  // The next id that neither table uses, starting at the total count.
+  int id = GetFontCount(true) + GetFontCount(false);
+  while (IsFontIdTaken(id)) ++id;
+  return AddFont(id, face, size, bold, underline, italic, false) ? id : -1;
+}
+
+const TUIFontInfo* CUIPaintManager::AddFont(int id, std::u16string_view face, int size, bool bold,
+                                            bool underline, bool italic, bool shared) {
+  if (!shared) {
+    std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
+    if (!font) return nullptr;
+    return (m_mCustomFonts[id] = std::move(font)).get();
+  }
+  TUISharedResources& all = SharedResources();
+  std::lock_guard<std::mutex> guard(all.lock);
+  if (auto it = all.fonts.find(id); it != all.fonts.end()) return it->second.get();
+  std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
+  if (!font) return nullptr;
+  return (all.fonts[id] = std::move(font)).get();
+}
+
+const TUIFontInfo* CUIPaintManager::SetDefaultFont(std::u16string_view face, int size, bool bold,
+                                                   bool underline, bool italic, bool shared) {
+  std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
+  if (!font) return nullptr;
+  if (!shared) return (m_DefaultFontInfo = std::move(font)).get();
+  TUISharedResources& all = SharedResources();
+  std::lock_guard<std::mutex> guard(all.lock);
+  return (all.defaultFont = std::move(font)).get();
+}
+
+const TUIFontInfo* CUIPaintManager::GetDefaultFontInfo() {
+  if (m_DefaultFontInfo) return m_DefaultFontInfo.get();
+  TUISharedResources& shared = SharedResources();
+  std::lock_guard<std::mutex> guard(shared.lock);
+  if (!shared.defaultFont) {
+    shared.defaultFont = MakeFont(kSystemDefaultFace, kSystemDefaultSize, false, false, false);
+  }
+  return shared.defaultFont.get();
+}
+
+bool CUIPaintManager::IsFontIdTaken(int id) const {
+  if (m_mCustomFonts.count(id)) return true;
+  TUISharedResources& shared = SharedResources();
+  std::lock_guard<std::mutex> guard(shared.lock);
+  return shared.fonts.count(id) != 0;
+}
+
+int CUIPaintManager::GetFontCount(bool shared) const {
+  if (!shared) return static_cast<int>(m_mCustomFonts.size());
+  TUISharedResources& all = SharedResources();
+  std::lock_guard<std::mutex> guard(all.lock);
+  return static_cast<int>(all.fonts.size());
+}
+
+void CUIPaintManager::RebuildLocalFonts() {
+  for (auto& [id, font] : m_mCustomFonts) {
+    auto rebuilt = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline,
+                            font->bItalic);
+    if (rebuilt) font = std::move(rebuilt);
+  }
+  if (m_DefaultFontInfo) {
+    const TUIFontInfo& f = *m_DefaultFontInfo;
+    auto rebuilt = MakeFont(f.sFontName, f.iSize, f.bBold, f.bUnderline, f.bItalic);
+    if (rebuilt) m_DefaultFontInfo = std::move(rebuilt);
+  }
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,246 @@
+// Layout at paint time and the double-buffered paint of a paint manager,
+// with the layered (per-pixel alpha) presentation.
+#include <algorithm>
+#include <vector>
+
+#include "platform/window_messages.h"
+#include "platform/window_system.h"
+#include "skinui/control/control.h"
+#include "skinui/core/paint_manager.h"
+#include "skinui/core/render_engine.h"
+
+namespace SkinUI {
+namespace {
+
+// The pen of show-dirty: red 220.
+constexpr uint32_t kShowDirtyColor = 0xFFDC0000;
+
+TUIRect FromRect(const platform::RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
+platform::RECT ToRect(const TUIRect& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
+
+TUIRect Union(const TUIRect& a, const TUIRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+CControlUI* CollectUpdateNeeded(CControlUI* control, void* data) {
+  if (control->IsUpdateNeeded()) static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+  return nullptr;
+}
+
+platform::TBitmapView ViewOf(const CUISurface& surface) {
+  return {surface.GetWidth() > 0 ? surface.Row(0) : nullptr, surface.GetWidth(),
+          surface.GetHeight(), surface.GetWidth()};
+}
+
+}  // namespace
+
+TUISize CUIPaintManager::GetClientSize() const {
+  platform::RECT rc;
+  if (!m_hWndPaint || !platform::GetClientRect(m_hWndPaint, &rc)) return {};
+  return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+void CUIPaintManager::Invalidate() {
+  TUISize size = GetClientSize();
+  Invalidate({0, 0, size.cx, size.cy});
+}
+
+void CUIPaintManager::Invalidate(const TUIRect& rect) {
+  if (!m_hWndPaint || rect.IsEmpty()) return;
+  if (m_bLayered) {
+    // Repainted by the next layered tick, in one go.
+    m_rcLayeredUpdate = Union(m_rcLayeredUpdate, rect);
+    return;
+  }
+  const platform::RECT rc = ToRect(rect);
+  platform::InvalidateRect(m_hWndPaint, &rc, false);
+}
+
+bool CUIPaintManager::LayoutIfNeeded() {
+  if (!m_bUpdateNeeded || !m_pRoot) return false;
+  m_bUpdateNeeded = false;
+  const TUISize size = GetClientSize();
+  if (size.cx <= 0 || size.cy <= 0 || platform::IsIconic(m_hWndPaint)) return true;
+  if (m_pRoot->IsUpdateNeeded()) {
+    if (m_bLayered) m_layeredBackground = CUISurface();
+    m_pRoot->SetPos({0, 0, size.cx, size.cy});
+  } else {
+    std::vector<CControlUI*> pending;
+    m_pRoot->FindControl(CollectUpdateNeeded, &pending, kFindVisible | kFindMeFirst);
+    for (CControlUI* control : pending) {
+      control->SetPos(control->IsFloat() ? control->GetRelativePos() : control->GetPos());
+    }
+  }
+  if (m_bFirstLayout) {
+    m_bFirstLayout = false;
+    SendNotify(m_pRoot, u"windowinit");
+    if (m_bLayered && m_bLayeredChanged) Invalidate();
+  }
+  return true;
+}
+
+void CUIPaintManager::OnPaint() {
+  if (m_bFocusNeeded) TakeNeededFocus();
+  const TUISize size = GetClientSize();
+  if (!m_pRoot || platform::IsIconic(m_hWndPaint) || size.cx <= 0 || size.cy <= 0) {
+    platform::ValidateRect(m_hWndPaint, nullptr);
+    m_rcLayeredUpdate = {};
+    return;
+  }
+  LayoutIfNeeded();
+  // What the layout invalidated belongs to this paint too.
+  const TUIRect client{0, 0, size.cx, size.cy};
+  platform::PAINTSTRUCT ps;
+  platform::BeginPaint(m_hWndPaint, &ps);
+  TUIRect dirty = Intersect(m_bLayered ? m_rcLayeredUpdate : FromRect(ps.rcPaint), client);
+  if (m_bLayered) m_rcLayeredUpdate = {};
+  if (!dirty.IsEmpty()) PaintAndPresent(client, dirty);
+  platform::EndPaint(m_hWndPaint, &ps);
+  // A control that asked for a layout while painting gets it now.
+  if (m_bUpdateNeeded) Invalidate();
+}
+
+void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirty) {
+  PrepareSurfaces(client);
+  CUICanvas dc(m_offscreen);
+  if (m_bLayered && !m_sLayeredImage.empty()) {
+    for (int y = dirty.top; y < dirty.bottom; ++y) {
+      std::copy(m_layeredBackground.Row(y) + dirty.left, m_layeredBackground.Row(y) + dirty.right,
+                m_offscreen.Row(y) + dirty.left);
+    }
+  } else {
+    dc.FillRect(dirty, 0);
+  }
+  PaintTree(dc, dirty);
+  if (m_bLayered) FixLayeredAlpha(dirty);
+  if (m_bShowUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
+  Present(dirty);
+}
+
+void CUIPaintManager::PrepareSurfaces(const TUIRect& client) {
+  if (m_offscreen.GetWidth() != client.Width() || m_offscreen.GetHeight() != client.Height()) {
+    m_offscreen = CUISurface(client.Width(), client.Height());
+  }
+  if (!m_bLayered) return;
+  if (m_layeredBackground.GetWidth() != client.Width() ||
+      m_layeredBackground.GetHeight() != client.Height()) {
+    m_layeredBackground = CUISurface(client.Width(), client.Height());
+    m_bLayeredChanged = true;
+  }
+  if (m_bLayeredChanged && !m_sLayeredImage.empty()) {
+    m_layeredBackground.Clear();
+    DrawLayeredBackground(m_layeredBackground, client);
+  }
+  m_bLayeredChanged = false;
+}
+
+void CUIPaintManager::DrawLayeredBackground(CUISurface& target, const TUIRect& client) {
+  CUICanvas dc(target);
+  CUIRenderEngine::DrawImageString(dc, this, client, client, m_sLayeredImage);
+}
+
+void CUIPaintManager::PaintTree(CUICanvas& dc, const TUIRect& dirty) {
+  CClipGuard clip(dc, dirty);
+  m_pRoot->DoPaint(dc, dirty);
+  // By index: a post-paint control may leave the list while it paints.
+  for (size_t i = 0; i < m_aPostPaintControls.size(); ++i) {
+    m_aPostPaintControls[i]->DoPostPaint(dc, dirty);
+  }
+}
+
+void CUIPaintManager::FixLayeredAlpha(const TUIRect& dirty) {
+  const bool background = !m_sLayeredImage.empty();
+  for (int y = dirty.top; y < dirty.bottom; ++y) {
+    uint32_t* row = m_offscreen.Row(y);
+    const uint32_t* bg = background ? m_layeredBackground.Row(y) : nullptr;
+    for (int x = dirty.left; x < dirty.right; ++x) {
+      row[x] = background ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x]);
+    }
+  }
+}
+
+uint32_t CUIPaintManager::FixAgainstBackground(uint32_t pixel, uint32_t background) {
+  if (pixel == 0) return background;
+  if (pixel == background) return pixel;
+  // Drawn over the background: the shape of the window is the background's.
+  const uint32_t a = AlphaOf(background);
+  return MakeArgb(a, RedOf(pixel) * a / 255, GreenOf(pixel) * a / 255, BlueOf(pixel) * a / 255);
+}
+
+uint32_t CUIPaintManager::FixWithoutBackground(uint32_t pixel) const {
+  // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
+  if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
+    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(m_nOpacity) << 24);
+  }
+  return pixel;
+}
+
+void CUIPaintManager::Present(const TUIRect& dirty) {
+  bool presented;
+  if (m_bLayered) {
+    platform::RECT window;
+    platform::GetWindowRect(m_hWndPaint, &window);
+    const platform::POINT position{window.left, window.top};
+    presented = platform::UpdateLayeredWindow(m_hWndPaint, &position, ViewOf(m_offscreen),
+                                              m_nOpacity);
+  } else {
+    presented = platform::PresentPixels(m_hWndPaint, ViewOf(m_offscreen), ToRect(dirty));
+  }
+  // Laid out again at the next paint; asking for a repaint now would spin
+  // while the window cannot be drawn to.
+  if (!presented) m_bUpdateNeeded = true;
+}
+
+void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
+  LayoutIfNeeded();
+  const TUISize size = GetClientSize();
+  const TUIRect client{0, 0, size.cx, size.cy};
+  if (m_bLayered && !m_sLayeredImage.empty()) {
+    CUISurface background(size.cx, size.cy);
+    DrawLayeredBackground(background, client);
+    for (int y = 0; y < size.cy && y < dc.GetSurface().GetHeight(); ++y) {
+      const int width = std::min(size.cx, dc.GetSurface().GetWidth());
+      std::copy(background.Row(y), background.Row(y) + width, dc.GetSurface().Row(y));
+    }
+  }
+  if (m_pRoot) PaintTree(dc, Intersect(client, dc.GetClip()));
+}
+
+void CUIPaintManager::SetLayered(bool layered) {
+  if (!m_hWndPaint || layered == m_bLayered) return;
+  const platform::LONG_PTR style = platform::GetWindowLongPtr(m_hWndPaint, GWL_STYLE);
+  if (style & WS_CHILD) return;
+  const platform::LONG_PTR exStyle = platform::GetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE);
+  if (layered) {
+    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    platform::SetTimer(m_hWndPaint, kLayeredUpdateTimerId, kLayeredUpdateElapse);
+  } else {
+    platform::KillTimer(m_hWndPaint, kLayeredUpdateTimerId);
+    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
+    m_rcLayeredUpdate = {};
+  }
+  m_bLayered = layered;
+  if (m_pRoot) m_pRoot->NeedUpdate();
+  Invalidate();
+}
+
+void CUIPaintManager::SetLayeredImage(std::u16string_view descriptor) {
+  m_sLayeredImage = descriptor;
+  m_bLayeredChanged = true;
+  Invalidate();
+}
+
+void CUIPaintManager::SetOpacity(uint8_t opacity) {
+  m_nOpacity = opacity;
+  Invalidate();
+}
+
+int CUIPaintManager::GetMonitorDPI() {
+  return static_cast<int>(
+      platform::GetDpiForMonitor(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST)));
+}
+
+}  // namespace SkinUI
