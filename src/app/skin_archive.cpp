@@ -1,0 +1,25 @@
+#include "app/skin_archive.h"
+
+#include "skinui/core/skin_resources.h"
+
+bool FindSkinArchive(const uint8_t** data, size_t* size) {
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+  if (!ProgramResources().FindResource(kSkinArchiveId, u"", kSkinArchiveType, &bytes, &length)) {
+    return false;
+  }
+  if (length == 0) return false;
+  *data = bytes;
+  *size = length;
+  return true;
+}
+
+bool RegisterSkinArchive() {
+  SkinUI::CSkinResources& resources = SkinUI::SkinResources();
+  resources.SetInstance(&ProgramResources());
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  // A missing or empty archive is skipped: the start-up goes on regardless.
+  if (!FindSkinArchive(&data, &size)) return false;
+  return resources.RegisterArchiveFromMemory(data, size);
+}
