@@ -8,10 +8,13 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
 
+# ORV_WIN_BUILD names another build folder (e.g. one per developer).
+build=${ORV_WIN_BUILD:-build/win}
+
 scripts/build-win-deps.sh
-cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_BUILD_BENCH=OFF
-ninja -C build/win -j "$jobs"
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ninja -C "$build" -j "$jobs"
 
 prefix=$(mktemp -d /tmp/orv-wine.XXXXXX)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
@@ -21,8 +24,8 @@ wineserver -p >/dev/null 2>&1 || true   # keep one server for the whole run
 
 # One test at a time: on Windows the tests share the real registry and the
 # user's application-data folder, which each test clears for itself.
-ctest --test-dir build/win --output-on-failure -j 1 --timeout 600
+ctest --test-dir "$build" --output-on-failure -j 1 --timeout 600
 # The program itself against the POSIX devserver (built by scripts/test.sh).
-ninja -C build/release devserver
+ninja -C "${ORV_POSIX_BUILD:-build/release}" devserver
 scripts/windows-smoke.sh
 echo "Windows build and tests under Wine took $(( $(date +%s) - start )) s."

@@ -32,7 +32,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asa
 
 # Only the suites with threads of their own are built and run under TSan.
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
-ninja -C build/tsan -j "$jobs" lpc_tests common_tests server_api_tests devservice
+ninja -C build/tsan -j "$jobs" lpc_tests paths_and_log_tests server_api_tests devservice
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|DevService|Transfer|Transport|Clock}"
 
 scripts/fuzz-skinui.sh

@@ -4,13 +4,13 @@
 # sets the settings with Wine's reg.exe, runs "-inst_fix -startby=4" and
 # checks that the server saw the clock request and both signed start-up
 # reports with those settings, and that the program exited with 0.
-# Needs build/win (cross build) and build/release (devserver); uses the
-# caller's WINEPREFIX.
+# Needs build/win (cross build; or $ORV_WIN_BUILD) and build/release
+# (devserver; or $ORV_POSIX_BUILD); uses the caller's WINEPREFIX.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-exe=build/win/bin/ORVUpdate.exe
-devserver=build/release/bin/devserver
+exe=${ORV_WIN_BUILD:-build/win}/bin/ORVUpdate.exe
+devserver=${ORV_POSIX_BUILD:-build/release}/bin/devserver
 fail() { echo "windows-smoke: $*" >&2; exit 1; }
 
 file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || fail "$exe is not a PE32 GUI program: $(file "$exe")"

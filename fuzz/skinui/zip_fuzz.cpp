@@ -5,24 +5,24 @@
 #include <vector>
 
 #include "skinui/core/skin_resources.h"
-#include "skinui/core/zip_reader.h"
+#include "zip/zip_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);
-  SkinUI::CZipArchive zip;
-  if (zip.OpenMemory(bytes.data(), bytes.size()) != SkinUI::kZipOk) return 0;
+  CZipArchive zip;
+  if (zip.OpenMemory(bytes.data(), bytes.size()) != kZipOk) return 0;
   std::vector<uint8_t> out(777);
   for (int i = 0; i < zip.GetEntryCount() && i < 64; ++i) {
-    SkinUI::TZipEntryInfo info;
+    TZipEntryInfo info;
     int index = -1;
     // Looking the entry up by its own name exercises find-entry.
-    if (zip.FindEntry(u"dlg_main.xml", true, &index, &info) == SkinUI::kZipOk && index >= 0) {
+    if (zip.FindEntry(u"dlg_main.xml", true, &index, &info) == kZipOk && index >= 0) {
       size_t got = 0;
       (void)zip.ReadEntry(index, out.data(), out.size(), &got);
     }
     size_t got = 0;
     for (int guard = 0; guard < 4096; ++guard) {
-      if (zip.ReadEntry(i, out.data(), out.size(), &got) != SkinUI::kZipMore) break;
+      if (zip.ReadEntry(i, out.data(), out.size(), &got) != kZipMore) break;
     }
   }
   SkinUI::CSkinResources resources;

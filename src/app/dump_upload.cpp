@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "common/product.h"
 #include "common/text.h"
 #include "platform/path_separator.h"

@@ -3,7 +3,7 @@
 #include "app/close_ad.h"
 #include "app/dump_upload.h"
 #include "app/run_modes.h"
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "common/product.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"

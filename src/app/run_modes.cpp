@@ -2,8 +2,8 @@
 
 #include "app/main_module.h"
 #include "app/run_mode_steps.h"
-#include "common/folders.h"
-#include "common/log.h"
+#include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "common/md5.h"
 #include "common/product.h"
 #include "common/text.h"

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/byte_order.h"
+
 namespace {
 
 inline uint32_t Rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-
-inline uint32_t LoadLe32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // The four auxiliary functions of RFC 1321, written in the forms that need the
 // fewest dependent operations (F and G as selects, I with one not).
@@ -148,12 +146,10 @@ CMd5::Digest CMd5::Finish() {
   const size_t padLen = (m_buffered < 56) ? 56 - m_buffered : 120 - m_buffered;
   Update(kPad, padLen);
   uint8_t lengthBytes[8];
-  for (int i = 0; i < 8; ++i) lengthBytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+  StoreLe64(lengthBytes, bits);
   Update(lengthBytes, 8);
   Digest digest;
-  for (int i = 0; i < 4; ++i) {
-    for (int k = 0; k < 4; ++k) digest[4 * i + k] = static_cast<uint8_t>(m_state[i] >> (8 * k));
-  }
+  for (int i = 0; i < 4; ++i) StoreLe32(&digest[4 * i], m_state[i]);
   Reset();
   return digest;
 }

@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "server_api/api_base.h"
 #include "server_api/client_facts.h"
 #include "server_api/http_client.h"

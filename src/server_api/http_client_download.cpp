@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/folders.h"
-#include "common/log.h"
+#include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
 

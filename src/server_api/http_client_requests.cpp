@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "common/folders.h"
-#include "common/log.h"
+#include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "common/text.h"
 #include "platform/whole_file.h"
 #include "server_api/api_base.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/byte_order.h"
 #include "common/product.h"
 #include "common/text.h"
 
@@ -99,9 +100,7 @@ bool CCfgOPBase::ReadQword(const std::u16string& valueName, uint64_t* value) con
   if (m_key.QueryValue(valueName, &type, bytes, &size) != 0 || type != platform::kRegQword) {
     return false;
   }
-  uint64_t result = 0;
-  for (int i = 7; i >= 0; --i) result = (result << 8) | bytes[i];
-  *value = result;
+  *value = LoadLe64(bytes);
   return true;
 }
 
@@ -112,8 +111,7 @@ long CCfgOPBase::ReadDword(const std::u16string& valueName, uint32_t* value) con
   const long rc = m_key.QueryValue(valueName, &type, bytes, &size);
   if (rc != platform::kErrorSuccess) return rc;
   if (type != platform::kRegDword) return platform::kErrorInvalidData;
-  *value = uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) |
-           (uint32_t(bytes[3]) << 24);
+  *value = LoadLe32(bytes);
   return platform::kErrorSuccess;
 }
 
@@ -128,7 +126,7 @@ long CCfgOPBase::WriteString(const std::u16string& valueName, const char16_t* te
 
 long CCfgOPBase::WriteQword(const std::u16string& valueName, uint64_t value) {
   uint8_t bytes[8];
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+  StoreLe64(bytes, value);
   return m_key.SetValue(valueName, platform::kRegQword, bytes, sizeof(bytes));
 }
 

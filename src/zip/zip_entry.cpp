@@ -3,26 +3,20 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/byte_order.h"
+
 namespace {
 
-void Put16(std::string* out, uint32_t value) {
-  out->push_back(static_cast<char>(value & 0xFF));
-  out->push_back(static_cast<char>((value >> 8) & 0xFF));
+void Put16(std::string* out, uint16_t value) {
+  uint8_t bytes[2];
+  StoreLe16(bytes, value);
+  out->append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 void Put32(std::string* out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-void PutSignature(std::string* out, char a, char b) {
-  out->append("PK");
-  out->push_back(a);
-  out->push_back(b);
-}
-
-void Store32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+  uint8_t bytes[4];
+  StoreLe32(bytes, value);
+  out->append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 // The fields the local and central headers share, from "version needed" to
@@ -35,7 +29,7 @@ void PutCommonFields(std::string* out, const ZipEntryInfo& entry) {
   Put32(out, entry.crc);
   Put32(out, entry.compressedSize);
   Put32(out, entry.uncompressedSize);
-  Put16(out, static_cast<uint32_t>(entry.name.size()));
+  Put16(out, static_cast<uint16_t>(entry.name.size()));
 }
 
 }  // namespace
@@ -47,16 +41,16 @@ void SetTimestampExtras(ZipEntryInfo* entry, uint32_t modified, uint32_t accesse
   const uint8_t centralHead[] = {'U', 'T', 5, 0, 7};
   std::copy(std::begin(localHead), std::end(localHead), entry->localExtra.begin());
   std::copy(std::begin(centralHead), std::end(centralHead), entry->centralExtra.begin());
-  Store32(&entry->localExtra[5], modified);
-  Store32(&entry->localExtra[9], accessed);
-  Store32(&entry->localExtra[13], created);
-  Store32(&entry->centralExtra[5], modified);
+  StoreLe32(&entry->localExtra[5], modified);
+  StoreLe32(&entry->localExtra[9], accessed);
+  StoreLe32(&entry->localExtra[13], created);
+  StoreLe32(&entry->centralExtra[5], modified);
 }
 
 std::string EncodeLocalHeader(const ZipEntryInfo& entry) {
   std::string out;
   out.reserve(kZipLocalHeaderSize + entry.name.size() + kZipLocalExtraSize);
-  PutSignature(&out, 3, 4);
+  Put32(&out, kZipLocalSignature);
   PutCommonFields(&out, entry);
   Put16(&out, kZipLocalExtraSize);
   out.append(entry.name);
@@ -67,7 +61,7 @@ std::string EncodeLocalHeader(const ZipEntryInfo& entry) {
 std::string EncodeCentralHeader(const ZipEntryInfo& entry) {
   std::string out;
   out.reserve(kZipCentralHeaderSize + entry.name.size() + kZipCentralExtraSize);
-  PutSignature(&out, 1, 2);
+  Put32(&out, kZipCentralSignature);
   Put16(&out, entry.versionMadeBy);
   PutCommonFields(&out, entry);
   Put16(&out, kZipCentralExtraSize);
@@ -84,7 +78,7 @@ std::string EncodeCentralHeader(const ZipEntryInfo& entry) {
 std::string EncodeEndRecord(uint16_t entries, uint32_t directorySize, uint32_t directoryOffset) {
   std::string out;
   out.reserve(kZipEndRecordSize);
-  PutSignature(&out, 5, 6);
+  Put32(&out, kZipEndSignature);
   Put16(&out, 0);  // this disk
   Put16(&out, 0);  // disk holding the central directory
   Put16(&out, entries);

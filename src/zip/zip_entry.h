@@ -6,17 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "zip/zip_format.h"
+
 inline constexpr uint16_t kZipVersionMadeBy = 0x0B17;
 inline constexpr uint16_t kZipVersionNeeded = 20;
-inline constexpr uint16_t kZipMethodStored = 0;
-inline constexpr uint16_t kZipMethodDeflated = 8;
-// Set while the entry's data are being written; cleared in the final headers.
-inline constexpr uint16_t kZipFlagPending = 0x0008;
-// Deflated at level 8 ("maximum" in the flag's terms).
-inline constexpr uint16_t kZipFlagLevel8 = 0x0002;
-inline constexpr uint32_t kZipLocalHeaderSize = 30;
-inline constexpr uint32_t kZipCentralHeaderSize = 46;
-inline constexpr uint32_t kZipEndRecordSize = 22;
 inline constexpr uint16_t kZipLocalExtraSize = 17;
 inline constexpr uint16_t kZipCentralExtraSize = 9;
 

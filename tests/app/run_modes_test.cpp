@@ -5,7 +5,7 @@
 
 #include "app/main_module.h"
 #include "app/run_modes.h"
-#include "common/log.h"
+#include "paths_and_log/log.h"
 #include "common/md5.h"
 #include "common/text.h"
 #include "platform/named_mutex.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "common/text.h"
 #include "settings/cfg_app.h"
 

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "skinui/zip_fixture.h"
 #include "common/text.h"
+#include "zip/zip_fixture.h"
 
 namespace SkinUI {
 namespace {
 
-using skinui_test::WriteSkinFiles;
-using skinui_test::HaveInfoZipArchives;
-using skinui_test::InfoZipArchive;
-using skinui_test::kNoInfoZip;
+using zip_test::WriteSkinFiles;
+using zip_test::HaveInfoZipArchives;
+using zip_test::InfoZipArchive;
+using zip_test::kNoInfoZip;
 
 class SkinResourcesArchive : public ::testing::Test {
  protected:
@@ -87,7 +87,7 @@ TEST(SkinResources, FolderFilesWithAndWithoutArchiveFile) {
   EXPECT_EQ(res.ReadSkinFileWhole(u"dlg_main.xml", &bytes), kSkinNotFound);
   ASSERT_TRUE(res.SetResourceZip(u"skin.zip", true));
   EXPECT_EQ(res.ReadSkinFileWhole(u"big.txt", &bytes), kSkinReadOk);
-  EXPECT_EQ(bytes.size(), skinui_test::BigText().size());
+  EXPECT_EQ(bytes.size(), zip_test::BigText().size());
 }
 
 TEST(SkinResources, ModuleResourcesByIdAndName) {
@@ -111,6 +111,21 @@ TEST(SkinResources, ModuleResourcesByIdAndName) {
   CResourceTable other;
   res.SetResourceInstance(&other);
   EXPECT_EQ(res.ReadSkinResource(129, u"ZIPRES", buffer, &size), kSkinNotFound);
+}
+
+// The program's skin is packed by the project's own writer.
+TEST(SkinResources, ReadsAnArchiveOfTheOwnWriter) {
+  TempDir dir;
+  WriteSkinFiles(dir);
+  std::string bytes = zip_test::PackSkinWithOwnWriter(dir);
+  ASSERT_FALSE(bytes.empty());
+  CSkinResources res;
+  ASSERT_TRUE(res.RegisterArchiveFromMemory(bytes.data(), bytes.size()));
+  std::vector<uint8_t> file;
+  EXPECT_EQ(res.ReadSkinFileWhole(u"Big.Txt", &file), kSkinReadOk);
+  EXPECT_EQ(std::string(file.begin(), file.end()), zip_test::BigText());
+  EXPECT_EQ(res.ReadSkinFileWhole(u"dlg_main.xml", &file), kSkinReadOk);
+  EXPECT_EQ(res.ReadSkinFileWhole(u"empty.txt", &file), kSkinEmpty);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "support/temp_dir.h"
 #include "zip/zip_archive.h"
-#include "zip/zip_reader.h"
+#include "zip/record_parser.h"
 
 std::u16string U16(const std::string& utf8);
 // Bytes that deflate poorly (a fixed pseudo-random sequence).

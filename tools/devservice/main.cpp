@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "devservice.h"
 #include "platform/codepage.h"
 

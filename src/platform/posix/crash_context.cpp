@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "platform/posix/crash_context.h"
 #include "platform/posix/crash_minidump.h"
 
@@ -16,13 +17,8 @@ namespace {
 constexpr uint32_t kContextAmd64 = 0x00100000;
 constexpr uint32_t kContextControl = 0x1, kContextInteger = 0x2, kContextFloatingPoint = 0x8;
 
-void Put(uint8_t* out, size_t offset, const void* value, size_t size) {
-  memcpy(out + offset, value, size);
-}
-
 void Put64(uint8_t* out, size_t offset, greg_t value) {
-  const uint64_t v = static_cast<uint64_t>(value);
-  Put(out, offset, &v, 8);
+  StoreLe64(out + offset, static_cast<uint64_t>(value));
 }
 #endif
 
@@ -49,14 +45,13 @@ void BuildContextRecord(const void* ucontext, uint8_t* out) {
   const auto* uc = static_cast<const ucontext_t*>(ucontext);
   const greg_t* g = uc->uc_mcontext.gregs;
   const uint32_t flags = kContextAmd64 | kContextControl | kContextInteger | kContextFloatingPoint;
-  Put(out, 0x30, &flags, 4);
+  StoreLe32(out + 0x30, flags);
   // Selectors: CS in the low 16 bits of CSGSFS, SS in the top 16 (when set).
   const uint64_t selectors = static_cast<uint64_t>(g[REG_CSGSFS]);
   const uint16_t cs = static_cast<uint16_t>(selectors), ss = static_cast<uint16_t>(selectors >> 48);
-  Put(out, 0x38, &cs, 2);
-  Put(out, 0x42, &ss, 2);
-  const uint32_t eflags = static_cast<uint32_t>(g[REG_EFL]);
-  Put(out, 0x44, &eflags, 4);
+  StoreLe16(out + 0x38, cs);
+  StoreLe16(out + 0x42, ss);
+  StoreLe32(out + 0x44, static_cast<uint32_t>(g[REG_EFL]));
   // Rax, Rcx, Rdx, Rbx, Rsp, Rbp, Rsi, Rdi, R8..R15, then Rip.
   const int order[] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP, REG_RSI, REG_RDI,
                        REG_R8,  REG_R9,  REG_R10, REG_R11, REG_R12, REG_R13, REG_R14, REG_R15};
@@ -64,8 +59,8 @@ void BuildContextRecord(const void* ucontext, uint8_t* out) {
   Put64(out, 0xF8, g[REG_RIP]);
   if (uc->uc_mcontext.fpregs != nullptr) {
     // The kernel saves the FXSAVE image Windows stores as XMM_SAVE_AREA32.
-    Put(out, 0x100, uc->uc_mcontext.fpregs, 512);
-    Put(out, 0x34, &uc->uc_mcontext.fpregs->mxcsr, 4);
+    memcpy(out + 0x100, uc->uc_mcontext.fpregs, 512);
+    StoreLe32(out + 0x34, uc->uc_mcontext.fpregs->mxcsr);
   }
 #else
   (void)ucontext;

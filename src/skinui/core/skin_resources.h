@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "skinui/core/zip_reader.h"
+#include "zip/zip_reader.h"
 
 namespace SkinUI {
 

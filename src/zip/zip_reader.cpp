@@ -1,27 +1,14 @@
-#include "skinui/core/zip_reader.h"
+#include "zip/zip_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "common/text.h"
+#include "common/byte_order.h"
 #include "platform/codepage.h"
-#include "skinui/core/zip_inflater.h"
+#include "zip/zip_format.h"
+#include "zip/zip_inflater.h"
 
-namespace SkinUI {
 namespace {
-
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr size_t kEndSize = 22;
-constexpr size_t kCentralSize = 46;
-constexpr size_t kLocalSize = 30;
-constexpr size_t kMaxCommentSize = 0xFFFF;
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // True when [offset, offset + length) lies inside a buffer of size bytes.
 bool Fits(size_t size, uint64_t offset, uint64_t length) {
@@ -30,10 +17,11 @@ bool Fits(size_t size, uint64_t offset, uint64_t length) {
 
 // Finds the end-of-central-directory record, searching back over a comment.
 bool FindEndRecord(const uint8_t* data, size_t size, size_t* pos) {
-  if (size < kEndSize) return false;
-  size_t lowest = size - kEndSize > kMaxCommentSize ? size - kEndSize - kMaxCommentSize : 0;
-  for (size_t p = size - kEndSize + 1; p-- > lowest;) {
-    if (Get32(data + p) == kEndSignature) {
+  if (size < kZipEndRecordSize) return false;
+  const size_t last = size - kZipEndRecordSize;
+  const size_t lowest = last > kZipMaxCommentSize ? last - kZipMaxCommentSize : 0;
+  for (size_t p = last + 1; p-- > lowest;) {
+    if (LoadLe32(data + p) == kZipEndSignature) {
       *pos = p;
       return true;
     }
@@ -107,33 +95,33 @@ uint32_t CZipArchive::ParseDirectory() {
   size_t end = 0;
   if (!FindEndRecord(m_data, m_size, &end)) return kZipRead;
   const uint8_t* rec = m_data + end;
-  uint16_t count = Get16(rec + 10);
-  uint32_t dirSize = Get32(rec + 12);
-  uint32_t dirOffset = Get32(rec + 16);
+  uint16_t count = LoadLe16(rec + 10);
+  uint32_t dirSize = LoadLe32(rec + 12);
+  uint32_t dirOffset = LoadLe32(rec + 16);
   if (!Fits(end, dirOffset, dirSize)) return kZipRead;
   size_t pos = dirOffset;
   const size_t dirEnd = static_cast<size_t>(dirOffset) + dirSize;
   m_entries.reserve(count);
   for (uint16_t i = 0; i < count; ++i) {
-    if (!Fits(dirEnd, pos, kCentralSize)) return kZipRead;
+    if (!Fits(dirEnd, pos, kZipCentralHeaderSize)) return kZipRead;
     const uint8_t* h = m_data + pos;
-    if (Get32(h) != kCentralSignature) return kZipRead;
-    uint16_t nameLen = Get16(h + 28), extraLen = Get16(h + 30), commentLen = Get16(h + 32);
-    uint64_t total = kCentralSize + uint64_t{nameLen} + extraLen + commentLen;
+    if (LoadLe32(h) != kZipCentralSignature) return kZipRead;
+    uint16_t nameLen = LoadLe16(h + 28), extraLen = LoadLe16(h + 30), commentLen = LoadLe16(h + 32);
+    uint64_t total = kZipCentralHeaderSize + uint64_t{nameLen} + extraLen + commentLen;
     if (!Fits(dirEnd, pos, total)) return kZipRead;
     TEntry entry;
-    entry.flags = Get16(h + 8);
-    entry.method = Get16(h + 10);
-    entry.crc = Get32(h + 16);
-    entry.localOffset = Get32(h + 42);
-    entry.rawName.assign(reinterpret_cast<const char*>(h + kCentralSize), nameLen);
+    entry.flags = LoadLe16(h + 8);
+    entry.method = LoadLe16(h + 10);
+    entry.crc = LoadLe32(h + 16);
+    entry.localOffset = LoadLe32(h + 42);
+    entry.rawName.assign(reinterpret_cast<const char*>(h + kZipCentralHeaderSize), nameLen);
     entry.info.index = i;
     entry.info.name = platform::AnsiToWide(entry.rawName);
-    entry.info.dosTime = Get16(h + 12);
-    entry.info.dosDate = Get16(h + 14);
-    entry.info.compressedSize = Get32(h + 20);
-    entry.info.uncompressedSize = Get32(h + 24);
-    entry.info.attributes = Get32(h + 38);
+    entry.info.dosTime = LoadLe16(h + 12);
+    entry.info.dosDate = LoadLe16(h + 14);
+    entry.info.compressedSize = LoadLe32(h + 20);
+    entry.info.uncompressedSize = LoadLe32(h + 24);
+    entry.info.attributes = LoadLe32(h + 38);
     m_entries.push_back(std::move(entry));
     pos += total;
   }
@@ -181,17 +169,20 @@ uint32_t CZipArchive::ReadEntry(int index, void* buffer, size_t size, size_t* de
 
 uint32_t CZipArchive::OpenEntry(int index) {
   const TEntry& entry = m_entries[index];
-  if (!Fits(m_size, entry.localOffset, kLocalSize)) return kZipCorrupt;
+  if (!Fits(m_size, entry.localOffset, kZipLocalHeaderSize)) return kZipCorrupt;
   const uint8_t* h = m_data + entry.localOffset;
-  if (Get32(h) != kLocalSignature) return kZipCorrupt;
-  uint64_t dataPos = uint64_t{entry.localOffset} + kLocalSize + Get16(h + 26) + Get16(h + 28);
+  if (LoadLe32(h) != kZipLocalSignature) return kZipCorrupt;
+  uint64_t dataPos = uint64_t{entry.localOffset} + kZipLocalHeaderSize + LoadLe16(h + 26) + LoadLe16(h + 28);
   if (!Fits(m_size, dataPos, entry.info.compressedSize)) return kZipCorrupt;
   // Only stored and deflated entries without encryption can be delivered.
-  if ((entry.method != 0 && entry.method != 8) || (entry.flags & 1) != 0) return kZipFlate;
-  if (entry.method == 0 && entry.info.compressedSize != entry.info.uncompressedSize) return kZipFlate;
+  const bool stored = entry.method == kZipMethodStored;
+  if ((!stored && entry.method != kZipMethodDeflated) || (entry.flags & kZipFlagEncrypted) != 0) {
+    return kZipFlate;
+  }
+  if (stored && entry.info.compressedSize != entry.info.uncompressedSize) return kZipFlate;
   m_dataPos = static_cast<size_t>(dataPos);
   m_produced = 0;
-  if (entry.method == 8) {
+  if (!stored) {
     m_inflater = std::make_unique<CZipInflater>(m_data + m_dataPos, entry.info.compressedSize);
     if (!m_inflater->IsReady()) {
       m_inflater.reset();
@@ -233,4 +224,3 @@ uint32_t CZipArchive::Deliver(uint8_t* out, size_t size, size_t* delivered) {
   return kZipOk;
 }
 
-}  // namespace SkinUI

@@ -1,5 +1,6 @@
-// Archives written by Info-ZIP's zip for the archive and skin-resource tests,
-// packed at build time by make_infozip_archives.py on the build machine.
+// Archives of the skin reader and skin-resource tests: written by Info-ZIP's
+// zip (packed at build time by make_infozip_archives.py on the build machine)
+// or by the project's own writer.
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@
 
 #include "support/temp_dir.h"
 
-namespace skinui_test {
+namespace zip_test {
 
 // True when the build packed the Info-ZIP archives (zip and python3 were
 // found on the build machine).
@@ -25,5 +26,8 @@ inline constexpr char kNoInfoZip[] = "Info-ZIP's zip or python3 was missing when
 void WriteSkinFiles(const TempDir& dir);
 std::string BigText();
 std::vector<std::string> SkinFileNames();
+// Packs the files of WriteSkinFiles in dir with the project's ZIP writer and
+// returns the archive's bytes; empty when an add failed.
+std::string PackSkinWithOwnWriter(const TempDir& dir);
 
-}  // namespace skinui_test
+}  // namespace zip_test

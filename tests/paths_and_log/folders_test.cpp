@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 #include "common/text.h"
 #include "platform/path_separator.h"
 #include "settings/cfg_app.h"
@@ -24,7 +24,7 @@ TEST(Folders, ModuleDirIsTheTestProgramsFolder) {
   const std::string dir = Utf16ToUtf8(GetModuleDir());
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), kSep[0]);
-  EXPECT_TRUE(std::filesystem::exists(dir + "common_tests" + ORV_EXE_SUFFIX));
+  EXPECT_TRUE(std::filesystem::exists(dir + "paths_and_log_tests" + ORV_EXE_SUFFIX));
 }
 
 TEST(Folders, InstallDirGetsATrailingSeparatorOnlyWhenMissing) {

@@ -1,4 +1,4 @@
-#include "common/folders.h"
+#include "paths_and_log/folders.h"
 
 #include "common/product.h"
 #include "platform/path_separator.h"

@@ -1,4 +1,4 @@
-#include "zip/zip_reader.h"
+#include "zip/record_parser.h"
 
 #include <zlib.h>
 

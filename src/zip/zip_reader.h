@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-namespace SkinUI {
-
 // Results of the archive operations.
 enum : uint32_t {
   kZipOk = 0,
@@ -97,5 +95,3 @@ class CZipArchive {
   size_t m_produced = 0;     // bytes of the open entry already delivered
   std::unique_ptr<CZipInflater> m_inflater;
 };
-
-}  // namespace SkinUI

@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace SkinUI {
-
 class CZipInflater {
  public:
   // Prepares to inflate input[0..size). The bytes must outlive the object.
@@ -25,5 +23,3 @@ class CZipInflater {
   bool m_ready = false;
   bool m_finished = false;
 };
-
-}  // namespace SkinUI

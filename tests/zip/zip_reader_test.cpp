@@ -1,16 +1,15 @@
-#include "skinui/core/zip_reader.h"
+#include "zip/zip_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "skinui/zip_fixture.h"
+#include "zip/zip_fixture.h"
 
-namespace SkinUI {
 namespace {
 
-using skinui_test::BigText;
-using skinui_test::HaveInfoZipArchives;
-using skinui_test::InfoZipArchive;
-using skinui_test::kNoInfoZip;
+using zip_test::BigText;
+using zip_test::HaveInfoZipArchives;
+using zip_test::InfoZipArchive;
+using zip_test::kNoInfoZip;
 
 class ZipReaderTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -182,12 +181,6 @@ TEST_F(ZipReaderDamage, CorruptDeflateDataAndBadLocalHeaderAreReported) {
   EXPECT_EQ(zip2.ReadEntry(index, out.data(), out.size(), &got), kZipCorrupt);
 }
 
-}  // namespace
-}  // namespace SkinUI
-
-namespace SkinUI {
-namespace {
-
 TEST(ZipReaderEncrypted, EncryptedEntriesAreNotDelivered) {
   if (!HaveInfoZipArchives()) GTEST_SKIP() << kNoInfoZip;
   std::string bytes = InfoZipArchive("encrypted.zip");
@@ -203,4 +196,3 @@ TEST(ZipReaderEncrypted, EncryptedEntriesAreNotDelivered) {
 }
 
 }  // namespace
-}  // namespace SkinUI

@@ -1,4 +1,4 @@
-#include "common/log.h"
+#include "paths_and_log/log.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/log.h"
+#include "paths_and_log/log.h"
 #include "common/text.h"
 #include "platform/system_info.h"
 #include "support/temp_dir.h"

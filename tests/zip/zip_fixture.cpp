@@ -1,8 +1,11 @@
-#include "skinui/zip_fixture.h"
+#include "zip/zip_fixture.h"
 
 #include <filesystem>
 
-namespace skinui_test {
+#include "common/text.h"
+#include "zip/zip_archive.h"
+
+namespace zip_test {
 
 std::string BigText() {
   std::string text;
@@ -32,4 +35,19 @@ std::string InfoZipArchive(const std::string& name) {
   return ReadFileBytes(path);
 }
 
-}  // namespace skinui_test
+std::string PackSkinWithOwnWriter(const TempDir& dir) {
+  std::u16string out = Utf8ToUtf16(dir.File("skin.zip"));
+  HZIP zip = ZipArchiveCreate(out.c_str());
+  if (!zip) return {};
+  bool added = true;
+  for (const std::string& name : SkinFileNames()) {
+    std::string entry = name;
+    for (char& c : entry) if (c == '/') c = '\\';  // the writer stores "/"
+    std::u16string source = Utf8ToUtf16(dir.File(name));
+    added = added && ZipArchiveAddFile(zip, Utf8ToUtf16(entry).c_str(), source.c_str()) == kZipResultOk;
+  }
+  if (ZipArchiveClose(zip) != kZipResultOk || !added) return {};
+  return ReadFileBytes(dir.path() / "skin.zip");
+}
+
+}  // namespace zip_test

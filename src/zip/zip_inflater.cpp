@@ -1,10 +1,8 @@
-#include "skinui/core/zip_inflater.h"
+#include "zip/zip_inflater.h"
 
 #include <zlib.h>
 
 #include <climits>
-
-namespace SkinUI {
 
 CZipInflater::CZipInflater(const uint8_t* input, size_t size) {
   auto* stream = new z_stream{};
@@ -40,5 +38,3 @@ bool CZipInflater::Inflate(uint8_t* out, size_t size, size_t* produced) {
   }
   return true;
 }
-
-}  // namespace SkinUI
