@@ -7,6 +7,7 @@
 // WinHTTP's numbering, so that callers log the same numbers on every system.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -76,5 +77,20 @@ class IHttpReplySink {
 // ends before its declared Content-Length is a failure.
 [[nodiscard]] uint32_t PerformHttpExchange(const HttpExchangeRequest& request,
                                            IHttpReplySink* sink);
+
+// The calling thread's watched cancellation flag (null: none). Once another
+// thread sets it, an exchange of this thread ends with kErrorHttpCancelled at
+// its next check: before it starts, between pieces of the body and, on POSIX,
+// also while it waits for bytes (at least once a second). Whoever sets the slot keeps the flag alive for
+// the thread's exchanges. Lets a worker be stopped without ending its thread.
+inline const std::atomic<bool>*& HttpCancelFlagOfThread() {
+  thread_local const std::atomic<bool>* flag = nullptr;
+  return flag;
+}
+// Whether the calling thread's watched flag is set (the backends ask this).
+inline bool IsHttpCancelRequested() {
+  const std::atomic<bool>* flag = HttpCancelFlagOfThread();
+  return flag != nullptr && flag->load();
+}
 
 }  // namespace platform

@@ -75,6 +75,38 @@ bool SystemPredatesIntegrityLevels();
 // goes through pkexec when it is installed and fails otherwise.
 [[nodiscard]] bool ShellRunAs(const std::u16string& file, const std::u16string& parameters);
 
+// A program file held from its check to its start, so that the bytes the
+// caller checked are the bytes that run: on Windows the file stays open with
+// a share mode that lets others read it but not write, rename or delete it;
+// on POSIX the open descriptor itself is executed, whatever the path names
+// by then. Movable, not copyable; closed on destruction.
+class CCheckedProgram {
+ public:
+  CCheckedProgram() = default;
+  ~CCheckedProgram();
+  CCheckedProgram(CCheckedProgram&& other) noexcept;
+  CCheckedProgram& operator=(CCheckedProgram&& other) noexcept;
+  CCheckedProgram(const CCheckedProgram&) = delete;
+  CCheckedProgram& operator=(const CCheckedProgram&) = delete;
+
+  // Opens the regular file at path for reading and holds it. False when it
+  // cannot be opened (or, on Windows, when another process has it open for
+  // writing or deleting).
+  [[nodiscard]] bool Open(const std::u16string& path);
+  // Reads the next piece from the file's start; *read is 0 at the end.
+  [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read);
+  // Starts the held file with a Windows-style parameter string and no
+  // window shown (ShellExecuteW "open", SW_HIDE; a file without execute
+  // permission gets it first on POSIX), not waiting for it. True when it
+  // started. The file is released afterwards either way.
+  [[nodiscard]] bool StartHidden(const std::u16string& parameters);
+  void Close();
+
+ private:
+  std::u16string m_path;
+  intptr_t m_handle = -1;  // HANDLE on Windows, descriptor on POSIX
+};
+
 // Id of the calling process.
 uint32_t CurrentProcessId();
 

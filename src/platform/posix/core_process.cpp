@@ -19,6 +19,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/command_line.h"
@@ -76,9 +77,22 @@ std::string FindInPath(const std::string& program) {
   return {};
 }
 
+// Runs argv in the calling (child) process: the file argv[0], or the open
+// descriptor execFd when it is not -1. The descriptor stays open across the
+// exec so that a script can be read by its interpreter through /dev/fd.
+void ExecProgram(char* const* args, int execFd) {
+  if (execFd < 0) {
+    execv(args[0], args);
+    return;
+  }
+  const int flags = fcntl(execFd, F_GETFD);
+  if (flags >= 0) fcntl(execFd, F_SETFD, flags & ~FD_CLOEXEC);
+  fexecve(execFd, args, environ);
+}
+
 // Starts argv detached (double fork, so no zombie is left behind) and reports
 // whether exec succeeded, through a close-on-exec pipe.
-bool SpawnDetached(const std::vector<std::string>& argv) {
+bool SpawnDetached(const std::vector<std::string>& argv, int execFd = -1) {
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -94,7 +108,7 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
     close(fds[0]);
     setsid();
     if (fork() == 0) {
-      execv(args[0], args.data());
+      ExecProgram(args.data(), execFd);
       const int err = errno;
       (void)!write(fds[1], &err, sizeof(err));
       _exit(127);
@@ -227,6 +241,64 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
   std::vector<std::string> argv{pkexec};
   for (auto& arg : ArgumentsOf(file, parameters)) argv.push_back(std::move(arg));
   return SpawnDetached(argv);
+}
+
+CCheckedProgram::~CCheckedProgram() { Close(); }
+
+CCheckedProgram::CCheckedProgram(CCheckedProgram&& other) noexcept { *this = std::move(other); }
+
+CCheckedProgram& CCheckedProgram::operator=(CCheckedProgram&& other) noexcept {
+  if (this != &other) {
+    Close();
+    m_path = std::move(other.m_path);
+    m_handle = other.m_handle;
+    other.m_handle = -1;
+  }
+  return *this;
+}
+
+bool CCheckedProgram::Open(const std::u16string& path) {
+  Close();
+  const int fd = open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0) return false;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  m_handle = fd;
+  m_path = path;
+  return true;
+}
+
+bool CCheckedProgram::Read(void* buffer, uint32_t size, uint32_t* read) {
+  *read = 0;
+  if (m_handle < 0) return false;
+  ssize_t got;
+  do {
+    got = ::read(static_cast<int>(m_handle), buffer, size);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) return false;
+  *read = static_cast<uint32_t>(got);
+  return true;
+}
+
+bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
+  if (m_handle < 0) return false;
+  const int fd = static_cast<int>(m_handle);
+  // The mode changes on the inode held, not on whatever the path names now.
+  struct stat st;
+  if (fstat(fd, &st) == 0 && (st.st_mode & S_IXUSR) == 0) {
+    fchmod(fd, st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH);
+  }
+  const bool started = SpawnDetached(ArgumentsOf(m_path, parameters), fd);
+  Close();
+  return started;
+}
+
+void CCheckedProgram::Close() {
+  if (m_handle >= 0) close(static_cast<int>(m_handle));
+  m_handle = -1;
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }

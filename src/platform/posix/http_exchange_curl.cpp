@@ -33,6 +33,7 @@ struct ExchangeState {
   bool headersDelivered = false;
   bool sinkRefused = false;
   bool timedOut = false;
+  bool cancelled = false;  // the thread's cancellation flag was seen set
   const HttpExchangeRequest* request = nullptr;
   size_t uploaded = 0;     // bytes handed to libcurl for a PUT
   curl_off_t lastDown = -1, lastUp = -1;
@@ -74,6 +75,10 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
 size_t OnBodyData(char* data, size_t size, size_t count, void* user) {
   auto* state = static_cast<ExchangeState*>(user);
   const size_t bytes = size * count;
+  if (IsHttpCancelRequested()) {
+    state->cancelled = true;
+    return 0;
+  }
   if (!DeliverHeaders(state)) return 0;
   if (!state->sink->OnReplyData(reinterpret_cast<const uint8_t*>(data), bytes)) {
     state->sinkRefused = true;
@@ -95,6 +100,10 @@ size_t OnUploadData(char* buffer, size_t size, size_t count, void* user) {
 int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t upTotal,
                        curl_off_t upNow) {
   auto* state = static_cast<ExchangeState*>(user);
+  if (IsHttpCancelRequested()) {
+    state->cancelled = true;
+    return 1;
+  }
   const auto now = Clock::now();
   curl_off_t connectTime = 0;
   curl_easy_getinfo(state->curl, CURLINFO_CONNECT_TIME_T, &connectTime);
@@ -263,8 +272,9 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& request, IHttpReplySink*
   SetProxy(curl, request, &proxy, &user, &password);
   SetTls(curl, request);
   SetTimeouts(curl, request.timeouts);
+  if (IsHttpCancelRequested()) return kErrorHttpCancelled;
   const CURLcode code = curl_easy_perform(curl);
-  if (state.sinkRefused) return kErrorHttpCancelled;
+  if (state.sinkRefused || state.cancelled) return kErrorHttpCancelled;
   if (state.timedOut) return kErrorHttpTimeout;
   if (code != CURLE_OK) return MapCurlError(code);
   return DeliverHeaders(&state) ? kErrorHttpOk : kErrorHttpCancelled;

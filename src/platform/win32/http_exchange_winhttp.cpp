@@ -191,6 +191,7 @@ uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected) {
   std::vector<uint8_t> buffer(kReadChunk);
   uint64_t received = 0;
   while (true) {
+    if (IsHttpCancelRequested()) return kErrorHttpCancelled;
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) return LastError();
     if (available == 0) break;
@@ -288,6 +289,7 @@ uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const Proxy
 
 uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
   if (!IsSupportedVerb(r.verb)) return kErrorInvalidParameter;
+  if (IsHttpCancelRequested()) return kErrorHttpCancelled;
   UrlParts url;
   if (!CrackUrl(r.url, &url)) return LastError();
   bool sendFailed = false;

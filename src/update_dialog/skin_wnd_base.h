@@ -1,0 +1,55 @@
+// CSkinWndBaseImpl<T>: a native window that owns a paint manager, builds its
+// control tree from the skin file T::GetSkinFile() names when it is created,
+// and hands every other message to the paint manager.
+#pragma once
+
+#include <string>
+
+#include "platform/window_messages.h"
+#include "platform/window_system.h"
+#include "skinui/core/paint_manager.h"
+#include "skinui/core/skin_builder.h"
+#include "skinui/core/ui_notify.h"
+#include "update_dialog/native_window.h"
+
+// The parts that do not depend on T.
+class CSkinWndBase : public CNativeWindow,
+                     public SkinUI::INotifyUI,
+                     public SkinUI::IDialogBuilderCallback,
+                     public platform::CMessageFilter {
+ public:
+  // Notifications of the window's controls; none are wanted here.
+  void Notify(SkinUI::TUINotify&) override {}
+  // The skin uses the framework's own controls only.
+  SkinUI::CControlUI* CreateControl(std::u16string_view) override { return nullptr; }
+  // Keyboard messages of this window go to the paint manager's accelerators
+  // and pre-message handler first; TRUE when one of them took the message.
+  platform::BOOL PreTranslateMessage(platform::MSG* msg) override;
+
+  SkinUI::CUIPaintManager m_pm;
+
+ protected:
+  // WM_CREATE: builds skinFile into the paint manager; false (the window is
+  // not created) when no control tree results.
+  bool BuildSkin(platform::HWND hWnd, const std::u16string& skinFile);
+  // The message routing described at CSkinWndBaseImpl.
+  platform::BOOL RouteToPaintManager(platform::HWND hWnd, platform::UINT uMsg, platform::WPARAM wParam,
+                                     platform::LPARAM lParam, platform::LRESULT& lResult);
+  // Centres the window on the work area of its nearest monitor.
+  void CenterOnWorkArea();
+};
+
+template <class T>
+class CSkinWndBaseImpl : public CSkinWndBase {
+ public:
+  platform::BOOL ProcessWindowMessage(platform::HWND hWnd, platform::UINT uMsg, platform::WPARAM wParam,
+                                      platform::LPARAM lParam, platform::LRESULT& lResult,
+                                      platform::DWORD mapId) override {
+    if (mapId != 0) return 0;
+    if (uMsg == WM_CREATE && !BuildSkin(hWnd, static_cast<T*>(this)->GetSkinFile())) {
+      lResult = -1;
+      return 1;
+    }
+    return RouteToPaintManager(hWnd, uMsg, wParam, lParam, lResult);
+  }
+};

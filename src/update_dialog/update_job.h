@@ -1,0 +1,42 @@
+// CUpdateJob: what the update dialog shares with its two worker threads.
+//
+// The dialog and each worker hold the job by shared pointer, so a worker that
+// is still running when the dialog has stopped waiting for it (and is left to
+// end with the process) touches only the job, never the gone dialog.
+// Threads: the offer strings are written by CheckUpdateThread before it calls
+// m_onChecked and read by the dialog only after that call's message arrives;
+// every other member is atomic or set before the workers start.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "server_api/download_callback.h"
+
+class CUpdateJob : public CDownLoadCallBack {
+ public:
+  // Takes the installer's progress (total and received bytes) into m_nProgress
+  // as a percent 0..100; a total of 0 changes nothing.
+  void OnDownloadProgress(double total, double received) override;
+
+  // Set by the dialog on WM_DESTROY: the workers stop at their next check and
+  // their transfers end (see platform::HttpCancelFlagOfThread).
+  std::atomic<bool> m_bCancel{false};
+  // The download in percent, 0..100.
+  std::atomic<int32_t> m_nProgress{0};
+  // The dialog ends without having started the installer.
+  std::atomic<bool> m_bFailed{false};
+  // Whether the dialog window is shown, kept up to date by the UI thread;
+  // a hidden dialog asks for the update silently.
+  std::atomic<bool> m_bWindowVisible{false};
+
+  std::u16string m_strNewVersion;
+  std::u16string m_strDownloadUrl;
+  std::u16string m_strMd5Url;
+
+  // Called on CheckUpdateThread with the query's result once the strings are
+  // stored (the dialog posts WM_UPDATE_RESULT from it). Set before the start.
+  std::function<void(bool ok)> m_onChecked;
+};

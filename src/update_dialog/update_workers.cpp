@@ -1,0 +1,133 @@
+#include "update_dialog/update_workers.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "common/md5.h"
+#include "common/text.h"
+#include "paths_and_log/folders.h"
+#include "platform/codepage.h"
+#include "platform/file_handle.h"
+#include "platform/http_exchange.h"
+#include "platform/path_separator.h"
+#include "platform/process.h"
+#include "server_api/server_connect.h"
+
+namespace {
+
+constexpr size_t kOfferBufferSize = 4096;
+constexpr size_t kChecksumLength = 32;
+constexpr uint32_t kMd5BlockSize = 1024;
+constexpr auto kCheckDelay = std::chrono::milliseconds(1000);
+constexpr auto kCancelPoll = std::chrono::milliseconds(20);
+
+// Makes the calling worker's transfers watch the job's cancellation flag for
+// the worker's lifetime.
+class CCancelWatch {
+ public:
+  explicit CCancelWatch(const CUpdateJob& job) { platform::HttpCancelFlagOfThread() = &job.m_bCancel; }
+  ~CCancelWatch() { platform::HttpCancelFlagOfThread() = nullptr; }
+  CCancelWatch(const CCancelWatch&) = delete;
+  CCancelWatch& operator=(const CCancelWatch&) = delete;
+};
+
+// Sleeps for delay in short steps; false when the job was cancelled meanwhile.
+bool SleepUnlessCancelled(const CUpdateJob& job, std::chrono::milliseconds delay) {
+  const auto end = std::chrono::steady_clock::now() + delay;
+  while (!job.m_bCancel.load()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return true;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kCancelPoll, end - now));
+  }
+  return false;
+}
+
+// The blanks of the C library's iswspace in the "C" locale: the checksum is
+// plain ASCII, so anything else makes it malformed anyway.
+bool IsChecksumBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+// MD5 of everything reader (a file handle or checked program) yields, read in
+// blocks of 1024 bytes; empty when a read fails.
+template <typename Reader>
+std::u16string Md5OfReader(Reader* reader) {
+  CMd5 md5;
+  uint8_t block[kMd5BlockSize];
+  uint32_t read = 0;
+  do {
+    if (!reader->Read(block, sizeof(block), &read)) return {};
+    md5.Update(block, read);
+  } while (read > 0);
+  return Utf8ToUtf16(Md5Hex(md5.Finish()));
+}
+
+// The downloaded checksum text, decoded with the ANSI code page up to its
+// first zero byte.
+std::u16string DownloadedChecksumText(CServerConnect* server) {
+  const uint32_t size = server->GetDownloadedSize();
+  std::vector<char> bytes(static_cast<size_t>(size) + 1, '\0');
+  (void)server->CopyDownloaded(bytes.data(), size);
+  return platform::AnsiToWide(bytes.data());
+}
+
+// Checks the installer at path against checksum and starts that very file.
+bool StartCheckedInstaller(const std::u16string& path, std::u16string_view checksum) {
+  platform::CCheckedProgram installer;
+  if (!installer.Open(path)) return false;
+  if (!EqualsIgnoreAsciiCase(Md5OfReader(&installer), checksum)) return false;
+  return installer.StartHidden(kInstallerSwitch);
+}
+
+void RunInstall(CUpdateJob* job) {
+  CServerConnect* server = GetServerConnect();
+  (void)server->DownloadToMemory(job->m_strMd5Url, nullptr);
+  const std::u16string text = DownloadedChecksumText(server);
+  const std::u16string_view checksum = TrimChecksumText(text);
+  if (checksum.size() != kChecksumLength || job->m_bCancel.load()) return;
+  const std::u16string path = InstallerPath();
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::path(path), ignored);
+  if (!server->DownloadToFile(job->m_strDownloadUrl, path, job)) return;
+  if (job->m_bCancel.load()) return;
+  if (StartCheckedInstaller(path, checksum)) job->m_bFailed.store(false);
+}
+
+}  // namespace
+
+void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
+  const CCancelWatch watch(*job);
+  if (!SleepUnlessCancelled(*job, kCheckDelay)) return;
+  CServerConnect* server = GetServerConnect();
+  const bool silent = !job->m_bWindowVisible.load();
+  std::vector<char16_t> version(kOfferBufferSize), url(kOfferBufferSize), md5Url(kOfferBufferSize);
+  const bool ok = server->QueryUpdate(version.data(), version.size(), url.data(), url.size(),
+                                      md5Url.data(), md5Url.size(), silent);
+  if (job->m_bCancel.load()) return;
+  job->m_strNewVersion = ok ? std::u16string(version.data()) : std::u16string();
+  job->m_strDownloadUrl = ok ? std::u16string(url.data()) : std::u16string();
+  job->m_strMd5Url = ok ? std::u16string(md5Url.data()) : std::u16string();
+  if (job->m_onChecked) job->m_onChecked(ok);
+}
+
+void InstallThread(std::shared_ptr<CUpdateJob> job) {
+  const CCancelWatch watch(*job);
+  job->m_bFailed.store(true);
+  RunInstall(job.get());
+}
+
+std::u16string GetFileMd5(const std::u16string& path) {
+  platform::CFileHandle file;
+  if (!file.OpenForReading(path)) return {};
+  return Md5OfReader(&file);
+}
+
+std::u16string_view TrimChecksumText(std::u16string_view text) {
+  while (!text.empty() && IsChecksumBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsChecksumBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+std::u16string InstallerPath() {
+  return GetDataDir() + kInstallerFolder + platform::kPathSeparator + kInstallerFile;
+}

@@ -1,0 +1,63 @@
+#include "update_dialog/wnd_lace.h"
+
+#include "platform/window_messages.h"
+#include "skinui/layout/container.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr char16_t kLaceClassName[] = u"SkinUIWndLace";
+
+}  // namespace
+
+BOOL CWndLace::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
+                                    DWORD mapId) {
+  if (mapId != 0) return false;
+  if (CSkinWndBaseImpl<CWndLace>::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) {
+    return true;
+  }
+  if (uMsg != WM_CREATE) return false;
+  SkinUI::CControlUI* root = m_pm.GetRoot();
+  auto* container = root != nullptr ? static_cast<SkinUI::CContainerUI*>(root->GetInterface(u"Container")) : nullptr;
+  if (container == nullptr) {
+    lResult = -1;
+    return true;
+  }
+  m_rcMargin = container->GetInset();
+  lResult = 0;
+  return true;
+}
+
+namespace wnd_lace {
+
+bool CreateLace(CWndLace* lace, HWND owner) {
+  const HWND hWnd = lace->Create(kLaceClassName, 0, owner, u"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME, 0);
+  if (hWnd == nullptr) return false;
+  EnableWindow(hWnd, false);
+  const LONG_PTR style = GetWindowLongPtr(hWnd, GWL_STYLE);
+  const LONG_PTR frameless = style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
+  if (frameless != style) SetWindowLongPtr(hWnd, GWL_STYLE, frameless);
+  return true;
+}
+
+void PlaceLace(CWndLace* lace, HWND owner, bool show) {
+  const HWND shadow = lace->m_hWnd;
+  if (!IsWindow(owner) || shadow == nullptr || !IsWindow(shadow)) return;
+  if (IsIconic(owner) || IsZoomed(owner) || !IsWindowVisible(owner)) {
+    ShowWindow(shadow, SW_HIDE);
+    return;
+  }
+  RECT r;
+  if (!GetWindowRect(owner, &r)) return;
+  const SkinUI::TUIRect& m = lace->m_rcMargin;
+  const int x = r.left - m.left, y = r.top - m.top;
+  const int width = (r.right - r.left) + m.left + m.right, height = (r.bottom - r.top) + m.top + m.bottom;
+  if (show) {
+    SetWindowPos(shadow, owner, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  } else {
+    MoveWindow(shadow, x, y, width, height, true);
+  }
+}
+
+}  // namespace wnd_lace

@@ -1,0 +1,66 @@
+// The soft shadow frame behind a skinned window: CWndLace is the shadow
+// window itself (built from "dlg_lace.xml", layered with per-pixel alpha),
+// CWndWithLace<T> the part of the owner that creates it and keeps it glued
+// behind the owner, m_rcMargin pixels larger on each side.
+#pragma once
+
+#include <string>
+
+#include "update_dialog/skin_wnd_base.h"
+
+class CWndLace : public CSkinWndBaseImpl<CWndLace> {
+ public:
+  platform::BOOL ProcessWindowMessage(platform::HWND hWnd, platform::UINT uMsg, platform::WPARAM wParam,
+                                      platform::LPARAM lParam, platform::LRESULT& lResult,
+                                      platform::DWORD mapId) override;
+  virtual std::u16string GetSkinFile() { return m_strSkinFile; }
+  // A null name empties it.
+  virtual void SetSkinFile(const char16_t* name) { m_strSkinFile = name != nullptr ? name : u""; }
+
+  // How far the shadow reaches beyond its owner: the skin root's inset.
+  SkinUI::TUIRect m_rcMargin;
+  std::u16string m_strSkinFile = u"dlg_lace.xml";
+};
+
+namespace wnd_lace {
+
+// Creates lace as a disabled, frameless window owned by owner. False when it
+// could not be created (the owner then works without shadow).
+bool CreateLace(CWndLace* lace, platform::HWND owner);
+// Puts the shadow around owner (by moving it, or showing it directly behind
+// the owner); hides it while the owner is minimised, maximised or hidden.
+void PlaceLace(CWndLace* lace, platform::HWND owner, bool show);
+
+}  // namespace wnd_lace
+
+template <class T>
+class CWndWithLace {
+ public:
+  // Keeps the shadow in step with the owner's messages; never consumes one.
+  void ProcessLaceMessage(platform::HWND hWnd, platform::UINT uMsg, platform::WPARAM wParam) {
+    switch (uMsg) {
+      case WM_CREATE:
+        (void)wnd_lace::CreateLace(&m_wndLace, hWnd);
+        break;
+      case WM_PAINT:
+        m_bPainted = true;
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, true);
+        break;
+      case WM_MOVE:
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, false);
+        break;
+      case WM_SIZE:
+        if (m_bPainted) wnd_lace::PlaceLace(&m_wndLace, hWnd, true);
+        break;
+      case WM_SHOWWINDOW:
+        if (wParam != 1 && m_wndLace.m_hWnd != nullptr) platform::ShowWindow(m_wndLace.m_hWnd, SW_HIDE);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Set by the owner's first paint; before it, sizing does not show the shadow.
+  bool m_bPainted = false;
+  CWndLace m_wndLace;
+};

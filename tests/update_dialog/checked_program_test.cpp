@@ -1,0 +1,59 @@
+// The checked program is the one that starts: a file swapped in after the
+// check is never run.
+#include <filesystem>
+
+#include "common/md5.h"
+#include "common/text.h"
+#include "dialog_fixture.h"
+#include "platform/process.h"
+#include "support/child_process.h"
+#include "update_dialog/update_workers.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CheckedProgramTest : public DialogTest {
+ protected:
+  // Reads the whole held program, as the installer check does.
+  static std::string ReadAll(platform::CCheckedProgram* program) {
+    std::string bytes;
+    char block[1024];
+    uint32_t read = 0;
+    while (program->Read(block, sizeof(block), &read) && read > 0) bytes.append(block, read);
+    return bytes;
+  }
+};
+
+TEST_F(CheckedProgramTest, FileSwappedAfterTheCheckIsNotStarted) {
+  const std::string path = m_env->dir().File("Update.exe");
+  m_env->dir().Write("Update.exe", ProgramBytes("orv_installer_stub"));
+  m_env->dir().Write("other.exe", ProgramBytes("orv_installer_swapped"));
+  platform::CCheckedProgram program;
+  ASSERT_TRUE(program.Open(Utf8ToUtf16(path)));
+  EXPECT_EQ(Md5HexOf(ReadAll(&program)), Md5HexOf(ProgramBytes("orv_installer_stub")));
+  // Another process replaces the file: refused while it is held (Windows),
+  // or done, but the held file is what starts (POSIX).
+  std::error_code error;
+  fs::rename(m_env->dir().File("other.exe"), path, error);
+  ASSERT_TRUE(program.StartHidden(u"-inst_update"));
+  ASSERT_TRUE(WaitForInstallerRecord());
+  EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+}
+
+TEST_F(CheckedProgramTest, MissingFileOrFolderIsRefused) {
+  platform::CCheckedProgram program;
+  EXPECT_FALSE(program.Open(Utf8ToUtf16(m_env->dir().File("none.exe"))));
+  EXPECT_FALSE(program.Open(Utf8ToUtf16(m_env->dir().path().string())));
+  EXPECT_FALSE(program.StartHidden(u"-inst_update"));
+}
+
+TEST_F(CheckedProgramTest, FileMd5IsUppercaseHexOrEmpty) {
+  m_env->dir().Write("abc", "abc");
+  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("abc"))), u"900150983CD24FB0D6963F7D28E17F72");
+  m_env->dir().Write("empty", "");
+  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("empty"))), u"D41D8CD98F00B204E9800998ECF8427E");
+  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("none"))), u"");
+}
+
+}  // namespace
