@@ -285,8 +285,9 @@ class CUIPaintManager : public IUIRenderHost {
   bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
   TUIPoint GetMousePos() const override { return m_ptLastMousePos; }
   TUISize GetClientSize() const;
-  // Lays the tree out when needed and paints the whole client area into dc
-  // (with the layered background when layered), as print-client does.
+  // Lays the tree out when needed and paints the client area (within the
+  // canvas clip) into dc as print-client does: in layered mode over the
+  // layered background and with the same alpha the layered window shows.
   void PaintClientTo(CUICanvas& dc);
   // The off-screen surface of the last paint.
   const CUISurface& GetOffscreenSurface() const { return m_offscreen; }
@@ -329,7 +330,9 @@ class CUIPaintManager : public IUIRenderHost {
   void PrepareSurfaces(const TUIRect& client);
   void DrawLayeredBackground(CUISurface& target, const TUIRect& client);
   void PaintTree(CUICanvas& dc, const TUIRect& dirty);
-  void FixLayeredAlpha(const TUIRect& dirty);
+  // The alpha fix-up of layered mode over dirty of target.
+  void FixLayeredAlpha(CUISurface& target, const CUISurface* background,
+                       const TUIRect& dirty) const;
   static uint32_t FixAgainstBackground(uint32_t pixel, uint32_t background);
   uint32_t FixWithoutBackground(uint32_t pixel) const;
   void Present(const TUIRect& dirty);

@@ -115,7 +115,9 @@ void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirt
     dc.FillRect(dirty, 0);
   }
   PaintTree(dc, dirty);
-  if (m_bLayered) FixLayeredAlpha(dirty);
+  if (m_bLayered) {
+    FixLayeredAlpha(m_offscreen, m_sLayeredImage.empty() ? nullptr : &m_layeredBackground, dirty);
+  }
   if (m_bShowUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
   Present(dirty);
 }
@@ -151,13 +153,13 @@ void CUIPaintManager::PaintTree(CUICanvas& dc, const TUIRect& dirty) {
   }
 }
 
-void CUIPaintManager::FixLayeredAlpha(const TUIRect& dirty) {
-  const bool background = !m_sLayeredImage.empty();
+void CUIPaintManager::FixLayeredAlpha(CUISurface& target, const CUISurface* background,
+                                      const TUIRect& dirty) const {
   for (int y = dirty.top; y < dirty.bottom; ++y) {
-    uint32_t* row = m_offscreen.Row(y);
-    const uint32_t* bg = background ? m_layeredBackground.Row(y) : nullptr;
+    uint32_t* row = target.Row(y);
+    const uint32_t* bg = background ? background->Row(y) : nullptr;
     for (int x = dirty.left; x < dirty.right; ++x) {
-      row[x] = background ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x]);
+      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x]);
     }
   }
 }
@@ -195,18 +197,24 @@ void CUIPaintManager::Present(const TUIRect& dirty) {
 }
 
 void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
+  if (!m_pRoot) return;
   LayoutIfNeeded();
   const TUISize size = GetClientSize();
-  const TUIRect client{0, 0, size.cx, size.cy};
+  const TUIRect area = Intersect({0, 0, size.cx, size.cy}, dc.GetClip());
+  if (area.IsEmpty()) return;
+  CUISurface& target = dc.GetSurface();
+  CUISurface background;
   if (m_bLayered && !m_sLayeredImage.empty()) {
-    CUISurface background(size.cx, size.cy);
-    DrawLayeredBackground(background, client);
-    for (int y = 0; y < size.cy && y < dc.GetSurface().GetHeight(); ++y) {
-      const int width = std::min(size.cx, dc.GetSurface().GetWidth());
-      std::copy(background.Row(y), background.Row(y) + width, dc.GetSurface().Row(y));
+    background = CUISurface(size.cx, size.cy);
+    DrawLayeredBackground(background, {0, 0, size.cx, size.cy});
+    for (int y = area.top; y < area.bottom; ++y) {
+      std::copy(background.Row(y) + area.left, background.Row(y) + area.right,
+                target.Row(y) + area.left);
     }
   }
-  if (m_pRoot) PaintTree(dc, Intersect(client, dc.GetClip()));
+  PaintTree(dc, area);
+  // The same pixels the layered window shows.
+  if (m_bLayered) FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area);
 }
 
 void CUIPaintManager::SetLayered(bool layered) {

@@ -66,6 +66,9 @@ bool CUIPaintManager::AttachDialog(CControlUI* root) {
   m_pEventKey = m_pEventHover = m_pEventClick = nullptr;
   if (m_pOwnedRoot && m_pOwnedRoot != root) {
     m_aPostPaintControls.clear();
+    // Names must not find the controls of the tree that is going.
+    m_mNameHash.clear();
+    m_mOptionGroup.clear();
     AddDelayedCleanup(m_pOwnedRoot);
   }
   m_pRoot = m_pOwnedRoot = root;

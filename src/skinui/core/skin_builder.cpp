@@ -1,0 +1,73 @@
+// Loading a skin and building it: the steps of Create, and the window scaling
+// that follows a build.
+#include <vector>
+
+#include "common/text.h"
+#include "platform/window_messages.h"
+#include "platform/window_system.h"
+#include "skinui/control/attribute_values.h"
+#include "skinui/control/control.h"
+#include "skinui/core/paint_manager.h"
+#include "skinui/core/skin_builder.h"
+#include "skinui/core/skin_builder_load.h"
+#include "skinui/core/skin_resources.h"
+
+namespace SkinUI {
+
+bool LoadSkinMarkup(CUIMarkup& markup, std::u16string_view skin, std::u16string_view type) {
+  markup.Release();
+  if (!skin.empty() && skin[0] == u'<') return markup.LoadFromText(skin);
+  const uint16_t id = static_cast<uint16_t>(ParseIntValue(skin));
+  auto read = [&](uint8_t* buffer, size_t* size) {
+    return type.empty() ? SkinResources().ReadSkinFile(skin, buffer, size)
+                        : SkinResources().ReadSkinResource(id, type, buffer, size);
+  };
+  size_t size = 0;
+  if (read(nullptr, &size) != kSkinBufferTooSmall) return false;
+  std::vector<uint8_t> bytes(size);
+  if (read(bytes.data(), &size) != kSkinReadOk) return false;
+  return markup.LoadFromMemory(bytes.data(), size, CUIMarkup::kUtf8);
+}
+
+CControlUI* CUISkinBuilder::Create(std::u16string_view skin, std::u16string_view type,
+                                   IDialogBuilderCallback* callback, CUIPaintManager* manager,
+                                   CControlUI* parent) {
+  m_pCallback = callback;
+  m_pstrtype = type;
+  if (!LoadSkinMarkup(m_xml, skin, type)) return nullptr;
+  if (manager) {
+    const int dpi = CUIPaintManager::GetMonitorDPI();
+    if (dpi != 96) manager->SetDPI(dpi);
+  }
+  CControlUI* root = Build(manager, parent);
+  if (!root) return nullptr;
+  if (manager && manager->GetPaintWindow() && !m_bNested) ScaleWindow(manager, root);
+  return root;
+}
+
+CControlUI* CUISkinBuilder::Build(CUIPaintManager* manager, CControlUI* parent) {
+  CUIMarkupNode root = m_xml.GetRoot();
+  if (!root.IsValid()) return nullptr;
+  if (manager) {
+    RegisterResources(root, manager);
+    if (std::u16string_view(root.GetName()) == u"Window" && manager->GetPaintWindow()) {
+      ApplyWindowAttributes(root, manager);
+    }
+  }
+  return ParseChildren(root, parent, manager);
+}
+
+void CUISkinBuilder::ScaleWindow(CUIPaintManager* manager, CControlUI* root) {
+  const platform::HWND hwnd = manager->GetPaintWindow();
+  platform::RECT rc;
+  if (platform::GetWindowRect(hwnd, &rc) && !platform::IsZoomed(hwnd)) {
+    const int scale = manager->GetDPIScale();
+    auto scaled = [scale](int v) { return static_cast<int>((static_cast<long long>(v) * scale + 50) / 100); };
+    platform::SetWindowPos(hwnd, nullptr, rc.left, rc.top, scaled(rc.right - rc.left),
+                           scaled(rc.bottom - rc.top), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  root->NeedUpdate();
+  platform::InvalidateRect(hwnd, nullptr, true);
+}
+
+}  // namespace SkinUI
