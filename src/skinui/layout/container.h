@@ -78,7 +78,6 @@ class CContainerUI : public CControlUI, public IContainerUI {
   void SetInternVisible(bool visible = true) override;
   void SetManager(CUIPaintManager* manager, CControlUI* parent, bool init = true) override;
   void SetPos(const TUIRect& rc) override;
-  void DoEvent(TUIEvent& event) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
   // Visible/enabled/hit-test like a control; kFindMeFirst offers the
   // container before its children; children last-to-first with kFindTopFirst.
@@ -87,8 +86,10 @@ class CContainerUI : public CControlUI, public IContainerUI {
   void DoPaint(CUICanvas& dc, const TUIRect& paint) override;
 
  protected:
-  // Item rectangle less the unscaled inset (children placement and hit tests).
+  // Item rectangle less the scaled inset (children placement and hit tests).
   TUIRect GetClientRect() const;
+  // Parent size in 96-DPI units, which float percentages apply to.
+  TUISize GetUnscaledSize() const;
   // Destroys a removed child as the auto/delayed-destroy settings say.
   void DestroyChild(CControlUI* control);
   // Gives a new child to the manager and its visibility, then inserts it.

@@ -1,0 +1,82 @@
+// A label with state images (normal, hot, pushed, focused, disabled) that
+// raises "click" on a mouse release inside it and on space or carriage return.
+#pragma once
+
+#include "skinui/control/label.h"
+
+namespace SkinUI {
+
+// Button state bits.
+enum : uint32_t {
+  kButtonFocused = 0x01,
+  kButtonDisabled = 0x04,
+  kButtonHot = 0x08,
+  kButtonPushed = 0x10,
+  kButtonCaptured = 0x40,
+};
+
+class CButtonUI : public CLabelUI {
+ public:
+  // Timer id of the hot fade animation.
+  static constexpr uint32_t kFadeTimerId = 11;
+
+  CButtonUI();
+
+  std::u16string_view GetClass() const override;
+  void* GetInterface(std::u16string_view name) override;
+  // kControlFlagSetCursor when enabled, plus kControlFlagTabStop when keyboard-enabled.
+  uint32_t GetControlFlags() const override;
+  // Sends "click" when visible and enabled.
+  bool Activate() override;
+  // Disabling also clears every state bit.
+  void SetEnabled(bool enabled = true) override;
+  uint32_t GetButtonState() const { return m_uButtonState; }
+
+  const std::u16string& GetNormalImage() const { return m_sNormalImage; }
+  void SetNormalImage(std::u16string_view descriptor);
+  void SetHotImage(std::u16string_view descriptor);
+  void SetHotForeImage(std::u16string_view descriptor);
+  void SetPushedImage(std::u16string_view descriptor);
+  void SetPushedForeImage(std::u16string_view descriptor);
+  void SetFocusedImage(std::u16string_view descriptor);
+  void SetDisabledImage(std::u16string_view descriptor);
+  void SetForeImage(std::u16string_view descriptor);
+  void SetHotBkColor(uint32_t color) { m_dwHotBkColor = color; }
+  void SetHotTextColor(uint32_t color) { m_dwHotTextColor = color; }
+  void SetPushedTextColor(uint32_t color) { m_dwPushedTextColor = color; }
+  void SetFocusedTextColor(uint32_t color) { m_dwFocusedTextColor = color; }
+  // Fade step of the hot animation per 30 ms tick; 0 turns fading off.
+  void SetFadeDelta(int delta) { m_uFadeDelta = static_cast<uint8_t>(delta); }
+
+  void DoEvent(TUIEvent& event) override;
+  void SetAttribute(std::u16string_view name, std::u16string_view value) override;
+  void PaintStatusImage(CUICanvas& dc) override;
+  void PaintText(CUICanvas& dc) override;
+
+ private:
+  // Handles the mouse part of DoEvent; false when the event is not one of them.
+  bool HandleMouse(TUIEvent& event);
+  void OnHotChange(TUIEvent& event, bool hot);
+  void FadeStep();
+  // Draws descriptor; a descriptor the routine refuses is dropped.
+  bool DrawStateImage(CUICanvas& dc, std::u16string& descriptor, std::u16string_view modify = {});
+  void PaintFadingImages(CUICanvas& dc);
+
+  uint32_t m_uButtonState = 0;
+  uint8_t m_uFadeAlpha = 255;
+  uint8_t m_uFadeDelta = 0;
+  uint32_t m_dwHotBkColor = 0;
+  uint32_t m_dwHotTextColor = 0;
+  uint32_t m_dwPushedTextColor = 0;
+  uint32_t m_dwFocusedTextColor = 0;
+  std::u16string m_sNormalImage;
+  std::u16string m_sHotImage;
+  std::u16string m_sHotForeImage;
+  std::u16string m_sPushedImage;
+  std::u16string m_sPushedForeImage;
+  std::u16string m_sFocusedImage;
+  std::u16string m_sDisabledImage;
+  std::u16string m_sForeImage;
+};
+
+}  // namespace SkinUI

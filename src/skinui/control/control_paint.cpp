@@ -1,0 +1,154 @@
+// Painting of the base control: background colour and image, border, and the
+// appearance setters that repaint.
+#include <optional>
+
+#include "skinui/control/control.h"
+#include "skinui/core/paint_manager.h"
+#include "skinui/core/render_engine.h"
+
+namespace SkinUI {
+
+void CControlUI::DoPaint(CUICanvas& dc, const TUIRect& paint) {
+  m_rcPaint = Intersect(paint, m_rcItem);
+  if (m_rcPaint.IsEmpty()) return;
+  std::optional<CRoundClipGuard> round;
+  TUISize r = GetBorderRound();
+  if (r.cx != 0 || r.cy != 0) round.emplace(dc, m_rcItem, r.cx, r.cy);
+  PaintBkColor(dc);
+  PaintBkImage(dc);
+  PaintStatusImage(dc);
+  PaintText(dc);
+  PaintBorder(dc);
+}
+
+void CControlUI::PaintBkColor(CUICanvas& dc) {
+  if (m_dwBackColor == 0) return;
+  uint32_t c1 = GetAdjustColor(m_dwBackColor);
+  if (m_dwBackColor2 == 0) {
+    // A translucent colour fills the whole item so that partial repaints do
+    // not blend twice over the same pixels with different coverage.
+    CUIRenderEngine::DrawColor(dc, AlphaOf(c1) == 0xFF ? m_rcPaint : m_rcItem, c1);
+    return;
+  }
+  uint32_t c2 = GetAdjustColor(m_dwBackColor2);
+  if (m_dwBackColor3 == 0) {
+    CUIRenderEngine::DrawGradient(dc, m_rcItem, c1, c2, true, 16);
+    return;
+  }
+  int middle = (m_rcItem.top + m_rcItem.bottom) / 2;
+  TUIRect upper = m_rcItem, lower = m_rcItem;
+  upper.bottom = middle;
+  lower.top = middle;
+  CUIRenderEngine::DrawGradient(dc, upper, c1, c2, true, 8);
+  CUIRenderEngine::DrawGradient(dc, lower, c2, GetAdjustColor(m_dwBackColor3), true, 8);
+}
+
+void CControlUI::PaintBkImage(CUICanvas& dc) {
+  if (m_sBkImage.empty()) return;
+  if (!DrawImage(dc, m_sBkImage)) m_sBkImage.clear();
+}
+
+namespace {
+
+// One line of width w along each side whose size is above 0, inside rc.
+void PaintSideLines(CUICanvas& dc, const TUIRect& rc, const TUIRect& w, uint32_t color, int style) {
+  // The pen is centred on the line: offset by half its width to stay inside.
+  if (w.left > 0) {
+    int x = rc.left + w.left / 2;
+    CUIRenderEngine::DrawLine(dc, {x, rc.top, x, rc.bottom}, w.left, color, style);
+  }
+  if (w.top > 0) {
+    int y = rc.top + w.top / 2;
+    CUIRenderEngine::DrawLine(dc, {rc.left, y, rc.right, y}, w.top, color, style);
+  }
+  if (w.right > 0) {
+    int x = rc.right - w.right + w.right / 2;
+    CUIRenderEngine::DrawLine(dc, {x, rc.top, x, rc.bottom}, w.right, color, style);
+  }
+  if (w.bottom > 0) {
+    int y = rc.bottom - w.bottom + w.bottom / 2;
+    CUIRenderEngine::DrawLine(dc, {rc.left, y, rc.right, y}, w.bottom, color, style);
+  }
+}
+
+}  // namespace
+
+void CControlUI::PaintBorder(CUICanvas& dc) {
+  if (m_dwBorderColor == 0 && m_dwFocusBorderColor == 0) return;
+  int size = GetBorderSize();
+  TUISize round = GetBorderRound();
+  bool focusColor = m_bFocused && m_dwFocusBorderColor != 0;
+  if (size > 0 && (round.cx != 0 || round.cy != 0)) {
+    uint32_t color = focusColor ? m_dwFocusBorderColor : m_dwBorderColor;
+    CUIRenderEngine::DrawRoundRect(dc, m_rcItem, size, round.cx, round.cy, GetAdjustColor(color));
+    return;
+  }
+  if (focusColor && size > 0) {
+    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_dwFocusBorderColor));
+    return;
+  }
+  TUIRect sides{Scale(m_rcBorderSize.left), Scale(m_rcBorderSize.top), Scale(m_rcBorderSize.right),
+                Scale(m_rcBorderSize.bottom)};
+  if (sides.left > 0 || sides.top > 0 || sides.right > 0 || sides.bottom > 0) {
+    PaintSideLines(dc, m_rcItem, sides, GetAdjustColor(m_dwBorderColor), m_nBorderStyle);
+  } else if (size > 0) {
+    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_dwBorderColor));
+  }
+}
+
+bool CControlUI::DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u16string_view modify) {
+  return CUIRenderEngine::DrawImageString(dc, GetHost(), m_rcItem, m_rcPaint, descriptor, modify);
+}
+
+namespace {
+
+template <class T>
+bool Store(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+void CControlUI::SetBkColor(uint32_t color) {
+  if (Store(m_dwBackColor, color)) Invalidate();
+}
+void CControlUI::SetBkColor2(uint32_t color) {
+  if (Store(m_dwBackColor2, color)) Invalidate();
+}
+void CControlUI::SetBkColor3(uint32_t color) {
+  if (Store(m_dwBackColor3, color)) Invalidate();
+}
+void CControlUI::SetBkImage(std::u16string_view descriptor) {
+  if (m_sBkImage == descriptor) return;
+  m_sBkImage = descriptor;
+  Invalidate();
+}
+void CControlUI::SetBorderColor(uint32_t color) {
+  if (Store(m_dwBorderColor, color)) Invalidate();
+}
+void CControlUI::SetFocusBorderColor(uint32_t color) {
+  if (Store(m_dwFocusBorderColor, color)) Invalidate();
+}
+void CControlUI::SetColorHSL(bool hsl) {
+  if (Store(m_bColorHSL, hsl)) Invalidate();
+}
+int CControlUI::GetBorderSize() const { return Scale(m_nBorderSize); }
+void CControlUI::SetBorderSize(int size) {
+  if (size >= 0 && Store(m_nBorderSize, size)) Invalidate();
+}
+void CControlUI::SetSideBorderSize(const TUIRect& sides) {
+  if (Store(m_rcBorderSize, sides)) Invalidate();
+}
+void CControlUI::SetBorderStyle(int style) {
+  if (Store(m_nBorderStyle, style)) Invalidate();
+}
+TUISize CControlUI::GetBorderRound() const { return {Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy)}; }
+void CControlUI::SetBorderRound(TUISize round) {
+  if (round.cx == m_cxyBorderRound.cx && round.cy == m_cxyBorderRound.cy) return;
+  m_cxyBorderRound = round;
+  Invalidate();
+}
+
+}  // namespace SkinUI
