@@ -225,6 +225,7 @@ inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_INSERT = 0x2D;
 inline constexpr int VK_DELETE = 0x2E;
 inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F4 = 0x73;
 inline constexpr int VK_F12 = 0x7B;
 
 // ---- packing of parameters (windowsx.h's GET_X_LPARAM and friends) --------

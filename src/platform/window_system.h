@@ -174,9 +174,9 @@ struct MONITORINFO {
 // Creates a top-level window (CreateWindowExW): sends WM_GETMINMAXINFO,
 // WM_NCCREATE, WM_NCCALCSIZE and WM_CREATE (lParam a CREATESTRUCT carrying
 // createParam), then WM_SIZE and WM_MOVE; with WS_VISIBLE it is shown as by
-// ShowWindow(SW_SHOW). x or width CW_USEDEFAULT picks a default. owner: the
-// owner window (owned windows stay above it, are hidden when it is minimised
-// and destroyed with it). Null when the class is unknown, WM_NCCREATE returns
+// ShowWindow(SW_SHOW). x or width CW_USEDEFAULT picks Windows' default (0
+// for popups). owner: the owner window (owned windows stay above it in Z
+// order and are destroyed with it). Null when the class is unknown, WM_NCCREATE returns
 // FALSE or WM_CREATE returns -1 (the window is destroyed again then).
 [[nodiscard]] HWND CreateWindowEx(DWORD exStyle, std::u16string_view className,
                                   std::u16string_view title, DWORD style, int x, int y,
@@ -224,6 +224,10 @@ bool PeekMessage(MSG* msg, UINT removeFlags);
 // character. True when it did.
 bool TranslateMessage(const MSG* msg);
 
+// Waits until a message is ready for the calling thread or timeoutMs passed
+// (MsgWaitForMultipleObjects with no handles and QS_ALLINPUT). True when one is.
+bool MsgWaitForInput(DWORD timeoutMs);
+
 // Gives msg to its window's procedure and returns the result; WM_TIMER and
 // WM_PAINT are dispatched the same way. 0 for messages without window.
 LRESULT DispatchMessage(const MSG* msg);
@@ -253,7 +257,9 @@ bool EnableWindow(HWND hwnd, bool enable);
 // Moves, sizes, reorders, shows or hides the window (SWP_* flags: NOSIZE,
 // NOMOVE, NOZORDER, NOACTIVATE, SHOWWINDOW, HIDEWINDOW, FRAMECHANGED).
 // insertAfter: a window to go directly behind, or HWND_TOP / HWND_BOTTOM /
-// HWND_TOPMOST. Size changes send WM_GETMINMAXINFO first (the size is limited
+// HWND_TOPMOST; an owned window never goes below its owner (behind the owner
+// means directly above it). No WM_SHOWWINDOW, as on Windows. Size changes send
+// WM_GETMINMAXINFO first (the size is limited
 // to its min/max track sizes) and WM_SIZE after, moves WM_MOVE; FRAMECHANGED
 // sends WM_NCCALCSIZE. False when hwnd is no window.
 bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
@@ -351,8 +357,8 @@ HWND SetFocus(HWND hwnd);
 // The focus window of this thread, or null.
 HWND GetFocus();
 
-// State of a key or mouse button (VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON,
-// VK_RBUTTON, VK_MBUTTON, letters, ...) as of the message being handled: the
+// State of a modifier key or mouse button (VK_SHIFT, VK_CONTROL, VK_MENU,
+// VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) as of the message being handled: the
 // high bit (0x8000) set while down.
 int16_t GetKeyState(int virtualKey);
 
@@ -446,6 +452,7 @@ class CMessageLoop {
  private:
   static bool IsIdleMessage(const MSG& msg);
   void RunIdleHandlers();
+  bool PreTranslate(MSG* msg);
 
   std::vector<CMessageFilter*> m_filters;
   std::vector<CIdleHandler*> m_idleHandlers;
