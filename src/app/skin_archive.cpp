@@ -1,5 +1,6 @@
 #include "app/skin_archive.h"
 
+#include "skinui/core/paint_manager.h"
 #include "skinui/core/skin_resources.h"
 
 bool FindSkinArchive(const uint8_t** data, size_t* size) {
@@ -15,11 +16,10 @@ bool FindSkinArchive(const uint8_t** data, size_t* size) {
 }
 
 bool RegisterSkinArchive() {
-  SkinUI::CSkinResources& resources = SkinUI::SkinResources();
-  resources.SetInstance(&ProgramResources());
+  SkinUI::CUIPaintManager::SetInstance(&ProgramResources());
   const uint8_t* data = nullptr;
   size_t size = 0;
   // A missing or empty archive is skipped: the start-up goes on regardless.
   if (!FindSkinArchive(&data, &size)) return false;
-  return resources.RegisterArchiveFromMemory(data, size);
+  return SkinUI::SkinResources().RegisterArchiveFromMemory(data, size);
 }
