@@ -248,7 +248,7 @@ def draw_logo_news():
                       (160, 118, 12), (105, 118, 20)]:
         pd.ellipse([(cx - r) * SS, (cy - r) * SS, (cx + r) * SS, (cy + r) * SS], fill=255)
     pd.rectangle([0, 121 * SS, w * SS, h * SS], fill=0)
-    glow = soft_circle(s, (104 * SS, 62 * SS), 52 * SS, WHITE, 46, 14 * SS)
+    glow = soft_circle(s, (108 * SS, 62 * SS), 38 * SS, WHITE, 52, 10 * SS)
     image.alpha_composite(glow)
     rocket = rocket_layer((112 * SS, 140 * SS)).rotate(-32, resample=Image.BICUBIC, expand=True)
     rx = 106 * SS - rocket.size[0] // 2
@@ -395,13 +395,13 @@ def shadow_frame(size, margin, peak, sigma, radius):
 
 
 def draw_bk_border():
-    return shadow_frame(76, 8, 110, 2.6, 0)
+    return shadow_frame(76, 8, 150, 2.4, 0)
 
 
 def draw_bk_border_layered():
     # A variant for windows with rounded corners drawn as layered images: the
     # same shadow around a 6-pixel rounded rectangle.
-    return shadow_frame(76, 8, 120, 2.6, 6)
+    return shadow_frame(76, 8, 160, 2.4, 6)
 
 
 # --- logo_zip.png: a zipped archive (shown with packed crash reports) ---
