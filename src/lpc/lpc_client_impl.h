@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "lpc/lpc_client.h"
+#include "lpc/lpc_messages.h"
 #include "lpc/message_queue.h"
 #include "lpc/pending_calls.h"
 #include "lpc/receive_buffer.h"
@@ -61,12 +62,14 @@ class CLPCClient final : public ILPCClient {
   int32_t InvokeHandler(const char* method, json_t* params, LpcRequestHandle handle);
 
   // Writing (lpc_methods.cpp).
-  bool WriteMessage(json_t* message);
+  // Frames and writes message (released here) within timeoutMs. A write that
+  // gave up may have cut a frame, so the connection is then dropped.
+  bool WriteMessage(json_t* message, uint32_t timeoutMs = kWriteTimeoutMs);
   void SendMethodSupport();
 
   // Calls (lpc_calls.cpp).
   uint32_t NextCallId();
-  bool WritePendingCall(json_t* call, std::unique_ptr<CPendingCall> record);
+  bool WritePendingCall(json_t* call, std::unique_ptr<CPendingCall> record, uint32_t timeoutMs);
 
   std::thread m_reader;
   std::shared_ptr<platform::PipeConnection> m_pipe;

@@ -116,6 +116,9 @@ void CLPCClient::ReaderThread(std::shared_ptr<platform::PipeConnection> pipe) {
     if (pipe->Read(buffer, sizeof(buffer), &count, keepWaiting) != platform::PipeStatus::kOk) break;
     m_receive.Append(buffer, count);
     DeliverReceived();
+    // What is left is one unfinished frame; a peer that makes it longer than
+    // any frame may be is dropped before it eats the memory.
+    if (m_receive.Size() >= kMaxFrameBytes) break;
   }
   // Still marked running: the pipe broke under us rather than Disconnect
   // stopping us, so this thread closes the link itself.

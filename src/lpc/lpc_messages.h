@@ -11,6 +11,12 @@ namespace lpc {
 
 // Longest method name the method table holds, in bytes.
 inline constexpr size_t kMaxMethodName = 63;
+// Longest frame, zero byte included, either way. A peer that sends more
+// without a zero byte is dropped; a longer message is not sent.
+inline constexpr size_t kMaxFrameBytes = 16 * 1024 * 1024;
+// How long a message other than a call (whose own timeout counts) may take
+// to go out before the peer counts as not reading.
+inline constexpr uint32_t kWriteTimeoutMs = 5000;
 
 enum class MessageKind { kRequest, kNotification, kResponse };
 

@@ -13,13 +13,16 @@ bool IsTableName(const char* name) {
 
 }  // namespace
 
-bool CLPCClient::WriteMessage(json_t* message) {
+bool CLPCClient::WriteMessage(json_t* message, uint32_t timeoutMs) {
   if (message == nullptr) return false;
   const std::string frame = Frame(message);
   json_decref(message);
   const std::shared_ptr<platform::PipeConnection> pipe = CurrentPipe();
-  if (frame.empty() || pipe == nullptr) return false;
-  return pipe->Write(frame.data(), frame.size());
+  if (frame.empty() || frame.size() > kMaxFrameBytes || pipe == nullptr) return false;
+  if (pipe->Write(frame.data(), frame.size(), timeoutMs)) return true;
+  // The reader sees the cancel and takes the connection down.
+  pipe->CancelIo();
+  return false;
 }
 
 void CLPCClient::SendMethodSupport() {

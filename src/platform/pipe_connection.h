@@ -20,6 +20,8 @@ namespace platform {
 inline constexpr size_t kPipeReadSize = 4096;
 // Length of one wait step; stop conditions are tested at least this often.
 inline constexpr uint32_t kPipeWaitStepMs = 1000;
+// A write time limit meaning "no limit".
+inline constexpr uint32_t kPipeNoTimeout = 0xFFFFFFFF;
 
 // The system path of the pipe called name: "\\.\Global\Pipe\NAME" on Windows,
 // $ORV_PIPE_DIR/NAME (default /tmp/orvane-pipe/NAME) on POSIX. Empty when the
@@ -56,8 +58,10 @@ class PipeConnection {
   PipeStatus Read(void* buffer, size_t size, size_t* received, const PipeKeepWaiting& keepWaiting);
 
   // Writes all size bytes as one unit: concurrent writers never interleave.
-  // Succeeds only when every byte went out; CancelIo makes a blocked write fail.
-  [[nodiscard]] bool Write(const void* data, size_t size);
+  // Succeeds only when every byte went out; CancelIo makes a blocked write fail,
+  // and so does a peer that has not taken them all within timeoutMs. A write
+  // that gave up may have sent part of the bytes.
+  [[nodiscard]] bool Write(const void* data, size_t size, uint32_t timeoutMs = kPipeNoTimeout);
 
   // Makes waiting and later reads and writes end at once with kCancelled or
   // failure (CancelIoEx). Meant to precede Close; callable from any thread.

@@ -3,7 +3,10 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -72,3 +75,55 @@ TEST(PipePosix, StaleSocketIsReplacedButOtherFilesAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uid_t kSquatter = 65533;
+
+// Runs body in a child process under uid (and the same gid); returns its
+// exit status, or -1 when it did not end normally.
+template <typename Body>
+int RunAs(uid_t uid, Body body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(uid) != 0 || setuid(uid) != 0) _exit(90);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+// Only root (the service) or the same user may be the other end: a listener
+// that another user put under the name is refused before anything is sent.
+TEST(PipePosix, ListenerOfAnotherUserIsRefused) {
+  if (geteuid() != 0) GTEST_SKIP() << "staging a listener of another user needs root";
+  TempDir dir;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+  ScopedEnv pipeDir("ORV_PIPE_DIR", dir.File("pipes"));
+  const std::string name = UniquePipeName();
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t squatter = fork();
+  if (squatter == 0) {
+    if (setgid(kSquatter) != 0 || setuid(kSquatter) != 0) _exit(90);
+    platform::PipeListener listener;
+    if (!listener.Listen(name)) _exit(91);
+    [[maybe_unused]] const ssize_t told = write(ready[1], "r", 1);
+    sleep(10);  // ended by the test
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  platform::PipeConnection client;
+  EXPECT_FALSE(client.Open(name));  // root trusts only root
+  EXPECT_EQ(RunAs(65534, [&] { return platform::PipeConnection().Open(name) ? 1 : 0; }), 0);
+  // The same user as the listener is trusted.
+  EXPECT_EQ(RunAs(kSquatter, [&] { return platform::PipeConnection().Open(name) ? 0 : 1; }), 0);
+  kill(squatter, SIGKILL);
+  waitpid(squatter, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+}

@@ -1,8 +1,9 @@
 // POSIX pipe stand-in, client end: a non-blocking AF_UNIX stream socket
 // connected to $ORV_PIPE_DIR/NAME. Covers open, stepped reads, whole-message
-// writes (serialised by a lock) and cancellation. No message-mode pipes, no
-// impersonation, no pipe security: any local user who can reach the socket
-// file may connect.
+// writes (serialised by a lock, optionally time-limited) and cancellation.
+// The listening end must belong to root or to this user (SO_PEERCRED), the
+// stand-in for refusing a squatter on the pipe name. No message-mode pipes,
+// no impersonation.
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -14,6 +15,19 @@
 #include "platform/posix/pipe_socket.h"
 
 namespace platform {
+
+namespace {
+
+// Only root (the service) or this user may be the other end: a socket that
+// another user created under the name is refused before anything is sent.
+bool IsTrustedPeer(int socket) {
+  ucred peer{};
+  socklen_t size = sizeof(peer);
+  if (::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) return false;
+  return peer.uid == 0 || peer.uid == ::geteuid();
+}
+
+}  // namespace
 
 PipeConnection::PipeConnection() : m_state(std::make_unique<State>()) {}
 
@@ -28,7 +42,8 @@ bool PipeConnection::Open(const std::string& name) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+  if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+      !IsTrustedPeer(socket)) {
     ::close(socket);
     return false;
   }
@@ -56,7 +71,11 @@ PipeStatus PipeConnection::Read(void* buffer, size_t size, size_t* received,
   }
 }
 
-bool PipeConnection::Write(const void* data, size_t size) {
+bool PipeConnection::Write(const void* data, size_t size, uint32_t timeoutMs) {
+  pipe_socket::Deadline deadline;
+  if (timeoutMs != kPipeNoTimeout) {
+    deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  }
   std::lock_guard<std::mutex> lock(m_writeLock);
   if (m_state->fd < 0) return false;
   const char* next = static_cast<const char*>(data);
@@ -70,7 +89,7 @@ bool PipeConnection::Write(const void* data, size_t size) {
     }
     if (count < 0 && errno == EINTR) continue;
     if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
-    if (pipe_socket::WaitReady(*m_state, POLLOUT, nullptr) != PipeStatus::kOk) return false;
+    if (pipe_socket::WaitReady(*m_state, POLLOUT, nullptr, deadline) != PipeStatus::kOk) return false;
   }
   return true;
 }

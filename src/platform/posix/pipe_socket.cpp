@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -71,12 +72,29 @@ void Endpoint::Close() {
   }
 }
 
-PipeStatus WaitReady(const Endpoint& endpoint, short events, const PipeKeepWaiting& keepWaiting) {
+namespace {
+
+// Milliseconds of the next poll(): one step, or less when the deadline is
+// nearer; -1 when the deadline has passed.
+int NextStepMs(const Deadline& deadline) {
+  if (!deadline) return static_cast<int>(kPipeWaitStepMs);
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+      *deadline - std::chrono::steady_clock::now()).count();
+  if (left <= 0) return -1;
+  return static_cast<int>(std::min<int64_t>(left, kPipeWaitStepMs));
+}
+
+}  // namespace
+
+PipeStatus WaitReady(const Endpoint& endpoint, short events, const PipeKeepWaiting& keepWaiting,
+                     const Deadline& deadline) {
   for (;;) {
     if (endpoint.cancelled.load()) return PipeStatus::kCancelled;
     if (keepWaiting && !keepWaiting()) return PipeStatus::kCancelled;
+    const int step = NextStepMs(deadline);
+    if (step < 0) return PipeStatus::kCancelled;
     pollfd fds[2] = {{endpoint.fd, events, 0}, {endpoint.wake[0], POLLIN, 0}};
-    const int ready = poll(fds, 2, static_cast<int>(kPipeWaitStepMs));
+    const int ready = poll(fds, 2, step);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return PipeStatus::kFailed;
     if (fds[1].revents != 0) return PipeStatus::kCancelled;

@@ -5,6 +5,8 @@
 #include <poll.h>
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 
 #include "platform/pipe_connection.h"
 
@@ -23,9 +25,13 @@ struct Endpoint {
   void Close();
 };
 
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
 // Waits until fd has one of events (or hangs up or fails), in steps of
-// kPipeWaitStepMs, asking keepWaiting between steps. kOk means "try again".
-PipeStatus WaitReady(const Endpoint& endpoint, short events, const PipeKeepWaiting& keepWaiting);
+// kPipeWaitStepMs, asking keepWaiting between steps; a deadline that passes
+// ends the wait with kCancelled. kOk means "try again".
+PipeStatus WaitReady(const Endpoint& endpoint, short events, const PipeKeepWaiting& keepWaiting,
+                     const Deadline& deadline = std::nullopt);
 
 }  // namespace platform::pipe_socket
 

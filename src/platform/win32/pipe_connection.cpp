@@ -1,8 +1,9 @@
 // Windows pipe backend, client end: CreateFileA on "\\.\Global\Pipe\NAME"
 // for reading and writing, no sharing, OPEN_EXISTING, FILE_FLAG_OVERLAPPED.
 // Covers stepped overlapped reads, whole-message overlapped writes
-// (serialised by a lock) and cancellation. Does not wait for a busy pipe
-// (WaitNamedPipe) and sets no security quality of service.
+// (serialised by a lock) with an optional time limit, and cancellation.
+// Opens with identification-only security quality of service. Does not wait
+// for a busy pipe (WaitNamedPipe).
 #include <windows.h>
 
 #include <algorithm>
@@ -24,8 +25,11 @@ bool PipeConnection::Open(const std::string& name) {
   if (m_state->IsOpen()) return false;
   const std::string path = PipePath(name);
   if (path.empty()) return false;
-  const HANDLE pipe = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OVERLAPPED, nullptr);
+  // The server may identify the caller but not act as it: whoever squats on
+  // the name cannot borrow the user's rights.
+  const HANDLE pipe =
+      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
   if (pipe == INVALID_HANDLE_VALUE) return false;
   return m_state->Adopt(pipe);
 }
@@ -59,7 +63,7 @@ PipeStatus PipeConnection::Read(void* buffer, size_t size, size_t* received,
   }
 }
 
-bool PipeConnection::Write(const void* data, size_t size) {
+bool PipeConnection::Write(const void* data, size_t size, uint32_t timeoutMs) {
   std::lock_guard<std::mutex> lock(m_writeLock);
   if (!m_state->IsOpen() || m_state->cancelled.load() || size > MAXDWORD) return false;
   if (size == 0) return true;
@@ -74,7 +78,8 @@ bool PipeConnection::Write(const void* data, size_t size) {
     return false;
   }
   DWORD written = 0;
-  const PipeStatus status = FinishIo(*m_state, m_state->handle, &overlapped, nullptr, &written);
+  const PipeStatus status =
+      FinishIo(*m_state, m_state->handle, &overlapped, nullptr, &written, timeoutMs);
   return status == PipeStatus::kOk && written == size;
 }
 

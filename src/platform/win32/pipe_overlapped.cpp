@@ -3,6 +3,8 @@
 // Does not cover pipe security or instance limits.
 #include "platform/win32/pipe_overlapped.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -73,14 +75,23 @@ PipeStatus StopReason(const Endpoint& endpoint, const PipeKeepWaiting& keepWaiti
   return PipeStatus::kOk;
 }
 
+// Milliseconds of the next wait: one step, or what is left of the time limit.
+DWORD NextStepMs(ULONGLONG deadline) {
+  if (deadline == 0) return kPipeWaitStepMs;
+  const ULONGLONG now = GetTickCount64();
+  return now >= deadline ? 0 : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kPipeWaitStepMs));
+}
+
 }  // namespace
 
 PipeStatus FinishIo(const Endpoint& endpoint, HANDLE pipe, OVERLAPPED* overlapped,
-                    const PipeKeepWaiting& keepWaiting, DWORD* count) {
+                    const PipeKeepWaiting& keepWaiting, DWORD* count, uint32_t timeoutMs) {
   const HANDLE events[2] = {overlapped->hEvent, endpoint.cancelEvent};
+  const ULONGLONG deadline = timeoutMs == kPipeNoTimeout ? 0 : GetTickCount64() + timeoutMs + 1;
   PipeStatus stop = PipeStatus::kOk;
   while ((stop = StopReason(endpoint, keepWaiting)) == PipeStatus::kOk) {
-    const DWORD waited = WaitForMultipleObjects(2, events, FALSE, kPipeWaitStepMs);
+    const DWORD step = NextStepMs(deadline);
+    const DWORD waited = WaitForMultipleObjects(2, events, FALSE, step);
     if (waited == WAIT_OBJECT_0) return ResultOf(pipe, overlapped, count, FALSE);
     if (waited == WAIT_OBJECT_0 + 1) {
       stop = PipeStatus::kCancelled;
@@ -88,6 +99,10 @@ PipeStatus FinishIo(const Endpoint& endpoint, HANDLE pipe, OVERLAPPED* overlappe
     }
     if (waited != WAIT_TIMEOUT) {
       stop = PipeStatus::kFailed;
+      break;
+    }
+    if (deadline != 0 && GetTickCount64() >= deadline) {
+      stop = PipeStatus::kCancelled;
       break;
     }
   }

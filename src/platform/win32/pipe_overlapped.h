@@ -48,9 +48,11 @@ PipeStatus StatusOfError(DWORD error);
 // kPipeWaitStepMs, asking keepWaiting between steps, and stores its byte
 // count. Before returning early the operation is cancelled and awaited, so
 // its OVERLAPPED and buffer may go away; an operation that finished anyway
-// still reports its own result.
+// still reports its own result. A timeoutMs other than kPipeNoTimeout ends
+// the wait after that long, as a cancel does.
 PipeStatus FinishIo(const Endpoint& endpoint, HANDLE pipe, OVERLAPPED* overlapped,
-                    const PipeKeepWaiting& keepWaiting, DWORD* count);
+                    const PipeKeepWaiting& keepWaiting, DWORD* count,
+                    uint32_t timeoutMs = kPipeNoTimeout);
 
 }  // namespace platform::pipe_overlapped
 
