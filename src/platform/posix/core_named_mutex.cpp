@@ -1,7 +1,12 @@
-// POSIX named mutexes as presence markers: a lock file per name in the
-// user's runtime folder. Every open handle holds a shared flock(); the
+// POSIX named mutexes as presence markers: a lock file per name in a folder
+// only this user owns. Every open handle holds a shared flock(); the
 // creator is the one that could first take it exclusively, so "already
 // exists" means another handle is open, as with CreateMutexW.
+// The folder is $XDG_RUNTIME_DIR/orvane-mutex, else $TMPDIR (default /tmp)
+// /orvane-mutex-<uid>. A shared /tmp lets another user create that name
+// first and hold the locks; such a folder is refused, and the locks live in
+// <application data>/orvane/mutex instead. Lock files are opened without
+// following links.
 // Not covered: waiting on or owning the mutex (the program never does).
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,25 +18,63 @@
 #include <string>
 
 #include "common/text.h"
+#include "platform/known_folders.h"
 #include "platform/named_mutex.h"
 
 namespace platform {
 namespace {
 
-std::string LockFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string folder = (runtime && *runtime) ? std::string(runtime) + "/orvane-mutex"
-                                             : "/tmp/orvane-mutex-" + std::to_string(getuid());
+// Creates folder (mode 0700) when missing and tells whether it is a real
+// folder of this user that nobody else may enter.
+bool IsPrivateFolder(const std::string& folder) {
   mkdir(folder.c_str(), 0700);
-  return folder;
+  struct stat st {};
+  if (lstat(folder.c_str(), &st) != 0) return false;
+  return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+std::string SharedLockFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime == '/') return std::string(runtime) + "/orvane-mutex";
+  const char* temp = std::getenv("TMPDIR");
+  const std::string base = (temp != nullptr && *temp == '/') ? temp : "/tmp";
+  return base + "/orvane-mutex-" + std::to_string(geteuid());
+}
+
+// The lock folder, or empty when no private one can be had.
+std::string LockFolder() {
+  const std::string shared = SharedLockFolder();
+  if (IsPrivateFolder(shared)) return shared;
+  const std::string data = Utf16ToUtf8(GetAppDataFolder());
+  if (data.empty()) return {};
+  std::string folder;
+  for (const std::string part : {data, std::string("/orvane"), std::string("/mutex")}) {
+    folder += part;
+    mkdir(folder.c_str(), 0700);
+  }
+  return IsPrivateFolder(folder) ? folder : std::string();
 }
 
 std::string LockFileName(const std::u16string& name) {
+  const std::string folder = LockFolder();
+  if (folder.empty()) return {};
   std::string file = Utf16ToUtf8(name);
   for (char& c : file) {
     if (c == '/' || c == '\\') c = '_';
   }
-  return LockFolder() + "/" + file + ".lock";
+  return folder + "/" + file + ".lock";
+}
+
+// Opens the lock file without following a link; it must be a regular file.
+int OpenLockFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 // Takes the lock kind without waiting, retrying on signals only.
@@ -51,7 +94,9 @@ bool NamedMutex::Create(const std::u16string& name, bool* alreadyExisted) {
   Close();
   *alreadyExisted = false;
   if (name.empty()) return false;
-  m_fd = open(LockFileName(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const std::string path = LockFileName(name);
+  if (path.empty()) return false;
+  m_fd = OpenLockFile(path);
   if (m_fd < 0) return false;
   if (TryLock(m_fd, LOCK_EX)) {
     return TryLock(m_fd, LOCK_SH);  // downgrade: later openers see "exists"
