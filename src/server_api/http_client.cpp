@@ -32,15 +32,26 @@ int64_t CHttpClient::LocalTime() const {
 
 int64_t CHttpClient::GetTimestamp() { return LocalTime() - m_clockOffset; }
 
+bool CHttpClient::ReadServerTime(const json_t* reply, int64_t* seconds) {
+  // 2000-01-01 and 2100-01-01 UTC.
+  constexpr double kEarliest = 946684800.0;
+  constexpr double kLatest = 4102444800.0;
+  const json_t* time = json_object_get(reply, "time");
+  if (!json_is_number(time)) return false;
+  const double value = json_number_value(time);
+  // The comparisons are false for NaN, so it is refused too.
+  if (!(value >= kEarliest && value < kLatest)) return false;
+  // The server may give fractions of a second; they are cut toward zero.
+  *seconds = static_cast<int64_t>(std::trunc(value));
+  return true;
+}
+
 bool CHttpClient::SyncServerTime() {
   JsonPtr reply;
   if (!HttpGet(m_signedBase + u"microtime/", &reply) || !IsStatusOk(reply.get())) return false;
-  // The server may give fractions of a second; they are cut toward zero.
-  const double serverTime = json_number_value(json_object_get(reply.get(), "time"));
-  if (!json_is_number(json_object_get(reply.get(), "time")) || !std::isfinite(serverTime)) {
-    return false;
-  }
-  m_clockOffset = LocalTime() - static_cast<int64_t>(std::trunc(serverTime));
+  int64_t serverTime = 0;
+  if (!ReadServerTime(reply.get(), &serverTime)) return false;
+  m_clockOffset = LocalTime() - serverTime;
   return true;
 }
 

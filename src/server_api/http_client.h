@@ -49,6 +49,11 @@ class CHttpClient : public CServerConnect {
   bool HttpGet(const std::u16string& url, JsonPtr* document) override;
   bool HttpPutFile(const std::u16string& url, const std::u16string& path) override;
   bool IsStatusOk(const json_t* document) override;
+  // Reads the server's clock ("time", a JSON number cut toward zero) from an
+  // accepted "microtime/" reply. False when it is missing, not a number or
+  // outside the years 2000 to 2099: such a clock cannot be the server's and
+  // would overflow the offset arithmetic.
+  [[nodiscard]] static bool ReadServerTime(const json_t* reply, int64_t* seconds);
   bool IsMessageSuccess(const json_t* document) override;
   int32_t GetOsCode() override;
   std::u16string FormPair(std::u16string_view key, std::u16string_view value,

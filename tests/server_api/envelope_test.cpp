@@ -97,6 +97,22 @@ TEST_F(ClockTest, FailedSynchronisationKeepsTheOffset) {
   EXPECT_EQ(client->GetTimestamp(), 1699999900);
 }
 
+// A clock no server can have would overflow the offset arithmetic; it is
+// ignored and the offset from the last sane reply stays.
+TEST_F(ClockTest, AbsurdTimeIsIgnored) {
+  TestIdentity identity;
+  identity.clock = 1700000000;
+  m_server->SetReply("microtime/", RawReply(R"({"status":200,"time":1699999000})"));
+  auto client = MakeClient(identity);
+  ASSERT_EQ(client->GetTimestamp(), 1699999000);
+  for (const char* time : {"1e19", "1e300", "-1e19", "-5", "0", "9223372036854775807",
+                           "-9223372036854775808", "4102444800", "946684799.9"}) {
+    m_server->SetReply("microtime/", RawReply(std::string(R"({"status":200,"time":)") + time + "}"));
+    EXPECT_FALSE(client->SyncServerTime()) << time;
+    EXPECT_EQ(client->GetTimestamp(), 1699999000) << time;
+  }
+}
+
 TEST_F(ClockTest, InitStoresIdentityAndReportsTheSynchronisation) {
   auto client = std::make_unique<CConnectHelp>(CClientSetup{u"FP", 17, Base(), Base(), 1, {}});
   EXPECT_TRUE(client->Init(8, 5, u"1.0.0.0", 3, 0, 42, 1));
