@@ -49,9 +49,16 @@ std::optional<RegCommand> ParseRegCommand(const std::vector<std::string>& args, 
     *error = "ERROR: Invalid key name \"" + args[1] + "\": it must start with HKCU, HKLM or HKU.";
     return std::nullopt;
   }
+  std::vector<std::string> seen;
   for (size_t i = 2; i < args.size(); ++i) {
     const std::string option = Upper(args[i]);
     const bool hasValue = i + 1 < args.size();
+    // reg.exe refuses a repeated option rather than guessing which one counts.
+    if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
+      *error = "ERROR: Option " + args[i] + " is given more than once.";
+      return std::nullopt;
+    }
+    seen.push_back(option);
     if (option == "/F") {
       command.force = true;
     } else if ((option == "/V" || option == "/T" || option == "/D") && !hasValue) {
@@ -67,6 +74,12 @@ std::optional<RegCommand> ParseRegCommand(const std::vector<std::string>& args, 
       *error = "ERROR: Invalid option \"" + args[i] + "\" for " + command.verb + ".";
       return std::nullopt;
     }
+  }
+  // Deleting a root would empty a whole hive (HKCU is the user's hive).
+  if (command.verb == "delete" && !command.valueName &&
+      command.path.find_first_not_of('\\') == std::string::npos) {
+    *error = "ERROR: Deleting the root key " + command.rootName + " is refused; name a key below it.";
+    return std::nullopt;
   }
   if (!KnownType(command.typeName)) {
     *error = "ERROR: Invalid type \"" + command.typeName + "\": use REG_SZ, REG_EXPAND_SZ, REG_DWORD or REG_QWORD.";
