@@ -8,10 +8,16 @@
 
 class CZipOutput {
  public:
-  // Creates or replaces the archive file. False when it cannot.
+  // The largest archive 32-bit offsets and sizes can describe.
+  static constexpr uint32_t kMaxArchiveBytes = 0xFFFFFFFF;
+
+  // Creates the archive file afresh (anything at path, a link included, is
+  // replaced). False when it cannot.
   [[nodiscard]] bool Create(const std::u16string& path);
-  // Appends size bytes. False when not all of them were written; the count
-  // still grows by the bytes that were, so later offsets match the file.
+  // Appends size bytes. False when not all of them were written, or when
+  // they would take the archive past kMaxArchiveBytes (then nothing is
+  // written); the count grows by the bytes that were written, so later
+  // offsets match the file.
   [[nodiscard]] bool Write(const void* data, uint32_t size);
   [[nodiscard]] bool Write(const std::string& bytes);
   // Overwrites bytes at offset and returns to the end of the file; the count

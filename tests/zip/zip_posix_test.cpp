@@ -146,3 +146,22 @@ TEST(ZipPosix, SourceReadErrorFailsTheAdd) {
 }
 
 }  // namespace
+
+// A link left where the archive goes used to be written through, so its
+// target (any file the user, or root, may write) was overwritten. The link is
+// replaced by the archive and its target stays as it was.
+TEST(ZipPosix, ArchiveReplacesALinkInsteadOfWritingThroughIt) {
+  TempDir dir;
+  dir.Write("victim", "must stay");
+  dir.Write("in.txt", "data");
+  const std::string archive = dir.File("Dumps.zip");
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), archive.c_str()), 0);
+  HZIP zip = ZipArchiveCreate(U16(archive).c_str());
+  ASSERT_NE(zip, nullptr);
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"in.txt", U16(dir.File("in.txt")).c_str()), kZipResultOk);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("victim")), "must stay");
+  struct stat info {};
+  ASSERT_EQ(lstat(archive.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+}

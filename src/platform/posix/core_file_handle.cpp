@@ -54,6 +54,35 @@ bool CFileHandle::OpenForReading(const std::u16string& path) {
   return true;
 }
 
+bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
+  Close();
+  const std::string name = Utf16ToUtf8(path);
+  if (::unlink(name.c_str()) != 0 && errno != ENOENT) return false;
+  // O_EXCL: a link planted again after the unlink makes the create fail.
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  m_handle = fd;
+  m_path = path;
+  return true;
+}
+
+bool CFileHandle::OpenRegularForReading(const std::u16string& path) {
+  Close();
+  // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
+  const int fd = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return false;
+  }
+  m_handle = fd;
+  m_path = path;
+  return true;
+}
+
 bool CFileHandle::Read(void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
   if (!IsOpen()) return false;

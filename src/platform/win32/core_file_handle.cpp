@@ -47,6 +47,35 @@ bool CFileHandle::OpenForReading(const std::u16string& path) {
   return true;
 }
 
+bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
+  Close();
+  // DeleteFileW removes a symbolic link itself, not its target.
+  if (!DeleteFileW(win32::W(path)) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  HANDLE handle = CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_path = path;
+  return true;
+}
+
+bool CFileHandle::OpenRegularForReading(const std::u16string& path) {
+  Close();
+  HANDLE handle = CreateFileW(win32::W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const DWORD notRegular = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & notRegular) != 0) {
+    CloseHandle(handle);
+    return false;
+  }
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_path = path;
+  return true;
+}
+
 bool CFileHandle::Read(void* buffer, uint32_t size, uint32_t* read) {
   DWORD got = 0;
   const BOOL ok = ReadFile(H(m_handle), buffer, size, &got, nullptr);
