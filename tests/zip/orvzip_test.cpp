@@ -42,6 +42,21 @@ TEST(OrvZipTool, FailuresShowInTheCodesAndTheExitStatus) {
   EXPECT_NE(output.find("usage: orvzip"), std::string::npos) << output;
 }
 
+// "-n NAME ARCHIVE FILE" was refused: a -n before the archive names the first file.
+TEST(OrvZipTool, NameBeforeTheArchiveNamesTheFirstFile) {
+  TempDir dir;
+  dir.Write("in/one.dmp", "one");
+  std::string output;
+  ASSERT_TRUE(RunOrvZip(dir, {"-n", "first.dmp", dir.File("out.zip"), dir.File("in/one.dmp")}, &output))
+      << output;
+  EXPECT_EQ(output, "0x0 add first.dmp\n0x0 close\n");
+  const ParsedArchive a = ParseArchive(ReadFileBytes(dir.File("out.zip")));
+  ASSERT_EQ(a.entries.size(), 1u);
+  EXPECT_EQ(a.entries[0].name, "first.dmp");
+  EXPECT_FALSE(RunOrvZip(dir, {"-n", "x", "-n", "y", dir.File("out.zip"), dir.File("in/one.dmp")}, &output));
+  EXPECT_FALSE(RunOrvZip(dir, {"-n", "only-a-name"}, &output));
+}
+
 TEST(OrvZipTool, BuildPackedArchiveNamesEntriesByRelativePath) {
   const ParsedArchive a = ParseArchive(ReadFileBytes(PACKED_ARCHIVE));
   ASSERT_EQ(a.error, "");

@@ -10,21 +10,26 @@ std::u16string FileNameOf(const std::u16string& path) {
 }  // namespace
 
 std::string ParseOrvZipArgs(const std::vector<std::u16string>& args, OrvZipJob* job) {
-  if (args.empty()) return "no archive given";
-  job->archive = args[0];
+  // The archive is the first argument that is not an option, so a -n may
+  // stand before it and names the first file after it.
+  bool haveArchive = false;
   std::u16string pendingName;
   bool named = false;
-  for (size_t i = 1; i < args.size(); ++i) {
+  for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == u"-n") {
       if (named) return "-n given twice for one file";
       if (i + 1 >= args.size()) return "-n needs a name";
       pendingName = args[++i];
       named = true;
-      continue;
+    } else if (!haveArchive) {
+      job->archive = args[i];
+      haveArchive = true;
+    } else {
+      job->entries.push_back({named ? pendingName : FileNameOf(args[i]), args[i]});
+      named = false;
     }
-    job->entries.push_back({named ? pendingName : FileNameOf(args[i]), args[i]});
-    named = false;
   }
+  if (!haveArchive) return "no archive given";
   if (named) return "-n is not followed by a file";
   return "";
 }

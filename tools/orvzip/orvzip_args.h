@@ -1,4 +1,5 @@
-// The command line of orvzip: ARCHIVE [-n NAME] FILE [[-n NAME] FILE ...].
+// The command line of orvzip: ARCHIVE [-n NAME] FILE [[-n NAME] FILE ...]; a
+// -n NAME may also stand before ARCHIVE and then names the first FILE.
 #pragma once
 
 #include <string>
