@@ -122,7 +122,27 @@ TEST_F(TransferTest, UploadFileStoresTheBytesUnderItsKey) {
   EXPECT_TRUE(asked[0].body.starts_with("av=0&category=0&filepath=dumps/Orvane/1.0.0.0/FP_1700000000.zip&"));
   const auto put = m_server->Requests().back();
   EXPECT_EQ(put.method, "PUT");
-  EXPECT_EQ(put.body.size(), zip.size());
+  EXPECT_EQ(put.bodySize, zip.size());
+  // Sent from the file with its length announced, not in chunks.
+  EXPECT_EQ(put.headers.find("Content-Length")->second, std::to_string(zip.size()));
+  EXPECT_EQ(put.headers.count("Transfer-Encoding"), 0u);
+}
+
+TEST_F(TransferTest, UploadAttemptsEachSendTheWholeFile) {
+  std::string zip;
+  for (int i = 0; i < 300000; ++i) zip += static_cast<char>(i * 13);
+  m_env->dir().Write("Dumps.zip", zip);
+  // The first answer breaks off: the next attempt reads the file from its start again.
+  devserver::Reply broken = RawReply(std::string(100, 'x'));
+  broken.truncateTo = 10;
+  m_server->SetReplies("storage/", {broken, RawReply("stored")});
+  ASSERT_TRUE(m_client->HttpPutFile(Url("storage/dumps/a.zip"), Utf8ToUtf16(m_env->dir().File("Dumps.zip"))));
+  std::vector<devserver::LoggedRequest> puts;
+  for (const auto& request : m_server->Requests()) {
+    if (request.method == "PUT") puts.push_back(request);
+  }
+  ASSERT_EQ(puts.size(), 2u);
+  for (const auto& put : puts) EXPECT_TRUE(put.body == zip);
 }
 
 TEST_F(TransferTest, UploadFailures) {

@@ -22,7 +22,8 @@ std::string Dump(const json_t* value) {
 }
 
 const char* const kControlKeys[] = {"http_status", "body", "content_type", "headers",
-                                    "delay_ms", "chunked", "truncate_to"};
+                                    "delay_ms", "chunked", "truncate_to", "stall_at",
+                                    "trickle_ms", "trickle_bytes"};
 
 bool IsControlKey(const char* key) {
   for (const char* control : kControlKeys) {
@@ -52,6 +53,9 @@ bool ParseReply(json_t* object, Reply* reply, std::string* error) {
   if (json_t* type = json_object_get(object, "content_type")) reply->contentType = json_string_value(type) ? json_string_value(type) : "";
   reply->chunked = json_is_true(json_object_get(object, "chunked"));
   if (json_t* cut = json_object_get(object, "truncate_to")) reply->truncateTo = json_integer_value(cut);
+  if (json_t* stall = json_object_get(object, "stall_at")) reply->stallAt = json_integer_value(stall);
+  if (json_t* every = json_object_get(object, "trickle_ms")) reply->trickleMs = (int)json_integer_value(every);
+  if (json_t* piece = json_object_get(object, "trickle_bytes")) reply->trickleBytes = (int)json_integer_value(piece);
   const char* key;
   json_t* value;
   json_object_foreach(json_object_get(object, "headers"), key, value) {
@@ -147,7 +151,7 @@ std::string LogLine(const LoggedRequest& request) {
     json_object_set_new(headers, name.c_str(), json_stringn(value.data(), value.size()));
   }
   json_object_set_new(line.get(), "headers", headers);
-  json_object_set_new(line.get(), "body_size", json_integer((json_int_t)request.body.size()));
+  json_object_set_new(line.get(), "body_size", json_integer((json_int_t)request.bodySize));
   // Bodies that are not UTF-8 (uploads) are logged by size only.
   if (json_t* body = json_stringn(request.body.data(), request.body.size())) {
     json_object_set_new(line.get(), "body", body);

@@ -4,12 +4,16 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
 #include "common/md5.h"
+#include "dev_ranges.h"
 
 namespace devserver {
 
@@ -24,7 +28,10 @@ struct Server::Impl {
   std::map<std::string, size_t> served;  // replies used per path
   std::vector<LoggedRequest> log;
   double clockOffset = 0;
+  bool serveRanges = true;
   uint64_t nextSeq = 1;
+  bool stopping = false;
+  std::condition_variable stopped;  // wakes delays and stalls when the server stops
 };
 
 namespace {
@@ -93,23 +100,99 @@ bool IsSafeKey(const std::string& key) {
   return true;
 }
 
-void SendFile(const fs::path& file, const std::string& type, httplib::Response& res) {
+// Waits ms milliseconds, or until the server stops (false then).
+bool WaitUnlessStopped(Server::Impl* impl, int64_t ms) {
+  std::unique_lock<std::mutex> lock(impl->mutex);
+  return !impl->stopped.wait_for(lock, std::chrono::milliseconds(ms), [impl] { return impl->stopping; });
+}
+
+// How the bytes of a body are sent: all at once, cut short, stalled or trickled.
+struct Pacing {
+  int64_t cutAt = -1;
+  int64_t stallAt = -1;
+  int trickleMs = 0;
+  size_t trickleBytes = 1;
+};
+
+// Reads up to size bytes of the whole body at offset; returns the count.
+using BodyReader = std::function<size_t(uint64_t offset, char* buffer, size_t size)>;
+
+// The answer to the request's Range for a body of size bytes with these
+// validators; sets status and Content-Range. False when no body is to be sent.
+bool ApplyRange(Server::Impl* impl, const httplib::Request& req, const std::string& etag,
+                const std::string& lastModified, uint64_t size, httplib::Response& res, RangeAnswer* answer) {
+  bool serve;
+  {
+    std::lock_guard<std::mutex> lock(impl->mutex);
+    serve = impl->serveRanges;
+  }
+  *answer = AnswerRange(req.get_header_value("Range"), req.get_header_value("If-Range"), etag, lastModified,
+                        size, serve);
+  if (serve) res.set_header("Accept-Ranges", "bytes");
+  if (!answer->contentRange.empty()) res.set_header("Content-Range", answer->contentRange);
+  if (answer->status != 200) res.status = answer->status;
+  return answer->status != 416;
+}
+
+// Sends length bytes of the body from offset, paced.
+void SendBody(Server::Impl* impl, httplib::Response& res, const std::string& type, uint64_t offset,
+              uint64_t length, BodyReader reader, Pacing pacing) {
+  auto buffer = std::make_shared<std::vector<char>>(1 << 20);
+  res.set_content_provider(
+      static_cast<size_t>(length), type,
+      [=](size_t at, size_t left, httplib::DataSink& sink) {
+        const auto sent = static_cast<int64_t>(at);
+        if (pacing.cutAt >= 0 && sent >= pacing.cutAt) return false;  // drops the connection
+        if (pacing.stallAt >= 0 && sent >= pacing.stallAt) {
+          WaitUnlessStopped(impl, 600000);
+          return false;
+        }
+        size_t want = std::min(left, buffer->size());
+        if (pacing.cutAt >= 0) want = std::min<size_t>(want, pacing.cutAt - sent);
+        if (pacing.stallAt >= 0) want = std::min<size_t>(want, pacing.stallAt - sent);
+        if (pacing.trickleMs > 0) {
+          if (!WaitUnlessStopped(impl, pacing.trickleMs)) return false;
+          want = std::min(want, pacing.trickleBytes);
+        }
+        const size_t got = reader(offset + at, buffer->data(), want);
+        return got > 0 && sink.write(buffer->data(), got);
+      });
+}
+
+// A file's validators: an ETag from its size and modification time, and its
+// modification time as an HTTP date.
+void FileValidators(const fs::path& file, uint64_t size, std::string* etag, std::string* lastModified) {
+  std::error_code error;
+  const auto written = fs::last_write_time(file, error);
+  const auto since = std::chrono::file_clock::to_sys(written).time_since_epoch();
+  const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count();
+  char tag[64];
+  std::snprintf(tag, sizeof(tag), "\"%llx-%llx\"", (unsigned long long)size, (unsigned long long)nanos);
+  *etag = tag;
+  *lastModified = HttpDate(std::chrono::duration_cast<std::chrono::seconds>(since).count());
+}
+
+void SendFile(Server::Impl* impl, const httplib::Request& req, const fs::path& file, const std::string& type,
+              httplib::Response& res) {
   std::error_code error;
   const uintmax_t size = fs::file_size(file, error);
-  if (error) {
+  auto stream = std::make_shared<std::ifstream>(file, std::ios::binary);
+  if (error || !*stream) {
     res.status = 404;
     return;
   }
-  auto stream = std::make_shared<std::ifstream>(file, std::ios::binary);
-  res.set_content_provider(static_cast<size_t>(size), type,
-                           [stream](size_t offset, size_t length, httplib::DataSink& sink) {
-                             static thread_local std::vector<char> chunk(1 << 20);
-                             stream->seekg(static_cast<std::streamoff>(offset));
-                             const size_t want = std::min(length, chunk.size());
-                             stream->read(chunk.data(), static_cast<std::streamsize>(want));
-                             const auto got = static_cast<size_t>(stream->gcount());
-                             return got > 0 && sink.write(chunk.data(), got);
-                           });
+  std::string etag, lastModified;
+  FileValidators(file, size, &etag, &lastModified);
+  res.set_header("ETag", etag);
+  res.set_header("Last-Modified", lastModified);
+  RangeAnswer answer;
+  if (!ApplyRange(impl, req, etag, lastModified, size, res, &answer)) return;
+  const BodyReader reader = [stream](uint64_t offset, char* buffer, size_t size) {
+    stream->seekg(static_cast<std::streamoff>(offset));
+    stream->read(buffer, static_cast<std::streamsize>(size));
+    return static_cast<size_t>(stream->gcount());
+  };
+  SendBody(impl, res, type, answer.offset, answer.length, reader, Pacing{});
 }
 
 }  // namespace
@@ -117,6 +200,7 @@ void SendFile(const fs::path& file, const std::string& type, httplib::Response& 
 Server::Server(Options options) : m_options(std::move(options)), m_impl(std::make_unique<Impl>()) {
   m_impl->replies = DemoReplies();
   m_impl->clockOffset = m_options.clockOffset;
+  m_impl->serveRanges = m_options.serveRanges;
   if (m_options.staticDir.empty()) m_options.staticDir = ORV_DEVSERVER_DEMO_DIR;
   if (m_options.storageDir.empty()) {
     m_ownsStorage = true;
@@ -157,6 +241,11 @@ bool Server::LoadConfig(const std::string& jsonText, std::string* error) {
   return true;
 }
 
+void Server::SetServeRanges(bool serve) {
+  std::lock_guard<std::mutex> lock(m_impl->mutex);
+  m_impl->serveRanges = serve;
+}
+
 void Server::SetClockOffset(double seconds) {
   std::lock_guard<std::mutex> lock(m_impl->mutex);
   m_impl->clockOffset = seconds;
@@ -179,15 +268,19 @@ struct Context {
   const Options* options;
 };
 
-LoggedRequest Record(const Context& context, const httplib::Request& req, bool tls) {
+// The request as logged, without its body.
+LoggedRequest Describe(const httplib::Request& req, bool tls) {
   LoggedRequest entry;
   entry.time = Now();
   entry.method = req.method;
   entry.target = req.target;
   for (const auto& [name, value] : req.headers) entry.headers.emplace(name, value);
-  entry.body = req.body;
   entry.tls = tls;
   ParseTarget(&entry);
+  return entry;
+}
+
+void Record(const Context& context, LoggedRequest& entry) {
   std::lock_guard<std::mutex> lock(context.impl->mutex);
   entry.seq = context.impl->nextSeq++;
   context.impl->log.push_back(entry);
@@ -195,7 +288,6 @@ LoggedRequest Record(const Context& context, const httplib::Request& req, bool t
     std::ofstream out(context.options->logFile, std::ios::app);
     out << LogLine(entry) << '\n';
   }
-  return entry;
 }
 
 // The scripted reply for path, advancing through its list; false when none.
@@ -209,31 +301,42 @@ bool NextReply(const Context& context, const std::string& path, Reply* reply) {
   return true;
 }
 
-void SendReply(const Reply& reply, const std::string& base, const LoggedRequest& entry,
-               httplib::Response& res) {
-  if (reply.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+// A scripted reply; a plain one (neither chunked nor cut) honours ranges
+// like a file, with the ETag and Last-Modified it is scripted with.
+void SendReply(Server::Impl* impl, const httplib::Request& req, const Reply& reply, const std::string& base,
+               const LoggedRequest& entry, httplib::Response& res) {
   std::string body = ReplaceAll(reply.body, "{base}", base);
   body = ReplaceAll(body, "{filepath}", RawParam(entry.body, "filepath"));
   res.status = reply.httpStatus;
-  for (const auto& [name, value] : reply.headers) res.set_header(name.c_str(), ReplaceAll(value, "{base}", base));
+  std::string etag, lastModified;
+  for (const auto& [name, value] : reply.headers) {
+    res.set_header(name.c_str(), ReplaceAll(value, "{base}", base));
+    if (name == "ETag") etag = value;
+    if (name == "Last-Modified") lastModified = value;
+  }
+  auto shared = std::make_shared<std::string>(std::move(body));
   if (reply.chunked) {
-    auto shared = std::make_shared<std::string>(body);
     res.set_chunked_content_provider(reply.contentType, [shared](size_t offset, httplib::DataSink& sink) {
       if (offset < shared->size()) sink.write(shared->data() + offset, shared->size() - offset);
       else sink.done();
       return true;
     });
-  } else if (reply.truncateTo >= 0) {
-    auto shared = std::make_shared<std::string>(body);
-    const size_t cut = std::min<size_t>(reply.truncateTo, body.size());
-    res.set_content_provider(body.size(), reply.contentType,
-                             [shared, cut](size_t offset, size_t, httplib::DataSink& sink) {
-                               if (offset >= cut) return false;  // drop the connection
-                               return sink.write(shared->data() + offset, cut - offset);
-                             });
-  } else {
-    res.set_content(body, reply.contentType.c_str());
+    return;
   }
+  RangeAnswer answer{200, 0, shared->size(), ""};
+  if (reply.httpStatus == 200 && !ApplyRange(impl, req, etag, lastModified, shared->size(), res, &answer)) return;
+  const Pacing pacing{reply.truncateTo, reply.stallAt, reply.trickleMs,
+                      static_cast<size_t>(std::max(1, reply.trickleBytes))};
+  const BodyReader reader = [shared](uint64_t offset, char* buffer, size_t size) {
+    const size_t count = std::min<size_t>(size, shared->size() - std::min<size_t>(offset, shared->size()));
+    std::memcpy(buffer, shared->data() + offset, count);
+    return count;
+  };
+  if (answer.length == 0) {
+    res.set_content("", reply.contentType.c_str());
+    return;
+  }
+  SendBody(impl, res, reply.contentType, answer.offset, answer.length, reader, pacing);
 }
 
 bool ProxyAuthorised(const Context& context, const LoggedRequest& entry, httplib::Response& res) {
@@ -260,25 +363,46 @@ void ServeMicrotime(const Context& context, httplib::Response& res) {
   res.set_content(body, "application/json; charset=utf-8");
 }
 
+// The file a storage key names; false when the key would leave the storage folder.
+bool StorageFile(const Context& context, const std::string& key, fs::path* file) {
+  if (!IsSafeKey(key)) return false;
+  *file = fs::path(context.options->storageDir) / key;
+  return true;
+}
+
+// Streams a PUT body into its storage file as it arrives, so that devserver
+// holds no upload in memory.
+void StoreBody(const Context& context, const std::string& key, const httplib::ContentReader& reader,
+               LoggedRequest* entry, httplib::Response& res) {
+  fs::path file;
+  if (!StorageFile(context, key, &file)) {
+    res.status = 400;
+    reader([](const char*, size_t) { return true; });
+    return;
+  }
+  std::error_code ignored;
+  fs::create_directories(file.parent_path(), ignored);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  const bool read = reader([&](const char* data, size_t size) {
+    out.write(data, static_cast<std::streamsize>(size));
+    entry->bodySize += size;
+    return true;
+  });
+  res.status = read && out.good() ? 200 : 500;
+}
+
 void ServeStorage(const Context& context, const httplib::Request& req, const std::string& key,
                   httplib::Response& res) {
-  const fs::path file = fs::path(context.options->storageDir) / key;
-  if (!IsSafeKey(key)) {
+  fs::path file;
+  if (!StorageFile(context, key, &file)) {
     res.status = 400;
     return;
   }
-  if (req.method == "PUT") {
-    std::error_code ignored;
-    fs::create_directories(file.parent_path(), ignored);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(req.body.data(), static_cast<std::streamsize>(req.body.size()));
-    res.status = out.good() ? 200 : 500;
-    return;
-  }
-  SendFile(file, "application/octet-stream", res);
+  SendFile(context.impl, req, file, "application/octet-stream", res);
 }
 
-void ServeStatic(const Context& context, const std::string& name, httplib::Response& res) {
+void ServeStatic(const Context& context, const httplib::Request& req, const std::string& name,
+                 httplib::Response& res) {
   const fs::path file = fs::path(context.options->staticDir) / name;
   if (!IsSafeKey(name)) {
     res.status = 400;
@@ -295,32 +419,57 @@ void ServeStatic(const Context& context, const std::string& name, httplib::Respo
       return;
     }
   }
-  SendFile(file, "application/octet-stream", res);
+  SendFile(context.impl, req, file, "application/octet-stream", res);
 }
 
-void Handle(const Context& context, const httplib::Request& req, httplib::Response& res, bool tls) {
-  const LoggedRequest entry = Record(context, req, tls);
-  if (!ProxyAuthorised(context, entry, res)) return;
+// reader: the body of a PUT, not yet read (httplib has read every other body).
+void Handle(const Context& context, const httplib::Request& req, const httplib::ContentReader* reader,
+            httplib::Response& res, bool tls) {
+  // devserver answers ranges itself; httplib would cut the body once more.
+  const_cast<httplib::Request&>(req).ranges.clear();
+  LoggedRequest entry = Describe(req, tls);
+  const bool authorised = ProxyAuthorised(context, entry, res);
+  const std::string path = entry.path.size() > 1 ? entry.path.substr(1) : "";
+  const bool storage = path.rfind("storage/", 0) == 0;
+  const std::string key = !entry.r.empty() ? entry.r : (storage ? "storage/" : path);
+  Reply reply;
+  const bool scripted = authorised && NextReply(context, key, &reply);
+  if (scripted && reply.delayMs > 0 && !WaitUnlessStopped(context.impl, reply.delayMs)) return;
+  const bool store = authorised && !scripted && storage && req.method == "PUT" && reader != nullptr;
+  if (store) {
+    StoreBody(context, path.substr(8), *reader, &entry, res);
+  } else if (reader != nullptr) {
+    (*reader)([&entry](const char* data, size_t size) {
+      entry.body.append(data, size);
+      return true;
+    });
+  } else {
+    entry.body = req.body;
+  }
+  if (!store) entry.bodySize = entry.body.size();
+  Record(context, entry);
+  if (!authorised || store) return;
   const auto host = req.get_header_value("Host");
   const std::string base = std::string(tls ? "https://" : "http://") + host + "/";
-  const std::string path = entry.path.size() > 1 ? entry.path.substr(1) : "";
-  Reply reply;
-  const std::string key = !entry.r.empty() ? entry.r : (path.rfind("storage/", 0) == 0 ? "storage/" : path);
-  if (NextReply(context, key, &reply)) return SendReply(reply, base, entry, res);
+  if (scripted) return SendReply(context.impl, req, reply, base, entry, res);
   if (path == "microtime/") return ServeMicrotime(context, res);
-  if (path.rfind("storage/", 0) == 0) return ServeStorage(context, req, path.substr(8), res);
-  if (path.rfind("files/", 0) == 0) return ServeStatic(context, path.substr(6), res);
-  SendReply(EnvelopeReply(404, "unknown endpoint", "null"), base, entry, res);
+  if (storage) return ServeStorage(context, req, path.substr(8), res);
+  if (path.rfind("files/", 0) == 0) return ServeStatic(context, req, path.substr(6), res);
+  SendReply(context.impl, req, EnvelopeReply(404, "unknown endpoint", "null"), base, entry, res);
   res.status = 404;
 }
 
 void Route(httplib::Server* server, Context context, bool tls) {
   const auto handler = [context, tls](const httplib::Request& req, httplib::Response& res) {
-    Handle(context, req, res, tls);
+    Handle(context, req, nullptr, res, tls);
   };
   server->Get(".*", handler);
   server->Post(".*", handler);
-  server->Put(".*", handler);
+  // A PUT body is read by the handler: a storage upload goes to disk as it arrives.
+  server->Put(".*", [context, tls](const httplib::Request& req, httplib::Response& res,
+                                   const httplib::ContentReader& reader) {
+    Handle(context, req, &reader, res, tls);
+  });
   server->Delete(".*", handler);
   server->Options(".*", handler);
   server->Patch(".*", handler);
@@ -392,6 +541,11 @@ bool SupportsHttps() {
 }
 
 void Server::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    m_impl->stopping = true;
+  }
+  m_impl->stopped.notify_all();
   if (m_impl->http) m_impl->http->stop();
   if (m_impl->https) m_impl->https->stop();
   if (m_impl->httpThread.joinable()) m_impl->httpThread.join();

@@ -22,9 +22,12 @@ struct Reply {
   std::string body;  // "{base}" is replaced by "http(s)://<Host>/" of the request
   std::string contentType = "application/json; charset=utf-8";
   std::vector<std::pair<std::string, std::string>> headers;
-  int delayMs = 0;           // wait before answering
+  int delayMs = 0;           // wait before answering (and, for a PUT, before reading its body)
   bool chunked = false;      // send without Content-Length
   int64_t truncateTo = -1;   // declare the full length but close after this many bytes
+  int64_t stallAt = -1;      // send this many body bytes, then nothing until the server stops
+  int trickleMs = 0;         // send the body in pieces of trickleBytes, one every trickleMs
+  int trickleBytes = 1;
 };
 
 // A reply with the envelope {"status":..,"message":..,"recordset":..};
@@ -41,7 +44,8 @@ struct LoggedRequest {
   std::string query;         // raw text after "?"
   std::string r;             // the "r" parameter, raw
   std::multimap<std::string, std::string> headers;
-  std::string body;
+  std::string body;          // not kept for a PUT to storage: its bytes go to the stored file
+  uint64_t bodySize = 0;
   bool proxied = false;      // came in proxy form
   bool tls = false;
 };
@@ -57,6 +61,9 @@ struct Options {
   std::string logFile;       // JSON lines; none when empty
   double clockOffset = 0;    // seconds added to the clock "microtime/" reports
   std::string proxyAuth;     // "user:password" demanded of proxy-form requests
+  // Answer "Range" requests for files and scripted replies with 206 (or 416);
+  // false sends the whole body every time, as servers without ranges do.
+  bool serveRanges = true;
 };
 
 class Server {
@@ -81,10 +88,12 @@ class Server {
   void SetReply(const std::string& path, Reply reply) { SetReplies(path, {std::move(reply)}); }
   // Loads {"clock_offset": n, "replies": {path: reply or [replies]}}; a reply
   // object holds "http_status", "body", "content_type", "headers",
-  // "delay_ms", "chunked", "truncate_to", and otherwise its remaining members
+  // "delay_ms", "chunked", "truncate_to", "stall_at", "trickle_ms",
+  // "trickle_bytes", and otherwise its remaining members
   // are sent as the JSON body.
   bool LoadConfig(const std::string& jsonText, std::string* error);
   void SetClockOffset(double seconds);
+  void SetServeRanges(bool serve);
 
   std::vector<LoggedRequest> Requests() const;
   void ClearRequests();

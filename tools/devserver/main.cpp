@@ -23,6 +23,7 @@ const char kUsage[] =
     "usage: devserver [--host H] [--port N] [--config FILE] [--log FILE]\n"
     "                 [--static DIR] [--storage DIR] [--clock-offset SECONDS]\n"
     "                 [--https-port N --cert FILE --key FILE] [--proxy-auth USER:PASSWORD]\n"
+    "                 [--ranges on|off]\n"
     "  --port 0 (the default) picks a free port; the ports are printed as\n"
     "  'http <port>' and 'https <port>'. --config holds the reply table\n"
     "  {\"clock_offset\": n, \"replies\": {\"api/...\": {...} or [...]}};\n"
@@ -44,6 +45,7 @@ bool ParseArguments(int argc, char** argv, devserver::Options* options, std::str
     else if (name == "--storage") options->storageDir = value;
     else if (name == "--clock-offset") options->clockOffset = std::atof(value.c_str());
     else if (name == "--proxy-auth") options->proxyAuth = value;
+    else if (name == "--ranges" && (value == "on" || value == "off")) options->serveRanges = value == "on";
     else return false;
   }
   return true;
