@@ -326,6 +326,8 @@ class CUIPaintManager : public IUIRenderHost {
 
   // Paint steps (paint_manager_paint.cpp).
   bool LayoutIfNeeded();
+  // Places a control that needs an update at its current position again.
+  void Reposition(CControlUI* control);
   void PaintAndPresent(const TUIRect& client, const TUIRect& dirty);
   void PrepareSurfaces(const TUIRect& client);
   void DrawLayeredBackground(CUISurface& target, const TUIRect& client);

@@ -32,8 +32,7 @@ int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bo
 std::unique_ptr<TUIFontInfo> CUIPaintManager::MakeFont(std::u16string_view face, int size,
                                                        bool bold, bool underline,
                                                        bool italic) const {
-  return CreateFontInfo(face.substr(0, kMaxFaceName), size, bold, underline, italic,
-                        GetDPIScale());
+  return MakeSharedFontInfo(face, size, bold, underline, italic, GetDPIScale());
 }
 
 const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) {

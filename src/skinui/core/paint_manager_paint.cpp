@@ -8,6 +8,7 @@
 #include "skinui/control/control.h"
 #include "skinui/core/paint_manager.h"
 #include "skinui/core/render_engine.h"
+#include "skinui/layout/container.h"
 
 namespace SkinUI {
 namespace {
@@ -59,6 +60,21 @@ void CUIPaintManager::Invalidate(const TUIRect& rect) {
   platform::InvalidateRect(m_hWndPaint, &rc, false);
 }
 
+void CUIPaintManager::Reposition(CControlUI* control) {
+  // A floating control takes its rectangle relative to the parent and in
+  // 96-DPI units: its parent places it again from the fixed position, size
+  // and percentages, which is exact at every scale (its relative rectangle in
+  // pixels would be scaled a second time).
+  if (control->IsFloat() && control->GetParent()) {
+    auto* box = static_cast<CContainerUI*>(control->GetParent()->GetInterface(u"Container"));
+    if (box) {
+      box->SetFloatPos(box->GetItemIndex(control));
+      return;
+    }
+  }
+  control->SetPos(control->GetPos());
+}
+
 bool CUIPaintManager::LayoutIfNeeded() {
   if (!m_bUpdateNeeded || !m_pRoot) return false;
   m_bUpdateNeeded = false;
@@ -70,9 +86,7 @@ bool CUIPaintManager::LayoutIfNeeded() {
   } else {
     std::vector<CControlUI*> pending;
     m_pRoot->FindControl(CollectUpdateNeeded, &pending, kFindVisible | kFindMeFirst);
-    for (CControlUI* control : pending) {
-      control->SetPos(control->IsFloat() ? control->GetRelativePos() : control->GetPos());
-    }
+    for (CControlUI* control : pending) Reposition(control);
   }
   if (m_bFirstLayout) {
     m_bFirstLayout = false;
@@ -83,7 +97,6 @@ bool CUIPaintManager::LayoutIfNeeded() {
 }
 
 void CUIPaintManager::OnPaint() {
-  if (m_bFocusNeeded) TakeNeededFocus();
   const TUISize size = GetClientSize();
   if (!m_pRoot || platform::IsIconic(m_hWndPaint) || size.cx <= 0 || size.cy <= 0) {
     platform::ValidateRect(m_hWndPaint, nullptr);
@@ -91,6 +104,10 @@ void CUIPaintManager::OnPaint() {
     return;
   }
   LayoutIfNeeded();
+  // After the layout, so that the tab order is known: before it the focus
+  // would only be asked for again, and the repaint asked for with it would be
+  // validated by this very paint.
+  if (m_bFocusNeeded) TakeNeededFocus();
   // What the layout invalidated belongs to this paint too.
   const TUIRect client{0, 0, size.cx, size.cy};
   platform::PAINTSTRUCT ps;

@@ -13,6 +13,34 @@ TUISharedResources& SharedResources() {
   return *shared;
 }
 
+std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold,
+                                                bool underline, bool italic, int dpiScale) {
+  face = face.substr(0, kMaxFaceName);
+  const int height = ScaleByDpi(size, dpiScale);
+  auto key = std::make_tuple(std::u16string(face), height, bold, underline, italic);
+  TUISharedResources& shared = SharedResources();
+  std::shared_ptr<platform::ITextFont> font;
+  {
+    std::lock_guard<std::mutex> guard(shared.textFontLock);
+    std::weak_ptr<platform::ITextFont>& slot = shared.textFonts[key];
+    font = slot.lock();
+    if (!font) {
+      font = platform::CreateTextFont({std::u16string(face), height, bold, italic, underline});
+      if (!font) return nullptr;
+      slot = font;
+    }
+  }
+  auto info = std::make_unique<TUIFontInfo>();
+  info->hFont = std::move(font);
+  info->sFontName = face;
+  info->iSize = size;
+  info->bBold = bold;
+  info->bUnderline = underline;
+  info->bItalic = italic;
+  info->tm = info->hFont->GetMetrics();
+  return info;
+}
+
 void CUIPaintManager::SetInstance(const IResourceModule* instance) {
   SharedResources();  // the shared lock exists before the first window
   SkinResources().SetInstance(instance);

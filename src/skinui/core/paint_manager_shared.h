@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +26,14 @@ struct TUISharedResources {
   std::unordered_map<std::u16string, std::u16string> styles;
   std::unordered_map<std::u16string, std::u16string> defaultAttributes;
 
+  // Text fonts already opened, by face, pixel height and style: opening one
+  // (matching the face, loading the file) costs far more than a window's
+  // whole first paint, and every window of the process asks for the same few.
+  // Its own lock: fonts are opened while the shared tables are held.
+  std::mutex textFontLock;
+  std::map<std::tuple<std::u16string, int, bool, bool, bool>, std::weak_ptr<platform::ITextFont>>
+      textFonts;
+
   std::vector<CUIPaintManager*> managers;
   short hue = 180;
   short saturation = 100;
@@ -32,6 +41,12 @@ struct TUISharedResources {
 };
 
 TUISharedResources& SharedResources();
+
+// A font record for face at size (96-DPI units) scaled by dpiScale percent,
+// its text font shared with every record of the same face, height and style;
+// null when the text renderer has no font.
+std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold,
+                                                bool underline, bool italic, int dpiScale);
 
 // Face name limit of a logical font (the terminator takes the last place).
 inline constexpr size_t kMaxFaceName = 31;
