@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "paths_and_log/folders.h"
 #include "common/product.h"
 #include "common/text.h"
+#include "paths_and_log/folders.h"
+#include "platform/clock.h"
 #include "platform/path_separator.h"
-#include "platform/system_info.h"
 #include "server_api/server_connect.h"
 #include "zip/zip_archive.h"
 

@@ -1,10 +1,10 @@
 #include "app/main_module.h"
 #include "app/run_mode_steps.h"
 #include "app/run_modes.h"
-#include "platform/program_entry.h"
 #include "platform/crash_filter.h"
+#include "platform/process_command_line.h"
 #include "platform/process_setup.h"
-#include "platform/system_info.h"
+#include "platform/program_entry.h"
 #include "server_api/server_connect.h"
 
 namespace {

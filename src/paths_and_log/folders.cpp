@@ -1,8 +1,9 @@
 #include "paths_and_log/folders.h"
 
 #include "common/product.h"
+#include "platform/file_system.h"
+#include "platform/known_folders.h"
 #include "platform/path_separator.h"
-#include "platform/system_info.h"
 #include "settings/cfg_app.h"
 
 using platform::kPathSeparator;

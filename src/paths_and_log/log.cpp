@@ -5,8 +5,9 @@
 #include <mutex>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/codepage.h"
-#include "platform/system_info.h"
+#include "platform/known_folders.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/system_info.h"
+#include "platform/known_folders.h"
 
 namespace platform {
 

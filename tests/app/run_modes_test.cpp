@@ -5,11 +5,12 @@
 
 #include "app/main_module.h"
 #include "app/run_modes.h"
-#include "paths_and_log/log.h"
 #include "common/md5.h"
 #include "common/text.h"
+#include "paths_and_log/log.h"
+#include "platform/clock.h"
+#include "platform/known_folders.h"
 #include "platform/named_mutex.h"
-#include "platform/system_info.h"
 #include "settings/cfg_app.h"
 #include "support/test_environment.h"
 

@@ -15,7 +15,9 @@
 
 #include "common/text.h"
 #include "platform/crash_filter.h"
-#include "platform/system_info.h"
+#include "platform/known_folders.h"
+#include "platform/process_command_line.h"
+#include "platform/sleep.h"
 
 namespace {
 

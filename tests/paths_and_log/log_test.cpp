@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "paths_and_log/log.h"
 #include "common/text.h"
-#include "platform/system_info.h"
+#include "paths_and_log/log.h"
+#include "platform/known_folders.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "check_command.h"
 #include "common/text.h"
-#include "platform/system_info.h"
+#include "platform/process_command_line.h"
 
 int main() {
   // The system's own wide arguments: on Windows argv is in the ANSI code

@@ -15,9 +15,9 @@
 #include <string>
 
 #include "common/text.h"
+#include "platform/known_folders.h"
 #include "platform/process.h"
 #include "platform/registry.h"
-#include "platform/system_info.h"
 
 namespace platform {
 namespace {

@@ -13,9 +13,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <vector>
 
 #include "common/text.h"
 #include "platform/crash_filter.h"
+#include "platform/process_command_line.h"
 #include "platform/posix/crash_minidump.h"
 #include "platform/posix/crash_report.h"
 #include "platform/posix/crash_safe_io.h"

@@ -1,36 +1,20 @@
-// Windows facts about the program, folders and machine: GetModuleFileNameW
-// of the module found with VirtualQuery, SHGetSpecialFolderPathW(CSIDL_APPDATA),
-// GetComputerNameW, PathFileExistsW, _wmkdir, the process environment,
-// GetCommandLineW / CommandLineToArgvW, local time, RtlGetVersion (else
-// GetVersionExW), and the system disk's identity from IOCTL_STORAGE_QUERY_PROPERTY
-// or, failing that, the SMART identify command.
+// Windows machine facts: GetComputerNameW, RtlGetVersion (else
+// GetVersionExW), and the system disk's identity from
+// IOCTL_STORAGE_QUERY_PROPERTY or, failing that, the SMART identify command.
 #include <windows.h>
-#include <shellapi.h>
-#include <shlobj.h>
-#include <shlwapi.h>
 #include <winioctl.h>
 
 #include <cstring>
 #include <cwchar>
-#include <ctime>
-#include <direct.h>
+#include <vector>
 
-#include "common/command_line.h"
-#include "platform/system_info.h"
+#include "platform/machine_facts.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
 
 using win32::U;
-using win32::W;
-
-// The module holding this code (the program, or a test binary).
-HMODULE OwnModule() {
-  MEMORY_BASIC_INFORMATION info{};
-  if (VirtualQuery(reinterpret_cast<const void*>(&OwnModule), &info, sizeof(info)) == 0) return nullptr;
-  return static_cast<HMODULE>(info.AllocationBase);
-}
 
 std::string DescriptorString(const std::vector<char>& buffer, DWORD offset, DWORD returned) {
   if (offset == 0 || offset >= returned) return {};
@@ -102,83 +86,11 @@ std::optional<DiskIdentity> QuerySmartIdentify(const std::wstring& volume) {
 
 }  // namespace
 
-std::u16string GetProgramFilePath() {
-  wchar_t name[1024];
-  DWORD length = GetModuleFileNameW(OwnModule(), name, 1024);
-  if (length == 0) length = GetModuleFileNameW(nullptr, name, 1024);
-  return length == 0 ? std::u16string() : U(name, length);
-}
-
-std::u16string GetAppDataFolder() {
-  wchar_t path[512] = {};
-  if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE)) return {};
-  return U(path);
-}
-
 std::u16string QueryComputerName() {
   wchar_t name[4096];
   DWORD size = 4096;
   return GetComputerNameW(name, &size) ? U(name, size) : std::u16string();
 }
-
-bool PathExists(const std::u16string& path) { return !path.empty() && PathFileExistsW(W(path)); }
-
-bool MakeDirectory(const std::u16string& path) { return _wmkdir(W(path)) == 0; }
-
-std::optional<std::u16string> ReadEnvironmentVariable(const char* name) {
-  const std::u16string wideName(name, name + std::strlen(name));
-  const DWORD size = GetEnvironmentVariableW(W(wideName), nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::u16string value(size, u'\0');
-  const DWORD length = GetEnvironmentVariableW(W(wideName), win32::WBuffer(value), size);
-  value.resize(length);
-  return value;
-}
-
-void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
-
-std::u16string GetCommandLineText() { return U(GetCommandLineW()); }
-
-std::vector<std::u16string> GetCommandLineArgs() {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::u16string> args;
-  for (int i = 0; argv && i < count; ++i) args.push_back(U(argv[i]));
-  LocalFree(argv);
-  return args;
-}
-
-std::u16string GetArgumentsText() {
-  // lpCmdLine: the command line after the program path, as the system gives it.
-  const wchar_t* text = GetCommandLineW();
-  bool quoted = false;
-  while (*text && (quoted || (*text != L' ' && *text != L'\t'))) {
-    if (*text == L'"') quoted = !quoted;
-    ++text;
-  }
-  while (*text == L' ' || *text == L'\t') ++text;
-  return U(text);
-}
-
-LocalTime GetLocalTime() {
-  SYSTEMTIME now;
-  ::GetLocalTime(&now);
-  LocalTime local;
-  ToLocalTime(static_cast<int64_t>(_time64(nullptr)), &local);
-  local.hour = now.wHour, local.minute = now.wMinute, local.second = now.wSecond;
-  local.millisecond = now.wMilliseconds;
-  return local;
-}
-
-bool ToLocalTime(int64_t secondsSinceEpoch, LocalTime* local) {
-  const __time64_t seconds = secondsSinceEpoch;
-  std::tm tm{};
-  if (_localtime64_s(&tm, &seconds) != 0) return false;
-  *local = LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_yday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
-  return true;
-}
-
-int64_t GetUnixTime() { return static_cast<int64_t>(_time64(nullptr)); }
 
 std::optional<OsVersion> QueryOsVersion() {
   RTL_OSVERSIONINFOEXW info{};
