@@ -160,7 +160,10 @@ void CUIPaintManager::OnMouseHover(uintptr_t wParam, intptr_t lParam) {
 
 void CUIPaintManager::OnMouseLeave() {
   HideTooltip();
-  if (m_bMouseTracking) {
+  // A hover message ends the tracking, yet the mouse can leave after it: the
+  // hover control must hear of that too, or it stays hot.
+  if (m_bMouseTracking || m_pEventHover) {
+    m_bMouseTracking = true;  // the move below must not ask for tracking again
     platform::SendMessage(m_hWndPaint, WM_MOUSEMOVE, 0, PackPoint({-1, -1}));
   }
   m_bMouseTracking = false;
