@@ -7,7 +7,9 @@
 #include "common/product.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"
+#include "platform/window_system.h"
 #include "settings/cfg_app.h"
+#include "update_dialog/main_dlg.h"
 
 namespace {
 
@@ -44,8 +46,20 @@ void RunDumpUpload(const std::u16string& zipPath) {
 
 void RunCloseAdRequest() { CloseAdRequest(); }
 
-// The update dialog is the UI framework's first window.
-bool RunMainDialog(bool) { return false; }
+bool RunMainDialog(bool bAuto) {
+  CMainDlg dialog;
+  platform::CMessageLoop loop;
+  // The dialog finds the loop while it is being created.
+  if (!platform::AddMessageLoop(&loop)) return false;
+  bool started = false;
+  if (dialog.CreateDialogWindow(BuildWindowClassName(), DialogTitle()) != nullptr) {
+    dialog.Place(!bAuto);
+    loop.Run();
+    started = dialog.IsInstallerStarted();
+  }
+  platform::RemoveMessageLoop();
+  return started;
+}
 
 void RelaunchElevated(const std::u16string& arguments) {
   // The local service runs elevated and starts the program for us; without

@@ -20,7 +20,8 @@
 namespace {
 
 constexpr char16_t kStartBySwitch[] = u"-startby=";
-constexpr char16_t kSecondInstanceClass[] = u"ORVORVUpdate";
+// Hashed with the computer name into the dialog's window class name.
+constexpr char16_t kClassNameWord[] = u"ORVORVUpdate";
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; }
 
@@ -45,8 +46,9 @@ void RunInteractiveMode() {
   CMainModule& module = GetMainModule();
   const uint32_t level = GetIntegrityLevel();
   if (!module.AcquireUpdateMutex()) {
-    // Another instance runs the dialog: bring its window forward, if any.
-    platform::ActivateWindowOfClass(kSecondInstanceClass);
+    // Another instance runs the dialog: bring its window forward, if any. It
+    // is registered under this computer's dialog class name.
+    platform::ActivateWindowOfClass(BuildWindowClassName());
     return;
   }
   if (level < kHighIntegrityRid) {
@@ -130,7 +132,7 @@ bool IsNoActionRecent() {
 
 std::u16string BuildWindowClassName(const std::u16string& computerName) {
   const std::u16string text =
-      computerName + product::kProductWord + std::u16string(kSecondInstanceClass);
+      computerName + product::kProductWord + std::u16string(kClassNameWord);
   const std::string digest = Md5HexOf(platform::WideToAnsi(text));
   return Utf8ToUtf16(digest.substr(10, 16));
 }

@@ -1,5 +1,6 @@
 #include "dialog_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -60,6 +61,19 @@ void DialogTest::ReplyChecksum(const std::string& text) {
   reply.body = text;
   reply.contentType = "text/plain";
   m_server->SetReply("files/Update.exe.md5", reply);
+}
+
+void DialogTest::StallInstallerAt(int percent) {
+  devserver::Reply reply;
+  reply.body = ProgramBytes("orv_installer_stub");
+  reply.contentType = "application/octet-stream";
+  const size_t size = reply.body.size();
+  const size_t piece = std::max<size_t>(1, size / 200);
+  const size_t pieces = (size * percent / 100 + piece - 1) / piece;
+  reply.trickleMs = 5;
+  reply.trickleBytes = static_cast<int>(piece);
+  reply.stallAt = static_cast<int64_t>(pieces * piece + 1);
+  m_server->SetReply("files/Update.exe", reply);
 }
 
 size_t DialogTest::RequestCount(const std::string& path) const {

@@ -26,6 +26,10 @@ class DialogTest : public ::testing::Test {
   void ReplyToQuery(const std::string& recordsetJson, const std::string& message = "success");
   // Scripts the checksum text (instead of the one computed from the stub).
   void ReplyChecksum(const std::string& text);
+  // Serves the installer stub in small pieces and stops for good once the
+  // download shows percent (the progress reported before each piece lags
+  // one piece behind, so one more byte follows the mark).
+  void StallInstallerAt(int percent);
   // Requests that reached path ("api/update/v2", "files/Update.exe", ...).
   size_t RequestCount(const std::string& path) const;
 

@@ -184,17 +184,13 @@ TEST_F(DialogTest, ChecksumThatCannotBeFetchedStopsBeforeTheDownload) {
 }
 
 TEST_F(DialogTest, CancelledDownloadEndsWithinASecond) {
-  devserver::Reply reply;
-  reply.body = ProgramBytes("orv_installer_stub");
-  reply.contentType = "application/octet-stream";
-  reply.delayMs = 3000;
-  m_server->SetReply("files/Update.exe", reply);
+  StallInstallerAt(3);
   auto job = std::make_shared<CUpdateJob>();
   job->m_strDownloadUrl = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe");
   job->m_strMd5Url = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe.md5");
   CWorkerThread worker;
   ASSERT_TRUE(worker.Start([job] { InstallThread(job); }));
-  ASSERT_TRUE(WaitFor([this] { return RequestCount("files/Update.exe") > 0; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(WaitFor([&job] { return job->m_nProgress.load() == 3; }, std::chrono::seconds(10)));
   job->m_bCancel = true;
   EXPECT_TRUE(worker.WaitForEnd(1000));
   EXPECT_TRUE(job->m_bFailed.load());

@@ -1,0 +1,52 @@
+// Runs the update dialog on the test's thread the way the program does
+// (popup window, message loop) and drives it like a user: clicks through the
+// window system's input, pumps messages until a state is reached, reads the
+// controls and the screen.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/window_system.h"
+#include "update_dialog/main_dlg.h"
+
+class CDialogDriver {
+ public:
+  CDialogDriver();
+  ~CDialogDriver();
+
+  // Creates the dialog's window and shows it (or keeps it hidden).
+  bool Open(bool show);
+  // Dispatches messages until done() holds or the dialog ended; false on
+  // timeout or when it ended first without done() holding.
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // Pumps until the dialog's loop got WM_QUIT (bounded).
+  bool WaitForClose(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  // Dispatches for a while (to see that nothing changes).
+  void PumpFor(std::chrono::milliseconds time);
+  // Clicks the middle of the named control with the left button.
+  bool Click(std::u16string_view name);
+
+  bool IsClosed() const { return m_closed; }
+  CMainDlg& dialog() { return *m_dialog; }
+  SkinUI::CControlUI* Find(std::u16string_view name) const;
+  std::u16string TextOf(std::u16string_view name) const;
+  bool IsShown(std::u16string_view name) const;
+  // The selected page of a tab layout, -1 when there is no such control.
+  int PageOf(std::u16string_view name) const;
+  // The screen's pixels over the named control, opaque 0xFFRRGGBB.
+  std::vector<uint32_t> PixelsOf(std::u16string_view name) const;
+
+ private:
+  void DispatchReady();
+
+  std::unique_ptr<CMainDlg> m_dialog;
+  platform::CMessageLoop m_loop;
+  bool m_loopAdded = false;
+  bool m_closed = false;
+};
+
+// The class name the dialog windows of the tests register.
+inline constexpr char16_t kTestDialogClass[] = u"OrvTestUpdateDialog";
