@@ -1,6 +1,7 @@
 #include "app/main_module.h"
 #include "app/run_mode_steps.h"
 #include "app/run_modes.h"
+#include "app/skin_archive.h"
 #include "platform/crash_filter.h"
 #include "platform/process_command_line.h"
 #include "platform/process_setup.h"
@@ -19,6 +20,9 @@ bool PrepareProcess() {
   if (!platform::InitComponentModel()) return false;
   platform::SetAnsiLocale();
   platform::InitCommonControls();
+  // The UI framework reads every skin file from the archive the program
+  // carries; a program without one still runs its modes.
+  (void)RegisterSkinArchive();
   return true;
 }
 
