@@ -41,11 +41,13 @@ HZIP ZipArchiveCreate(const char16_t* path) {
   return new ZipHandle{kZipWriterHandleKind, writer.release()};
 }
 
-uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName, const char16_t* sourcePath) {
+uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName, const char16_t* sourcePath,
+                           uint32_t flags) {
   const uint32_t check = CheckHandle(handle);
   if (check != kZipResultOk) return Finish(check);
   if (entryName == nullptr || sourcePath == nullptr) return Finish(kZipResultBadArguments);
-  return Finish(handle->m_writer->AddFile(ToEntryName(entryName), sourcePath));
+  const bool regularOnly = (flags & kZipAddRegularOnly) != 0;
+  return Finish(handle->m_writer->AddFile(ToEntryName(entryName), sourcePath, regularOnly));
 }
 
 uint32_t ZipArchiveClose(HZIP handle) {

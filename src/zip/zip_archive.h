@@ -35,11 +35,19 @@ using HZIP = ZipHandle*;
 // cannot be created (last result 0x200).
 [[nodiscard]] HZIP ZipArchiveCreate(const char16_t* path);
 
+// Flags of ZipArchiveAddFile.
+// Only a regular file itself: a link is not followed, and a folder, pipe or
+// device is refused (0x200) without waiting on it.
+inline constexpr uint32_t kZipAddRegularOnly = 0x1;
+
 // Adds the whole file sourcePath as entryName. The name is converted to the
 // ANSI code page, "\" becomes "/"; names of kZipMaxNameBytes bytes or more
-// are refused. Returns a result code; a failed add leaves the archive usable.
+// are refused. A source of 4 GiB or more cannot be described without ZIP64
+// and gives 0x200; so does a data run that would take the archive past
+// 4 GiB (0x400). Returns a result code; a failed add leaves the archive
+// usable unless it is 0x400.
 [[nodiscard]] uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName,
-                                         const char16_t* sourcePath);
+                                         const char16_t* sourcePath, uint32_t flags = 0);
 
 // Writes the central directory and end record, closes the file and frees the
 // handle. The file is closed even when writing fails (result 0x400). A handle

@@ -16,14 +16,21 @@ constexpr uint32_t kNotDiskFile = 0x80000000;
 
 }  // namespace
 
-bool CZipSource::Open(const std::u16string& path) {
-  if (!m_file.OpenForReading(path)) return false;
+bool CZipSource::Open(const std::u16string& path, bool regularOnly) {
+  const bool opened = regularOnly ? m_file.OpenRegularForReading(path) : m_file.OpenForReading(path);
+  if (!opened) return false;
   platform::FileInfo info;
   if (!platform::QueryFileInfo(m_file, &info)) info.isDiskFile = false;
   m_isDiskFile = info.isDiskFile;
   if (m_isDiskFile) {
+    // The size fields have 32 bits: a larger file would be stored with its
+    // size wrapped, and readers would report a bad CRC.
+    if (info.size > kMaxSourceBytes) {
+      m_file.Close();
+      return false;
+    }
     m_attributes = info.attributes;
-    m_size = static_cast<int64_t>(static_cast<uint32_t>(info.size));
+    m_size = static_cast<int64_t>(info.size);
   } else {
     // A pipe or device has no size or times of its own: use the clock.
     const platform::LocalTime now = platform::GetLocalTime();
@@ -42,6 +49,8 @@ bool CZipSource::Open(const std::u16string& path) {
 
 bool CZipSource::Read(uint8_t* buffer, uint32_t size, uint32_t* got) {
   if (!m_file.Read(buffer, size, got)) return false;
+  // A source that grows past 4 GiB while being read cannot be described either.
+  if (*got > kMaxSourceBytes - m_bytesRead) return false;
   m_crc = static_cast<uint32_t>(crc32(m_crc, buffer, *got));
   m_bytesRead += *got;
   return true;

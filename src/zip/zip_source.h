@@ -9,11 +9,17 @@
 
 class CZipSource {
  public:
+  // Largest source a 32-bit size field can describe.
+  static constexpr uint64_t kMaxSourceBytes = 0xFFFFFFFF;
+
   // Opens path for shared reading and gathers its attributes, size and
-  // times. False when it cannot be opened.
-  [[nodiscard]] bool Open(const std::u16string& path);
+  // times. False when it cannot be opened, when it is a disk file of more
+  // than kMaxSourceBytes, or (regularOnly) when it is not a regular file
+  // itself (links are then not followed).
+  [[nodiscard]] bool Open(const std::u16string& path, bool regularOnly = false);
   // Reads up to size bytes into buffer, updating the CRC and the byte count.
-  // *got is 0 at the end. False on a read error.
+  // *got is 0 at the end. False on a read error, or when the source has grown
+  // past kMaxSourceBytes while being read.
   [[nodiscard]] bool Read(uint8_t* buffer, uint32_t size, uint32_t* got);
   void Close() { m_file.Close(); }
 

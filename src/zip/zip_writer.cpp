@@ -36,10 +36,11 @@ bool CZipWriter::WriteEntryData(ZipEntryInfo* entry, CZipSource& source) {
   return outcome.ok;
 }
 
-uint32_t CZipWriter::AddFile(const std::string& name, const std::u16string& sourcePath) {
+uint32_t CZipWriter::AddFile(const std::string& name, const std::u16string& sourcePath,
+                             bool regularOnly) {
   if (name.empty() || name.size() >= kZipMaxNameBytes) return kZipResultBadArguments;
   CZipSource source;
-  if (!source.Open(sourcePath)) return kZipResultOpenFailed;
+  if (!source.Open(sourcePath, regularOnly)) return kZipResultOpenFailed;
   ZipEntryInfo entry = NewEntry(name, source);
   if (!m_output.Write(EncodeLocalHeader(entry))) return kZipResultWriteFailed;
   const bool dataWritten = WriteEntryData(&entry, source);

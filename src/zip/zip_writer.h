@@ -21,8 +21,10 @@ class CZipWriter {
   // Adds sourcePath under name (ANSI bytes with "/" separators, from
   // ToEntryName). A name that is empty or of 260 bytes or more gives 0x10000.
   // Writes the local header, the data, then the local header again with the
-  // CRC and sizes. Returns a result code of zip_archive.h.
-  [[nodiscard]] uint32_t AddFile(const std::string& name, const std::u16string& sourcePath);
+  // CRC and sizes. regularOnly: see kZipAddRegularOnly. Returns a result
+  // code of zip_archive.h.
+  [[nodiscard]] uint32_t AddFile(const std::string& name, const std::u16string& sourcePath,
+                                 bool regularOnly = false);
   // Writes the central directory and end record (once) and closes the file.
   // Returns 0, or 0x400 when a record could not be written.
   uint32_t Close();

@@ -165,3 +165,39 @@ TEST(ZipPosix, ArchiveReplacesALinkInsteadOfWritingThroughIt) {
   ASSERT_EQ(lstat(archive.c_str(), &info), 0);
   EXPECT_TRUE(S_ISREG(info.st_mode));
 }
+
+// Only a regular file itself, when asked: a FIFO would block the add until a
+// writer came, a link to a device would never end.
+TEST(ZipPosix, RegularOnlyAddRefusesLinksFifosAndDevicesAtOnce) {
+  TempDir dir;
+  dir.Write("plain.txt", "plain");
+  ASSERT_EQ(mkfifo(dir.File("fifo.dmp").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir.File("zero.dmp").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("plain.txt").c_str(), dir.File("link.dmp").c_str()), 0);
+  HZIP zip = ZipArchiveCreate(U16(dir.File("out.zip")).c_str());
+  ASSERT_NE(zip, nullptr);
+  for (const char* name : {"fifo.dmp", "zero.dmp", "link.dmp"}) {
+    EXPECT_EQ(ZipArchiveAddFile(zip, U16(name).c_str(), U16(dir.File(name)).c_str(), kZipAddRegularOnly),
+              kZipResultOpenFailed)
+        << name;
+  }
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"/dev/null", u"/dev/null", kZipAddRegularOnly), kZipResultOpenFailed);
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"plain.txt", U16(dir.File("plain.txt")).c_str(), kZipAddRegularOnly),
+            kZipResultOk);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
+}
+
+// The size fields have 32 bits: a source of 4 GiB or more was stored with its
+// size wrapped (readers then report a bad CRC). It is refused before a byte
+// is read.
+TEST(ZipPosix, SourceOfFourGibibytesIsRefused) {
+  TempDir dir;
+  const std::string big = dir.File("big.dmp");
+  dir.Write("big.dmp", "x");
+  ASSERT_EQ(truncate(big.c_str(), (off_t{1} << 32) + 10), 0);  // sparse: no disk space used
+  HZIP zip = ZipArchiveCreate(U16(dir.File("out.zip")).c_str());
+  ASSERT_NE(zip, nullptr);
+  EXPECT_EQ(ZipArchiveAddFile(zip, u"big.dmp", U16(big).c_str()), kZipResultOpenFailed);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("out.zip")).size(), 22u);  // the end record alone
+}
