@@ -109,9 +109,21 @@ void BM_SkinBuildLayoutPaint_Skin60(benchmark::State& state) {
   }
 }
 
+// For scale: one opaque fill of the whole 650 x 430 client area, the least a
+// first paint writes.
+void BM_ClientFill_650x430(benchmark::State& state) {
+  SkinUI::CUISurface surface(650, 430);
+  SkinUI::CUICanvas canvas(surface);
+  for (auto _ : state) {
+    canvas.FillRect(surface.GetBounds(), 0xFFFFFFFF);
+    benchmark::DoNotOptimize(surface.GetPixel(100, 100));
+  }
+}
+
 double Fastest(const std::vector<double>& runs) { return *std::min_element(runs.begin(), runs.end()); }
 
 }  // namespace
 
 BENCHMARK(BM_SkinParse_Skin60)->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_SkinBuildLayoutPaint_Skin60)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_ClientFill_650x430)->ComputeStatistics("min", Fastest);
