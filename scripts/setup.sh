@@ -24,8 +24,8 @@ SRC
 fi
 
 apt-get update
-# xdotool drives the dialog like a user; python3-pil takes the demo's
-# screenshots and draws the skin art (skin/art/draw_skin_art.py).
+# xdotool drives the dialog like a user; ImageMagick takes and compares
+# screenshots of its window (the demo, the end-to-end test).
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
@@ -34,5 +34,5 @@ apt-get install -y --no-install-recommends \
     libcpp-httplib-dev \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 python3-pil zip unzip curl openssl xvfb xauth xdotool procps file \
+    python3 zip unzip curl openssl xvfb xauth xdotool imagemagick procps file \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32
