@@ -387,10 +387,13 @@ class CUIPaintManager : public IUIRenderHost {
   bool m_bFirstLayout = true;
   bool m_bUpdateNeeded = false;
   bool m_bFocusNeeded = false;
+  // Always on: the window system shows a canvas, there is no painting
+  // straight into the window.
   bool m_bOffscreenPaint = true;
   bool m_bMouseTracking = false;
   bool m_bMouseCapture = false;
   bool m_bUsedVirtualWnd = false;
+  bool m_bPresentFailed = false;  // the last paint could not be shown
   std::vector<INotifyUI*> m_aNotifiers;
   std::vector<TUITimerInfo> m_aTimers;
   std::vector<IMessageFilterUI*> m_aPreMessageFilters;

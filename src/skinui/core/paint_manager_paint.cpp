@@ -1,6 +1,7 @@
 // Layout at paint time and the double-buffered paint of a paint manager,
 // with the layered (per-pixel alpha) presentation.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/window_messages.h"
@@ -118,6 +119,9 @@ void CUIPaintManager::OnPaint() {
   platform::EndPaint(m_hWndPaint, &ps);
   // A control that asked for a layout while painting gets it now.
   if (m_bUpdateNeeded) Invalidate();
+  // A failed presentation lays out again at the next paint; asking for a
+  // repaint now would spin while the window cannot be drawn to.
+  if (std::exchange(m_bPresentFailed, false)) m_bUpdateNeeded = true;
 }
 
 void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirty) {
@@ -208,9 +212,7 @@ void CUIPaintManager::Present(const TUIRect& dirty) {
   } else {
     presented = platform::PresentPixels(m_hWndPaint, ViewOf(m_offscreen), ToRect(dirty));
   }
-  // Laid out again at the next paint; asking for a repaint now would spin
-  // while the window cannot be drawn to.
-  if (!presented) m_bUpdateNeeded = true;
+  m_bPresentFailed = !presented;
 }
 
 void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
