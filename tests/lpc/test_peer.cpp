@@ -1,8 +1,6 @@
 #include "lpc/test_peer.h"
 
-#include <atomic>
 #include <cstdlib>
-#include <random>
 
 namespace {
 
@@ -15,12 +13,6 @@ platform::PipeKeepWaiting WithinLimit() {
 }
 
 }  // namespace
-
-std::string UniquePipeName() {
-  static std::atomic<unsigned> counter{0};
-  std::random_device random;
-  return "lpc-test-" + std::to_string(random()) + "-" + std::to_string(++counter);
-}
 
 CTestPeer::~CTestPeer() {
   m_connection.Close();

@@ -10,9 +10,7 @@
 
 #include "lpc/receive_buffer.h"
 #include "platform/pipe_connection.h"
-
-// A pipe name no other test or process uses.
-std::string UniquePipeName();
+#include "support/pipe_names.h"
 
 class CTestPeer {
  public:

@@ -1,6 +1,9 @@
 // Process operations whose POSIX stand-ins have their own rules.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "common/text.h"
 #include "platform/process.h"
@@ -18,6 +21,21 @@ TEST(Process, ShellOpenStartsAProgramWithSplitParameters) {
   EXPECT_FALSE(platform::ShellOpen(Utf8ToUtf16(dir.File("missing")), u""));
 }
 
-TEST(Process, IntegrityFollowsTheEffectiveUser) {
-  EXPECT_EQ(platform::GetProcessIntegrityRid(), geteuid() == 0 ? 0x3000u : 0x2000u);
+// Root runs with high integrity (0x3000), every other user with medium (0x2000).
+TEST(Process, IntegrityIsHighForRootAndMediumForOtherUsers) {
+  if (geteuid() != 0) {
+    EXPECT_EQ(platform::GetProcessIntegrityRid(), 0x2000u);
+    GTEST_SKIP() << "the high level needs root";
+  }
+  EXPECT_EQ(platform::GetProcessIntegrityRid(), 0x3000u);
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr) GTEST_SKIP() << "no 'nobody' account to drop to";
+  const uid_t uid = nobody->pw_uid;
+  // A child that gives up root reports medium through its exit code.
+  EXPECT_EXIT(
+      {
+        if (setresuid(uid, uid, uid) != 0) std::_Exit(2);
+        std::_Exit(platform::GetProcessIntegrityRid() == 0x2000u ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "lpc/test_peer.h"
+#include "support/pipe_names.h"
 #include "platform/pipe_connection.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "crash/crash_fixture.h"
+#include "platform/crash_fixture.h"
 #include "support/test_environment.h"
 
 namespace fs = std::filesystem;

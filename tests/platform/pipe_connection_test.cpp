@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "lpc/test_peer.h"
+#include "support/pipe_names.h"
 #include "platform/path_separator.h"
 #include "platform/pipe_connection.h"
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "common/md5.h"
 #include "server_api/client_facts.h"
 #include "settings/cfg_app.h"
 #include "support/test_environment.h"
@@ -14,10 +13,10 @@ TEST(Fingerprint, NothingKnownGivesTheEmptyDigest) {
 
 TEST(Fingerprint, ModelThenSerialWithoutSeparator) {
   platform::DiskIdentity plain{"Samsung SSD", "S4EWNX0N", false};
-  EXPECT_EQ(FingerprintOf(plain), Md5HexOf("Samsung SSDS4EWNX0N"));
+  EXPECT_EQ(FingerprintOf(plain), "94DA5D12DE22F0E2E416F03901F94B17");  // MD5("Samsung SSDS4EWNX0N")
   // Descriptor strings: the serial is decoded from hex and byte-flipped.
   platform::DiskIdentity descriptor{"  WDC WD10  ", "5757442d57434334", true};
-  EXPECT_EQ(FingerprintOf(descriptor), Md5HexOf("WDC WD10WW-DCW4C"));
+  EXPECT_EQ(FingerprintOf(descriptor), "EE37EE900032022D0282C41B2F5B685E");  // MD5("WDC WD10WW-DCW4C")
 }
 
 TEST(DescriptorString, HexTextFlippingAndFallbacks) {

@@ -1,4 +1,4 @@
-#include "crash/minidump_reader.h"
+#include "platform/minidump_reader.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "lpc/test_peer.h"
+#include "support/pipe_names.h"
 #include "platform/pipe_connection.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"

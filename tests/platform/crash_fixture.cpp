@@ -1,4 +1,4 @@
-#include "crash/crash_fixture.h"
+#include "platform/crash_fixture.h"
 
 #include <sstream>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "crash/minidump_reader.h"
+#include "platform/minidump_reader.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <signal.h>
 
 #include "common/text.h"
-#include "crash/crash_fixture.h"
+#include "platform/crash_fixture.h"
 
 namespace {
 
