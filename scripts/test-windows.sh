@@ -28,4 +28,7 @@ ctest --test-dir "$build" --output-on-failure -j 1 --timeout 600
 # The program itself against the POSIX devserver (built by scripts/test.sh).
 ninja -C "${ORV_POSIX_BUILD:-build/release}" devserver
 scripts/windows-smoke.sh
+# The dialog as a user meets it: the Windows program on an Xvfb, under Wine.
+tests/update_dialog/dialog_e2e.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
+    "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" wine
 echo "Windows build and tests under Wine took $(( $(date +%s) - start )) s."

@@ -2,11 +2,15 @@
 // frame when it is exposed and ends once the server has drawn it.
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 int main() {
   Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return 2;
+  if (display == nullptr) {
+    std::fprintf(stderr, "bare_xlib_frame: cannot open display %s\n", XDisplayName(nullptr));
+    return 2;
+  }
   const int screen = DefaultScreen(display);
   const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 650, 430, 0,
                                             BlackPixel(display, screen), WhitePixel(display, screen));
