@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "skinui/control/button.h"
+#include "skinui/control/label.h"
 #include "skinui/control/progress.h"
 #include "skinui/core/paint_manager.h"
 #include "skinui/layout/vertical_layout.h"
@@ -216,6 +217,42 @@ TEST_F(ControlPaintTest, ButtonHotBackgroundAndForeImage) {
   Paint();
   EXPECT_EQ(At(20, 16), kGreen);
   EXPECT_EQ(At(1, 1), kGreen) << "a hot background colour ends the state images";
+}
+
+TEST_F(ControlPaintTest, ContainerClipsChildrenToItsInsetButNotFloatingOnes) {
+  auto* box = new CContainerUI;
+  auto* wide = new CControlUI;
+  auto* floating = new CControlUI;
+  wide->ApplyAttributeList(u"minwidth=\"60\" minheight=\"50\" bkcolor=\"#FFFF0000\"");
+  floating->ApplyAttributeList(u"float=\"true\" pos=\"0,0,8,8\" bkcolor=\"#FF0000FF\"");
+  ASSERT_TRUE(box->Add(wide) && box->Add(floating));
+  Show(box, u"inset=\"10,10,10,10\"");
+  EXPECT_EQ(wide->GetPos(), (TUIRect{10, 10, 70, 60}));
+  EXPECT_EQ(At(20, 15), kRed);
+  EXPECT_EQ(At(35, 15), kWhite) << "the inset clips a child that overflows";
+  EXPECT_EQ(At(2, 2), kBlue) << "a floating child may cover the inset";
+}
+
+TEST_F(ControlPaintTest, LabelTextInsideItsPaddingInTheStateColour) {
+  auto* label = Show(new CLabelUI, u"text=\"ORV ORV\" textcolor=\"#FFFF0000\" disabledtextcolor=\"#FF0000FF\" "
+                                   u"textpadding=\"20,0,0,0\" align=\"left\"");
+  // Pixels in columns [fromX, toX) for which pick is true.
+  auto count = [&](auto pick, int fromX, int toX) {
+    int n = 0;
+    for (int y = 0; y < m_surface.GetHeight(); ++y) {
+      for (int x = fromX; x < toX; ++x) n += pick(At(x, y)) ? 1 : 0;
+    }
+    return n;
+  };
+  auto ink = [](uint32_t p) { return p != kWhite; };
+  auto reddish = [](uint32_t p) { return RedOf(p) > GreenOf(p) + 60 && RedOf(p) > BlueOf(p) + 60; };
+  auto bluish = [](uint32_t p) { return BlueOf(p) > GreenOf(p) + 60 && BlueOf(p) > RedOf(p) + 60; };
+  EXPECT_GT(count(reddish, 20, 40), 0);
+  EXPECT_EQ(count(ink, 0, 20), 0) << "nothing left of the text padding";
+  label->SetEnabled(false);
+  Paint();
+  EXPECT_EQ(count(reddish, 20, 40), 0);
+  EXPECT_GT(count(bluish, 20, 40), 0);
 }
 
 }  // namespace
