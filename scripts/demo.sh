@@ -120,7 +120,7 @@ dialog_run() {
     echo "== ORVUpdate.exe -update   (on $DISPLAY, $outcome expected)"
     "$demo/install/ORVUpdate.exe" -update &
     pid=$!
-    wid=$(timeout 20 xdotool search --sync --name '奥凡 在线升级' | head -n 1) || true
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) || true
     [ -n "$wid" ] || { echo "   the dialog did not appear" >&2; kill "$pid"; return 1; }
     echo "   window $wid: $(xdotool getwindowname "$wid")"
     sleep 0.4   # first paint; the check starts after one second
