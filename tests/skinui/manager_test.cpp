@@ -289,3 +289,29 @@ TEST(ManagerMouse, HoverGoesToTheHoverControlAndLeaveClearsIt) {
 
 }  // namespace
 }  // namespace skinui_test
+
+namespace skinui_test {
+namespace {
+
+TEST(ManagerMouse, ContextMenuGoesToTheControlUnderThePointAndMinMaxInfoTakesTheSkinsLimits) {
+  CManagerWindow window(200, 100);
+  CNotifyLog log;
+  window.Manager().AddNotifier(&log);
+  ASSERT_NE(window.Attach(u"<Window size=\"200,100\" mininfo=\"120,80\"><HorizontalLayout>"
+                          u"<Control name=\"m\" menu=\"true\" width=\"100\"/><Control/>"
+                          u"</HorizontalLayout></Window>"),
+            nullptr);
+  window.Paint();
+  platform::POINT screen{30, 30};
+  platform::ClientToScreen(window.Hwnd(), &screen);
+  window.Send(WM_CONTEXTMENU, 0, CManagerWindow::Point(screen.x, screen.y));
+  EXPECT_EQ(log.Items().back(), "menu:m");
+  platform::MINMAXINFO info;
+  window.Send(WM_GETMINMAXINFO, 0, reinterpret_cast<platform::LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 120);
+  EXPECT_EQ(info.ptMinTrackSize.y, 80);
+  EXPECT_EQ(window.Send(WM_ERASEBKGND), 1);
+}
+
+}  // namespace
+}  // namespace skinui_test
