@@ -15,6 +15,9 @@
 
 #include "platform/window_system.h"
 
+inline constexpr platform::BOOL FALSE = 0;
+inline constexpr platform::BOOL TRUE = 1;
+
 // ---- messages ------------------------------------------------------------
 inline constexpr platform::UINT WM_NULL = 0x0000;
 inline constexpr platform::UINT WM_CREATE = 0x0001;

@@ -1,0 +1,185 @@
+// The POSIX window system's shared core: window records, classes, per-thread
+// message queues, timers, the default window procedure and the routing of
+// input (capture, hit test, hover and leave, caption dragging). The display
+// backends (x11/, headless/) only translate: they make the native side of a
+// window follow its record and report native input to the core.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/window_system.h"
+
+namespace platform::posix {
+
+class IWindowBackend;
+
+struct TWindowClass {
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  HCURSOR cursor = nullptr;
+  std::u16string name;
+};
+
+struct TRoundRegion {
+  bool on = false;
+  RECT rect;  // window coordinates
+  int ellipseWidth = 0;
+  int ellipseHeight = 0;
+};
+
+struct TThreadQueue;
+
+// One window. Owned by the window map; touched only on its thread except
+// hwnd and queue, which never change.
+struct TWindow {
+  HWND hwnd = nullptr;
+  std::shared_ptr<const TWindowClass> windowClass;
+  std::shared_ptr<TThreadQueue> queue;
+  std::u16string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  LONG_PTR userData = 0;
+  HWND owner = nullptr;
+  RECT rect;         // screen coordinates; the client area is all of it
+  RECT normalRect;   // where SW_RESTORE puts it back
+  bool visible = false;
+  bool iconic = false;
+  bool zoomed = false;
+  bool enabled = true;
+  bool destroying = false;
+  bool hasUpdate = false;
+  RECT update;  // bounding rectangle of the update region, client coordinates
+  TRoundRegion region;
+  void* native = nullptr;  // the backend's data
+};
+
+struct TTimer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  UINT elapse = 0;
+  DWORD due = 0;
+};
+
+// A message with the key state it was generated under (GetKeyState answers
+// for the message being handled).
+struct TInputMessage {
+  MSG msg;
+  uint32_t keyState = 0;
+};
+
+// Bits of TInputMessage::keyState and TThreadQueue::keyState.
+inline constexpr uint32_t KEY_LBUTTON = 1, KEY_RBUTTON = 2, KEY_MBUTTON = 4, KEY_SHIFT = 8,
+                          KEY_CONTROL = 16, KEY_ALT = 32;
+
+// The message queue and input state of one thread.
+struct TThreadQueue {
+  TThreadQueue();
+  ~TThreadQueue();
+  // Wakes a thread waiting in GetMessage (any thread).
+  void Wake();
+
+  std::mutex lock;            // guards posted
+  std::deque<MSG> posted;
+  int wakeFd = -1;            // eventfd written by Wake, polled by the waiting thread
+
+  // Owner thread only:
+  std::deque<TInputMessage> input;
+  std::vector<TTimer> timers;
+  std::vector<HWND> windows;  // this thread's windows, creation order
+  bool quit = false;
+  int quitCode = 0;
+  uint32_t keyState = 0;      // as of the last message taken
+  uint32_t liveKeyState = 0;  // as the input arrives
+  HWND capture = nullptr;
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND mouseWindow = nullptr;  // the window the pointer is in, for leave tracking
+  POINT cursor;                // last pointer position, screen
+  // TrackMouseEvent
+  HWND trackWindow = nullptr;
+  DWORD trackFlags = 0;
+  DWORD hoverTime = 400;
+  DWORD hoverDue = 0;
+  bool hoverArmed = false;
+  // double clicks
+  DWORD lastClickTime = 0;
+  POINT lastClickPoint;
+  UINT lastClickMessage = 0;
+  HWND lastClickWindow = nullptr;
+  // a caption drag this core performs itself
+  HWND dragWindow = nullptr;
+  POINT dragOffset;  // pointer minus window origin
+};
+
+// The calling thread's queue (created on first use).
+std::shared_ptr<TThreadQueue> CurrentQueue();
+
+// The last pointer position seen (any thread), and recording a new one.
+POINT LastCursor();
+void RecordCursor(POINT screen);
+
+// The window of hwnd, on any thread; null when there is none.
+std::shared_ptr<TWindow> FindWindowRecord(HWND hwnd);
+// The window of hwnd if it belongs to the calling thread; null otherwise.
+std::shared_ptr<TWindow> LocalWindow(HWND hwnd);
+// Every window of the process, topmost first (the stacking the core keeps).
+std::vector<HWND> WindowsTopFirst();
+// Moves hwnd in the stacking: directly above `below`, or to the top / bottom.
+void Restack(HWND hwnd, HWND insertAfter);
+
+// The display backend in use, chosen on first use: X11 when DISPLAY is set and
+// the server answers, headless otherwise; ORV_WINDOW_BACKEND=headless or x11
+// forces one.
+IWindowBackend& Backend();
+
+// Calls the window procedure; 0 when the window is gone.
+LRESULT CallProc(const std::shared_ptr<TWindow>& window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Adds a posted-style message to the thread's queue (owner thread).
+void QueueInput(TThreadQueue& queue, const MSG& msg);
+
+// ---- what the backends report -------------------------------------------
+
+// The pointer moved to screen point over target (null: over no window of
+// ours; with capture the capture window gets it regardless).
+void OnPointerMotion(HWND target, POINT screen);
+// A mouse button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) went down or up.
+void OnPointerButton(HWND target, POINT screen, int button, bool down);
+// A wheel step: delta in WHEEL_DELTA units, positive away from the user.
+void OnPointerWheel(HWND target, POINT screen, int delta);
+// The pointer left target (X11 LeaveNotify); the core checks its own record too.
+void OnPointerLeft(HWND target);
+// A key went down or up; character is the UTF-16 unit it types (0 for none).
+void OnKey(HWND target, int virtualKey, bool down, char16_t character);
+// The window was moved or sized by someone else (window manager).
+void OnExternalPlacement(HWND hwnd, const RECT& rect);
+// The window got or lost the input focus from the outside (window manager).
+void OnExternalFocus(HWND hwnd, bool focused);
+// The window was minimised or restored from the outside.
+void OnExternalIconic(HWND hwnd, bool iconic);
+
+// DefWindowProc's WM_NCLBUTTONDOWN on HTCAPTION: moves the window with the
+// pointer while the left button stays down.
+void StartCaptionDrag(TWindow& window, POINT screen);
+
+// Sends WM_GETMINMAXINFO and limits a proposed size to its track sizes.
+void LimitSize(HWND hwnd, int* width, int* height);
+
+// The topmost visible window of the calling thread at screen (regions
+// respected), or null.
+HWND LocalWindowAt(POINT screen);
+// The window was mapped or unmapped by someone else (another process, a
+// window manager): the record follows.
+void OnExternalShown(HWND hwnd, bool shown);
+
+// Updates the recorded modifier keys (shift, control, alt) without a message.
+void SetModifierState(uint32_t modifiers);
+
+// Round rectangle membership of a window region (window coordinates), shared
+// by the backends so that every one clips the same pixels.
+bool RegionContains(const TRoundRegion& region, int x, int y);
+
+}  // namespace platform::posix

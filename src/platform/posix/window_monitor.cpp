@@ -1,0 +1,98 @@
+// POSIX window core: monitors (from the backend), the window's monitor, work
+// areas and DPI, and the choice of the display backend.
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "platform/posix/window_backend.h"
+#include "platform/posix/window_core.h"
+#include "platform/window_messages.h"
+
+namespace platform::posix {
+namespace {
+
+HMONITOR HandleOf(size_t index) { return reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(index + 1)); }
+
+bool IndexOf(HMONITOR monitor, size_t count, size_t* index) {
+  auto value = reinterpret_cast<uintptr_t>(monitor);
+  if (value == 0 || value > count) return false;
+  *index = value - 1;
+  return true;
+}
+
+long long DistanceSquared(const RECT& r, POINT p) {
+  long long dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - r.right + 1 : 0;
+  long long dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
+  return dx * dx + dy * dy;
+}
+
+long long Overlap(const RECT& a, const RECT& b) {
+  long long w = std::min(a.right, b.right) - std::max(a.left, b.left);
+  long long h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+std::unique_ptr<IWindowBackend> ChooseBackend() {
+  const char* forced = std::getenv("ORV_WINDOW_BACKEND");
+  if (forced && std::strcmp(forced, "headless") == 0) return CreateHeadlessBackend();
+  const char* display = std::getenv("DISPLAY");
+  if (display && *display)
+    if (auto x11 = CreateX11Backend(display)) return x11;
+  return CreateHeadlessBackend();
+}
+
+}  // namespace
+
+IWindowBackend& Backend() {
+  static std::unique_ptr<IWindowBackend> backend = ChooseBackend();
+  return *backend;
+}
+
+}  // namespace platform::posix
+
+namespace platform {
+
+HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
+  auto monitors = posix::Backend().GetMonitors();
+  size_t nearest = 0;
+  long long best = std::numeric_limits<long long>::max();
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    long long distance = posix::DistanceSquared(monitors[i].monitor, point);
+    if (distance == 0) return posix::HandleOf(i);
+    if (distance < best) best = distance, nearest = i;
+  }
+  if (monitors.empty() || flags == MONITOR_DEFAULTTONULL) return nullptr;
+  return posix::HandleOf(flags == MONITOR_DEFAULTTONEAREST ? nearest : 0);
+}
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
+  RECT rect;
+  if (!GetWindowRect(hwnd, &rect)) return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint({0, 0}, flags);
+  auto monitors = posix::Backend().GetMonitors();
+  size_t most = 0;
+  long long best = 0;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    long long overlap = posix::Overlap(monitors[i].monitor, rect);
+    if (overlap > best) best = overlap, most = i;
+  }
+  if (best > 0) return posix::HandleOf(most);
+  return MonitorFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, flags);
+}
+
+bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
+  auto monitors = posix::Backend().GetMonitors();
+  size_t index;
+  if (!info || !posix::IndexOf(monitor, monitors.size(), &index)) return false;
+  info->rcMonitor = monitors[index].monitor;
+  info->rcWork = monitors[index].work;
+  info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+  return true;
+}
+
+UINT GetDpiForMonitor(HMONITOR monitor) {
+  auto monitors = posix::Backend().GetMonitors();
+  size_t index;
+  return posix::IndexOf(monitor, monitors.size(), &index) ? monitors[index].dpi : 96;
+}
+
+}  // namespace platform

@@ -1,0 +1,96 @@
+// X11 window backend, shared parts: the connection each thread opens to the
+// X server (a window's events arrive on the connection that made it), the
+// atoms, and the native data of a window.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/window_backend.h"
+
+namespace platform::posix::x11 {
+
+struct TAtoms {
+  Atom wmProtocols, wmDeleteWindow, wmState, netWmName, utf8String, netWmState, netWmStateHidden,
+      netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
+      netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
+      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, motifWmHints;
+};
+
+// One thread's connection. Opened on first use by that thread.
+struct TConnection {
+  Display* display = nullptr;
+  int screen = 0;
+  Window root = 0;
+  Visual* visual = nullptr;  // 32-bit ARGB when the server has one, else the default
+  int depth = 0;
+  Colormap colormap = 0;
+  bool argb = false;
+  TAtoms atoms{};
+  Cursor arrow = 0;
+  Cursor hand = 0;
+  unsigned long focusSerial = 0;  // focus events older than our last focus request are stale
+};
+
+// XSetInputFocus, remembering the request so that older focus events are
+// recognised as stale.
+void SetInputFocus(TConnection& c, Window window);
+
+// The native side of one of our windows.
+struct TNativeWindow {
+  Window id = 0;
+  GC gc = nullptr;
+  unsigned long placementSerial = 0;  // configure events older than this are our own, stale
+  unsigned long mapSerial = 0;        // the same for map and unmap
+  bool focusWhenMapped = false;
+  bool mapped = false;
+  std::vector<uint32_t> layered;      // the last layered image, put back on expose
+  int layeredWidth = 0;
+  int layeredHeight = 0;
+};
+
+// The calling thread's connection, opened on first use; null when the server
+// cannot be reached.
+TConnection* Connection();
+// The calling thread's connection if it has one already.
+TConnection* ExistingConnection();
+// The display name the backend was created for.
+const std::string& DisplayName();
+
+inline Window XidOf(HWND hwnd) { return static_cast<Window>(reinterpret_cast<uintptr_t>(hwnd)); }
+inline HWND HwndOf(Window id) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(id)); }
+inline TNativeWindow& NativeOf(TWindow& window) { return *static_cast<TNativeWindow*>(window.native); }
+
+// Reads one property of 32-bit items (CARD32, ATOM, WINDOW); empty when absent.
+std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom property, Atom type);
+bool WindowManagerSupports(TConnection& c, Atom feature);
+// Sends a _NET_* client message about window to the root window.
+void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1, long d2, long d3, long d4);
+
+// Reports the native events that are ready (window_x11_events.cpp).
+void PumpEvents(TConnection& c);
+
+// Desktop facts and windows of other processes (window_x11_desktop.cpp).
+std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);
+HWND FindForeignWindow(TConnection& c, const std::string& className);
+bool ForeignExists(TConnection& c, Window window);
+bool ForeignViewableOrIconic(TConnection& c, Window window);
+bool ForeignIconic(TConnection& c, Window window);
+bool ForeignMaximized(TConnection& c, Window window);
+bool ForeignShow(TConnection& c, Window window, int command);
+bool ActivateWindow(TConnection& c, Window window);
+
+// Test input and screenshots (window_x11_test_input.cpp).
+bool FakeMotion(TConnection& c, POINT screen);
+bool FakeButton(TConnection& c, unsigned button, bool down);
+bool FakeKey(TConnection& c, int virtualKey, bool down);
+bool CaptureRoot(TConnection& c, const RECT& rect, std::vector<uint32_t>* pixels);
+
+// Key translation (window_x11_events.cpp): the virtual key of a keysym.
+int VirtualKeyOf(unsigned long keysym);
+unsigned long KeysymOf(int virtualKey);
+
+}  // namespace platform::posix::x11

@@ -1,0 +1,171 @@
+// X11 window backend: the desktop and the windows of other processes. The
+// screen is one monitor; its work area comes from _NET_WORKAREA (else the
+// screen), its DPI from the Xft.dpi resource (else 96). Windows of other
+// processes are found by WM_CLASS and brought forward with _NET_ACTIVE_WINDOW
+// (or raised and focused directly when no window manager answers).
+#include <X11/Xatom.h>
+#include <X11/Xresource.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/posix/x11/window_x11.h"
+#include "platform/window_messages.h"
+
+namespace platform::posix::x11 {
+namespace {
+
+RECT WorkArea(TConnection& c, const RECT& screen) {
+  auto desktop = ReadLongs(c, c.root, c.atoms.netCurrentDesktop, XA_CARDINAL);
+  auto areas = ReadLongs(c, c.root, c.atoms.netWorkArea, XA_CARDINAL);
+  size_t index = (desktop.empty() ? 0 : desktop[0]) * 4;
+  if (areas.size() < index + 4) return screen;
+  int x = static_cast<int>(areas[index]), y = static_cast<int>(areas[index + 1]);
+  return {x, y, x + static_cast<int>(areas[index + 2]), y + static_cast<int>(areas[index + 3])};
+}
+
+UINT XftDpi(TConnection& c) {
+  const char* resources = XResourceManagerString(c.display);
+  if (!resources) return 96;
+  static const bool initialised = (XrmInitialize(), true);
+  (void)initialised;
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  char* type = nullptr;
+  XrmValue value{};
+  UINT dpi = 96;
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+    double parsed = std::atof(value.addr);
+    if (parsed > 0) dpi = static_cast<UINT>(std::lround(parsed));
+  }
+  XrmDestroyDatabase(database);
+  return dpi;
+}
+
+bool HasClass(TConnection& c, Window window, const std::string& className) {
+  XClassHint hint{};
+  if (!XGetClassHint(c.display, window, &hint)) return false;
+  bool match = (hint.res_class && className == hint.res_class) || (hint.res_name && className == hint.res_name);
+  if (hint.res_name) XFree(hint.res_name);
+  if (hint.res_class) XFree(hint.res_class);
+  return match;
+}
+
+// Depth-first, topmost first; window managers put clients inside frames.
+Window Search(TConnection& c, Window parent, const std::string& className, int depth) {
+  Window root, parentReturn, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(c.display, parent, &root, &parentReturn, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = count; i-- > 0 && !found;) {
+    Window child = children[i];
+    if (!FindWindowRecord(HwndOf(child)) && HasClass(c, child, className)) found = child;
+    else if (depth > 0) found = Search(c, child, className, depth - 1);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+bool HasState(TConnection& c, Window window, Atom state) {
+  for (unsigned long atom : ReadLongs(c, window, c.atoms.netWmState, XA_ATOM))
+    if (atom == state) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom property, Atom type) {
+  Atom actualType;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> values;
+  if (XGetWindowProperty(c.display, window, property, 0, 1024, False, type, &actualType, &format, &count, &after,
+                         &data) == Success && data && format == 32) {
+    auto* longs = reinterpret_cast<unsigned long*>(data);  // Xlib hands 32-bit items out as longs
+    values.assign(longs, longs + count);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
+bool WindowManagerSupports(TConnection& c, Atom feature) {
+  for (unsigned long atom : ReadLongs(c, c.root, c.atoms.netSupported, XA_ATOM))
+    if (atom == feature) return true;
+  return false;
+}
+
+void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1, long d2, long d3, long d4) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = type;
+  event.xclient.format = 32;
+  long data[5] = {d0, d1, d2, d3, d4};
+  std::memcpy(event.xclient.data.l, data, sizeof data);
+  XSendEvent(c.display, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(c.display);
+}
+
+std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c) {
+  RECT screen{0, 0, DisplayWidth(c.display, c.screen), DisplayHeight(c.display, c.screen)};
+  return {{screen, WorkArea(c, screen), XftDpi(c)}};
+}
+
+HWND FindForeignWindow(TConnection& c, const std::string& className) {
+  return HwndOf(Search(c, c.root, className, 2));
+}
+
+bool ForeignExists(TConnection& c, Window window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(c.display, window, &attributes) != 0;
+}
+
+bool ForeignIconic(TConnection& c, Window window) {
+  auto state = ReadLongs(c, window, c.atoms.wmState, c.atoms.wmState);
+  return (!state.empty() && state[0] == IconicState) || HasState(c, window, c.atoms.netWmStateHidden);
+}
+
+bool ForeignViewableOrIconic(TConnection& c, Window window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(c.display, window, &attributes)) return false;
+  return attributes.map_state != IsUnmapped || ForeignIconic(c, window);
+}
+
+bool ForeignMaximized(TConnection& c, Window window) {
+  return HasState(c, window, c.atoms.netWmStateMaxVert) && HasState(c, window, c.atoms.netWmStateMaxHorz);
+}
+
+bool ForeignShow(TConnection& c, Window window, int command) {
+  if (!ForeignExists(c, window)) return false;
+  bool wasVisible = ForeignViewableOrIconic(c, window);
+  if (command == SW_HIDE) {
+    XWithdrawWindow(c.display, window, c.screen);
+  } else if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE) {
+    XIconifyWindow(c.display, window, c.screen);
+  } else {
+    constexpr long kRemove = 0;
+    if (command != SW_MAXIMIZE && ForeignMaximized(c, window))
+      SendRootMessage(c, window, c.atoms.netWmState, kRemove, static_cast<long>(c.atoms.netWmStateMaxVert),
+                      static_cast<long>(c.atoms.netWmStateMaxHorz), 1, 0);
+    XMapRaised(c.display, window);
+  }
+  XFlush(c.display);
+  return wasVisible;
+}
+
+bool ActivateWindow(TConnection& c, Window window) {
+  if (!ForeignExists(c, window)) return false;
+  if (WindowManagerSupports(c, c.atoms.netActiveWindow)) {
+    SendRootMessage(c, window, c.atoms.netActiveWindow, 1, CurrentTime, 0, 0, 0);
+    return true;
+  }
+  // No window manager: raise it and give it the focus ourselves.
+  XRaiseWindow(c.display, window);
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(c.display, window, &attributes) && attributes.map_state == IsViewable)
+    XSetInputFocus(c.display, window, RevertToParent, CurrentTime);
+  XFlush(c.display);
+  return true;
+}
+
+}  // namespace platform::posix::x11

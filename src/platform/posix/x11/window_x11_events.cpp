@@ -1,0 +1,185 @@
+// X11 window backend: the one place that turns X events into what the window
+// core understands (pointer, keys with Windows virtual-key codes, placement
+// and visibility changes made by others, focus, exposure, close requests).
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include "platform/posix/x11/window_x11.h"
+#include "platform/window_messages.h"
+
+namespace platform::posix::x11 {
+namespace {
+
+struct TKeyPair {
+  unsigned long keysym;
+  int virtualKey;
+};
+
+constexpr TKeyPair kKeys[] = {
+    {XK_Return, VK_RETURN}, {XK_KP_Enter, VK_RETURN}, {XK_Tab, VK_TAB},       {XK_ISO_Left_Tab, VK_TAB},
+    {XK_BackSpace, VK_BACK}, {XK_Escape, VK_ESCAPE},   {XK_space, VK_SPACE},   {XK_Left, VK_LEFT},
+    {XK_Up, VK_UP},          {XK_Right, VK_RIGHT},     {XK_Down, VK_DOWN},     {XK_Home, VK_HOME},
+    {XK_End, VK_END},        {XK_Prior, VK_PRIOR},     {XK_Next, VK_NEXT},     {XK_Insert, VK_INSERT},
+    {XK_Delete, VK_DELETE},  {XK_Shift_L, VK_SHIFT},   {XK_Shift_R, VK_SHIFT}, {XK_Control_L, VK_CONTROL},
+    {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU},   {XK_Alt_R, VK_MENU},    {XK_Pause, VK_PAUSE},
+    {XK_Caps_Lock, VK_CAPITAL},
+};
+
+uint32_t Modifiers(unsigned state) {
+  return ((state & ShiftMask) ? KEY_SHIFT : 0) | ((state & ControlMask) ? KEY_CONTROL : 0) |
+         ((state & Mod1Mask) ? KEY_ALT : 0);
+}
+
+// The UTF-16 unit a key press types (Latin-1 keysyms are their code points,
+// Unicode keysyms carry theirs); 0 for none.
+char16_t CharacterOf(XKeyEvent& event) {
+  char bytes[8];
+  KeySym keysym = 0;
+  int length = XLookupString(&event, bytes, sizeof bytes, &keysym, nullptr);
+  if ((event.state & ControlMask) || length <= 0) {
+    if (keysym >= 0x01000100 && keysym <= 0x0100FFFF) return static_cast<char16_t>(keysym & 0xFFFF);
+    return 0;
+  }
+  if (keysym == XK_Return || keysym == XK_KP_Enter) return u'\r';
+  if (keysym >= 0x01000100 && keysym <= 0x0100FFFF) return static_cast<char16_t>(keysym & 0xFFFF);
+  return static_cast<unsigned char>(bytes[0]);
+}
+
+// Our window at the event's root point: the event window when the point is
+// inside it, else the topmost one there (X reports to the grabbing window).
+HWND TargetAt(Window eventWindow, POINT screen) {
+  RECT rect;
+  HWND hwnd = HwndOf(eventWindow);
+  if (GetWindowRect(hwnd, &rect) && screen.x >= rect.left && screen.x < rect.right && screen.y >= rect.top &&
+      screen.y < rect.bottom)
+    return hwnd;
+  return LocalWindowAt(screen);
+}
+
+void OnButton(XButtonEvent& event, bool down) {
+  POINT screen{event.x_root, event.y_root};
+  SetModifierState(Modifiers(event.state));
+  HWND target = TargetAt(event.window, screen);
+  if (event.button == Button4 || event.button == Button5) {
+    if (down) OnPointerWheel(target, screen, event.button == Button4 ? 1 : -1);
+    return;
+  }
+  int button = event.button == Button1 ? VK_LBUTTON : event.button == Button2 ? VK_MBUTTON : VK_RBUTTON;
+  if (event.button <= Button3) OnPointerButton(target, screen, button, down);
+}
+
+void OnKeyEvent(XKeyEvent& event, bool down) {
+  KeySym keysym = XkbKeycodeToKeysym(event.display, static_cast<KeyCode>(event.keycode), 0, 0);
+  int virtualKey = VirtualKeyOf(keysym);
+  if (!virtualKey) return;
+  SetModifierState(Modifiers(event.state));
+  OnKey(HwndOf(event.window), virtualKey, down, down ? CharacterOf(event) : 0);
+}
+
+void OnConfigure(TConnection& c, XConfigureEvent& event) {
+  auto window = LocalWindow(HwndOf(event.window));
+  if (!window || (!event.send_event && event.serial < NativeOf(*window).placementSerial)) return;
+  int x = event.x, y = event.y;
+  Window child;
+  // Real events from a reparenting window manager are relative to its frame.
+  if (!event.send_event) XTranslateCoordinates(c.display, event.window, c.root, 0, 0, &x, &y, &child);
+  OnExternalPlacement(window->hwnd, {x, y, x + event.width, y + event.height});
+}
+
+void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
+  auto window = LocalWindow(HwndOf(id));
+  if (!window || serial < NativeOf(*window).mapSerial) return;
+  TNativeWindow& native = NativeOf(*window);
+  native.mapped = mapped;
+  if (mapped && native.focusWhenMapped) {
+    native.focusWhenMapped = false;
+    SetInputFocus(c, id);
+  }
+  OnExternalShown(window->hwnd, mapped);
+}
+
+void OnExpose(TConnection& c, XExposeEvent& event) {
+  auto window = LocalWindow(HwndOf(event.window));
+  if (!window) return;
+  TNativeWindow& native = NativeOf(*window);
+  if ((window->exStyle & WS_EX_LAYERED) && !native.layered.empty()) {
+    XImage* image = XCreateImage(c.display, c.visual, c.depth, ZPixmap, 0,
+                                 reinterpret_cast<char*>(native.layered.data()), native.layeredWidth,
+                                 native.layeredHeight, 32, 0);
+    if (!image) return;
+    XPutImage(c.display, native.id, native.gc, image, 0, 0, 0, 0, native.layeredWidth, native.layeredHeight);
+    image->data = nullptr;
+    XDestroyImage(image);
+    return;
+  }
+  RECT area{event.x, event.y, event.x + event.width, event.y + event.height};
+  InvalidateRect(window->hwnd, &area, false);
+}
+
+void OnClientMessage(TConnection& c, XClientMessageEvent& event) {
+  if (event.message_type == c.atoms.wmProtocols &&
+      static_cast<Atom>(event.data.l[0]) == c.atoms.wmDeleteWindow && LocalWindow(HwndOf(event.window)))
+    SendMessage(HwndOf(event.window), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void Translate(TConnection& c, XEvent& event) {
+  switch (event.type) {
+    case MotionNotify: {
+      POINT screen{event.xmotion.x_root, event.xmotion.y_root};
+      SetModifierState(Modifiers(event.xmotion.state));
+      OnPointerMotion(TargetAt(event.xmotion.window, screen), screen);
+      break;
+    }
+    case ButtonPress: OnButton(event.xbutton, true); break;
+    case ButtonRelease: OnButton(event.xbutton, false); break;
+    case LeaveNotify:
+      if (event.xcrossing.mode == NotifyNormal) OnPointerLeft(HwndOf(event.xcrossing.window));
+      break;
+    case KeyPress: OnKeyEvent(event.xkey, true); break;
+    case KeyRelease: OnKeyEvent(event.xkey, false); break;
+    case FocusIn:
+    case FocusOut:
+      if (event.xfocus.detail != NotifyPointer && event.xfocus.mode != NotifyGrab &&
+          event.xfocus.mode != NotifyUngrab && event.xfocus.serial >= c.focusSerial)
+        OnExternalFocus(HwndOf(event.xfocus.window), event.type == FocusIn);
+      break;
+    case ConfigureNotify: OnConfigure(c, event.xconfigure); break;
+    case MapNotify: OnMapChange(c, event.xmap.window, event.xmap.serial, true); break;
+    case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
+    case Expose: OnExpose(c, event.xexpose); break;
+    case ClientMessage: OnClientMessage(c, event.xclient); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+int VirtualKeyOf(unsigned long keysym) {
+  if (keysym >= XK_a && keysym <= XK_z) return static_cast<int>('A' + (keysym - XK_a));
+  if (keysym >= XK_A && keysym <= XK_Z) return static_cast<int>(keysym);
+  if (keysym >= XK_0 && keysym <= XK_9) return static_cast<int>(keysym);
+  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<int>(VK_F1 + (keysym - XK_F1));
+  for (const TKeyPair& pair : kKeys)
+    if (pair.keysym == keysym) return pair.virtualKey;
+  return 0;
+}
+
+unsigned long KeysymOf(int virtualKey) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return XK_a + (virtualKey - 'A');
+  if (virtualKey >= '0' && virtualKey <= '9') return static_cast<unsigned long>(virtualKey);
+  if (virtualKey >= VK_F1 && virtualKey <= VK_F12) return XK_F1 + (virtualKey - VK_F1);
+  for (const TKeyPair& pair : kKeys)
+    if (pair.virtualKey == virtualKey) return pair.keysym;
+  return NoSymbol;
+}
+
+void PumpEvents(TConnection& c) {
+  TThreadQueue& queue = *CurrentQueue();
+  while (queue.input.empty() && XPending(c.display) > 0) {
+    XEvent event;
+    XNextEvent(c.display, &event);
+    Translate(c, event);
+  }
+}
+
+}  // namespace platform::posix::x11

@@ -1,0 +1,56 @@
+# orv_platform_window: the window system (window_system.h, window_messages.h)
+# and the message loop; the window activation of another instance rides on it.
+# POSIX: the shared core in posix/, with the X11 (Xlib, XShape, XTEST) and the
+# headless display backends. Windows: the real calls.
+# orv_platform_window_testing: the test driver (input like a user's, screenshots).
+if(ORV_PLATFORM_BACKEND STREQUAL "posix")
+  set(ORV_PLATFORM_WINDOW_SOURCES
+    window_loop.cpp
+    window_activation.cpp
+    posix/window_default_proc.cpp
+    posix/window_input.cpp
+    posix/window_monitor.cpp
+    posix/window_paint.cpp
+    posix/window_placement.cpp
+    posix/window_queue.cpp
+    posix/window_registry.cpp
+    posix/window_tooltip.cpp
+    posix/headless/window_headless.cpp
+    posix/x11/window_x11_backend.cpp
+    posix/x11/window_x11_desktop.cpp
+    posix/x11/window_x11_events.cpp
+    posix/x11/window_x11_test_input.cpp)
+  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp)
+else()
+  set(ORV_PLATFORM_WINDOW_SOURCES
+    window_loop.cpp
+    window_activation.cpp
+    win32/window_class.cpp
+    win32/window_messages.cpp
+    win32/window_placement.cpp
+    win32/window_paint.cpp
+    win32/window_input.cpp
+    win32/window_desktop.cpp)
+  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp win32/window_test_driver.cpp)
+endif()
+list(TRANSFORM ORV_PLATFORM_WINDOW_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+list(TRANSFORM ORV_PLATFORM_WINDOW_TESTING_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+
+add_library(orv_platform_window STATIC ${ORV_PLATFORM_WINDOW_SOURCES})
+target_link_libraries(orv_platform_window PUBLIC orv_platform PRIVATE orv_platform_text)
+if(ORV_PLATFORM_BACKEND STREQUAL "posix")
+  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xtst)
+  target_link_libraries(orv_platform_window PRIVATE PkgConfig::ORV_X11)
+else()
+  target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32)
+endif()
+
+find_path(ORV_STB_INCLUDE_DIR stb/stb_image.h REQUIRED)
+add_library(orv_platform_window_testing STATIC ${ORV_PLATFORM_WINDOW_TESTING_SOURCES})
+target_link_libraries(orv_platform_window_testing PUBLIC orv_platform_window)
+target_include_directories(orv_platform_window_testing SYSTEM PRIVATE ${ORV_STB_INCLUDE_DIR})
+if(ORV_PLATFORM_BACKEND STREQUAL "posix")
+  target_link_libraries(orv_platform_window_testing PRIVATE PkgConfig::ORV_X11)
+else()
+  target_link_libraries(orv_platform_window_testing PRIVATE user32 gdi32)
+endif()
