@@ -16,11 +16,6 @@
 #include <winhttp.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -46,53 +41,9 @@ class InternetHandle {
   InternetHandle& operator=(const InternetHandle&) = delete;
   HINTERNET get() const { return m_handle; }
   explicit operator bool() const { return m_handle != nullptr; }
-  // Forgets a handle that was closed elsewhere.
-  void Forget() { m_handle = nullptr; }
 
  private:
   HINTERNET m_handle;
-};
-
-// Lets the calling thread's cancellation flag end a blocked WinHTTP call of
-// one request: a watcher closes the request handle once the flag is set,
-// which makes the call return. Nothing is watched without a flag.
-class CancelWatch {
- public:
-  explicit CancelWatch(InternetHandle* request) : m_request(request) {
-    const std::atomic<bool>* flag = HttpCancelFlagOfThread();
-    if (flag == nullptr) return;
-    m_watcher = std::thread([this, flag] {
-      std::unique_lock<std::mutex> lock(m_mutex);
-      while (!m_done) {
-        if (flag->load()) {
-          WinHttpCloseHandle(m_request->get());
-          m_fired = true;
-          return;
-        }
-        m_wake.wait_for(lock, std::chrono::milliseconds(50));
-      }
-    });
-  }
-  ~CancelWatch() {
-    if (!m_watcher.joinable()) return;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_done = true;
-    }
-    m_wake.notify_all();
-    m_watcher.join();
-    if (m_fired) m_request->Forget();
-  }
-  CancelWatch(const CancelWatch&) = delete;
-  CancelWatch& operator=(const CancelWatch&) = delete;
-
- private:
-  InternetHandle* m_request;
-  std::mutex m_mutex;
-  std::condition_variable m_wake;
-  bool m_done = false;
-  bool m_fired = false;
-  std::thread m_watcher;
 };
 
 uint32_t LastError() {
@@ -321,7 +272,6 @@ uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const Proxy
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return LastError();
-  const CancelWatch watch(&request);
   SetTimeouts(session.get(), request.get(), r.timeouts);
   ApplyRequestOptions(request.get(), r, url.secure);
   uint32_t error = SendOnce(request.get(), r, sendFailed);
@@ -335,9 +285,6 @@ uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const Proxy
   return ReadBody(request.get(), sink, bodyExpected);
 }
 
-// A call that failed because the watcher closed its handle was cancelled.
-uint32_t CancelledOr(uint32_t error) { return IsHttpCancelRequested() && error != kErrorHttpOk ? kErrorHttpCancelled : error; }
-
 }  // namespace
 
 uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
@@ -346,8 +293,7 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink)
   UrlParts url;
   if (!CrackUrl(r.url, &url)) return LastError();
   bool sendFailed = false;
-  const uint32_t error = CancelledOr(Exchange(r, url, ProxyRoute{r.proxy, u""}, sink, &sendFailed));
-  if (error == kErrorHttpCancelled) return error;
+  const uint32_t error = Exchange(r, url, ProxyRoute{r.proxy, u""}, sink, &sendFailed);
   // A send that fails on the system's default route gets one more try
   // through the proxy of the user's Internet Explorer settings.
   ProxyRoute user;
