@@ -1,8 +1,6 @@
 #include "app/dump_upload.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "common/product.h"
 #include "common/text.h"
@@ -12,10 +10,12 @@
 #include "server_api/server_connect.h"
 #include "zip/zip_archive.h"
 
-namespace fs = std::filesystem;
 using platform::kPathSeparator;
 
 namespace {
+
+// The entries of a 4 GiB file cannot be described without ZIP64.
+constexpr uint64_t kMaxDumpBytes = 0xFFFFFFFF;
 
 bool HasDumpExtension(const std::u16string& name) {
   return name.size() >= 4 && EqualsIgnoreAsciiCase(std::u16string_view(name).substr(name.size() - 4), u".dmp");
@@ -31,24 +31,48 @@ std::u16string FolderOf(const std::u16string& path) {
   return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
 }
 
+// Adds one dump; false only when the archive itself could not be written.
+// A dump that was archived unchanged from start to end goes into *archived.
+bool AddDump(HZIP zip, const std::u16string& dump, std::vector<TArchivedDump>* archived) {
+  platform::FileIdentity before;
+  if (!platform::QueryPathIdentity(dump, &before) || before.kind != platform::EFileKind::kRegular ||
+      before.size > kMaxDumpBytes) {
+    return true;
+  }
+  const uint32_t result = ZipArchiveAddFile(zip, FileNameOf(dump).c_str(), dump.c_str(), kZipAddRegularOnly);
+  if (result == kZipResultWriteFailed) return false;
+  platform::FileIdentity after;
+  if (result == kZipResultOk && platform::QueryPathIdentity(dump, &after) && after == before) {
+    archived->push_back({dump, before});
+  }
+  return true;
+}
+
+// Adds the install folder's file name under its own name. A missing file is
+// fine; false only when the archive could not be written.
+bool AddInstallFile(HZIP zip, const std::u16string& installDir, const char16_t* name) {
+  return ZipArchiveAddFile(zip, name, (installDir + name).c_str(), kZipAddRegularOnly) !=
+         kZipResultWriteFailed;
+}
+
 }  // namespace
 
 void FindDumpFiles(const std::u16string& folder, std::vector<std::u16string>* list) {
-  if (folder.empty()) return;
-  std::error_code error;
-  fs::directory_iterator it(fs::path(folder), error), end;
-  for (; !error && it != end; it.increment(error)) {
-    const std::u16string name = it->path().filename().u16string();
-    std::error_code kindError;
-    if (it->is_directory(kindError) && !it->is_symlink(kindError)) {
-      FindDumpFiles(folder + name + kPathSeparator, list);
-    } else if (HasDumpExtension(name)) {
-      list->push_back(folder + name);
+  std::vector<std::u16string> names;
+  if (folder.empty() || !platform::ListFolder(folder, &names)) return;
+  for (const std::u16string& name : names) {
+    const std::u16string path = folder + name;
+    platform::FileIdentity identity;
+    if (!platform::QueryPathIdentity(path, &identity)) continue;
+    if (identity.kind == platform::EFileKind::kFolder) {
+      FindDumpFiles(path + kPathSeparator, list);
+    } else if (identity.kind == platform::EFileKind::kRegular && HasDumpExtension(name)) {
+      list->push_back(path);
     }
   }
 }
 
-bool CollectDumps(const std::u16string& zipPath, std::vector<std::u16string>* archived) {
+bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* archived) {
   archived->clear();
   std::vector<std::u16string> dumps;
   FindDumpFiles(GetInstallDir(), &dumps);
@@ -56,16 +80,17 @@ bool CollectDumps(const std::u16string& zipPath, std::vector<std::u16string>* ar
   EnsureDirectoryChain(FolderOf(zipPath));
   HZIP zip = ZipArchiveCreate(zipPath.c_str());
   if (zip == nullptr) return false;
-  for (const auto& dump : dumps) {
-    if (ZipArchiveAddFile(zip, FileNameOf(dump).c_str(), dump.c_str()) == kZipResultOk) {
-      archived->push_back(dump);
-    }
-  }
+  bool written = true;
+  for (size_t i = 0; written && i < dumps.size(); ++i) written = AddDump(zip, dumps[i], archived);
   const std::u16string installDir = GetInstallDir();
-  (void)ZipArchiveAddFile(zip, u"Config", (installDir + u"Config").c_str());
-  (void)ZipArchiveAddFile(zip, u"VERSION", (installDir + u"VERSION").c_str());
-  ZipArchiveClose(zip);
-  return true;
+  written = written && AddInstallFile(zip, installDir, u"Config") &&
+            AddInstallFile(zip, installDir, u"VERSION");
+  written = ZipArchiveClose(zip) == kZipResultOk && written;
+  if (written) return true;
+  // A cut archive must not reach the server; it would only fill the disk.
+  archived->clear();
+  (void)platform::DeleteFileAt(zipPath);
+  return false;
 }
 
 std::u16string BuildDumpObjectKey(const platform::Guid& guid, int64_t serverTime) {
@@ -88,9 +113,13 @@ bool UploadDumps(const std::u16string& zipPath) {
   return server->UploadFile(BuildDumpObjectKey(guid, server->GetTimestamp()), zipPath);
 }
 
-void DeleteArchivedDumps(const std::vector<std::u16string>& archived) {
-  for (const auto& dump : archived) {
-    std::error_code ignored;
-    fs::remove(fs::path(dump), ignored);
+void DeleteArchivedDumps(const std::vector<TArchivedDump>& archived) {
+  for (const TArchivedDump& dump : archived) {
+    // A dump that grew, or another file under its name, holds data the
+    // uploaded archive does not: it stays for the next run.
+    platform::FileIdentity now;
+    if (platform::QueryPathIdentity(dump.path, &now) && now == dump.identity) {
+      (void)platform::DeleteFileAt(dump.path);
+    }
   }
 }

@@ -5,25 +5,37 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder_listing.h"
 #include "platform/guid.h"
 
-// Appends every file under folder (which ends with a separator), sub-folders
-// included, whose name ends in ".dmp" ignoring case, in the order the folder
-// walk meets them.
+// A dump that went into the archive, and how it looked when it did.
+struct TArchivedDump {
+  std::u16string path;
+  platform::FileIdentity identity;
+};
+
+// Appends every regular file under folder (which ends with a separator),
+// sub-folders included, whose name ends in ".dmp" ignoring case, in the order
+// the folder walk meets them. Links are neither taken nor followed; names the
+// system cannot convert are skipped. Never throws.
 void FindDumpFiles(const std::u16string& folder, std::vector<std::u16string>* list);
 
 // Packs the install folder's dumps, then its "Config" and "VERSION", into a
-// fresh archive at zipPath. False when there is no dump or the archive cannot
-// be created (an older archive then stays untouched). *archived receives the
-// dumps that went into the archive; they stay on disk until the archive has
-// been uploaded (see DeleteArchivedDumps).
-bool CollectDumps(const std::u16string& zipPath, std::vector<std::u16string>* archived);
+// fresh archive at zipPath. False when there is no dump, the archive cannot
+// be created, or any part of it could not be written (a full disk): then
+// nothing may be uploaded or deleted, and the broken archive is removed.
+// Dumps that cannot be archived whole (not a regular file, 4 GiB or more,
+// changing while read) are left out and stay for a later run. *archived
+// receives the dumps that went into the archive; they stay on disk until the
+// archive has been uploaded (see DeleteArchivedDumps).
+bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* archived);
 
 // Uploads the archive under "dumps/Orvane/1.0.0.0/<date>/<guid>.zip".
 bool UploadDumps(const std::u16string& zipPath);
 
-// Deletes the dumps that are safe in an uploaded archive; failures are ignored.
-void DeleteArchivedDumps(const std::vector<std::u16string>& archived);
+// Deletes the dumps that are safe in an uploaded archive: only those that are
+// still the same file, unchanged since they were archived. Failures are ignored.
+void DeleteArchivedDumps(const std::vector<TArchivedDump>& archived);
 
 // The object key for a GUID and the server time (local calendar date).
 std::u16string BuildDumpObjectKey(const platform::Guid& guid, int64_t serverTime);

@@ -38,7 +38,7 @@ void SendStartupReport(int module, bool bNoStartBy) {
 }
 
 void RunDumpUpload(const std::u16string& zipPath) {
-  std::vector<std::u16string> archived;
+  std::vector<TArchivedDump> archived;
   if (!CollectDumps(zipPath, &archived)) return;
   // A dump leaves the disk only once the archive holding it is on the server.
   if (UploadDumps(zipPath)) DeleteArchivedDumps(archived);

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "app/dump_upload.h"
 #include "common/text.h"
 #include "platform/path_separator.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 #include "support/temp_dir.h"
+#include "support/test_environment.h"
 
 TEST(FindDumpFiles, MatchesTheExtensionIgnoringCaseInEverySubFolder) {
   TempDir dir;
@@ -42,4 +47,72 @@ TEST(DumpObjectKey, ProductVersionLocalDateAndAGuidWithLowercaseData3) {
   ASSERT_TRUE(platform::CreateGuid(&fresh));
   const std::string key = Utf16ToUtf8(BuildDumpObjectKey(fresh, std::mktime(&tm)));
   EXPECT_TRUE(std::regex_match(key, std::regex(R"(dumps/Orvane/1\.0\.0\.0/2026-12-06/[0-9A-Fa-f]{32}\.zip)")));
+}
+
+namespace {
+
+// The install folder of the settings, with dumps, and an archive path.
+class CollectDumpsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_env.SeedUserSid();
+    m_install = m_env.dir().File("install/");
+    std::filesystem::create_directories(m_install);
+    platform::RegistryKey key;
+    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
+    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
+    const std::u16string text = Utf8ToUtf16(m_install) + u'\0';
+    ASSERT_EQ(key.SetValue(u"InstallPath", platform::kRegSz, text.data(),
+                           static_cast<uint32_t>(text.size() * 2)),
+              0);
+    m_zip = Utf8ToUtf16(m_env.dir().File("data/Dumps.zip"));
+  }
+
+  std::vector<std::string> ArchivedNames(const std::vector<TArchivedDump>& archived) const {
+    std::vector<std::string> names;
+    for (const auto& dump : archived) names.push_back(Utf16ToUtf8(dump.path).substr(m_install.size()));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TestEnvironment m_env;
+  std::string m_install;
+  std::u16string m_zip;
+};
+
+}  // namespace
+
+// Deleting a dump that grew or was replaced after it went into the archive
+// lost the newer data; only the very file that was archived is deleted.
+TEST_F(CollectDumpsTest, OnlyUnchangedDumpsAreDeleted) {
+  for (const char* name : {"same.dmp", "grown.dmp", "replaced.dmp", "gone.dmp"}) {
+    m_env.dir().Write(std::string("install/") + name, "first crash");
+  }
+  std::vector<TArchivedDump> archived;
+  ASSERT_TRUE(CollectDumps(m_zip, &archived));
+  ASSERT_EQ(ArchivedNames(archived),
+            (std::vector<std::string>{"gone.dmp", "grown.dmp", "replaced.dmp", "same.dmp"}));
+  { std::ofstream(m_install + "grown.dmp", std::ios::app) << " and more"; }
+  std::filesystem::remove(m_install + "replaced.dmp");
+  m_env.dir().Write("install/replaced.dmp", "first crash");  // same bytes, another file
+  std::filesystem::remove(m_install + "gone.dmp");
+  DeleteArchivedDumps(archived);
+  EXPECT_FALSE(std::filesystem::exists(m_install + "same.dmp"));
+  EXPECT_EQ(ReadFileBytes(m_install + "grown.dmp"), "first crash and more");
+  EXPECT_EQ(ReadFileBytes(m_install + "replaced.dmp"), "first crash");
+}
+
+// The archive has no 64-bit sizes: a dump of 4 GiB or more was stored with
+// its size wrapped and then deleted. It is left out and kept.
+TEST_F(CollectDumpsTest, DumpOfFourGibibytesIsLeftOutAndKept) {
+  m_env.dir().Write("install/small.dmp", "small");
+  const std::string big = m_install + "big.dmp";
+  { std::ofstream(big) << "x"; }
+  std::filesystem::resize_file(big, (uint64_t{1} << 32) + 10);  // sparse: no disk space used
+  std::vector<TArchivedDump> archived;
+  ASSERT_TRUE(CollectDumps(m_zip, &archived));
+  EXPECT_EQ(ArchivedNames(archived), (std::vector<std::string>{"small.dmp"}));
+  EXPECT_EQ(ReadFileBytes(Utf16ToUtf8(m_zip)).find("big.dmp"), std::string::npos);
+  DeleteArchivedDumps(archived);
+  EXPECT_EQ(std::filesystem::file_size(big), (uint64_t{1} << 32) + 10);
 }

@@ -1,0 +1,205 @@
+// The silent mode's dump collection and upload in a hostile environment: a
+// data folder that fills up, file names the system cannot convert, files
+// that are not plain files, links planted in the install and data folders.
+// The program runs as the product runs it ("-auto"), against devserver.
+// Every case ends within the program's wait bound (kRunBound) and loses no
+// dump: whatever was not uploaded is still on disk, byte for byte.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "common/text.h"
+#include "dev_server.h"
+#include "fault_injection/bounded_clock.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "support/child_process.h"
+#include "support/test_environment.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How long one "-auto" run may take here (no wait, loopback server).
+constexpr auto kRunBound = std::chrono::seconds(30);
+
+// Bytes that do not compress, so that sizes on disk are what the test plans.
+std::string Noise(size_t size, uint32_t seed) {
+  std::string bytes(size, '\0');
+  for (char& c : bytes) {
+    seed = seed * 1103515245 + 12345;
+    c = static_cast<char>(seed >> 16);
+  }
+  return bytes;
+}
+
+class DumpCollectionFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env.SeedUserSid();
+    installDir = env.dir().File("install/");
+    dataDir = env.dir().File("data/");
+    fs::create_directories(installDir);
+    fs::create_directories(dataDir);
+    program = installDir + "ORVUpdate.exe";
+    fs::copy_file(BuiltProgram("ORVUpdate.exe"), program);
+    devserver::Options options;
+    options.storageDir = env.dir().File("storage");
+    server = std::make_unique<devserver::Server>(options);
+    std::string error;
+    ASSERT_TRUE(server->Start(&error)) << error;
+    apiBase = std::make_unique<ScopedEnv>("ORV_API_BASE", server->BaseUrl());
+    SetString(u"InstallPath", Utf8ToUtf16(installDir));
+    SetString(u"AppDataPath", Utf8ToUtf16(dataDir));
+  }
+
+  void TearDown() override {
+    if (m_mounted) umount2(dataDir.c_str(), MNT_DETACH);
+  }
+
+  void SetString(const std::u16string& name, const std::u16string& value) {
+    platform::RegistryKey key;
+    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
+    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
+    const std::u16string text = value + u'\0';
+    ASSERT_EQ(key.SetValue(name, platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
+  }
+
+  // Runs "-auto" without its wait; false when it did not end in time.
+  bool RunAuto() {
+    ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+    CBoundedClock clock;
+    ChildProcess child(program, {"ORVUpdate.exe", "-auto"});
+    const bool ended = child.Wait(kRunBound).has_value();
+    clock.Report("gave_up_ms");
+    return ended;
+  }
+
+  // Writes a dump into the install folder and remembers its bytes.
+  void Dump(const std::string& name, const std::string& bytes) {
+    env.dir().Write("install/" + name, bytes);
+    m_dumps[name] = bytes;
+  }
+  // Every remembered dump is still there, unchanged.
+  void ExpectNoDumpLost() {
+    for (const auto& [name, bytes] : m_dumps) {
+      EXPECT_EQ(ReadFileBytes(installDir + name), bytes) << name << " was lost or changed";
+    }
+  }
+  std::vector<std::string> StoredObjects() const {
+    std::vector<std::string> stored;
+    if (!fs::exists(server->StorageDir())) return stored;
+    for (const auto& entry : fs::recursive_directory_iterator(server->StorageDir())) {
+      if (entry.is_regular_file()) stored.push_back(entry.path().string());
+    }
+    return stored;
+  }
+
+  // Makes the data folder a file system of the given size: a tmpfs mounted
+  // over it when the test may mount, else the file-size limit the program
+  // inherits (any write past it fails, as on a full disk).
+  void LimitDataFolder(size_t bytes) {
+    const std::string options = "size=" + std::to_string(bytes);
+    if (geteuid() == 0 && mount("tmpfs", dataDir.c_str(), "tmpfs", 0, options.c_str()) == 0) {
+      m_mounted = true;
+      return;
+    }
+    m_fileLimit = bytes;
+  }
+  void LiftDataFolderLimit() {
+    if (m_mounted) ASSERT_EQ(mount("tmpfs", dataDir.c_str(), "tmpfs", MS_REMOUNT, "size=64m"), 0);
+    m_fileLimit = 0;
+  }
+  // RunAuto under the file-size limit, when one is set.
+  bool RunAutoLimited() {
+    if (m_fileLimit == 0) return RunAuto();
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limited{m_fileLimit, old.rlim_max};
+    // The limit and the ignored SIGXFSZ are inherited by the program.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool ended = RunAuto();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return ended;
+  }
+
+  TestEnvironment env;
+  std::string installDir, dataDir, program;
+  std::unique_ptr<devserver::Server> server;
+  std::unique_ptr<ScopedEnv> apiBase;
+  std::map<std::string, std::string> m_dumps;
+  bool m_mounted = false;
+  rlim_t m_fileLimit = 0;
+};
+
+// The dumps fit; "Config" after them does not. The cut archive used to be
+// uploaded and every dump deleted. Bound: kRunBound.
+TEST_F(DumpCollectionFaultTest, FullDataFolderUploadsNothingAndKeepsEveryDump) {
+  Dump("a.dmp", Noise(12000, 1));
+  Dump("sub/b.dmp", Noise(12000, 2));
+  env.dir().Write("install/Config", Noise(200000, 3));
+  env.dir().Write("install/VERSION", "1.0.0.9");
+  LimitDataFolder(64 * 1024);
+  ASSERT_TRUE(RunAutoLimited());
+  EXPECT_TRUE(StoredObjects().empty());
+  ExpectNoDumpLost();
+
+  // With room again the next run uploads them and only then deletes them.
+  LiftDataFolderLimit();
+  ASSERT_TRUE(RunAuto());
+  EXPECT_EQ(StoredObjects().size(), 1u);
+  EXPECT_FALSE(fs::exists(installDir + "a.dmp"));
+  EXPECT_FALSE(fs::exists(installDir + "sub/b.dmp"));
+}
+
+// A name in Latin-1 bytes on a UTF-8 system cannot be converted; it used to
+// throw out of the walk and end the program before any upload.
+TEST_F(DumpCollectionFaultTest, UnconvertibleNameIsSkipped) {
+  Dump("good.dmp", "good dump");
+  const std::string latin1 = installDir + "caf\xE9.dmp";
+  { std::ofstream(latin1) << "latin-1 named dump"; }
+  ASSERT_TRUE(RunAuto());
+  ASSERT_EQ(StoredObjects().size(), 1u);
+  EXPECT_FALSE(fs::exists(installDir + "good.dmp"));
+  EXPECT_EQ(ReadFileBytes(latin1), "latin-1 named dump");  // skipped, kept
+}
+
+// Only regular files are collected and no link is followed: a FIFO named
+// *.dmp hung the run (holding the upload mutex), a link to /dev/zero grew the
+// archive without end, a link to a private file uploaded that file, and a
+// link named Dumps.zip had its target overwritten. Bound: kRunBound.
+TEST_F(DumpCollectionFaultTest, OnlyRegularFilesAreCollectedAndNoLinkIsFollowed) {
+  Dump("real.dmp", "real dump");
+  ASSERT_EQ(mkfifo((installDir + "fifo.dmp").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", installDir + "zero.dmp");
+  env.dir().Write("private/secret", "the private file");
+  fs::create_symlink(env.dir().File("private/secret"), installDir + "secret.dmp");
+  fs::create_symlink(env.dir().File("private/secret"), installDir + "Config");
+  env.dir().Write("private/victim", "must stay");
+  fs::create_symlink(env.dir().File("private/victim"), dataDir + "Dumps.zip");
+
+  ASSERT_TRUE(RunAuto());
+  const auto stored = StoredObjects();
+  ASSERT_EQ(stored.size(), 1u);
+  const std::string archive = ReadFileBytes(stored[0]);
+  EXPECT_NE(archive.find("real.dmp"), std::string::npos);
+  for (const char* absent : {"fifo.dmp", "zero.dmp", "secret.dmp", "Config", "the private file"}) {
+    EXPECT_EQ(archive.find(absent), std::string::npos) << absent;
+  }
+  EXPECT_EQ(ReadFileBytes(env.dir().File("private/victim")), "must stay");
+  EXPECT_FALSE(fs::is_symlink(dataDir + "Dumps.zip"));
+  EXPECT_TRUE(fs::is_fifo(installDir + "fifo.dmp"));
+  EXPECT_EQ(ReadFileBytes(env.dir().File("private/secret")), "the private file");
+}
+
+}  // namespace
