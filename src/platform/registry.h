@@ -85,4 +85,8 @@ class RegistryKey {
 #endif
 };
 
+// The file that holds the registry stand-in (POSIX: $ORV_REGISTRY, else
+// <application data>/orvane/registry.db); empty where the real registry is used.
+std::u16string RegistryStorePath();
+
 }  // namespace platform

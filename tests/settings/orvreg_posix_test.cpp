@@ -1,6 +1,8 @@
 // orvreg, the reg.exe-like tool of the registry stand-in, run as a program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/child_process.h"
 #include "support/test_environment.h"
 
@@ -69,4 +71,42 @@ TEST(Orvreg, TheProgramRunsOnDefaultsOverACorruptStore) {
     ChildProcess program(BuiltProgram("ORVUpdate.exe"), {"ORVUpdate.exe", mode});
     EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0) << mode;
   }
+}
+
+// HKLM and HKU were always refused as a whole; HKCU is a hive too.
+TEST(Orvreg, DeletingARootIsRefusedAndKeepsTheHive) {
+  TestEnvironment env;
+  ASSERT_EQ(RunOrvreg(env, {"add", "HKCU\\SOFTWARE\\Brightfen", "/v", "UserSID", "/d", "S-1"}).code, 0);
+  for (const char* root : {"HKCU", "HKCU\\", "HKEY_CURRENT_USER\\\\", "HKLM", "HKU\\"}) {
+    const Result result = RunOrvreg(env, {"delete", root, "/f"});
+    EXPECT_EQ(result.code, 1) << root;
+    EXPECT_NE(result.output.find("is refused"), std::string::npos) << result.output;
+  }
+  const Result query = RunOrvreg(env, {"query", "HKCU\\SOFTWARE\\Brightfen", "/v", "UserSID"});
+  EXPECT_EQ(query.code, 0);
+  EXPECT_NE(query.output.find("UserSID    REG_SZ    S-1"), std::string::npos) << query.output;
+}
+
+TEST(Orvreg, RepeatedOptionIsRefused) {
+  TestEnvironment env;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"add", "HKCU\\X", "/v", "A", "/v", "B", "/d", "1"},
+           {"add", "HKCU\\X", "/v", "A", "/t", "REG_SZ", "/t", "REG_DWORD", "/d", "1"},
+           {"query", "HKCU\\X", "/v", "A", "/V", "B"}}) {
+    const Result result = RunOrvreg(env, args);
+    EXPECT_EQ(result.code, 1) << args[4];
+    EXPECT_NE(result.output.find("more than once"), std::string::npos) << result.output;
+  }
+  EXPECT_NE(RunOrvreg(env, {"query", "HKCU\\X", "/v", "A"}).code, 0);  // nothing was added
+}
+
+// A query reads; it neither creates folders nor an empty store.
+TEST(Orvreg, QueryWithoutAStoreSaysSo) {
+  TestEnvironment env;
+  const std::string store = env.dir().File("missing/folder/registry.db");
+  ScopedEnv registry("ORV_REGISTRY", store);
+  const Result result = RunOrvreg(env, {"query", "HKCU\\SOFTWARE"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.output.find("no registry store"), std::string::npos) << result.output;
+  EXPECT_FALSE(std::filesystem::exists(env.dir().File("missing")));
 }

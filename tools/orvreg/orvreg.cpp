@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/folder_listing.h"
 #include "platform/registry.h"
 #include "reg_arguments.h"
 
@@ -117,9 +118,22 @@ int Add(const RegCommand& c) {
   return 0;
 }
 
+// True when the registry lives in a store file and there is none yet.
+bool StoreIsMissing() {
+  const std::u16string store = platform::RegistryStorePath();
+  platform::FileIdentity identity;
+  return !store.empty() && !platform::QueryPathIdentity(store, &identity);
+}
+
 int Query(const RegCommand& c) {
   RegistryKey key;
-  if (const long rc = key.Open(c.root, Utf8ToUtf16(c.path), platform::kKeyRead); rc != 0) return StoreError(rc);
+  if (const long rc = key.Open(c.root, Utf8ToUtf16(c.path), platform::kKeyRead); rc != 0) {
+    if (rc == platform::kErrorFileNotFound && StoreIsMissing()) {
+      return Fail("ERROR: There is no registry store at " + Utf16ToUtf8(platform::RegistryStorePath()) +
+                  " (nothing has been written yet).");
+    }
+    return StoreError(rc);
+  }
   std::vector<RegistryKey::Value> values;
   if (const long rc = key.EnumValues(&values); rc != 0) return StoreError(rc);
   std::printf("\n%s%s%s\n", c.rootName.c_str(), c.path.empty() ? "" : "\\", c.path.c_str());

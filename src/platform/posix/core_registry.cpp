@@ -5,10 +5,14 @@
 // key), volatile keys, change notification, registry views (all one view).
 //
 // Each operation opens the database, runs in its own transaction and closes
-// it again, so several processes see each other's writes at once; a busy
-// database is waited for up to 10 s.
+// it again, so several processes see each other's writes at once. A store
+// that another process holds is waited for about 1 s; the operation then
+// fails and the caller's default applies. Only creating a key or writing a
+// value creates the store file (and its folders); a read of a store that
+// does not exist finds nothing (2).
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +27,7 @@ namespace platform {
 namespace {
 
 constexpr long kErrorInvalidHandle = 6;
-constexpr int kBusyTimeoutMs = 10000;
+constexpr int kBusyTimeoutMs = 1000;
 
 std::string StorePath() {
   if (const char* env = std::getenv("ORV_REGISTRY"); env && *env) return env;
@@ -36,16 +40,22 @@ void EnsureParentFolders(const std::string& file) {
   }
 }
 
+enum class EStoreUse { kRead, kWrite };
+
 // One connection for the duration of one registry operation.
 class Store {
  public:
-  Store() {
+  explicit Store(EStoreUse use) {
     const std::string path = StorePath();
-    EnsureParentFolders(path);
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
+    int flags = SQLITE_OPEN_READWRITE;
+    if (use == EStoreUse::kWrite) {
+      EnsureParentFolders(path);
+      flags |= SQLITE_OPEN_CREATE;
+    } else if (access(path.c_str(), F_OK) != 0) {
+      m_missing = true;
       return;
     }
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) return;
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     m_ok = Exec("BEGIN IMMEDIATE") &&
            Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE)") &&
@@ -61,6 +71,10 @@ class Store {
   Store& operator=(const Store&) = delete;
 
   bool ok() const { return m_ok; }
+  // A read found no store file: nothing exists in it.
+  bool missing() const { return m_missing; }
+  // What a failed open means to the caller: no store, or a bad or busy one.
+  long OpenError() const { return m_missing ? kErrorFileNotFound : kErrorBadDb; }
   void Fail() { m_failed = true; }
   sqlite3* db() const { return m_db; }
 
@@ -70,6 +84,7 @@ class Store {
   sqlite3* m_db = nullptr;
   bool m_ok = false;
   bool m_failed = false;
+  bool m_missing = false;
 };
 
 // A prepared statement bound to text and blob arguments, finalised on scope exit.
@@ -178,10 +193,12 @@ void RegistryKey::Close() {
   m_path.clear();
 }
 
+std::u16string RegistryStorePath() { return Utf8ToUtf16(StorePath()); }
+
 long RegistryKey::Open(RegRoot root, const std::u16string& path, uint32_t access) {
   Close();
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kRead);
+  if (!store.ok()) return store.OpenError();
   const std::string full = FullPath(root, path);
   bool exists = false;
   if (const long rc = KeyExists(store, full, &exists); rc != kErrorSuccess) return rc;
@@ -194,8 +211,8 @@ long RegistryKey::Open(RegRoot root, const std::u16string& path, uint32_t access
 
 long RegistryKey::Create(RegRoot root, const std::u16string& path, uint32_t access) {
   Close();
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kWrite);
+  if (!store.ok()) return store.OpenError();
   const std::string full = FullPath(root, path);
   if (const long rc = InsertKeyChain(store, full); rc != kErrorSuccess) {
     store.Fail();
@@ -210,8 +227,8 @@ long RegistryKey::Create(RegRoot root, const std::u16string& path, uint32_t acce
 long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* buffer,
                              uint32_t* size) const {
   if (!m_open) return kErrorInvalidHandle;
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kRead);
+  if (!store.ok()) return store.OpenError();
   Statement st(store, "SELECT type, data FROM reg_values WHERE key = ? AND name = ?");
   const int rc = st.Bind(Utf16ToUtf8(m_path)).Bind(Utf16ToUtf8(name)).Step();
   if (rc == SQLITE_DONE) return kErrorFileNotFound;
@@ -233,8 +250,8 @@ long RegistryKey::SetValue(const std::u16string& name, uint32_t type, const void
                            uint32_t size) {
   if (!m_open) return kErrorInvalidHandle;
   if ((m_access & 0x0002) == 0) return kErrorAccessDenied;  // KEY_SET_VALUE
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kWrite);
+  if (!store.ok()) return store.OpenError();
   bool exists = false;
   if (KeyExists(store, Utf16ToUtf8(m_path), &exists) != kErrorSuccess || !exists) {
     store.Fail();
@@ -251,8 +268,8 @@ long RegistryKey::SetValue(const std::u16string& name, uint32_t type, const void
 
 long RegistryKey::DeleteValue(const std::u16string& name) {
   if (!m_open) return kErrorInvalidHandle;
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kRead);
+  if (!store.ok()) return store.OpenError();
   Statement st(store, "DELETE FROM reg_values WHERE key = ? AND name = ?");
   if (st.Bind(Utf16ToUtf8(m_path)).Bind(Utf16ToUtf8(name)).Step() != SQLITE_DONE) {
     store.Fail();
@@ -264,8 +281,8 @@ long RegistryKey::DeleteValue(const std::u16string& name) {
 long RegistryKey::EnumValues(std::vector<Value>* values) const {
   values->clear();
   if (!m_open) return kErrorInvalidHandle;
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kRead);
+  if (!store.ok()) return store.OpenError();
   Statement st(store, "SELECT name, type, data FROM reg_values WHERE key = ? ORDER BY name");
   st.Bind(Utf16ToUtf8(m_path));
   int rc;
@@ -281,8 +298,8 @@ long RegistryKey::EnumValues(std::vector<Value>* values) const {
 }
 
 long RegistryKey::DeleteTree(RegRoot root, const std::u16string& path) {
-  Store store;
-  if (!store.ok()) return kErrorBadDb;
+  Store store(EStoreUse::kRead);
+  if (!store.ok()) return store.OpenError();
   const std::string full = FullPath(root, path);
   bool exists = false;
   if (const long rc = KeyExists(store, full, &exists); rc != kErrorSuccess) return rc;

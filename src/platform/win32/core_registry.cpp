@@ -125,4 +125,6 @@ long RegistryKey::DeleteTree(RegRoot root, const std::u16string& path) {
   return RegDeleteKeyExW(RootKey(root), W(path), KEY_WOW64_64KEY, 0);
 }
 
+std::u16string RegistryStorePath() { return {}; }
+
 }  // namespace platform
