@@ -25,12 +25,15 @@ uint32_t ReadDword(const RegistryKey& key, const std::u16string& name) {
 
 }  // namespace
 
-TEST(Registry, MissingStoreIsCreatedAndKeysNeedCreating) {
+// Reading finds nothing in a missing store and leaves it missing; the first
+// key created creates it.
+TEST(Registry, MissingStoreIsCreatedByTheFirstKeyCreated) {
   TestEnvironment env;
   ASSERT_FALSE(std::filesystem::exists(env.RegistryPath()));
   RegistryKey key;
   EXPECT_EQ(key.Open(RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen", kAll), platform::kErrorFileNotFound);
-  EXPECT_TRUE(std::filesystem::exists(env.RegistryPath()));
+  EXPECT_EQ(RegistryKey::DeleteTree(RegRoot::kLocalMachine, u"SOFTWARE"), platform::kErrorFileNotFound);
+  EXPECT_FALSE(std::filesystem::exists(env.RegistryPath()));
   ASSERT_EQ(key.Create(RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen\\Folio", kAll), 0);
   RegistryKey parent;
   EXPECT_EQ(parent.Open(RegRoot::kLocalMachine, u"software\\BRIGHTFEN", kAll), 0);  // case-insensitive
