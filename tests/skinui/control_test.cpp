@@ -308,6 +308,11 @@ TEST_F(ControlTest, RemovedChildIsDestroyedThroughDelayedCleanup) {
   d->OnDestroy.Add([&](CControlUI*) { gone = true; return true; });
   ASSERT_TRUE(root->Add(d) && root->RemoveAt(0));
   EXPECT_TRUE(gone);
+  root->SetAutoDestroy(false);
+  std::unique_ptr<CControlUI> kept(new CControlUI);
+  ASSERT_TRUE(root->Add(kept.get()) && root->Remove(kept.get()));
+  EXPECT_EQ(kept->GetParent(), nullptr) << "handed back unparented, not destroyed";
+  EXPECT_EQ(root->GetCount(), 0);
 }
 
 TEST_F(ControlTest, TabSelectionNotifiesOnlyOnChange) {

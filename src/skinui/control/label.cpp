@@ -3,7 +3,7 @@
 
 #include "skinui/core/paint_manager.h"
 #include "skinui/core/render_engine.h"
-#include "skinui/layout/layout_math.h"
+#include "skinui/control/rect_ops.h"
 
 namespace SkinUI {
 

@@ -71,7 +71,10 @@ bool CContainerUI::Add(CControlUI* control) { return InsertChild(control, GetCou
 bool CContainerUI::AddAt(CControlUI* control, int index) { return InsertChild(control, index); }
 
 void CContainerUI::DestroyChild(CControlUI* control) {
-  if (!m_bAutoDestroy) return;
+  if (!m_bAutoDestroy) {
+    control->SetManager(control->GetManager(), nullptr, false);  // the caller has it back, unparented
+    return;
+  }
   if (m_bDelayedDestroy && m_pManager) {
     m_pManager->AddDelayedCleanup(control);
   } else {

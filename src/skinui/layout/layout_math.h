@@ -2,6 +2,7 @@
 #pragma once
 
 #include "skinui/control/control.h"
+#include "skinui/control/rect_ops.h"
 
 namespace SkinUI {
 
@@ -10,11 +11,6 @@ inline int ClampSize(int value, int low, int high) {
   if (value < low) value = low;
   if (value > high) value = high;
   return value;
-}
-
-// rc shrunk by inset on each side.
-inline TUIRect Deflate(const TUIRect& rc, const TUIRect& inset) {
-  return {rc.left + inset.left, rc.top + inset.top, rc.right - inset.right, rc.bottom - inset.bottom};
 }
 
 // What a layout reads of a child before estimating it (scaled).
