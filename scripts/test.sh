@@ -35,6 +35,6 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITI
 ninja -C build/tsan -j "$jobs" lpc_tests platform_tests paths_and_log_tests server_api_tests devservice update_dialog_tests
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|DevService|Transfer|Transport|Clock|Dialog|CheckUpdate|InstallTest|CheckPage}"
 
-scripts/fuzz-skinui.sh
+scripts/fuzz.sh
 scripts/test-windows.sh
 echo "All test runs passed."
