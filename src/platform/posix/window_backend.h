@@ -4,6 +4,8 @@
 // window's own thread.
 #pragma once
 
+#include <poll.h>
+
 #include "platform/posix/window_core.h"
 
 namespace platform::posix {
@@ -56,8 +58,8 @@ class IWindowBackend {
   // (a caption drag) sees the input that follows.
   virtual void Pump() = 0;
   // Waits until a native event is ready, the thread's wakeFd is readable or
-  // timeoutMs (-1 = no limit) passed.
-  virtual void Wait(int wakeFd, int timeoutMs) = 0;
+  // timeoutNs (-1 = no limit) passed. True when wakeFd is readable.
+  virtual bool Wait(int wakeFd, int64_t timeoutNs) = 0;
 
   // Windows of other processes (headless: none).
   virtual HWND FindForeign(std::u16string_view className) = 0;
@@ -78,6 +80,9 @@ class IWindowBackend {
   // The screen pixels of rect as opaque 0xFFRRGGBB values, row by row.
   virtual bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels) = 0;
 };
+
+// ppoll with a timeout in nanoseconds (-1 = no limit).
+int PollFor(pollfd* fds, int count, int64_t timeoutNs);
 
 std::unique_ptr<IWindowBackend> CreateHeadlessBackend();
 // Replaces the headless backend's monitor; false when another backend is in use.

@@ -60,8 +60,13 @@ struct TTimer {
   HWND hwnd = nullptr;
   UINT_PTR id = 0;
   UINT elapse = 0;
-  DWORD due = 0;
+  int64_t due = 0;  // NowNs() when the next WM_TIMER is due
 };
+
+// The monotonic clock in nanoseconds: timers are kept to it, finer than the
+// millisecond tick, so that a wait ends when the timer is due and not up to a
+// tick later.
+int64_t NowNs();
 
 // A message with the key state it was generated under (GetKeyState answers
 // for the message being handled).

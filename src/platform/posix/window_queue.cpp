@@ -3,6 +3,7 @@
 // PostMessage from any thread writes, so nothing polls.
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,7 +16,11 @@
 
 namespace platform::posix {
 
-TThreadQueue::TThreadQueue() : wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+TThreadQueue::TThreadQueue() : wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  // A UI thread's waits end when its timers are due: without this the kernel
+  // may add its default 50 us of slack to every timed wait.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+}
 
 TThreadQueue::~TThreadQueue() {
   if (wakeFd >= 0) close(wakeFd);
@@ -41,6 +46,18 @@ void RecordCursor(POINT screen) {
 POINT LastCursor() {
   uint64_t packed = g_lastCursor.load(std::memory_order_relaxed);
   return {static_cast<int32_t>(packed >> 32), static_cast<int32_t>(packed & 0xFFFFFFFFu)};
+}
+
+int64_t NowNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+int PollFor(pollfd* fds, int count, int64_t timeoutNs) {
+  if (timeoutNs < 0) return ppoll(fds, count, nullptr, nullptr);
+  timespec timeout{static_cast<time_t>(timeoutNs / 1000000000), static_cast<long>(timeoutNs % 1000000000)};
+  return ppoll(fds, count, &timeout, nullptr);
 }
 
 std::shared_ptr<TThreadQueue> CurrentQueue() {
@@ -112,14 +129,12 @@ bool TakePaint(TThreadQueue& queue, MSG* msg) {
 }
 
 bool TakeTimer(TThreadQueue& queue, MSG* msg, bool remove) {
-  DWORD now = GetTickCount();
+  int64_t now = NowNs();
   auto due = std::min_element(queue.timers.begin(), queue.timers.end(),
-                              [](const TTimer& a, const TTimer& b) {
-                                return static_cast<int32_t>(a.due - b.due) < 0;
-                              });
-  if (due == queue.timers.end() || static_cast<int32_t>(now - due->due) < 0) return false;
+                              [](const TTimer& a, const TTimer& b) { return a.due < b.due; });
+  if (due == queue.timers.end() || now < due->due) return false;
   *msg = MakeMessage(due->hwnd, WM_TIMER, due->id, 0);
-  if (remove) due->due = now + due->elapse;
+  if (remove) due->due = now + int64_t{due->elapse} * 1000000;
   return true;
 }
 
@@ -136,21 +151,21 @@ bool TakeMessage(TThreadQueue& queue, MSG* msg, bool remove) {
   return TakeHover(queue, msg, remove) || TakePaint(queue, msg) || TakeTimer(queue, msg, remove);
 }
 
-// Milliseconds until the next timer or hover is due; -1 when none is.
-int NextDueMs(const TThreadQueue& queue) {
-  DWORD now = GetTickCount();
-  int wait = -1;
-  auto consider = [&](DWORD due) {
-    int left = std::max(0, static_cast<int32_t>(due - now));
+// Nanoseconds until the next timer or hover is due; -1 when none is.
+int64_t NextDueNs(const TThreadQueue& queue) {
+  int64_t now = NowNs();
+  int64_t wait = -1;
+  auto consider = [&](int64_t left) {
+    left = std::max<int64_t>(0, left);
     wait = wait < 0 ? left : std::min(wait, left);
   };
-  for (const TTimer& timer : queue.timers) consider(timer.due);
-  if (queue.hoverArmed) consider(queue.hoverDue);
+  for (const TTimer& timer : queue.timers) consider(timer.due - now);
+  if (queue.hoverArmed) consider(int64_t{static_cast<int32_t>(queue.hoverDue - GetTickCount())} * 1000000);
   return wait;
 }
 
-void WaitAndDrain(TThreadQueue& queue, int timeoutMs) {
-  Backend().Wait(queue.wakeFd, timeoutMs);
+void WaitAndDrain(TThreadQueue& queue, int64_t timeoutNs) {
+  if (!Backend().Wait(queue.wakeFd, timeoutNs)) return;
   uint64_t count;
   [[maybe_unused]] ssize_t got = read(queue.wakeFd, &count, sizeof count);
 }
@@ -199,7 +214,7 @@ void PostQuitMessage(int exitCode) {
 int GetMessage(MSG* msg) {
   if (!msg) return -1;
   auto queue = CurrentQueue();
-  while (!posix::TakeMessage(*queue, msg, true)) posix::WaitAndDrain(*queue, posix::NextDueMs(*queue));
+  while (!posix::TakeMessage(*queue, msg, true)) posix::WaitAndDrain(*queue, posix::NextDueNs(*queue));
   return msg->message == WM_QUIT ? 0 : 1;
 }
 
@@ -214,8 +229,8 @@ bool MsgWaitForInput(DWORD timeoutMs) {
   while (!posix::TakeMessage(*queue, &msg, false)) {
     int left = static_cast<int32_t>(deadline - GetTickCount());
     if (left <= 0) return false;
-    int due = posix::NextDueMs(*queue);
-    posix::WaitAndDrain(*queue, due < 0 ? left : std::min(due, left));
+    int64_t leftNs = int64_t{left} * 1000000, due = posix::NextDueNs(*queue);
+    posix::WaitAndDrain(*queue, due < 0 ? leftNs : std::min(due, leftNs));
   }
   return true;
 }
@@ -240,7 +255,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse) {
                          [&](const posix::TTimer& t) { return t.hwnd == hwnd && t.id == id; });
   if (it == queue->timers.end()) it = queue->timers.insert(queue->timers.end(), {hwnd, id, 0, 0});
   it->elapse = elapse;
-  it->due = GetTickCount() + elapse;
+  it->due = posix::NowNs() + int64_t{elapse} * 1000000;
   return id;
 }
 

@@ -98,9 +98,9 @@ class CHeadlessBackend final : public IWindowBackend {
       Translate(raw);
     }
   }
-  void Wait(int wakeFd, int timeoutMs) override {
+  bool Wait(int wakeFd, int64_t timeoutNs) override {
     pollfd wake{wakeFd, POLLIN, 0};
-    poll(&wake, 1, timeoutMs);
+    return PollFor(&wake, 1, timeoutNs) > 0 && (wake.revents & POLLIN);
   }
 
   HWND FindForeign(std::u16string_view) override { return nullptr; }

@@ -33,6 +33,10 @@ struct TConnection {
   Cursor arrow = 0;
   Cursor hand = 0;
   unsigned long focusSerial = 0;  // focus events older than our last focus request are stale
+  // The connection's socket has data (a wait saw it), or it was last read
+  // long enough ago to look again: reading it costs a system call per message.
+  bool socketReadable = true;
+  int64_t lastSocketRead = 0;
 };
 
 // XSetInputFocus, remembering the request so that older focus events are

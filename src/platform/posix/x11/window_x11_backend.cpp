@@ -412,11 +412,16 @@ class CX11Backend final : public IWindowBackend {
     if (TConnection* c = ExistingConnection()) PumpEvents(*c);
   }
 
-  void Wait(int wakeFd, int timeoutMs) override {
+  bool Wait(int wakeFd, int64_t timeoutNs) override {
     TConnection* c = ExistingConnection();
-    if (c && XPending(c->display) > 0) return;
+    if (c) {
+      XFlush(c->display);
+      if (XEventsQueued(c->display, QueuedAlready) > 0) return false;
+    }
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {c ? ConnectionNumber(c->display) : -1, POLLIN, 0}};
-    poll(fds, c ? 2 : 1, timeoutMs);
+    if (PollFor(fds, c ? 2 : 1, timeoutNs) <= 0) return false;
+    if (c && (fds[1].revents & POLLIN)) c->socketReadable = true;
+    return (fds[0].revents & POLLIN) != 0;
   }
 
   HWND FindForeign(std::u16string_view className) override {

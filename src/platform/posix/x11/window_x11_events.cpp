@@ -175,7 +175,14 @@ unsigned long KeysymOf(int virtualKey) {
 
 void PumpEvents(TConnection& c) {
   TThreadQueue& queue = *CurrentQueue();
-  while (queue.input.empty() && XPending(c.display) > 0) {
+  int64_t now = NowNs();
+  bool read = c.socketReadable || now - c.lastSocketRead > 1000000;
+  if (read) {
+    c.socketReadable = false;
+    c.lastSocketRead = now;
+  }
+  while (queue.input.empty() &&
+         XEventsQueued(c.display, read ? QueuedAfterReading : QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(c.display, &event);
     Translate(c, event);
