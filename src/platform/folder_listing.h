@@ -1,7 +1,7 @@
 // Walking folders without following links: listing a folder, describing a
 // path, deleting a file (FindFirstFileW / FindNextFileW;
 // GetFileInformationByHandle on the path opened as a reparse point;
-// DeleteFileW). The backends live beside the file facts, in core_file_info.cpp.
+// DeleteFileW).
 #pragma once
 
 #include <cstdint>
