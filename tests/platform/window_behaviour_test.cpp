@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -498,6 +500,16 @@ TEST_F(WindowSystemTest, PaintedPixelsAreWhatTheScreenShows) {
   InvalidateRect(hwnd, &part, false);
   EXPECT_TRUE(ShowsColour({115, 115}, 0xC03010));
   EXPECT_EQ(ScreenPixel({150, 150}), 0x20A040u);  // outside the invalidated part
+
+  std::string png = (std::filesystem::temp_directory_path() /
+                     ("orv-window-test-" + std::to_string(GetTickCount()) + ".png")).string();
+  ASSERT_TRUE(platform::testing::SaveScreenPng({100, 100, 260, 220}, png));
+  std::ifstream file(png, std::ios::binary);
+  std::string signature(8, '\0');
+  file.read(signature.data(), 8);
+  EXPECT_EQ(signature, std::string("\x89PNG\r\n\x1a\n", 8));
+  file.close();
+  std::filesystem::remove(png);
 }
 
 TEST_F(WindowSystemTest, LayeredWindowBlendsByAlphaAndLetsTheMouseThroughTransparentPixels) {

@@ -5,6 +5,7 @@
 // window follow its record and report native input to the core.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -49,7 +50,7 @@ struct TWindow {
   bool iconic = false;
   bool zoomed = false;
   bool enabled = true;
-  bool destroying = false;
+  std::atomic<bool> destroying{false};  // read by PostMessage on any thread
   bool hasUpdate = false;
   RECT update;  // bounding rectangle of the update region, client coordinates
   TRoundRegion region;
