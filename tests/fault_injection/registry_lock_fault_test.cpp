@@ -1,7 +1,8 @@
 // A registry store that another process holds in a write transaction: every
-// operation used to wait 10 s for it ("-inst_fix" took 100 s). Each now gives
-// up after about 1 s and the caller goes on with its defaults; nothing in
-// the store is lost, and once the lock is gone everything reads again.
+// operation used to wait 10 s for it ("-inst_fix" took 100 s). The first one
+// now gives up after about 1 s, the process's later ones at once, and the
+// callers go on with their defaults; nothing in the store is lost, and once
+// the lock is gone everything reads again.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -50,7 +51,7 @@ class RegistryLockFaultTest : public ::testing::Test {
   sqlite3* m_holder = nullptr;
 };
 
-TEST_F(RegistryLockFaultTest, EachOperationGivesUpAfterAboutOneSecond) {
+TEST_F(RegistryLockFaultTest, AProcessLosesAboutOneSecondToAHeldStore) {
   Lock();
   platform::RegistryKey key;
   CBoundedClock clock;
@@ -65,8 +66,8 @@ TEST_F(RegistryLockFaultTest, EachOperationGivesUpAfterAboutOneSecond) {
     CCfgApp settings;  // reads fail: the callers' defaults apply
     EXPECT_NE(settings.ReadDword(u"QID", &qid), 0);
   }
-  // The SID lookup, the open and the read: three bounded waits at most.
-  EXPECT_LE(settingsClock.Elapsed(), 3 * kOperationBound);
+  // The SID lookup, the open and the read no longer wait each.
+  EXPECT_LE(settingsClock.Elapsed(), std::chrono::milliseconds(500));
 
   Unlock();
   CCfgApp settings;
@@ -74,14 +75,16 @@ TEST_F(RegistryLockFaultTest, EachOperationGivesUpAfterAboutOneSecond) {
   EXPECT_EQ(qid, 77u);  // nothing was lost
 }
 
-// The whole program, started while the store is held, still ends (exit 0)
-// well before the 100 s it used to take. Bound: 30 s.
+// The whole program, started while the store is held, ends (exit 0) about a
+// second later than it would otherwise, not the 100 s it used to take.
+// Bound: 5 s.
 TEST_F(RegistryLockFaultTest, ProgramEndsOnDefaultsWhileTheStoreIsHeld) {
   ScopedEnv api("ORV_API_BASE", "http://127.0.0.1:9/");  // nothing listens: fails at once
   Lock();
   CBoundedClock clock;
   ChildProcess program(BuiltProgram("ORVUpdate.exe"), {"ORVUpdate.exe", "-inst_fix"});
   EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0);
+  EXPECT_LE(clock.Elapsed(), std::chrono::seconds(5));
   clock.Report("gave_up_ms");
   Unlock();
   uint32_t qid = 0;

@@ -7,13 +7,16 @@
 // Each operation opens the database, runs in its own transaction and closes
 // it again, so several processes see each other's writes at once. A store
 // that another process holds is waited for about 1 s; the operation then
-// fails and the caller's default applies. Only creating a key or writing a
+// fails and the caller's default applies, and for 30 s the process's later
+// operations try the store once without waiting. Only creating a key or writing a
 // value creates the store file (and its folders); a read of a store that
 // does not exist finds nothing (2).
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,6 +31,20 @@ namespace {
 
 constexpr long kErrorInvalidHandle = 6;
 constexpr int kBusyTimeoutMs = 1000;
+// After one operation has waited out a held store, the process's next ones
+// only try once for this long: a run loses about a second to a held store,
+// not a second for every value it reads.
+constexpr auto kBusyQuiet = std::chrono::seconds(30);
+std::atomic<int64_t> g_busyQuietUntil{0};
+
+int64_t NowTicks() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+
+int BusyTimeoutMs() { return NowTicks() < g_busyQuietUntil.load() ? 0 : kBusyTimeoutMs; }
+
+void NoteBusyStore() {
+  const auto quiet = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kBusyQuiet);
+  g_busyQuietUntil.store(NowTicks() + quiet.count());
+}
 
 std::string StorePath() {
   if (const char* env = std::getenv("ORV_REGISTRY"); env && *env) return env;
@@ -56,9 +73,12 @@ class Store {
       return;
     }
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) return;
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-    m_ok = Exec("BEGIN IMMEDIATE") &&
-           Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE)") &&
+    sqlite3_busy_timeout(m_db, BusyTimeoutMs());
+    if (!Exec("BEGIN IMMEDIATE")) {
+      if (sqlite3_errcode(m_db) == SQLITE_BUSY) NoteBusyStore();
+      return;
+    }
+    m_ok = Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE)") &&
            Exec("CREATE TABLE IF NOT EXISTS reg_values(key TEXT COLLATE NOCASE, "
                 "name TEXT COLLATE NOCASE, type INTEGER, data BLOB, PRIMARY KEY(key, name))");
   }
