@@ -40,7 +40,7 @@ int main() {
   OrvZipJob job;
   const std::string error = ParseOrvZipArgs(args, &job);
   if (!error.empty()) {
-    std::fprintf(stderr, "orvzip: %s\nusage: orvzip ARCHIVE [-n NAME] FILE [[-n NAME] FILE ...]\n",
+    std::fprintf(stderr, "orvzip: %s\nusage: orvzip [-n NAME] ARCHIVE [-n NAME] FILE [[-n NAME] FILE ...]\n",
                  error.c_str());
     return 2;
   }
