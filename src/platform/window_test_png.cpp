@@ -1,5 +1,6 @@
 // Screenshots as PNG files for tests, on every backend (stb_image_write).
 #define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC  // private to this file: test programs may carry their own copy
 #include <stb/stb_image_write.h>
 
 #include "platform/window_test_driver.h"
