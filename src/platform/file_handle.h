@@ -23,9 +23,9 @@ class CFileHandle {
   // Opens an existing file for reading, shared with other readers
   // (OPEN_EXISTING, FILE_SHARE_READ). Folders cannot be opened this way.
   [[nodiscard]] bool OpenForReading(const std::u16string& path);
-  // Creates path afresh for writing, shared with nobody: whatever is there,
-  // a link included, is removed first and never written through. False when
-  // it cannot be removed or the new file cannot be created.
+  // Creates path for writing as CreateForWriting does, except that a link
+  // there (and on POSIX a file with other hard links) is removed first, never
+  // written through. False when it cannot be removed or the file created.
   [[nodiscard]] bool CreateReplacingForWriting(const std::u16string& path);
   // Opens path for shared reading only when it is a regular file itself:
   // a link (not followed), folder, pipe or device is refused without

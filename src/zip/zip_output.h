@@ -11,8 +11,8 @@ class CZipOutput {
   // The largest archive 32-bit offsets and sizes can describe.
   static constexpr uint32_t kMaxArchiveBytes = 0xFFFFFFFF;
 
-  // Creates the archive file afresh (anything at path, a link included, is
-  // replaced). False when it cannot.
+  // Creates or replaces the archive file; a link at path is replaced, never
+  // written through. False when it cannot.
   [[nodiscard]] bool Create(const std::u16string& path);
   // Appends size bytes. False when not all of them were written, or when
   // they would take the archive past kMaxArchiveBytes (then nothing is

@@ -164,6 +164,14 @@ TEST(ZipPosix, ArchiveReplacesALinkInsteadOfWritingThroughIt) {
   struct stat info {};
   ASSERT_EQ(lstat(archive.c_str(), &info), 0);
   EXPECT_TRUE(S_ISREG(info.st_mode));
+  // A hard link shares the victim's data: it is replaced too.
+  const std::string hard = dir.File("Hard.zip");
+  ASSERT_EQ(link(dir.File("victim").c_str(), hard.c_str()), 0);
+  zip = ZipArchiveCreate(U16(hard).c_str());
+  ASSERT_NE(zip, nullptr);
+  EXPECT_EQ(ZipArchiveClose(zip), kZipResultOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("victim")), "must stay");
+  EXPECT_EQ(ReadFileBytes(hard).size(), 22u);
 }
 
 // Only a regular file itself, when asked: a FIFO would block the add until a

@@ -57,9 +57,14 @@ bool CFileHandle::OpenForReading(const std::u16string& path) {
 bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
   Close();
   const std::string name = Utf16ToUtf8(path);
-  if (::unlink(name.c_str()) != 0 && errno != ENOENT) return false;
-  // O_EXCL: a link planted again after the unlink makes the create fail.
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // A link, or a file that shares its data with another name, is removed
+  // rather than written through; pipes and devices are written as they are.
+  struct stat st {};
+  const bool shared = ::lstat(name.c_str(), &st) == 0 &&
+                      (S_ISLNK(st.st_mode) || (S_ISREG(st.st_mode) && st.st_nlink > 1));
+  if (shared && ::unlink(name.c_str()) != 0) return false;
+  // O_NOFOLLOW: a link planted again after the check makes the create fail.
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   m_handle = fd;
   m_path = path;

@@ -49,9 +49,17 @@ bool CFileHandle::OpenForReading(const std::u16string& path) {
 
 bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
   Close();
-  // DeleteFileW removes a symbolic link itself, not its target.
-  if (!DeleteFileW(win32::W(path)) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-  HANDLE handle = CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  // A symbolic link is removed (DeleteFileW removes the link itself, not its
+  // target) rather than written through; pipes and devices are written as
+  // they are.
+  const DWORD attributes = GetFileAttributesW(win32::W(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      !DeleteFileW(win32::W(path))) {
+    return false;
+  }
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link planted again after the check is
+  // opened itself, never its target.
+  HANDLE handle = CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   m_handle = reinterpret_cast<intptr_t>(handle);
