@@ -9,6 +9,23 @@
 
 using namespace platform;
 
+namespace {
+
+// Notes when the window gets WM_DESTROY; consumes nothing.
+class CDestroyWatch : public SkinUI::IMessageFilterUI {
+ public:
+  explicit CDestroyWatch(uint32_t* tick) : m_tick(tick) {}
+  intptr_t MessageHandler(uint32_t uMsg, uintptr_t, intptr_t, bool&) override {
+    if (uMsg == WM_DESTROY) *m_tick = GetTickCount();
+    return 0;
+  }
+
+ private:
+  uint32_t* m_tick;
+};
+
+}  // namespace
+
 CDialogDriver::CDialogDriver() : m_dialog(std::make_unique<CMainDlg>()) {}
 
 CDialogDriver::~CDialogDriver() {
@@ -23,6 +40,8 @@ CDialogDriver::~CDialogDriver() {
 bool CDialogDriver::Open(bool show) {
   m_loopAdded = AddMessageLoop(&m_loop);
   if (!m_loopAdded || m_dialog->CreateDialogWindow(kTestDialogClass, DialogTitle()) == nullptr) return false;
+  m_destroyWatch = std::make_unique<CDestroyWatch>(&m_destroyTick);
+  m_dialog->m_pm.AddMessageFilter(m_destroyWatch.get());
   m_dialog->Place(show);
   // A shown dialog is laid out by its first paint; clicks need the layout.
   const SkinUI::CControlUI* root = m_dialog->m_pm.GetRoot();
@@ -34,6 +53,7 @@ void CDialogDriver::DispatchReady() {
   while (!m_closed && PeekMessage(&msg, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       m_closed = true;
+      m_quitTick = GetTickCount();
       break;
     }
     // The loop's filters (the dialog's PreTranslateMessage) come first, as in Run.

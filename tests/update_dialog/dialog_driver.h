@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/window_system.h"
+#include "skinui/core/ui_notify.h"
 #include "update_dialog/main_dlg.h"
 
 class CDialogDriver {
@@ -30,6 +31,9 @@ class CDialogDriver {
   bool Click(std::u16string_view name);
 
   bool IsClosed() const { return m_closed; }
+  // Milliseconds from the dialog's WM_DESTROY to its loop's end: the time
+  // the dialog itself takes to close (its workers' waits included).
+  uint32_t CloseDelayMs() const { return m_quitTick - m_destroyTick; }
   CMainDlg& dialog() { return *m_dialog; }
   SkinUI::CControlUI* Find(std::u16string_view name) const;
   std::u16string TextOf(std::u16string_view name) const;
@@ -46,6 +50,9 @@ class CDialogDriver {
   platform::CMessageLoop m_loop;
   bool m_loopAdded = false;
   bool m_closed = false;
+  uint32_t m_quitTick = 0;
+  uint32_t m_destroyTick = 0;
+  std::unique_ptr<SkinUI::IMessageFilterUI> m_destroyWatch;
 };
 
 // The class name the dialog windows of the tests register.

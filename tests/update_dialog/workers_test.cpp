@@ -183,20 +183,6 @@ TEST_F(DialogTest, ChecksumThatCannotBeFetchedStopsBeforeTheDownload) {
   EXPECT_EQ(RequestCount("files/Update.exe"), 0u);
 }
 
-TEST_F(DialogTest, CancelledDownloadEndsWithinASecond) {
-  StallInstallerAt(3);
-  auto job = std::make_shared<CUpdateJob>();
-  job->m_strDownloadUrl = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe");
-  job->m_strMd5Url = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe.md5");
-  CWorkerThread worker;
-  ASSERT_TRUE(worker.Start([job] { InstallThread(job); }));
-  ASSERT_TRUE(WaitFor([&job] { return job->m_nProgress.load() == 3; }, std::chrono::seconds(10)));
-  job->m_bCancel = true;
-  EXPECT_TRUE(worker.WaitForEnd(1000));
-  EXPECT_TRUE(job->m_bFailed.load());
-  EXPECT_EQ(InstallerRecord(), "");
-}
-
 struct TProgressRow {
   double total, received;
   int32_t before, after;
