@@ -77,7 +77,12 @@ wait "$second" || code=$?
 [ "$code" -eq 0 ] || fail "the second start exited with $code"
 count=$(xdotool search --onlyvisible --name '^奥凡 在线升级$' | wc -l)
 [ "$count" -eq 1 ] || fail "$count dialog windows after the second start"
-[ "$(xdotool getwindowfocus)" = "$window" ] || fail "the second start did not bring the dialog forward"
+# Windows decides itself whether another process may take the foreground
+# (under Wine without a window manager it keeps the focus where it is); our
+# own X11 window system hands it over.
+if [ ${#runner[@]} -eq 0 ]; then
+    [ "$(xdotool getwindowfocus)" = "$window" ] || fail "the second start did not bring the dialog forward"
+fi
 
 # "一键升级" sits in the middle of the white body below the header.
 xdotool mousemove --window "$window" 325 355 click 1
