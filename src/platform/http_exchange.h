@@ -41,14 +41,41 @@ struct HttpTimeouts {
   int32_t receiveMs = 30000;
 };
 
+// A request body read piece by piece (a file on disk), so that a large
+// upload is never held in memory.
+class IHttpBodySource {
+ public:
+  virtual ~IHttpBodySource() = default;
+  // Goes back to the first byte; called before every send of the body.
+  [[nodiscard]] virtual bool Rewind() = 0;
+  // Reads up to size bytes into buffer; *read is 0 at the end of the body.
+  // False on a read error, which ends the exchange.
+  [[nodiscard]] virtual bool Read(uint8_t* buffer, size_t size, size_t* read) = 0;
+};
+
+// Bounds on a whole exchange beyond the per-operation timeouts: a server that
+// sends a byte now and then, or a peer that stops reading, must not hold the
+// program. 0 turns a bound off.
+struct HttpTransferBounds {
+  int32_t totalMs = 0;                  // from the start to the last body byte
+  // Once connected, fewer than lowSpeedBytesPerSecond per second, in both
+  // directions together, averaged over lowSpeedWindowMs, end the exchange.
+  uint32_t lowSpeedBytesPerSecond = 0;
+  int32_t lowSpeedWindowMs = 0;
+};
+
 struct HttpExchangeRequest {
   std::u16string verb;                  // "GET", "POST" or "PUT", upper case
   std::u16string url;                   // absolute http:// or https:// URL
   std::u16string userAgent;
   std::vector<std::u16string> headers;  // extra "Name: value" lines, sent as given
   const uint8_t* body = nullptr;        // request body; must outlive the exchange
-  size_t bodySize = 0;
+  // Instead of body: the body's bytes come from here (bodySize of them, sent
+  // as its Content-Length); must outlive the exchange.
+  IHttpBodySource* bodySource = nullptr;
+  uint64_t bodySize = 0;
   HttpTimeouts timeouts;
+  HttpTransferBounds bounds;            // broken bounds end with kErrorHttpTimeout
   // Explicit proxy as "host:port"; empty means the system's proxy settings
   // (on Windows the WinHTTP default and the user's Internet settings, on
   // POSIX the usual http_proxy / https_proxy / no_proxy variables).

@@ -10,7 +10,8 @@ CHttpClient::CHttpClient(CClientSetup setup)
       m_queryBase(std::move(setup.queryBase)),
       m_osCode(setup.osCode),
       m_randomState(setup.seed),
-      m_clock(std::move(setup.clock)) {}
+      m_clock(std::move(setup.clock)),
+      m_limits(setup.limits) {}
 
 bool CHttpClient::Init(int32_t softid, int32_t qid, const std::u16string& version, int32_t av,
                        int32_t category, int64_t instTime, int32_t special) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server_api/server_connect.h"
+#include "server_api/transfer_limits.h"
 
 // What a client is built with. DefaultClientSetup() gives the real values;
 // tests substitute a fixed clock, seed or identity.
@@ -18,6 +19,7 @@ struct CClientSetup {
   std::u16string queryBase;    // ends in "/"
   uint32_t seed = 0;           // of the "signatureNonce" sequence
   std::function<int64_t()> clock;  // local seconds since 1970 UTC; system clock when empty
+  CTransferLimits limits;          // bounds on exchanges beyond the timeouts
 };
 
 // The machine facts, a seed from the clock, and the base URL of the mode the
@@ -96,4 +98,5 @@ class CHttpClient : public CServerConnect {
   uint32_t m_downloadLength = 0;
   uint32_t m_randomState = 0;
   std::function<int64_t()> m_clock;
+  CTransferLimits m_limits;
 };

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
+#include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
 
@@ -23,38 +23,24 @@ void ForwardProgress(double total, double received) {
   }
 }
 
-// Writes a reply into a file beside the target; each attempt starts it afresh.
-class CPartFileWriter : public IReplyWriter {
+// Forwards progress of the whole file: a reply that continues a part counts
+// the bytes already on disk, and no report moves the fraction back (a restart
+// shows nothing new until it passes what was shown).
+class CWholeFileProgress {
  public:
-  explicit CPartFileWriter(fs::path path) : m_path(std::move(path)) {}
-  ~CPartFileWriter() override {
-    m_out.close();
-    std::error_code ignored;
-    fs::remove(m_path, ignored);
-  }
-  bool Begin(uint64_t) override {
-    m_out.close();
-    m_out.clear();
-    m_out.open(m_path, std::ios::binary | std::ios::trunc);
-    return m_out.good();
-  }
-  bool Write(const uint8_t* data, size_t size) override {
-    m_out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return m_out.good();
-  }
-  // Closes the file and puts it in place of target.
-  bool MoveTo(const fs::path& target) {
-    m_out.close();
-    if (m_out.fail()) return false;
-    std::error_code error;
-    fs::remove(target, error);
-    fs::rename(m_path, target, error);
-    return !error;
+  explicit CWholeFileProgress(const CDownloadPartFile* part) : m_part(part) {}
+  void operator()(double total, double received) {
+    const double offset = static_cast<double>(m_part->ReplyOffset());
+    if (offset + total <= 0) return ForwardProgress(total, received);
+    const double fraction = (offset + received) / (offset + total);
+    if (fraction < m_shown) return;
+    m_shown = fraction;
+    ForwardProgress(offset + total, offset + received);
   }
 
  private:
-  fs::path m_path;
-  std::ofstream m_out;
+  const CDownloadPartFile* m_part;
+  double m_shown = 0;
 };
 
 // Sends a GET for url with the progress slot set; true for a complete reply.
@@ -78,6 +64,7 @@ bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack*
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
   WinHttpClient client(url, ForwardProgress);
+  client.SetTransferBounds(FileTransferBounds(m_limits));
   if (!FetchInto(&client, callback)) return false;
   m_downloadLength = static_cast<uint32_t>(client.GetReceivedLength());
   m_download = client.TakeReplyBytes();
@@ -89,18 +76,18 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
                                  CDownLoadCallBack* callback) {
   // The body goes to "<path>.part" as it arrives and replaces the file only
   // when it is complete: no copy of the whole installer is held in memory,
-  // and a failed download leaves an existing file as it was.
+  // a failed download leaves an existing file as it was, and what arrived
+  // is continued by the next attempt or the next run.
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
   const fs::path target(path);
   std::error_code ignored;
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
-  fs::path part = target;
-  part += ".part";
-  CPartFileWriter writer(part);
-  WinHttpClient client(url, ForwardProgress);
-  client.SetReplyWriter(&writer);
-  return FetchInto(&client, callback) && writer.MoveTo(target);
+  CDownloadPartFile part(target);
+  WinHttpClient client(url, CWholeFileProgress(&part));
+  client.SetReplyWriter(&part);
+  client.SetTransferBounds(FileTransferBounds(m_limits));
+  return FetchInto(&client, callback) && part.Complete();
 }
 
 uint32_t CHttpClient::GetDownloadedSize() { return m_downloadLength; }

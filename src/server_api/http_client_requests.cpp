@@ -1,13 +1,12 @@
 // JSON requests to the API server and the PUT of a file to storage.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
 #include "common/text.h"
-#include "platform/whole_file.h"
 #include "server_api/api_base.h"
+#include "server_api/file_body_source.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
 
@@ -28,6 +27,7 @@ bool CHttpClient::SendJsonRequest(std::u16string_view verb, const std::u16string
   const bool testMode = IsTestMode();
   WinHttpClient client(url, {});
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
+  client.SetTransferBounds(ApiExchangeBounds(m_limits));
   if (body != nullptr) {
     const std::string utf8 = Utf16ToUtf8(*body);
     client.SetRequestHeaders(kFormContentType);
@@ -66,12 +66,17 @@ bool CHttpClient::GetUnsigned(std::u16string_view path, CParamMap params, JsonPt
 }
 
 bool CHttpClient::HttpPutFile(const std::u16string& url, const std::u16string& path) {
-  std::vector<uint8_t> bytes;
-  if (platform::ReadWholeFile(path, &bytes) != platform::EWholeFileRead::kOk || bytes.empty()) return false;
+  // The body is read from the file as it is sent: an archive of any size
+  // costs no more memory than a small one.
+  CFileBodySource body;
+  if (!body.Open(path) || body.Size() == 0) return false;
   WinHttpClient client(url, {});
   client.SetTimeouts(1000, 60000, 3600000, 3600000);
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
-  if (!client.SetRequestBody(bytes.data(), bytes.size())) return false;
+  // The long timeouts let a large archive take its time; a stalled storage
+  // server is given up on by the low-speed limit instead.
+  client.SetTransferBounds(FileTransferBounds(m_limits));
+  client.SetRequestBodySource(&body, body.Size());
   // A refused upload is not an upload: only a 2xx answer counts.
   return client.SendRequest(u"PUT") && IsSuccessStatus(client.GetStatusCode());
 }

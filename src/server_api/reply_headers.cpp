@@ -30,7 +30,51 @@ std::u16string_view Trim(std::u16string_view text) {
   return text;
 }
 
+// Reads decimal digits at the front of text into *value; false when there are
+// none or too many to be a length.
+bool TakeNumber(std::u16string_view* text, uint64_t* value) {
+  size_t count = 0;
+  *value = 0;
+  while (count < text->size() && IsDigit((*text)[count])) *value = *value * 10 + ((*text)[count++] - u'0');
+  text->remove_prefix(count);
+  return count > 0 && count <= 15;
+}
+
+bool TakeChar(std::u16string_view* text, char16_t c) {
+  if (text->empty() || text->front() != c) return false;
+  text->remove_prefix(1);
+  return true;
+}
+
 }  // namespace
+
+std::optional<std::u16string> FindHeader(std::u16string_view headers, std::u16string_view name) {
+  while (!headers.empty()) {
+    const size_t end = headers.find(u'\n');
+    const std::u16string_view line = headers.substr(0, end);
+    headers = end == std::u16string_view::npos ? std::u16string_view() : headers.substr(end + 1);
+    if (line.size() > name.size() && line[name.size()] == u':' &&
+        EqualsIgnoreAsciiCase(line.substr(0, name.size()), name)) {
+      return std::u16string(Trim(line.substr(name.size() + 1)));
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<TContentRange> ParseContentRange(std::u16string_view value) {
+  static constexpr std::u16string_view kUnit = u"bytes ";
+  if (value.size() < kUnit.size() || !EqualsIgnoreAsciiCase(value.substr(0, kUnit.size()), kUnit)) {
+    return std::nullopt;
+  }
+  value.remove_prefix(kUnit.size());
+  TContentRange range;
+  if (!TakeNumber(&value, &range.first) || !TakeChar(&value, u'-') || !TakeNumber(&value, &range.last) ||
+      !TakeChar(&value, u'/') || !TakeNumber(&value, &range.complete) || !value.empty()) {
+    return std::nullopt;
+  }
+  if (range.first > range.last || range.last >= range.complete) return std::nullopt;
+  return range;
+}
 
 std::u16string FindCharset(std::u16string_view headers) {
   return std::u16string(FindTagged(headers, u"charset=", IsCharsetChar));

@@ -16,6 +16,19 @@ std::u16string FindCharset(std::u16string_view headers);
 // or too large to be a length.
 std::optional<uint64_t> FindContentLength(std::u16string_view headers);
 
+// The value of the first header line named name (ASCII case ignored), without
+// surrounding blanks; nullopt when there is none.
+std::optional<std::u16string> FindHeader(std::u16string_view headers, std::u16string_view name);
+
+// A "Content-Range: bytes first-last/complete" value.
+struct TContentRange {
+  uint64_t first = 0;
+  uint64_t last = 0;      // inclusive
+  uint64_t complete = 0;  // length of the whole representation
+};
+// nullopt unless value has that form with first <= last < complete.
+std::optional<TContentRange> ParseContentRange(std::u16string_view value);
+
 // Every "Set-Cookie:" value joined with "; ", trimmed, ending in ";"; empty
 // when the reply sets no cookie.
 std::u16string JoinSetCookies(std::u16string_view headers);

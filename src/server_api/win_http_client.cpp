@@ -1,6 +1,7 @@
 #include "server_api/win_http_client.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -50,6 +51,11 @@ bool WinHttpClient::SetRequestBody(const void* data, size_t size) {
   return true;
 }
 
+void WinHttpClient::SetRequestBodySource(platform::IHttpBodySource* source, uint64_t size) {
+  m_bodySource = source;
+  m_bodySourceSize = size;
+}
+
 void WinHttpClient::SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
                                 int32_t receiveMs) {
   m_timeouts = {resolveMs, connectMs, sendMs, receiveMs};
@@ -68,11 +74,15 @@ platform::HttpExchangeRequest WinHttpClient::BuildExchange(std::u16string_view v
   exchange.userAgent = m_userAgent;
   exchange.headers = MergeHeaderLines(m_requestHeaders);
   if (!m_requestCookies.empty()) exchange.headers.push_back(u"Cookie: " + m_requestCookies);
-  if (m_hasRequestBody) {
+  if (m_bodySource != nullptr) {
+    exchange.bodySource = m_bodySource;
+    exchange.bodySize = m_bodySourceSize;
+  } else if (m_hasRequestBody) {
     exchange.body = m_requestBody.data();
     exchange.bodySize = m_requestBody.size();
   }
   exchange.timeouts = m_timeouts;
+  exchange.bounds = m_bounds;
   exchange.proxy = m_proxy;
   if (!m_proxy.empty()) {
     exchange.proxyUser = m_proxyUser;
@@ -93,9 +103,20 @@ bool WinHttpClient::SendRequest(std::u16string_view verb, bool disableRedirects)
     m_lastError = platform::kErrorInvalidParameter;
     return false;
   }
-  const platform::HttpExchangeRequest exchange = BuildExchange(upper, disableRedirects);
+  platform::HttpExchangeRequest exchange = BuildExchange(upper, disableRedirects);
   const bool checkHtml = upper == u"GET" && !disableRedirects;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(m_bounds.totalMs);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (m_bounds.totalMs > 0) {
+      // The overall bound covers every attempt: each gets what is left of it.
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) {
+        m_lastError = platform::kErrorHttpTimeout;
+        break;
+      }
+      exchange.bounds.totalMs = static_cast<int32_t>(left);
+    }
     if (!Attempt(exchange)) continue;
     // A proxy or gateway that cuts a page short sends "<html>" without its end.
     if (checkHtml && IsCutOffHtml()) {
@@ -107,8 +128,11 @@ bool WinHttpClient::SendRequest(std::u16string_view verb, bool disableRedirects)
   return false;
 }
 
-bool WinHttpClient::Attempt(const platform::HttpExchangeRequest& exchange) {
+bool WinHttpClient::Attempt(platform::HttpExchangeRequest exchange) {
   ResetReply();
+  if (m_writer != nullptr) {
+    for (auto& line : m_writer->AttemptHeaders()) exchange.headers.push_back(std::move(line));
+  }
   const uint32_t error = platform::PerformHttpExchange(exchange, this);
   if (error != platform::kErrorHttpOk) {
     m_lastError = m_sinkError != 0 ? m_sinkError : error;
@@ -145,7 +169,7 @@ bool WinHttpClient::OnReplyHeaders(uint32_t status, std::u16string_view rawHeade
     m_sinkError = platform::kErrorNotEnoughMemory;
     return false;
   }
-  if (m_writer != nullptr && !m_writer->Begin(m_contentLength)) {
+  if (m_writer != nullptr && !m_writer->Begin(status, rawHeaders)) {
     m_sinkError = kErrorWriteFault;
     return false;
   }
@@ -236,6 +260,7 @@ void WinHttpClient::Close() {
   m_received = 0;
   std::vector<uint8_t>().swap(m_requestBody);
   m_hasRequestBody = false;
+  m_bodySource = nullptr;
   m_replyText.clear();
   m_replyTextReady = false;
 }

@@ -25,9 +25,13 @@ inline constexpr uint32_t kErrorInvalidData = 13;  // a GET reply with "<html>" 
 class IReplyWriter {
  public:
   virtual ~IReplyWriter() = default;
-  // A reply begins (once per attempt); what an earlier attempt wrote is void.
-  // Returning false abandons the exchange.
-  [[nodiscard]] virtual bool Begin(uint64_t contentLength) = 0;
+  // Extra request header lines for the next attempt (a writer that already
+  // holds part of the body asks for the rest).
+  virtual std::vector<std::u16string> AttemptHeaders() { return {}; }
+  // A reply begins (once per attempt), with its status and raw headers; the
+  // writer decides whether it continues what earlier attempts wrote or starts
+  // over. Returning false abandons the exchange.
+  [[nodiscard]] virtual bool Begin(uint32_t status, std::u16string_view rawHeaders) = 0;
   // The next piece of the body. Returning false abandons the exchange.
   [[nodiscard]] virtual bool Write(const uint8_t* data, size_t size) = 0;
 };
@@ -54,8 +58,14 @@ class WinHttpClient : private platform::IHttpReplySink {
   void SetProxyCredentials(std::u16string user, std::u16string password);
   // Copies the request body; a null pointer is refused.
   [[nodiscard]] bool SetRequestBody(const void* data, size_t size);
+  // Reads the request body from source instead (size bytes, sent as the
+  // Content-Length), again for every attempt; source must outlive the request.
+  void SetRequestBodySource(platform::IHttpBodySource* source, uint64_t size);
   // Timeouts in milliseconds (0 = no limit) for resolve, connect, send, receive.
   void SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs, int32_t receiveMs);
+  // Bounds beyond the timeouts: bounds.totalMs spans all attempts together;
+  // the low-speed limit applies to each attempt.
+  void SetTransferBounds(const platform::HttpTransferBounds& bounds) { m_bounds = bounds; }
   void SetUserAgent(std::u16string agent) { m_userAgent = std::move(agent); }
   // Fixes the charset used to decode the reply instead of the reply's own.
   void SetCharset(std::u16string charset);
@@ -98,7 +108,7 @@ class WinHttpClient : private platform::IHttpReplySink {
   bool OnReplyData(const uint8_t* data, size_t size) override;
   platform::HttpExchangeRequest BuildExchange(std::u16string_view verb, bool disableRedirects) const;
   void ResetReply();
-  [[nodiscard]] bool Attempt(const platform::HttpExchangeRequest& exchange);
+  [[nodiscard]] bool Attempt(platform::HttpExchangeRequest exchange);
   bool IsCutOffHtml() const;
   bool KeepReplyBytes(const uint8_t* data, size_t size);
   void ReportFinalProgress();
@@ -120,6 +130,8 @@ class WinHttpClient : private platform::IHttpReplySink {
   std::u16string m_requestCookies;
   std::vector<uint8_t> m_requestBody;
   bool m_hasRequestBody = false;
+  platform::IHttpBodySource* m_bodySource = nullptr;
+  uint64_t m_bodySourceSize = 0;
   std::u16string m_requestHeaders;
   std::u16string m_proxy;
   uint32_t m_lastError = 0;
@@ -131,4 +143,5 @@ class WinHttpClient : private platform::IHttpReplySink {
   std::u16string m_proxyPassword;
   platform::HttpTimeouts m_timeouts;
   uint64_t m_maxReplyBytes = 0;
+  platform::HttpTransferBounds m_bounds;
 };

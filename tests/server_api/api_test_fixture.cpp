@@ -49,6 +49,7 @@ std::unique_ptr<CConnectHelp> ApiTest::MakeClient(const TestIdentity& identity) 
   setup.signedBase = Base();
   setup.queryBase = Base();
   setup.seed = identity.seed;
+  setup.limits = identity.limits;
   if (identity.clock != 0) setup.clock = [clock = identity.clock] { return clock; };
   auto client = std::make_unique<CConnectHelp>(std::move(setup));
   (void)client->Init(identity.softid, identity.qid, identity.version, identity.av,

@@ -20,6 +20,7 @@ struct TestIdentity {
   std::u16string mac = u"0123456789ABCDEF0123456789ABCDEF";
   int64_t clock = 0;  // fixed local clock; 0 = the real clock
   uint32_t seed = 1;
+  CTransferLimits limits;
 };
 
 class ApiTest : public ::testing::Test {

@@ -79,7 +79,7 @@ TEST_F(CatalogueTest, EveryEndpointUsesItsPathVerbAndParameters) {
 }
 
 TEST_F(CatalogueTest, InstallConfigIsPresetWhenTheServerIsUnreachable) {
-  CClientSetup setup{u"FP", 17, u"http://127.0.0.1:1/", u"http://127.0.0.1:1/", 1, {}};
+  CClientSetup setup{u"FP", 17, u"http://127.0.0.1:1/", u"http://127.0.0.1:1/", 1, {}, {}};
   CConnectHelp offline(setup);
   int32_t shell = 9, desktop = 9, start = 9, task = 9;
   EXPECT_FALSE(offline.GetInstallConfig(&shell, &desktop, &start, &task));
@@ -107,7 +107,7 @@ TEST_F(CatalogueTest, IspsAndDropPacketNeedTheInteger1) {
 }
 
 TEST_F(CatalogueTest, UninstallAnswerIsFalseOnlyForATextOtherThanNo) {
-  CConnectHelp offline(CClientSetup{u"FP", 17, u"http://127.0.0.1:1/", u"http://127.0.0.1:1/", 1, {}});
+  CConnectHelp offline(CClientSetup{u"FP", 17, u"http://127.0.0.1:1/", u"http://127.0.0.1:1/", 1, {}, {}});
   EXPECT_TRUE(offline.QueryUninstall());
   const std::pair<const char*, bool> cases[] = {
       {R"({"status":200,"message":"success","recordset":null})", true},

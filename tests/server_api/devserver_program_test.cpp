@@ -37,7 +37,7 @@ TEST_F(DevServerProgramTest, ServesItsReplyTableAndLogsEveryRequest) {
   const std::u16string base = u"http://127.0.0.1:" + ToU16(port) + u"/";
   TestEnvironment env;
   env.SeedUserSid();
-  CConnectHelp client(CClientSetup{u"FP", 17, base, base, 1, {}});
+  CConnectHelp client(CClientSetup{u"FP", 17, base, base, 1, {}, {}});
   EXPECT_TRUE(client.Init(8, 1, u"1.0.0.0", 0, 0, 1, 0));
   const auto ahead = client.GetTimestamp() - std::time(nullptr);
   EXPECT_GE(ahead, 99);

@@ -114,7 +114,7 @@ TEST_F(ClockTest, AbsurdTimeIsIgnored) {
 }
 
 TEST_F(ClockTest, InitStoresIdentityAndReportsTheSynchronisation) {
-  auto client = std::make_unique<CConnectHelp>(CClientSetup{u"FP", 17, Base(), Base(), 1, {}});
+  auto client = std::make_unique<CConnectHelp>(CClientSetup{u"FP", 17, Base(), Base(), 1, {}, {}});
   EXPECT_TRUE(client->Init(8, 5, u"1.0.0.0", 3, 0, 42, 1));
   const auto clock = RequestsFor("");
   ASSERT_FALSE(clock.empty());

@@ -66,7 +66,7 @@ TEST_F(TlsTest, TrustedTestCaIsAccepted) {
   EXPECT_EQ(client.GetStatusCode(), u"200");
   EXPECT_TRUE(m_https->Requests().at(0).tls);
   const std::u16string base = Utf8ToUtf16(m_https->HttpsBaseUrl());
-  CConnectHelp api(CClientSetup{u"FP", 17, base, base, 1, {}});
+  CConnectHelp api(CClientSetup{u"FP", 17, base, base, 1, {}, {}});
   EXPECT_TRUE(api.Init(8, 1, u"1.0.0.0", 0, 0, 1, 0));
   EXPECT_TRUE(api.ReportStartup(2, 102));
 }

@@ -5,7 +5,9 @@
 // and password, the proxy environment variables as the system default,
 // certificate verification against the system trust store (SSL_CERT_FILE /
 // SSL_CERT_DIR name another store, as OpenSSL programs agree), connect and
-// idle send/receive timeouts, and error codes in WinHTTP's numbering.
+// idle send/receive timeouts, the overall deadline and low-speed limit
+// (checked at least once a second), bodies streamed from a source with their
+// Content-Length, and error codes in WinHTTP's numbering.
 // Does not cover: a resolve timeout separate from the connect timeout (the
 // two are added), proxy auto-configuration scripts (no such system setting
 // exists here), or the Internet Explorer proxy fallback of the Windows backend.
@@ -20,6 +22,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "platform/http_pace.h"
 
 namespace platform {
 namespace {
@@ -34,11 +37,16 @@ struct ExchangeState {
   bool sinkRefused = false;
   bool timedOut = false;
   bool cancelled = false;  // the thread's cancellation flag was seen set
-  const HttpExchangeRequest* request = nullptr;
-  size_t uploaded = 0;     // bytes handed to libcurl for a PUT
+  const HttpExchangeRequest* request;
+  uint64_t uploaded = 0;   // bytes handed to libcurl for a PUT
+  bool sourceFailed = false;
   curl_off_t lastDown = -1, lastUp = -1;
   Clock::time_point lastActivity = Clock::now();
   CURL* curl = nullptr;
+  CHttpPace pace;
+  bool connected = false;
+
+  explicit ExchangeState(const HttpExchangeRequest& r) : request(&r), pace(r.bounds) {}
 };
 
 std::u16string Widen(std::string_view bytes) {
@@ -89,11 +97,30 @@ size_t OnBodyData(char* data, size_t size, size_t count, void* user) {
 
 size_t OnUploadData(char* buffer, size_t size, size_t count, void* user) {
   auto* state = static_cast<ExchangeState*>(user);
-  const size_t left = state->request->bodySize - state->uploaded;
-  const size_t bytes = std::min(left, size * count);
-  if (bytes > 0) std::memcpy(buffer, state->request->body + state->uploaded, bytes);
-  state->uploaded += bytes;
-  return bytes;
+  const HttpExchangeRequest& r = *state->request;
+  const size_t bytes = static_cast<size_t>(std::min<uint64_t>(r.bodySize - state->uploaded, size * count));
+  size_t read = bytes;
+  if (r.bodySource != nullptr) {
+    // A source shorter than its declared size would leave libcurl waiting.
+    if (bytes > 0 && (!r.bodySource->Read(reinterpret_cast<uint8_t*>(buffer), bytes, &read) || read == 0)) {
+      state->sourceFailed = true;
+      return CURL_READFUNC_ABORT;
+    }
+  } else if (bytes > 0) {
+    std::memcpy(buffer, r.body + state->uploaded, bytes);
+  }
+  state->uploaded += read;
+  return read;
+}
+
+// libcurl sends the body again after a redirect or a proxy's 407.
+int OnUploadSeek(void* user, curl_off_t offset, int origin) {
+  auto* state = static_cast<ExchangeState*>(user);
+  if (offset != 0 || origin != SEEK_SET) return CURL_SEEKFUNC_CANTSEEK;
+  const HttpExchangeRequest& r = *state->request;
+  if (r.bodySource != nullptr && !r.bodySource->Rewind()) return CURL_SEEKFUNC_FAIL;
+  state->uploaded = 0;
+  return CURL_SEEKFUNC_OK;
 }
 
 // Enforces the idle send/receive limits, which libcurl has no option for.
@@ -107,6 +134,15 @@ int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t up
   const auto now = Clock::now();
   curl_off_t connectTime = 0;
   curl_easy_getinfo(state->curl, CURLINFO_CONNECT_TIME_T, &connectTime);
+  const uint64_t moved = static_cast<uint64_t>(downNow) + static_cast<uint64_t>(upNow);
+  if (connectTime != 0 && !state->connected) {
+    state->connected = true;
+    state->pace.Connected(moved, now);
+  }
+  if (!state->pace.Check(moved, now)) {
+    state->timedOut = true;
+    return 1;
+  }
   if (connectTime == 0 || downNow != state->lastDown || upNow != state->lastUp) {
     state->lastDown = downNow;
     state->lastUp = upNow;
@@ -187,16 +223,27 @@ void SetHeaders(CurlHandle* handle, const HttpExchangeRequest& request) {
   curl_easy_setopt(handle->get(), CURLOPT_HTTPHEADER, handle->headers());
 }
 
+void SetBodyReader(CURL* curl, ExchangeState* state) {
+  curl_easy_setopt(curl, CURLOPT_READFUNCTION, OnUploadData);
+  curl_easy_setopt(curl, CURLOPT_READDATA, state);
+  curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, OnUploadSeek);
+  curl_easy_setopt(curl, CURLOPT_SEEKDATA, state);
+  curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
+}
+
 void SetVerb(CURL* curl, const HttpExchangeRequest& request, ExchangeState* state) {
   if (request.verb == u"POST") {
     static const char kEmpty[] = "";
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body ? (const char*)request.body : kEmpty);
+    if (request.bodySource != nullptr) {
+      SetBodyReader(curl, state);
+    } else {
+      curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body ? (const char*)request.body : kEmpty);
+    }
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, (curl_off_t)request.bodySize);
   } else if (request.verb == u"PUT") {
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, OnUploadData);
-    curl_easy_setopt(curl, CURLOPT_READDATA, state);
+    SetBodyReader(curl, state);
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, (curl_off_t)request.bodySize);
   } else {
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
@@ -245,9 +292,8 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& request, IHttpReplySink*
   CurlHandle handle;
   CURL* curl = handle.get();
   if (curl == nullptr) return kErrorNotEnoughMemory;
-  ExchangeState state;
+  ExchangeState state(request);
   state.sink = sink;
-  state.request = &request;
   state.curl = curl;
   const std::string url = Utf16ToUtf8(request.url);
   const std::string agent = Utf16ToUtf8(request.userAgent);
@@ -273,8 +319,10 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& request, IHttpReplySink*
   SetTls(curl, request);
   SetTimeouts(curl, request.timeouts);
   if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+  if (request.bodySource != nullptr && !request.bodySource->Rewind()) return kErrorHttpInternal;
   const CURLcode code = curl_easy_perform(curl);
   if (state.sinkRefused || state.cancelled) return kErrorHttpCancelled;
+  if (state.sourceFailed) return kErrorHttpInternal;
   if (state.timedOut) return kErrorHttpTimeout;
   if (code != CURLE_OK) return MapCurlError(code);
   return DeliverHeaders(&state) ? kErrorHttpOk : kErrorHttpCancelled;

@@ -10,7 +10,10 @@
 // name are ignored), and, when a send fails without an explicit proxy, the
 // user's Internet Explorer proxy settings: the proxy an automatic
 // configuration script names for the URL, or the fixed proxy with its bypass
-// list, for one more exchange on a session opened for that proxy.
+// list, for one more exchange on a session opened for that proxy. Bodies come
+// from memory or a source (a file), written in pieces under their declared
+// length. The overall deadline and the low-speed limit are checked between
+// pieces, and every blocking step waits no longer than they allow.
 // Does not cover: server (as opposed to proxy) authentication.
 #include <windows.h>
 #include <winhttp.h>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "platform/http_exchange.h"
+#include "platform/http_pace.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
@@ -118,9 +122,37 @@ void ApplyRequestOptions(HINTERNET request, const HttpExchangeRequest& r, bool s
   }
 }
 
+// One exchange's progress: the bounds, and the bytes moved both ways.
+struct Transfer {
+  const HttpExchangeRequest& r;
+  CHttpPace pace;
+  uint64_t moved = 0;
+
+  explicit Transfer(const HttpExchangeRequest& request) : r(request), pace(request.bounds) {}
+  // Caps the waits of the next blocking step by the bounds; false when a
+  // bound is already broken.
+  bool Limit(HINTERNET request) {
+    if (!pace.Check(moved)) return false;
+    const HttpTimeouts& t = r.timeouts;
+    const int send = pace.WaitLimitMs(t.sendMs), receive = pace.WaitLimitMs(t.receiveMs);
+    WinHttpSetTimeouts(request, t.resolveMs, pace.WaitLimitMs(t.connectMs), send, receive);
+    // The wait for the reply headers has its own limit (90 s at first); a
+    // server that stalls before answering is held to the receive limit too.
+    DWORD headersMs = receive > 0 ? static_cast<DWORD>(receive) : INFINITE;
+    WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof(headersMs));
+    return true;
+  }
+};
+
 bool Send(HINTERNET request, const HttpExchangeRequest& r) {
-  const DWORD total = static_cast<DWORD>(r.bodySize);
-  return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, total, 0) != FALSE;
+  if (r.bodySize <= MAXDWORD) {
+    return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                              static_cast<DWORD>(r.bodySize), 0) != FALSE;
+  }
+  // A total length of 4 GiB or more does not fit the call: declare it as a header.
+  const std::wstring length = L"Content-Length: " + std::to_wstring(r.bodySize);
+  return WinHttpSendRequest(request, length.c_str(), static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0,
+                            WINHTTP_IGNORE_REQUEST_TOTAL_LENGTH, 0) != FALSE;
 }
 
 // The proxy the user's Internet Explorer settings give for this URL: the one
@@ -154,15 +186,34 @@ bool UserProxyFor(const HttpExchangeRequest& r, ProxyRoute* route) {
   return !route->name.empty();
 }
 
-bool WriteBody(HINTERNET request, const HttpExchangeRequest& r) {
-  size_t sent = 0;
+// The next piece of the body at offset sent: from memory, or read from the
+// source into buffer. Null when the source fails or ends early.
+const uint8_t* NextPiece(const HttpExchangeRequest& r, uint64_t sent, std::vector<uint8_t>* buffer, DWORD* size) {
+  *size = static_cast<DWORD>(std::min<uint64_t>(r.bodySize - sent, kReadChunk));
+  if (r.bodySource == nullptr) return r.body + sent;
+  size_t read = 0;
+  if (!r.bodySource->Read(buffer->data(), *size, &read) || read == 0) return nullptr;
+  *size = static_cast<DWORD>(read);
+  return buffer->data();
+}
+
+uint32_t WriteBody(HINTERNET request, Transfer* transfer) {
+  const HttpExchangeRequest& r = transfer->r;
+  if (r.bodySource != nullptr && !r.bodySource->Rewind()) return kErrorHttpInternal;
+  std::vector<uint8_t> buffer(r.bodySource != nullptr ? kReadChunk : 0);
+  uint64_t sent = 0;
   while (sent < r.bodySize) {
-    const DWORD piece = static_cast<DWORD>(std::min(r.bodySize - sent, kReadChunk));
-    DWORD written = 0;
-    if (!WinHttpWriteData(request, r.body + sent, piece, &written) || written == 0) return false;
+    if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+    if (!transfer->Limit(request)) return kErrorHttpTimeout;
+    DWORD size = 0, written = 0;
+    const uint8_t* piece = NextPiece(r, sent, &buffer, &size);
+    if (piece == nullptr) return kErrorHttpInternal;
+    if (!WinHttpWriteData(request, piece, size, &written)) return LastError();
+    if (written == 0) return kErrorHttpConnectionError;
     sent += written;
+    transfer->moved += written;
   }
-  return true;
+  return kErrorHttpOk;
 }
 
 std::u16string RawHeaders(HINTERNET request) {
@@ -185,13 +236,14 @@ DWORD NumberHeader(HINTERNET request, DWORD which, bool* present) {
 }
 
 // Feeds the body to the sink; checks it against a declared length.
-uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected) {
+uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected, Transfer* transfer) {
   bool hasLength = false;
   const DWORD declared = NumberHeader(request, WINHTTP_QUERY_CONTENT_LENGTH, &hasLength);
   std::vector<uint8_t> buffer(kReadChunk);
   uint64_t received = 0;
   while (true) {
     if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+    if (!transfer->Limit(request)) return kErrorHttpTimeout;
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) return LastError();
     if (available == 0) break;
@@ -202,6 +254,7 @@ uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected) {
       if (read == 0) break;
       if (!sink->OnReplyData(buffer.data(), read)) return kErrorHttpCancelled;
       received += read;
+      transfer->moved += read;
       available -= std::min(available, read);
     }
   }
@@ -223,20 +276,16 @@ HINTERNET OpenSession(const HttpExchangeRequest& r, const ProxyRoute& route) {
                      route.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : W(route.bypass), 0);
 }
 
-void SetTimeouts(HINTERNET session, HINTERNET request, const HttpTimeouts& t) {
-  WinHttpSetTimeouts(session, t.resolveMs, t.connectMs, t.sendMs, t.receiveMs);
-  // The wait for the reply headers has its own limit (90 s at first); a
-  // server that stalls before answering is held to the receive limit too.
-  DWORD headersMs = t.receiveMs > 0 ? static_cast<DWORD>(t.receiveMs) : INFINITE;
-  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersMs, sizeof(headersMs));
-}
-
 // Sends the request and waits for the reply headers. *sendFailed tells a
 // failure of the send itself from one after it.
-uint32_t SendOnce(HINTERNET request, const HttpExchangeRequest& r, bool* sendFailed) {
-  *sendFailed = !Send(request, r);
+uint32_t SendOnce(HINTERNET request, Transfer* transfer, bool* sendFailed) {
+  *sendFailed = false;
+  if (!transfer->Limit(request)) return kErrorHttpTimeout;
+  *sendFailed = !Send(request, transfer->r);
   if (*sendFailed) return LastError();
-  if (!WriteBody(request, r)) return LastError();
+  transfer->pace.Connected(transfer->moved);
+  if (const uint32_t error = WriteBody(request, transfer); error != kErrorHttpOk) return error;
+  if (!transfer->Limit(request)) return kErrorHttpTimeout;
   if (!WinHttpReceiveResponse(request, nullptr)) return LastError();
   return kErrorHttpOk;
 }
@@ -261,8 +310,9 @@ DWORD StatusOf(HINTERNET request) {
 }
 
 // One exchange through route; *sendFailed as for SendOnce.
-uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const ProxyRoute& route,
+uint32_t Exchange(Transfer* transfer, const UrlParts& url, const ProxyRoute& route,
                   IHttpReplySink* sink, bool* sendFailed) {
+  const HttpExchangeRequest& r = transfer->r;
   *sendFailed = false;
   InternetHandle session(OpenSession(r, route));
   if (!session) return LastError();
@@ -272,17 +322,16 @@ uint32_t Exchange(const HttpExchangeRequest& r, const UrlParts& url, const Proxy
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return LastError();
-  SetTimeouts(session.get(), request.get(), r.timeouts);
   ApplyRequestOptions(request.get(), r, url.secure);
-  uint32_t error = SendOnce(request.get(), r, sendFailed);
+  uint32_t error = SendOnce(request.get(), transfer, sendFailed);
   if (error == kErrorHttpOk && StatusOf(request.get()) == 407 && AnswerProxyChallenge(request.get(), r)) {
-    error = SendOnce(request.get(), r, sendFailed);
+    error = SendOnce(request.get(), transfer, sendFailed);
   }
   if (error != kErrorHttpOk) return error;
   const DWORD status = StatusOf(request.get());
   if (!sink->OnReplyHeaders(status, RawHeaders(request.get()))) return kErrorHttpCancelled;
   const bool bodyExpected = status != 204 && status != 304;
-  return ReadBody(request.get(), sink, bodyExpected);
+  return ReadBody(request.get(), sink, bodyExpected, transfer);
 }
 
 }  // namespace
@@ -293,12 +342,13 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink)
   UrlParts url;
   if (!CrackUrl(r.url, &url)) return LastError();
   bool sendFailed = false;
-  const uint32_t error = Exchange(r, url, ProxyRoute{r.proxy, u""}, sink, &sendFailed);
+  Transfer transfer(r);
+  const uint32_t error = Exchange(&transfer, url, ProxyRoute{r.proxy, u""}, sink, &sendFailed);
   // A send that fails on the system's default route gets one more try
   // through the proxy of the user's Internet Explorer settings.
   ProxyRoute user;
   if (!sendFailed || !r.proxy.empty() || !UserProxyFor(r, &user)) return error;
-  return Exchange(r, url, user, sink, &sendFailed);
+  return Exchange(&transfer, url, user, sink, &sendFailed);
 }
 
 }  // namespace platform
