@@ -6,116 +6,37 @@
 // Targets: DownloadToFile reaches at least 90 % of curl's throughput; its
 // peak memory stays within 1.1 x the file size + 20 MiB.
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <string>
 
+#include "bench_server.h"
 #include "common/text.h"
-#include "server_api/connect_help.h"
-
-extern char** environ;
 
 namespace {
 
-constexpr size_t kFileSize = 256u * 1024 * 1024;
+constexpr size_t kFileSize = bench::kSampleSize;
 namespace fs = std::filesystem;
+using bench::CurrentKiB;
+using bench::PeakKiB;
+using bench::ResetPeak;
 
 struct Fixture {
-  fs::path dir;
-  pid_t server = -1;
   std::string url;
   std::string target;
-
-  Fixture() {
-    dir = fs::temp_directory_path() / ("orv-bench-" + std::to_string(getpid()));
-    fs::create_directories(dir / "static");
-    WriteSample(dir / "static" / "sample.bin");
-    target = (dir / "out.bin").string();
-    StartServer();
-  }
-  ~Fixture() {
-    if (server > 0) {
-      kill(server, SIGTERM);
-      waitpid(server, nullptr, 0);
-    }
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-
-  static void WriteSample(const fs::path& file) {
-    std::mt19937_64 random(42);
-    std::vector<uint64_t> block(1 << 17);  // 1 MiB
-    std::ofstream out(file, std::ios::binary);
-    for (size_t written = 0; written < kFileSize; written += block.size() * 8) {
-      for (auto& word : block) word = random();
-      out.write(reinterpret_cast<const char*>(block.data()), block.size() * 8);
-    }
-  }
-
-  void StartServer() {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) std::abort();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    const std::string staticDir = (dir / "static").string();
-    const std::string storage = (dir / "storage").string();
-    const char* argv[] = {ORV_DEVSERVER_PATH, "--static", staticDir.c_str(), "--storage", storage.c_str(), nullptr};
-    if (posix_spawn(&server, ORV_DEVSERVER_PATH, &actions, nullptr, const_cast<char**>(argv), environ) != 0) std::abort();
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    FILE* out = fdopen(pipeFds[0], "r");
-    int port = 0;
-    if (std::fscanf(out, "http %d", &port) != 1) std::abort();
-    std::fclose(out);
-    url = "http://127.0.0.1:" + std::to_string(port) + "/files/sample.bin";
-  }
 };
 
 Fixture& Shared() {
-  static Fixture fixture;
+  static Fixture fixture{bench::SharedServer().baseUrl + "files/sample.bin",
+                         (bench::SharedServer().dir / "out.bin").string()};
   return fixture;
 }
 
-CClientSetup Setup() {
-  CClientSetup setup;
-  setup.fingerprint = u"BENCH";
-  setup.signedBase = u"http://127.0.0.1:1/";
-  setup.queryBase = setup.signedBase;
-  return setup;
-}
-
-// Peak resident memory since the last reset, from /proc/self/status.
-long PeakKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
-
-long CurrentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
-
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+CClientSetup Setup() { return bench::BenchClientSetup(); }
 
 void BM_DownloadToFile(benchmark::State& state) {
   Fixture& fixture = Shared();
