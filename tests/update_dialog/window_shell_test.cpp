@@ -1,0 +1,75 @@
+// The window shell around the dialog: the shadow window glued behind it with
+// the margins of "dlg_lace.xml", hidden while the dialog is minimised, and the
+// caption's hit test (drag over labels, click over buttons).
+#include "app/skin_archive.h"
+#include "dialog_driver.h"
+#include "dialog_fixture.h"
+#include "platform/window_messages.h"
+#include "skinui/control/control.h"
+
+namespace {
+
+using std::chrono::seconds;
+
+class WindowShellTest : public DialogTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(RegisterSkinArchive()); }
+
+  platform::HWND Dialog() { return m_driver.dialog().m_hWnd; }
+  platform::HWND Shadow() { return m_driver.dialog().m_wndLace.m_hWnd; }
+  platform::RECT RectOf(platform::HWND hWnd) {
+    platform::RECT rc;
+    platform::GetWindowRect(hWnd, &rc);
+    return rc;
+  }
+  // The hit-test code for the middle of the named control.
+  platform::LRESULT HitTestOver(std::u16string_view name) {
+    const SkinUI::TUIRect& rc = m_driver.Find(name)->GetPos();
+    return HitTestAt({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+  }
+  platform::LRESULT HitTestAt(platform::POINT client) {
+    platform::ClientToScreen(Dialog(), &client);
+    const platform::LPARAM point = (client.x & 0xFFFF) | ((client.y & 0xFFFF) << 16);
+    return platform::SendMessage(Dialog(), WM_NCHITTEST, 0, point);
+  }
+
+  CDialogDriver m_driver;
+};
+
+TEST_F(WindowShellTest, ShadowSitsEightPixelsAroundTheDialog) {
+  ASSERT_TRUE(m_driver.Open(true));
+  ASSERT_TRUE(platform::SetWindowPos(Dialog(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return RectOf(Shadow()).left == 92; }, seconds(2)));
+  EXPECT_EQ(RectOf(Shadow()), (platform::RECT{92, 92, 92 + 666, 92 + 446}));
+  EXPECT_TRUE(platform::IsWindowVisible(Shadow()));
+  EXPECT_EQ(platform::GetWindow(Shadow(), GW_OWNER), Dialog());
+  EXPECT_FALSE(platform::IsWindowEnabled(Shadow()));
+}
+
+TEST_F(WindowShellTest, ShadowHidesWhileTheDialogIsMinimised) {
+  ASSERT_TRUE(m_driver.Open(true));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
+  platform::ShowWindow(Dialog(), SW_MINIMIZE);
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return !platform::IsWindowVisible(Shadow()); }, seconds(2)));
+  platform::ShowWindow(Dialog(), SW_RESTORE);
+  EXPECT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
+}
+
+TEST_F(WindowShellTest, HiddenDialogHasNoShadowShown) {
+  ASSERT_TRUE(m_driver.Open(false));
+  m_driver.PumpFor(std::chrono::milliseconds(100));
+  EXPECT_FALSE(platform::IsWindowVisible(Shadow()));
+}
+
+TEST_F(WindowShellTest, CaptionDragsOverLabelsButNotOverButtons) {
+  ASSERT_TRUE(m_driver.Open(true));
+  EXPECT_EQ(HitTestOver(u"lab_title"), HTCAPTION);
+  EXPECT_EQ(HitTestOver(u"lab_checking"), HTCAPTION);
+  EXPECT_EQ(HitTestOver(u"sysminbutton"), HTCLIENT);
+  EXPECT_EQ(HitTestOver(u"sysclosebutton"), HTCLIENT);
+  EXPECT_EQ(HitTestOver(u"btn_close"), HTCLIENT);  // below the caption
+  EXPECT_EQ(HitTestAt({325, 300}), HTCLIENT);
+  EXPECT_EQ(HitTestAt({0, 0}), HTCAPTION);  // no sizebox: no resize border
+}
+
+}  // namespace
