@@ -80,6 +80,8 @@ struct TCheckPage {
   std::u16string text;
 };
 
+void PrintTo(const TCheckPage& row, std::ostream* os) { *os << row.name; }
+
 class CheckPageTest : public DialogUiTest, public ::testing::WithParamInterface<TCheckPage> {};
 
 TEST_P(CheckPageTest, ShownDialogStaysWithTheTextUntilClosed) {

@@ -39,6 +39,8 @@ struct TCheckRow {
   std::u16string version, url;
 };
 
+void PrintTo(const TCheckRow& row, std::ostream* os) { *os << row.name; }
+
 class CheckUpdateTest : public DialogTest, public ::testing::WithParamInterface<TCheckRow> {};
 
 TEST_P(CheckUpdateTest, StoresTheAnswerAndReportsTheResult) {
@@ -101,6 +103,8 @@ struct TInstallRow {
   bool started;
   bool installerFetched;
 };
+
+void PrintTo(const TInstallRow& row, std::ostream* os) { *os << row.name; }
 
 class InstallTest : public DialogTest, public ::testing::WithParamInterface<TInstallRow> {
  protected:
@@ -187,6 +191,10 @@ struct TProgressRow {
   double total, received;
   int32_t before, after;
 };
+
+void PrintTo(const TProgressRow& row, std::ostream* os) {
+  *os << row.received << " of " << row.total << " after " << row.before;
+}
 
 class ProgressTest : public ::testing::TestWithParam<TProgressRow> {};
 
