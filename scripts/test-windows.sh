@@ -17,7 +17,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-
 ninja -C "$build" -j "$jobs"
 
 prefix=$(mktemp -d /tmp/orv-wine.XXXXXX)
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
+xvfb=
+trap 'wineserver -k >/dev/null 2>&1 || true; [ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$prefix"' EXIT
+# Wine's windows (the dialog tests) need an X server: an Xvfb of this run.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$prefix/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$prefix/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$prefix/display")"
 export WINEPREFIX="$prefix/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1 || true   # keep one server for the whole run
