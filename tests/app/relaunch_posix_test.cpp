@@ -3,9 +3,11 @@
 // test (run as root) starts the program as "nobody".
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -77,6 +79,26 @@ class RelaunchTest : public ::testing::Test {
     return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
   }
 
+  // Ends the programs running from this test's install folder: the relaunched
+  // program is interactive and its dialog would wait for a user.
+  bool EndProgramsStartedFromInstall() const {
+    const fs::path program = fs::path(install) / "ORVUpdate.exe";
+    std::vector<pid_t> ended;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::error_code error;
+      const pid_t pid = static_cast<pid_t>(std::strtol(entry.path().filename().c_str(), nullptr, 10));
+      if (pid > 0 && fs::read_symlink(entry.path() / "exe", error) == program && kill(pid, SIGKILL) == 0)
+        ended.push_back(pid);
+    }
+    return WaitFor([&] {
+      for (pid_t pid : ended) {
+        waitpid(pid, nullptr, WNOHANG);  // ours when the in-process service started it
+        if (kill(pid, 0) == 0 && fs::exists(fs::path("/proc") / std::to_string(pid) / "exe")) return false;
+      }
+      return true;
+    }, std::chrono::seconds(10));
+  }
+
   int StartupReports() const {
     int count = 0;
     for (const auto& r : server->Requests()) count += r.r == "api/statistics/soft/startup";
@@ -104,6 +126,7 @@ TEST_F(RelaunchTest, LocalServiceStartsTheProgramAgainWithTheSameArguments) {
   EXPECT_EQ(RunAsNobody("/usr/bin:/bin"), 0);
   // The service (root here, so elevated) started the program, which reports its start.
   EXPECT_TRUE(WaitFor([&] { return StartupReports() >= 2; }, std::chrono::seconds(20)));
+  EXPECT_TRUE(EndProgramsStartedFromInstall());
   service.Stop();
   serving.join();
   const std::string log = ReadFileBytes(env.dir().File("service.log"));
