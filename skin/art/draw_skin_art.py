@@ -391,7 +391,15 @@ def shadow_frame(size, margin, peak, sigma, radius):
     mask = ImageChops.multiply(mask, hole)
     image = Image.new("RGBA", (big, big), rgba((8, 24, 56)))
     image.putalpha(mask)
-    return finish(image)
+    # Resampling lets a trace of the shadow into the hole, and the hole's edge
+    # is stretched over the whole window by the nine-grid: the shadow window
+    # lies above its owner, so anything there darkens the dialog's rim.
+    small = finish(image)
+    inner = Image.new("L", small.size, 255)
+    ImageDraw.Draw(inner).rounded_rectangle(
+        [margin, margin, size - margin - 1, size - margin - 1], radius=radius, fill=0)
+    small.putalpha(ImageChops.multiply(small.getchannel("A"), inner))
+    return small
 
 
 def draw_bk_border():
