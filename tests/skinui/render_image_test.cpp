@@ -83,6 +83,21 @@ TEST_F(RenderImageTest, NineGridKeepsCornersWhileTheMiddleGrows) {
   EXPECT_TRUE(MatchesGolden(m_surface, "nine_grid_button", 0, 0));
 }
 
+// Corners larger than the source, or negative, stay inside the image (they
+// read past it before); a corner wider than the source takes all of it.
+TEST_F(RenderImageTest, CornersAreKeptInsideTheSource) {
+  for (const char16_t* corners : {u"22,22,22,22", u"-3,-3,40,40", u"0,0,4,1000"}) {
+    m_surface.Clear();
+    std::u16string descriptor = u"file='ico_update.png' source='0,0,4,4' corner='";
+    ASSERT_TRUE(Draw({10, 10, 50, 50}, descriptor + corners + u"'")) << Utf16ToUtf8(corners);
+  }
+  m_surface.Clear();
+  ASSERT_TRUE(Draw({10, 10, 50, 50}, u"file='ico_update.png' source='0,0,4,4' corner='22,22,22,22'"));
+  EXPECT_EQ(At(10, 10), kRed);    // the top-left corner cell is the whole source
+  EXPECT_EQ(At(11, 10), kGreen);
+  EXPECT_EQ(At(49, 49), 0u);      // nothing is left for the other cells
+}
+
 TEST_F(RenderImageTest, BareFileNameCoversTheItem) {
   ASSERT_TRUE(Draw({0, 0, 8, 8}, u"ico_update.png"));
   EXPECT_EQ(At(0, 0), kRed);

@@ -75,14 +75,16 @@ void CUIRenderEngine::DrawImage(CUICanvas& dc, const CUISurface& image, const TU
   const TUIRect& d = p.dest;
   if (s.IsEmpty() || d.IsEmpty()) return;
   TBlitMode mode{alphaChannel || p.fade < 255, p.fade};
-  const TUIRect& c = p.corners;
-  bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
+  // Corners come from skin text: kept inside the source, so that no cell
+  // reaches past the image (a corner wider than the source takes all of it).
+  int sw = s.Width(), sh = s.Height();
+  int cl = std::clamp(p.corners.left, 0, sw), ct = std::clamp(p.corners.top, 0, sh);
+  int cr = std::clamp(p.corners.right, 0, sw - cl), cb = std::clamp(p.corners.bottom, 0, sh - ct);
+  bool noCorners = cl == 0 && ct == 0 && cr == 0 && cb == 0;
   if (!mode.blend && noCorners && d.Width() == s.Width() && d.Height() == s.Height()) {
     BlitCell(dc, image, d, s, paint, mode);
     return;
   }
-  int cl = c.left, ct = c.top, cr = c.right, cb = c.bottom;
-  int sw = s.Width(), sh = s.Height();
   if (!p.hole) {
     DrawCentre(dc, image, {d.left + cl, d.top + ct, d.right - cr, d.bottom - cb},
                {s.left + cl, s.top + ct, s.right - cr, s.bottom - cb}, paint, p, mode);
