@@ -290,6 +290,14 @@ class CControlUI {
   void SendNotify(std::u16string_view type, uintptr_t wParam = 0, intptr_t lParam = 0);
   // Repaints the item rectangle (area) clipped by every ancestor.
   void InvalidateArea(TUIRect area);
+  // Stores value in field and repaints, only when that changes the field: the
+  // appearance setters repaint on a real change and never on a repeat.
+  template <class T, class V>
+  void SetAndInvalidate(T& field, const V& value) {
+    if (field == value) return;
+    field = value;
+    Invalidate();
+  }
 
   CUIPaintManager* m_pManager = nullptr;
   CControlUI* m_pParent = nullptr;

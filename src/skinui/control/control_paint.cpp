@@ -100,49 +100,36 @@ bool CControlUI::DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u
   return CUIRenderEngine::DrawImageString(dc, GetHost(), m_rcItem, m_rcPaint, descriptor, modify);
 }
 
-namespace {
-
-template <class T>
-bool Store(T& field, const T& value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
-}  // namespace
-
 void CControlUI::SetBkColor(uint32_t color) {
-  if (Store(m_dwBackColor, color)) Invalidate();
+  SetAndInvalidate(m_dwBackColor, color);
 }
 void CControlUI::SetBkColor2(uint32_t color) {
-  if (Store(m_dwBackColor2, color)) Invalidate();
+  SetAndInvalidate(m_dwBackColor2, color);
 }
 void CControlUI::SetBkColor3(uint32_t color) {
-  if (Store(m_dwBackColor3, color)) Invalidate();
+  SetAndInvalidate(m_dwBackColor3, color);
 }
 void CControlUI::SetBkImage(std::u16string_view descriptor) {
-  if (m_sBkImage == descriptor) return;
-  m_sBkImage = descriptor;
-  Invalidate();
+  SetAndInvalidate(m_sBkImage, descriptor);
 }
 void CControlUI::SetBorderColor(uint32_t color) {
-  if (Store(m_dwBorderColor, color)) Invalidate();
+  SetAndInvalidate(m_dwBorderColor, color);
 }
 void CControlUI::SetFocusBorderColor(uint32_t color) {
-  if (Store(m_dwFocusBorderColor, color)) Invalidate();
+  SetAndInvalidate(m_dwFocusBorderColor, color);
 }
 void CControlUI::SetColorHSL(bool hsl) {
-  if (Store(m_bColorHSL, hsl)) Invalidate();
+  SetAndInvalidate(m_bColorHSL, hsl);
 }
 int CControlUI::GetBorderSize() const { return Scale(m_nBorderSize); }
 void CControlUI::SetBorderSize(int size) {
-  if (size >= 0 && Store(m_nBorderSize, size)) Invalidate();
+  if (size >= 0) SetAndInvalidate(m_nBorderSize, size);
 }
 void CControlUI::SetSideBorderSize(const TUIRect& sides) {
-  if (Store(m_rcBorderSize, sides)) Invalidate();
+  SetAndInvalidate(m_rcBorderSize, sides);
 }
 void CControlUI::SetBorderStyle(int style) {
-  if (Store(m_nBorderStyle, style)) Invalidate();
+  SetAndInvalidate(m_nBorderStyle, style);
 }
 TUISize CControlUI::GetBorderRound() const { return {Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy)}; }
 void CControlUI::SetBorderRound(TUISize round) {

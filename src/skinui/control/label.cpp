@@ -17,15 +17,11 @@ void* CLabelUI::GetInterface(std::u16string_view name) {
 }
 
 void CLabelUI::SetTextColor(uint32_t color) {
-  if (m_dwTextColor == color) return;
-  m_dwTextColor = color;
-  Invalidate();
+  SetAndInvalidate(m_dwTextColor, color);
 }
 
 void CLabelUI::SetDisabledTextColor(uint32_t color) {
-  if (m_dwDisabledTextColor == color) return;
-  m_dwDisabledTextColor = color;
-  Invalidate();
+  SetAndInvalidate(m_dwDisabledTextColor, color);
 }
 
 void CLabelUI::SetFont(int index) {

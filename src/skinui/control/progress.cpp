@@ -10,13 +10,6 @@
 namespace SkinUI {
 namespace {
 
-template <class T>
-bool Store(T& field, const T& value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
 std::u16string Quad(const TUIRect& r) {
   return ToU16(r.left) + u"," + ToU16(r.top) + u"," + ToU16(r.right) + u"," + ToU16(r.bottom);
 }
@@ -36,24 +29,22 @@ void* CProgressUI::GetInterface(std::u16string_view name) {
 }
 
 void CProgressUI::SetHorizontal(bool horizontal) {
-  if (Store(m_bHorizontal, horizontal)) Invalidate();
+  SetAndInvalidate(m_bHorizontal, horizontal);
 }
 void CProgressUI::SetStretchForeImage(bool stretch) {
-  if (Store(m_bStretchForeImage, stretch)) Invalidate();
+  SetAndInvalidate(m_bStretchForeImage, stretch);
 }
 void CProgressUI::SetMinValue(int min) {
-  if (Store(m_nMin, min)) Invalidate();
+  SetAndInvalidate(m_nMin, min);
 }
 void CProgressUI::SetMaxValue(int max) {
-  if (Store(m_nMax, max)) Invalidate();
+  SetAndInvalidate(m_nMax, max);
 }
 void CProgressUI::SetValue(int value) {
-  if (Store(m_nValue, value)) Invalidate();
+  SetAndInvalidate(m_nValue, value);
 }
 void CProgressUI::SetForeImage(std::u16string_view descriptor) {
-  if (m_sForeImage == descriptor) return;
-  m_sForeImage = descriptor;
-  Invalidate();
+  SetAndInvalidate(m_sForeImage, descriptor);
 }
 
 void CProgressUI::PaintStatusImage(CUICanvas& dc) {
