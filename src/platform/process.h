@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_handle.h"
+
 namespace platform {
 
 struct ProcessEntry {
@@ -83,28 +85,24 @@ bool SystemPredatesIntegrityLevels();
 class CCheckedProgram {
  public:
   CCheckedProgram() = default;
-  ~CCheckedProgram();
-  CCheckedProgram(CCheckedProgram&& other) noexcept;
-  CCheckedProgram& operator=(CCheckedProgram&& other) noexcept;
-  CCheckedProgram(const CCheckedProgram&) = delete;
-  CCheckedProgram& operator=(const CCheckedProgram&) = delete;
 
   // Opens the regular file at path for reading and holds it. False when it
   // cannot be opened (or, on Windows, when another process has it open for
   // writing or deleting).
   [[nodiscard]] bool Open(const std::u16string& path);
   // Reads the next piece from the file's start; *read is 0 at the end.
-  [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read);
+  [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read) {
+    return m_file.Read(buffer, size, read);
+  }
   // Starts the held file with a Windows-style parameter string and no
   // window shown (ShellExecuteW "open", SW_HIDE; a file without execute
   // permission gets it first on POSIX), not waiting for it. True when it
   // started. The file is released afterwards either way.
   [[nodiscard]] bool StartHidden(const std::u16string& parameters);
-  void Close();
+  void Close() { m_file.Close(); }
 
  private:
-  std::u16string m_path;
-  intptr_t m_handle = -1;  // HANDLE on Windows, descriptor on POSIX
+  CFileHandle m_file;  // opened for shared reading; its path is what starts
 };
 
 // Id of the calling process.

@@ -243,62 +243,27 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
   return SpawnDetached(argv);
 }
 
-CCheckedProgram::~CCheckedProgram() { Close(); }
-
-CCheckedProgram::CCheckedProgram(CCheckedProgram&& other) noexcept { *this = std::move(other); }
-
-CCheckedProgram& CCheckedProgram::operator=(CCheckedProgram&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_path = std::move(other.m_path);
-    m_handle = other.m_handle;
-    other.m_handle = -1;
-  }
-  return *this;
-}
-
 bool CCheckedProgram::Open(const std::u16string& path) {
-  Close();
-  const int fd = open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (!m_file.OpenForReading(path)) return false;
   struct stat st;
-  if (fd < 0) return false;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
+  if (fstat(static_cast<int>(m_file.Native()), &st) != 0 || !S_ISREG(st.st_mode)) {
+    m_file.Close();
     return false;
   }
-  m_handle = fd;
-  m_path = path;
-  return true;
-}
-
-bool CCheckedProgram::Read(void* buffer, uint32_t size, uint32_t* read) {
-  *read = 0;
-  if (m_handle < 0) return false;
-  ssize_t got;
-  do {
-    got = ::read(static_cast<int>(m_handle), buffer, size);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) return false;
-  *read = static_cast<uint32_t>(got);
   return true;
 }
 
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
-  if (m_handle < 0) return false;
-  const int fd = static_cast<int>(m_handle);
+  if (!m_file.IsOpen()) return false;
+  const int fd = static_cast<int>(m_file.Native());
   // The mode changes on the inode held, not on whatever the path names now.
   struct stat st;
   if (fstat(fd, &st) == 0 && (st.st_mode & S_IXUSR) == 0) {
     fchmod(fd, st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH);
   }
-  const bool started = SpawnDetached(ArgumentsOf(m_path, parameters), fd);
+  const bool started = SpawnDetached(ArgumentsOf(m_file.Path(), parameters), fd);
   Close();
   return started;
-}
-
-void CCheckedProgram::Close() {
-  if (m_handle >= 0) close(static_cast<int>(m_handle));
-  m_handle = -1;
 }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(getpid()); }

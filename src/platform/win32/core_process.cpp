@@ -167,57 +167,24 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
   return ShellExecuteExW(&info) != FALSE;
 }
 
-CCheckedProgram::~CCheckedProgram() { Close(); }
-
-CCheckedProgram::CCheckedProgram(CCheckedProgram&& other) noexcept { *this = std::move(other); }
-
-CCheckedProgram& CCheckedProgram::operator=(CCheckedProgram&& other) noexcept {
-  if (this != &other) {
-    Close();
-    m_path = std::move(other.m_path);
-    m_handle = other.m_handle;
-    other.m_handle = -1;
-  }
-  return *this;
-}
-
 bool CCheckedProgram::Open(const std::u16string& path) {
-  Close();
   // Others may read and execute the file meanwhile, but neither write it nor
   // rename or delete it: the share mode grants reading only.
-  const HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  if (GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
+  if (!m_file.OpenForReading(path)) return false;
+  if (GetFileType(reinterpret_cast<HANDLE>(m_file.Native())) != FILE_TYPE_DISK) {
+    m_file.Close();
     return false;
   }
-  m_handle = reinterpret_cast<intptr_t>(file);
-  m_path = path;
-  return true;
-}
-
-bool CCheckedProgram::Read(void* buffer, uint32_t size, uint32_t* read) {
-  *read = 0;
-  if (m_handle == -1) return false;
-  DWORD got = 0;
-  if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), buffer, size, &got, nullptr)) return false;
-  *read = got;
   return true;
 }
 
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
-  if (m_handle == -1) return false;
+  if (!m_file.IsOpen()) return false;
   const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", W(m_path), W(parameters), nullptr, SW_HIDE));
+      ShellExecuteW(nullptr, L"open", W(m_file.Path()), W(parameters), nullptr, SW_HIDE));
   // The new process has its image mapped by now; the file may go.
   Close();
   return result > 32;
-}
-
-void CCheckedProgram::Close() {
-  if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-  m_handle = -1;
 }
 
 uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
