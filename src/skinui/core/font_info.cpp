@@ -1,13 +1,22 @@
 #include "skinui/core/render_host.h"
 
+#include <utility>
+
 namespace SkinUI {
 
 std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, bool bold,
                                             bool underline, bool italic, int dpiScale) {
+  return MakeFontInfo(platform::CreateTextFont({std::u16string(face), ScaleByDpi(size, dpiScale),
+                                                bold, italic, underline}),
+                      face, size, bold, underline, italic);
+}
+
+std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> font,
+                                          std::u16string_view face, int size, bool bold,
+                                          bool underline, bool italic) {
+  if (!font) return nullptr;
   auto info = std::make_unique<TUIFontInfo>();
-  info->hFont = platform::CreateTextFont(
-      {std::u16string(face), ScaleByDpi(size, dpiScale), bold, italic, underline});
-  if (!info->hFont) return nullptr;
+  info->hFont = std::move(font);
   info->sFontName = face;
   info->iSize = size;
   info->bBold = bold;

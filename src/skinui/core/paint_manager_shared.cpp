@@ -30,15 +30,7 @@ std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int si
       slot = font;
     }
   }
-  auto info = std::make_unique<TUIFontInfo>();
-  info->hFont = std::move(font);
-  info->sFontName = face;
-  info->iSize = size;
-  info->bBold = bold;
-  info->bUnderline = underline;
-  info->bItalic = italic;
-  info->tm = info->hFont->GetMetrics();
-  return info;
+  return MakeFontInfo(std::move(font), face, size, bold, underline, italic);
 }
 
 void CUIPaintManager::SetInstance(const IResourceModule* instance) {

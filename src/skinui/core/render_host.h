@@ -58,5 +58,10 @@ inline int ScaleByDpi(int value, int scale) {
 // records what it was asked for; null when the text renderer has no font.
 std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, bool bold,
                                             bool underline, bool italic, int dpiScale = 100);
+// Records an opened font with what it was asked for (size in 96-DPI units)
+// and its metrics; null when font is null.
+std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> font,
+                                          std::u16string_view face, int size, bool bold,
+                                          bool underline, bool italic);
 
 }  // namespace SkinUI
