@@ -144,6 +144,9 @@ IWindowBackend& Backend();
 // Calls the window procedure; 0 when the window is gone.
 LRESULT CallProc(const std::shared_ptr<TWindow>& window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A message stamped with the current tick count and the pointer position
+// (screen) it was made at, the last one seen unless given.
+MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, POINT screen = LastCursor());
 // Adds a posted-style message to the thread's queue (owner thread).
 void QueueInput(TThreadQueue& queue, const MSG& msg);
 

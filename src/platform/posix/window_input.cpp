@@ -25,24 +25,13 @@ WPARAM MouseKeys(uint32_t state) {
          ((state & KEY_CONTROL) ? MK_CONTROL : 0);
 }
 
-MSG Message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, POINT screen) {
-  MSG msg;
-  msg.hwnd = hwnd;
-  msg.message = message;
-  msg.wParam = wParam;
-  msg.lParam = lParam;
-  msg.time = GetTickCount();
-  msg.pt = screen;
-  return msg;
-}
-
 LPARAM ClientPoint(const TWindow& window, POINT screen) {
   return MakeLParam(screen.x - window.rect.left, screen.y - window.rect.top);
 }
 
 void PostLeave(TThreadQueue& queue) {
   if (!queue.trackWindow || !(queue.trackFlags & TME_LEAVE)) return;
-  QueueInput(queue, Message(queue.trackWindow, WM_MOUSELEAVE, 0, 0, queue.cursor));
+  QueueInput(queue, MakeMessage(queue.trackWindow, WM_MOUSELEAVE, 0, 0, queue.cursor));
   queue.trackFlags = 0;
   queue.hoverArmed = false;
 }
@@ -120,13 +109,13 @@ void OnPointerMotion(HWND target, POINT screen) {
   if (!queue.capture) {
     int hit = HitTest(window->hwnd, screen, WM_MOUSEMOVE);
     if (hit != HTCLIENT) {
-      QueueInput(queue, Message(window->hwnd, WM_NCMOUSEMOVE, hit, MakeLParam(screen.x, screen.y), screen));
+      QueueInput(queue, MakeMessage(window->hwnd, WM_NCMOUSEMOVE, hit, MakeLParam(screen.x, screen.y), screen));
       return;
     }
   }
   RestartHoverIfMoved(queue, window->hwnd, screen);
-  QueueInput(queue, Message(window->hwnd, WM_MOUSEMOVE, MouseKeys(queue.liveKeyState),
-                            ClientPoint(*window, screen), screen));
+  QueueInput(queue, MakeMessage(window->hwnd, WM_MOUSEMOVE, MouseKeys(queue.liveKeyState),
+                                ClientPoint(*window, screen), screen));
 }
 
 void OnPointerButton(HWND target, POINT screen, int button, bool down) {
@@ -146,15 +135,15 @@ void OnPointerButton(HWND target, POINT screen, int button, bool down) {
     int hit = HitTest(window->hwnd, screen, ButtonMessage(button, down));
     if (hit != HTCLIENT) {
       if (button == VK_LBUTTON)
-        QueueInput(queue, Message(window->hwnd, down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP, hit,
-                                  MakeLParam(screen.x, screen.y), screen));
+        QueueInput(queue, MakeMessage(window->hwnd, down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP, hit,
+                                      MakeLParam(screen.x, screen.y), screen));
       return;
     }
   }
   UINT message = down ? WithDoubleClick(queue, *window, ButtonMessage(button, true), screen)
                       : ButtonMessage(button, false);
-  QueueInput(queue, Message(window->hwnd, message, MouseKeys(queue.liveKeyState), ClientPoint(*window, screen),
-                            screen));
+  QueueInput(queue, MakeMessage(window->hwnd, message, MouseKeys(queue.liveKeyState),
+                                ClientPoint(*window, screen), screen));
 }
 
 void OnPointerWheel(HWND target, POINT screen, int delta) {
@@ -163,7 +152,7 @@ void OnPointerWheel(HWND target, POINT screen, int delta) {
   if (!window) return;
   WPARAM wParam = MouseKeys(queue.liveKeyState) |
                   (static_cast<WPARAM>(static_cast<uint16_t>(delta * WHEEL_DELTA)) << 16);
-  QueueInput(queue, Message(window->hwnd, WM_MOUSEWHEEL, wParam, MakeLParam(screen.x, screen.y), screen));
+  QueueInput(queue, MakeMessage(window->hwnd, WM_MOUSEWHEEL, wParam, MakeLParam(screen.x, screen.y), screen));
 }
 
 void OnPointerLeft(HWND target) {
@@ -185,8 +174,8 @@ void OnKey(HWND, int virtualKey, bool down, char16_t character) {
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   // Repeat count 1; bit 29 context (alt); bits 30 and 31 previous state and transition.
   LPARAM lParam = 1 | ((queue.liveKeyState & KEY_ALT) ? (1 << 29) : 0) | (down ? 0 : (3u << 30));
-  MSG msg = Message(to, message, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(static_cast<int32_t>(lParam)),
-                    queue.cursor);
+  MSG msg = MakeMessage(to, message, static_cast<WPARAM>(virtualKey),
+                        static_cast<LPARAM>(static_cast<int32_t>(lParam)), queue.cursor);
   msg.lPrivate = down ? character : 0;
   QueueInput(queue, msg);
 }

@@ -74,18 +74,18 @@ LRESULT CallProc(const std::shared_ptr<TWindow>& window, UINT message, WPARAM wP
   return window->windowClass->proc(window->hwnd, message, wParam, lParam);
 }
 
-namespace {
-
-MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, POINT screen) {
   MSG msg;
   msg.hwnd = hwnd;
   msg.message = message;
   msg.wParam = wParam;
   msg.lParam = lParam;
   msg.time = GetTickCount();
-  msg.pt = LastCursor();
+  msg.pt = screen;
   return msg;
 }
+
+namespace {
 
 bool TakePosted(TThreadQueue& queue, MSG* msg, bool remove) {
   std::lock_guard<std::mutex> hold(queue.lock);
