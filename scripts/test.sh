@@ -28,7 +28,8 @@ build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests build/release
 
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=address,undefined -DORV_BUILD_BENCH=OFF
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1 \
+    run_tests build/asan
 
 # Only the suites with threads of their own are built and run under TSan.
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
