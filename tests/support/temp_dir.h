@@ -12,7 +12,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return m_path; }
-  // path / name as a string.
+  // path / name as a string with the system's separators ("a/b" works everywhere).
   std::string File(const std::string& name) const;
   // Writes bytes to path / name, creating parent folders.
   void Write(const std::string& name, const std::string& bytes) const;
