@@ -65,6 +65,9 @@ bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack*
   m_downloadLength = 0;
   WinHttpClient client(url, ForwardProgress);
   client.SetTransferBounds(FileTransferBounds(m_limits));
+  // Held whole in memory (a checksum text): a server that sends without end
+  // must not exhaust it.
+  client.SetMaxReplyBytes(kMaxApiReplyBytes);
   if (!FetchInto(&client, callback)) return false;
   m_downloadLength = static_cast<uint32_t>(client.GetReceivedLength());
   m_download = client.TakeReplyBytes();

@@ -125,12 +125,15 @@ TEST_F(TransportTest, ReceiveTimeoutEndsAStalledReply) {
   EXPECT_EQ(client.GetLastErrorCode(), platform::kErrorHttpTimeout);
 }
 
-TEST_F(TransportTest, ApiRepliesAreLimitedTo16MiB) {
+// API replies and downloads into memory are held whole.
+TEST_F(TransportTest, RepliesHeldInMemoryAreLimitedTo16MiB) {
   const std::string big = "{\"pad\":\"" + std::string(kMaxApiReplyBytes, 'x') + "\"}";
   m_server->SetReply("api/config/get", RawReply(big));
   auto client = MakeClient();
   JsonPtr document;
   EXPECT_FALSE(client->HttpGet(Base() + u"?r=api/config/get", &document));
+  EXPECT_FALSE(client->DownloadToMemory(Base() + u"?r=api/config/get", nullptr));
+  EXPECT_EQ(client->GetDownloadedSize(), 0u);
   WinHttpClient limited(Url("?r=api/config/get"), {});
   limited.SetMaxReplyBytes(1024);
   EXPECT_FALSE(limited.SendRequest(u"GET"));
