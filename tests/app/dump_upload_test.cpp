@@ -10,7 +10,7 @@
 #include "common/text.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
-#include "platform/registry.h"
+#include "support/product_settings.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"
 
@@ -58,13 +58,7 @@ class CollectDumpsTest : public ::testing::Test {
     m_env.SeedUserSid();
     m_install = m_env.dir().File("install/");
     std::filesystem::create_directories(m_install);
-    platform::RegistryKey key;
-    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
-    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
-    const std::u16string text = Utf8ToUtf16(m_install) + u'\0';
-    ASSERT_EQ(key.SetValue(u"InstallPath", platform::kRegSz, text.data(),
-                           static_cast<uint32_t>(text.size() * 2)),
-              0);
+    ASSERT_TRUE(SetProductString(u"InstallPath", Utf8ToUtf16(m_install)));
     m_zip = Utf8ToUtf16(m_env.dir().File("data/Dumps.zip"));
   }
 

@@ -4,60 +4,23 @@
 #include <filesystem>
 #include <regex>
 
-#include "common/text.h"
-#include "dev_server.h"
 #include "platform/process.h"
-#include "platform/registry.h"
 #include "support/child_process.h"
-#include "support/test_environment.h"
+#include "support/product_settings.h"
+#include "support/program_with_server.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class ProgramServerTest : public ::testing::Test {
+class ProgramServerTest : public ProgramWithServerTest {
  protected:
-  void SetUp() override {
-    env.SeedUserSid();
-    installDir = env.dir().File("install/");
-    fs::create_directories(installDir);
-    program = installDir + "ORVUpdate.exe";
-    fs::copy_file(BuiltProgram("ORVUpdate.exe"), program);
-    devserver::Options options;
-    options.storageDir = env.dir().File("storage");
-    server = std::make_unique<devserver::Server>(options);
-    std::string error;
-    ASSERT_TRUE(server->Start(&error)) << error;
-    apiBase = std::make_unique<ScopedEnv>("ORV_API_BASE", server->BaseUrl());
-    SetString(u"InstallPath", Utf8ToUtf16(installDir));
-  }
-
-  std::optional<int> Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "ORVUpdate.exe");
-    ChildProcess child(program, args);
-    return child.Wait(std::chrono::seconds(60));
-  }
-
   platform::RegistryKey Key(const std::u16string& name) {
     platform::RegistryKey key;
-    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\" + name;
-    EXPECT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
+    EXPECT_TRUE(OpenProductKey(&key, name));
     return key;
   }
-  void SetString(const std::u16string& name, const std::u16string& value) {
-    const std::u16string text = value + u'\0';
-    ASSERT_EQ(Key(u"Folio").SetValue(name, platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
-  }
-  void SetNumber(const std::u16string& name, uint32_t type, uint64_t value) {
-    ASSERT_EQ(Key(u"Folio").SetValue(name, type, &value, type == platform::kRegQword ? 8 : 4), 0);
-  }
-
   std::vector<devserver::LoggedRequest> Requests() const { return server->Requests(); }
-
-  TestEnvironment env;
-  std::string installDir, program;
-  std::unique_ptr<devserver::Server> server;
-  std::unique_ptr<ScopedEnv> apiBase;
 };
 
 bool Has(const std::string& body, const std::string& pair) {
@@ -67,10 +30,10 @@ bool Has(const std::string& body, const std::string& pair) {
 }  // namespace
 
 TEST_F(ProgramServerTest, InstFixSendsTheClockRequestAndTwoSignedStartupReports) {
-  SetNumber(u"QID", platform::kRegDword, 7);
-  SetNumber(u"AV", platform::kRegDword, 3);
-  SetNumber(u"InstallSvrTime", platform::kRegQword, 1690000000);
-  SetNumber(u"NoAction", platform::kRegQword, 1);
+  ASSERT_TRUE(SetProductNumber(u"QID", platform::kRegDword, 7));
+  ASSERT_TRUE(SetProductNumber(u"AV", platform::kRegDword, 3));
+  ASSERT_TRUE(SetProductNumber(u"InstallSvrTime", platform::kRegQword, 1690000000));
+  ASSERT_TRUE(SetProductNumber(u"NoAction", platform::kRegQword, 1));
   ASSERT_EQ(Run({"-inst_fix", "-startby=4"}), 0);
   const auto requests = Requests();
   ASSERT_EQ(requests.size(), 3u);

@@ -16,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "support/child_process.h"
+#include "support/product_settings.h"
 #include "support/test_environment.h"
 
 namespace fs = std::filesystem;
@@ -32,7 +33,7 @@ class RelaunchTest : public ::testing::Test {
     install = env.dir().File("install/");
     fs::create_directories(install);
     fs::copy_file(BuiltProgram("ORVUpdate.exe"), install + "ORVUpdate.exe");
-    SetInstallPath();
+    ASSERT_TRUE(SetProductString(u"InstallPath", std::u16string(install.begin(), install.end())));
     pipes = std::make_unique<ScopedEnv>("ORV_PIPE_DIR", env.dir().File("pipes"));
     server = std::make_unique<devserver::Server>(devserver::Options{});
     std::string error;
@@ -48,13 +49,6 @@ class RelaunchTest : public ::testing::Test {
     ASSERT_EQ(key.Create(platform::RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess), 0);
     const std::u16string sid = platform::CurrentUserSidText() + u'\0';
     ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, sid.data(), static_cast<uint32_t>(sid.size() * 2)), 0);
-  }
-  void SetInstallPath() {
-    platform::RegistryKey key;
-    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
-    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
-    const std::u16string value = std::u16string(install.begin(), install.end()) + u'\0';
-    ASSERT_EQ(key.SetValue(u"InstallPath", platform::kRegSz, value.data(), static_cast<uint32_t>(value.size() * 2)), 0);
   }
   static void OpenToEveryone(const fs::path& root) {
     fs::permissions(root, fs::perms::all);

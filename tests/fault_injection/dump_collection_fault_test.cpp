@@ -17,12 +17,9 @@
 #include <map>
 
 #include "common/text.h"
-#include "dev_server.h"
 #include "fault_injection/bounded_clock.h"
-#include "platform/process.h"
-#include "platform/registry.h"
-#include "support/child_process.h"
-#include "support/test_environment.h"
+#include "support/product_settings.h"
+#include "support/program_with_server.h"
 
 namespace fs = std::filesystem;
 
@@ -41,44 +38,24 @@ std::string Noise(size_t size, uint32_t seed) {
   return bytes;
 }
 
-class DumpCollectionFaultTest : public ::testing::Test {
+class DumpCollectionFaultTest : public ProgramWithServerTest {
  protected:
   void SetUp() override {
-    env.SeedUserSid();
-    installDir = env.dir().File("install/");
+    ProgramWithServerTest::SetUp();
     dataDir = env.dir().File("data/");
-    fs::create_directories(installDir);
     fs::create_directories(dataDir);
-    program = installDir + "ORVUpdate.exe";
-    fs::copy_file(BuiltProgram("ORVUpdate.exe"), program);
-    devserver::Options options;
-    options.storageDir = env.dir().File("storage");
-    server = std::make_unique<devserver::Server>(options);
-    std::string error;
-    ASSERT_TRUE(server->Start(&error)) << error;
-    apiBase = std::make_unique<ScopedEnv>("ORV_API_BASE", server->BaseUrl());
-    SetString(u"InstallPath", Utf8ToUtf16(installDir));
-    SetString(u"AppDataPath", Utf8ToUtf16(dataDir));
+    ASSERT_TRUE(SetProductString(u"AppDataPath", Utf8ToUtf16(dataDir)));
   }
 
   void TearDown() override {
     if (m_mounted) umount2(dataDir.c_str(), MNT_DETACH);
   }
 
-  void SetString(const std::u16string& name, const std::u16string& value) {
-    platform::RegistryKey key;
-    const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
-    ASSERT_EQ(key.Create(platform::RegRoot::kUsers, path, platform::kKeyAllAccess), 0);
-    const std::u16string text = value + u'\0';
-    ASSERT_EQ(key.SetValue(name, platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
-  }
-
   // Runs "-auto" without its wait; false when it did not end in time.
   bool RunAuto() {
     ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
     CBoundedClock clock;
-    ChildProcess child(program, {"ORVUpdate.exe", "-auto"});
-    const bool ended = child.Wait(kRunBound).has_value();
+    const bool ended = Run({"-auto"}, kRunBound).has_value();
     clock.Report("gave_up_ms");
     return ended;
   }
@@ -115,7 +92,9 @@ class DumpCollectionFaultTest : public ::testing::Test {
     m_fileLimit = bytes;
   }
   void LiftDataFolderLimit() {
-    if (m_mounted) ASSERT_EQ(mount("tmpfs", dataDir.c_str(), "tmpfs", MS_REMOUNT, "size=64m"), 0);
+    if (m_mounted) {
+      ASSERT_EQ(mount("tmpfs", dataDir.c_str(), "tmpfs", MS_REMOUNT, "size=64m"), 0);
+    }
     m_fileLimit = 0;
   }
   // RunAuto under the file-size limit, when one is set.
@@ -133,10 +112,7 @@ class DumpCollectionFaultTest : public ::testing::Test {
     return ended;
   }
 
-  TestEnvironment env;
-  std::string installDir, dataDir, program;
-  std::unique_ptr<devserver::Server> server;
-  std::unique_ptr<ScopedEnv> apiBase;
+  std::string dataDir;
   std::map<std::string, std::string> m_dumps;
   bool m_mounted = false;
   rlim_t m_fileLimit = 0;
