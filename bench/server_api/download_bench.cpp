@@ -7,13 +7,12 @@
 // peak memory stays within 1.1 x the file size + 20 MiB.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 
+#include "bench_compare.h"
 #include "bench_server.h"
 #include "common/text.h"
 
@@ -82,77 +81,39 @@ void BM_CurlCommandLine(benchmark::State& state) {
 }
 BENCHMARK(BM_CurlCommandLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-// Both downloads in turn within each iteration, so that a busy machine
-// slows both alike; the ratio is the comparison that counts.
+// Both downloads in turn within each iteration: the ratio is the comparison
+// that counts.
 void BM_DownloadToFileVsCurlInTurn(benchmark::State& state) {
   Fixture& fixture = Shared();
   const std::string command = "curl -s -o '" + fixture.target + "' '" + fixture.url + "'";
-  using Clock = std::chrono::steady_clock;
-  Clock::duration ours{}, curl{};
-  for (auto _ : state) {
-    for (int turn = 0; turn < 2; ++turn) {
-      fs::remove(fixture.target);
-      const bool curlTurn = (turn + state.iterations()) % 2 == 1;
-      const auto start = Clock::now();
-      bool ok;
-      if (curlTurn) {
-        ok = std::system(command.c_str()) == 0;
-      } else {
+  bench::RunInTurn(
+      state, kFileSize,
+      [&] {
+        fs::remove(fixture.target);
         CConnectHelp client(Setup());
-        ok = client.DownloadToFile(Utf8ToUtf16(fixture.url), Utf8ToUtf16(fixture.target), nullptr);
-      }
-      (curlTurn ? curl : ours) += Clock::now() - start;
-      if (!ok) state.SkipWithError("a download failed");
-    }
-  }
-  const double mib = state.iterations() * double(kFileSize) / (1024.0 * 1024.0);
-  state.counters["ours_MiBps"] = mib / std::chrono::duration<double>(ours).count();
-  state.counters["curl_MiBps"] = mib / std::chrono::duration<double>(curl).count();
-  state.counters["ratio_pct"] = 100.0 * std::chrono::duration<double>(curl).count() /
-                                std::chrono::duration<double>(ours).count();
+        return client.DownloadToFile(Utf8ToUtf16(fixture.url), Utf8ToUtf16(fixture.target), nullptr);
+      },
+      [&] {
+        fs::remove(fixture.target);
+        return std::system(command.c_str()) == 0;
+      });
 }
 BENCHMARK(BM_DownloadToFileVsCurlInTurn)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
-
-// Prints the comparison with the anchor after the usual table.
-class ComparingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) {
-      const auto found = run.counters.find("bytes_per_second");
-      if (found != run.counters.end()) m_rates[run.benchmark_name()] = found->second;
-      if (run.counters.count("ratio_pct")) m_inTurn = run.counters.at("ratio_pct");
-      if (run.counters.count("growth_MiB")) {
-        m_growth = run.counters.at("growth_MiB");
-        m_limit = run.counters.at("limit_MiB");
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Summarise() const {
-    double ours = 0, anchor = 0;
-    for (const auto& [name, rate] : m_rates) {
-      if (name.find("BM_DownloadToFile/") == 0) ours = rate;
-      if (name.find("BM_CurlCommandLine/") == 0) anchor = rate;
-    }
-    if (anchor > 0) {
-      std::printf("DownloadToFile / curl throughput: %.1f %% (target >= 90 %%)\n", 100 * ours / anchor);
-    }
-    std::printf("DownloadToFile / curl throughput, taken in turn: %.1f %% (target >= 90 %%)\n", m_inTurn);
-    std::printf("DownloadToFile peak memory growth: %.1f MiB (limit %.1f MiB)\n", m_growth, m_limit);
-  }
-
- private:
-  std::map<std::string, double> m_rates;
-  double m_growth = 0, m_limit = 0, m_inTurn = 0;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  ComparingReporter reporter;
+  bench::CountersReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Summarise();
+  const double ours = reporter.Counter("BM_DownloadToFile", "bytes_per_second");
+  const double anchor = reporter.Counter("BM_CurlCommandLine", "bytes_per_second");
+  if (anchor > 0) std::printf("DownloadToFile / curl throughput: %.1f %% (target >= 90 %%)\n", 100 * ours / anchor);
+  std::printf("DownloadToFile / curl throughput, taken in turn: %.1f %% (target >= 90 %%)\n",
+              reporter.Counter("BM_DownloadToFileVsCurlInTurn", "ratio_pct"));
+  std::printf("DownloadToFile peak memory growth: %.1f MiB (limit %.1f MiB)\n",
+              reporter.Counter("BM_DownloadToFile", "growth_MiB"),
+              reporter.Counter("BM_DownloadToFile", "limit_MiB"));
   benchmark::Shutdown();
   return 0;
 }
