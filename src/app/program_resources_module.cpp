@@ -1,5 +1,6 @@
 // The program's resources where the executable has a resource section: the
 // module of the process, read through the platform layer.
+#include "app/program_icon.h"
 #include "app/skin_archive.h"
 #include "platform/program_resources.h"
 #include "skinui/core/skin_resources.h"
@@ -19,4 +20,8 @@ class CProgramModule : public SkinUI::IResourceModule {
 const SkinUI::IResourceModule& ProgramResources() {
   static const CProgramModule module;
   return module;
+}
+
+platform::HICON LoadProgramIcon(int width, int height) {
+  return platform::LoadIconResource(kProgramIconId, width, height);
 }

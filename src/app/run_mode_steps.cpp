@@ -2,12 +2,14 @@
 
 #include "app/close_ad.h"
 #include "app/dump_upload.h"
+#include "app/program_icon.h"
 #include "app/run_modes.h"
-#include "paths_and_log/folders.h"
 #include "common/product.h"
+#include "paths_and_log/folders.h"
 #include "platform/process.h"
-#include "server_api/server_connect.h"
+#include "platform/window_messages.h"
 #include "platform/window_system.h"
+#include "server_api/server_connect.h"
 #include "settings/cfg_app.h"
 #include "update_dialog/main_dlg.h"
 
@@ -15,6 +17,15 @@ namespace {
 
 constexpr int32_t kSoftId = 8;
 constexpr int32_t kCategory = 0;
+
+// The large and the small icon, each loaded at the size the system shows it.
+void SetWindowIcons(platform::HWND hwnd) {
+  using platform::GetSystemMetrics;
+  const auto big = LoadProgramIcon(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  const auto small = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+  platform::SendMessage(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<platform::LPARAM>(big));
+  platform::SendMessage(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<platform::LPARAM>(small));
+}
 
 }  // namespace
 
@@ -52,7 +63,8 @@ bool RunMainDialog(bool bAuto) {
   // The dialog finds the loop while it is being created.
   if (!platform::AddMessageLoop(&loop)) return false;
   bool started = false;
-  if (dialog.CreateDialogWindow(BuildWindowClassName(), DialogTitle()) != nullptr) {
+  if (const platform::HWND hwnd = dialog.CreateDialogWindow(BuildWindowClassName(), DialogTitle())) {
+    SetWindowIcons(hwnd);
     dialog.Place(!bAuto);
     loop.Run();
     started = dialog.IsInstallerStarted();

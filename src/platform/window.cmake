@@ -8,6 +8,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
     window_loop.cpp
     window_activation.cpp
     posix/window_default_proc.cpp
+    posix/window_icon.cpp
     posix/window_input.cpp
     posix/window_monitor.cpp
     posix/window_paint.cpp
@@ -30,7 +31,8 @@ else()
     win32/window_placement.cpp
     win32/window_paint.cpp
     win32/window_input.cpp
-    win32/window_desktop.cpp)
+    win32/window_desktop.cpp
+    win32/window_icon.cpp)
   set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp win32/window_test_driver.cpp)
 endif()
 list(TRANSFORM ORV_PLATFORM_WINDOW_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

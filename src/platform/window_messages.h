@@ -43,6 +43,7 @@ inline constexpr platform::UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr platform::UINT WM_NOTIFY = 0x004E;
 inline constexpr platform::UINT WM_CONTEXTMENU = 0x007B;
 inline constexpr platform::UINT WM_DISPLAYCHANGE = 0x007E;
+inline constexpr platform::UINT WM_GETICON = 0x007F;
 inline constexpr platform::UINT WM_SETICON = 0x0080;
 inline constexpr platform::UINT WM_NCCREATE = 0x0081;
 inline constexpr platform::UINT WM_NCDESTROY = 0x0082;
@@ -202,6 +203,14 @@ inline constexpr platform::UINT WVR_REDRAW = 0x0300;
 inline constexpr platform::UINT WA_INACTIVE = 0;
 inline constexpr platform::UINT WA_ACTIVE = 1;
 inline constexpr platform::UINT WA_CLICKACTIVE = 2;
+
+// ---- icons (window_icons.h) ------------------------------------------------
+inline constexpr platform::WPARAM ICON_SMALL = 0;
+inline constexpr platform::WPARAM ICON_BIG = 1;
+inline constexpr int SM_CXICON = 11;
+inline constexpr int SM_CYICON = 12;
+inline constexpr int SM_CXSMICON = 49;
+inline constexpr int SM_CYSMICON = 50;
 
 // ---- virtual keys (digits and letters are their ASCII capitals) -----------
 inline constexpr int VK_LBUTTON = 0x01;

@@ -72,7 +72,9 @@ TEST(NamedMutexStandIn, SquattedSharedFolderIsRefused) {
   ASSERT_EQ(mkdir(squatted.c_str(), 0700), 0);
   ASSERT_EQ(chmod(squatted.c_str(), 0777), 0);
   // A squatter that is another user owns it; as root the test can stage that.
-  if (geteuid() == 0) ASSERT_EQ(chown(squatted.c_str(), 65534, 65534), 0);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(squatted.c_str(), 65534, 65534), 0);
+  }
   const std::string held = (squatted / "Orvane_UpLoadDumps.lock").string();
   const int squatter = open(held.c_str(), O_RDWR | O_CREAT, 0666);
   ASSERT_GE(squatter, 0);

@@ -57,6 +57,11 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线�
     fail "no window titled 奥凡 在线升级"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "650x430" ] || fail "the window is $geometry, not 650x430"
+# The desktop shows the program's large and small icons.
+icons=$(xprop -id "$window" _NET_WM_ICON 2>/dev/null)
+for size in 32 16; do
+    case "$icons" in *"Icon ($size x $size)"*) ;; *) fail "the window has no $size-pixel icon";; esac
+done
 
 # The offer arrives a second after the start; then the page shows it.
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"

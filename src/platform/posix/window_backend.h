@@ -27,6 +27,8 @@ class IWindowBackend {
   // Restacks the native window directly above `below` (null: to the top).
   virtual void ApplyStacking(TWindow& window, HWND below) = 0;
   virtual void ApplyTitle(TWindow& window) = 0;
+  // Shows window.bigIcon and window.smallIcon (either may be null).
+  virtual void ApplyIcons(TWindow& window) = 0;
   // Called when WS_EX_LAYERED or the region changed.
   virtual void ApplyLayered(TWindow& window) = 0;
   virtual void ApplyRegion(TWindow& window) = 0;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/window_icons.h"
 #include "platform/window_system.h"
 
 namespace platform::posix {
@@ -54,6 +55,8 @@ struct TWindow {
   bool hasUpdate = false;
   RECT update;  // bounding rectangle of the update region, client coordinates
   TRoundRegion region;
+  HICON bigIcon = nullptr;  // WM_SETICON's ICON_BIG and ICON_SMALL
+  HICON smallIcon = nullptr;
   void* native = nullptr;  // the backend's data
 };
 
@@ -186,6 +189,12 @@ void OnExternalShown(HWND hwnd, bool shown);
 
 // Updates the recorded modifier keys (shift, control, alt) without a message.
 void SetModifierState(uint32_t modifiers);
+
+// DefWindowProc's WM_SETICON (returns the previous icon) and WM_GETICON.
+LRESULT SetWindowIcon(HWND hwnd, WPARAM which, LPARAM icon);
+LRESULT GetWindowIcon(HWND hwnd, WPARAM which);
+// An icon's straight 0xAARRGGBB pixels, row by row, and its size.
+const std::vector<uint32_t>& IconPixels(HICON icon, int* width, int* height);
 
 // Round rectangle membership of a window region (window coordinates), shared
 // by the backends so that every one clips the same pixels.

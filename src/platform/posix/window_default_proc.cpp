@@ -57,6 +57,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == static_cast<WPARAM>(VK_F4)) SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SETCURSOR: return posix::SetClassCursor(hwnd, lParam);
+    case WM_SETICON: return posix::SetWindowIcon(hwnd, wParam, lParam);
+    case WM_GETICON: return posix::GetWindowIcon(hwnd, wParam);
     case WM_ERASEBKGND: return 1;
     case WM_NCACTIVATE: return 1;
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE

@@ -59,6 +59,7 @@ class CHeadlessBackend final : public IWindowBackend {
   void ApplyPlacement(TWindow& window) override { Resize(window); }
   void ApplyStacking(TWindow&, HWND) override {}
   void ApplyTitle(TWindow&) override {}
+  void ApplyIcons(TWindow&) override {}
   void ApplyLayered(TWindow& window) override { Resize(window); }
   void ApplyRegion(TWindow&) override {}
   void ApplyCursor(TWindow&, HCURSOR) override {}

@@ -17,7 +17,7 @@ struct TAtoms {
   Atom wmProtocols, wmDeleteWindow, wmState, netWmName, utf8String, netWmState, netWmStateHidden,
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
       netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
-      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, motifWmHints;
+      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints;
 };
 
 // One thread's connection. Opened on first use by that thread.

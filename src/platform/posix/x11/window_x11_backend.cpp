@@ -55,6 +55,7 @@ void InternAtoms(TConnection& c) {
   a.netWmWindowTypeTooltip = Intern(d, "_NET_WM_WINDOW_TYPE_TOOLTIP");
   a.netWmWindowTypeUtility = Intern(d, "_NET_WM_WINDOW_TYPE_UTILITY");
   a.netWmPid = Intern(d, "_NET_WM_PID");
+  a.netWmIcon = Intern(d, "_NET_WM_ICON");
   a.motifWmHints = Intern(d, "_MOTIF_WM_HINTS");
 }
 
@@ -297,6 +298,29 @@ class CX11Backend final : public IWindowBackend {
     Window id = NativeOf(window).id;
     XChangeProperty(c->display, id, c->atoms.netWmName, c->atoms.utf8String, 8, PropModeReplace, bytes, length);
     XChangeProperty(c->display, id, XA_WM_NAME, c->atoms.utf8String, 8, PropModeReplace, bytes, length);
+    XFlush(c->display);
+  }
+
+  // _NET_WM_ICON: for each icon its width, height and pixels, as 32-bit
+  // values that Xlib takes in longs.
+  void ApplyIcons(TWindow& window) override {
+    TConnection* c = Connection();
+    std::vector<unsigned long> data;
+    for (HICON icon : {window.bigIcon, window.smallIcon}) {
+      if (icon == nullptr) continue;
+      int width = 0, height = 0;
+      const std::vector<uint32_t>& pixels = IconPixels(icon, &width, &height);
+      data.push_back(static_cast<unsigned long>(width));
+      data.push_back(static_cast<unsigned long>(height));
+      data.insert(data.end(), pixels.begin(), pixels.end());
+    }
+    Window id = NativeOf(window).id;
+    if (data.empty()) {
+      XDeleteProperty(c->display, id, c->atoms.netWmIcon);
+    } else {
+      XChangeProperty(c->display, id, c->atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+    }
     XFlush(c->display);
   }
 
