@@ -1,11 +1,14 @@
 #include "app/run_mode_steps.h"
 
+#include <cstdio>
+
 #include "app/close_ad.h"
 #include "app/dump_upload.h"
 #include "app/program_icon.h"
 #include "app/run_modes.h"
 #include "common/product.h"
 #include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "platform/process.h"
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
@@ -58,6 +61,14 @@ void RunDumpUpload(const std::u16string& zipPath) {
 void RunCloseAdRequest() { CloseAdRequest(); }
 
 bool RunMainDialog(bool bAuto) {
+  // Nobody could use a dialog that no one sees, and it would hold the update
+  // mutex for as long as it waited (a POSIX session without an X server).
+  if (!bAuto && !platform::HasUserDisplay()) {
+    std::fputs("ORVUpdate: no display to show the update dialog on (DISPLAY names no reachable X server)\n",
+               stderr);
+    if (IsTestMode()) WriteLog("no display for the update dialog");
+    return false;
+  }
   CMainDlg dialog;
   platform::CMessageLoop loop;
   // The dialog finds the loop while it is being created.

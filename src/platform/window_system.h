@@ -410,6 +410,11 @@ HWND FindWindow(std::u16string_view className);
 // Brings the window (possibly of another process) to the front and gives it
 // the input focus (X11: _NET_ACTIVE_WINDOW). False when it could not.
 bool SetForegroundWindow(HWND hwnd);
+// Whether a user can see this process's windows: always on Windows. On POSIX
+// when they are on an X server, or when the headless backend was asked for
+// by name (ORV_WINDOW_BACKEND=headless); not when headless is only the
+// stand-in for a missing or unreachable display.
+bool HasUserDisplay();
 
 // ---- message loop --------------------------------------------------------
 

@@ -32,25 +32,35 @@ long long Overlap(const RECT& a, const RECT& b) {
   return w > 0 && h > 0 ? w * h : 0;
 }
 
-std::unique_ptr<IWindowBackend> ChooseBackend() {
+struct TChosenBackend {
+  std::unique_ptr<IWindowBackend> backend;
+  bool seen = true;  // false for the headless stand-in of a missing display
+};
+
+TChosenBackend ChooseBackend() {
   const char* forced = std::getenv("ORV_WINDOW_BACKEND");
-  if (forced && std::strcmp(forced, "headless") == 0) return CreateHeadlessBackend();
+  if (forced && std::strcmp(forced, "headless") == 0) return {CreateHeadlessBackend(), true};
   const char* display = std::getenv("DISPLAY");
-  if (display && *display)
-    if (auto x11 = CreateX11Backend(display)) return x11;
-  return CreateHeadlessBackend();
+  if (display && *display) {
+    if (auto x11 = CreateX11Backend(display)) return {std::move(x11), true};
+  }
+  return {CreateHeadlessBackend(), false};
+}
+
+const TChosenBackend& Chosen() {
+  static const TChosenBackend chosen = ChooseBackend();
+  return chosen;
 }
 
 }  // namespace
 
-IWindowBackend& Backend() {
-  static std::unique_ptr<IWindowBackend> backend = ChooseBackend();
-  return *backend;
-}
+IWindowBackend& Backend() { return *Chosen().backend; }
 
 }  // namespace platform::posix
 
 namespace platform {
+
+bool HasUserDisplay() { return posix::Chosen().seen; }
 
 HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
   auto monitors = posix::Backend().GetMonitors();

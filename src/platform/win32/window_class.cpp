@@ -103,5 +103,6 @@ HWND FindWindow(std::u16string_view className) {
 }
 
 bool SetForegroundWindow(HWND hwnd) { return ::SetForegroundWindow(hwnd) != 0; }
+bool HasUserDisplay() { return true; }
 
 }  // namespace platform
