@@ -15,6 +15,9 @@
 TEST(UserSidStandIn, ExplorerOfAnotherAccountGivesThatAccountsSid) {
   const passwd* nobody = getpwnam("nobody");
   if (geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root and a 'nobody' account";
+  platform::ProcessToken token;
+  // The lookup takes the first explorer.exe of the machine (Wine runs one).
+  if (CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) GTEST_SKIP() << "another explorer.exe runs";
   TestEnvironment env;
   const std::string path = env.dir().File("explorer.exe");
   CopySleeper(path);
@@ -28,7 +31,6 @@ TEST(UserSidStandIn, ExplorerOfAnotherAccountGivesThatAccountsSid) {
     execl(path.c_str(), "explorer.exe", "30", nullptr);
     _exit(127);
   }
-  platform::ProcessToken token;
   ASSERT_TRUE(WaitFor([&] { return CCfgOPBase::FindProcessToken(u"explorer.exe", &token); },
                       std::chrono::seconds(5)));
   const std::u16string sid = CCfgOPBase::GetUserSid();
