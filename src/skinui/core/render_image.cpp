@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "skinui/core/blend.h"
@@ -14,9 +15,12 @@ struct TBlitMode {
 
 // Source coordinate for destination offset i of a cell of length dst sampling
 // a source of length src: the pixel under the destination pixel's centre.
-int SourceAt(int i, int dst, int src) {
-  return static_cast<int>((2LL * i + 1) * src / (2LL * dst));
+// 64-bit: a cell from skin text may span the whole int range.
+int SourceAt(int64_t i, int64_t dst, int64_t src) {
+  return static_cast<int>((2 * i + 1) * src / (2 * dst));
 }
+
+int64_t Extent(int from, int to) { return int64_t{to} - from; }
 
 // Draws source cell s of image scaled onto destination cell d, inside clip.
 void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TUIRect& s,
@@ -26,12 +30,12 @@ void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TU
   if (area.IsEmpty()) return;
   std::vector<int> columns(area.Width());
   for (int x = area.left; x < area.right; ++x) {
-    columns[x - area.left] = s.left + SourceAt(x - d.left, d.Width(), s.Width());
+    columns[x - area.left] = s.left + SourceAt(Extent(d.left, x), Extent(d.left, d.right), s.Width());
   }
-  bool straight = d.Width() == s.Width();
+  bool straight = Extent(d.left, d.right) == s.Width();
   std::vector<uint32_t> row(straight ? 0 : area.Width());
   for (int y = area.top; y < area.bottom; ++y) {
-    const uint32_t* src = image.Row(s.top + SourceAt(y - d.top, d.Height(), s.Height()));
+    const uint32_t* src = image.Row(s.top + SourceAt(Extent(d.top, y), Extent(d.top, d.bottom), s.Height()));
     const uint32_t* from = src + columns[0];
     if (!straight) {
       for (size_t i = 0; i < row.size(); ++i) row[i] = src[columns[i]];
@@ -53,15 +57,23 @@ void DrawCentre(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const 
     return;
   }
   if (d.IsEmpty() || s.IsEmpty()) return;
-  int tileW = p.xtiled ? s.Width() : d.Width();
-  int tileH = p.ytiled ? s.Height() : d.Height();
-  for (int ty = d.top; ty < d.bottom; ty += tileH) {
-    for (int tx = d.left; tx < d.right; tx += tileW) {
-      TUIRect cell{tx, ty, std::min(tx + tileW, d.right), std::min(ty + tileH, d.bottom)};
+  // Only the repetitions that show are drawn: a destination from skin text
+  // may be far larger than the window, with millions of tiles outside it.
+  const TUIRect shown = Intersect(Intersect(d, paint), dc.GetClip());
+  if (shown.IsEmpty()) return;
+  const int64_t tileW = p.xtiled ? s.Width() : Extent(d.left, d.right);
+  const int64_t tileH = p.ytiled ? s.Height() : Extent(d.top, d.bottom);
+  const int64_t firstX = d.left + Extent(d.left, shown.left) / tileW * tileW;
+  const int64_t firstY = d.top + Extent(d.top, shown.top) / tileH * tileH;
+  for (int64_t ty64 = firstY; ty64 < shown.bottom; ty64 += tileH) {
+    for (int64_t tx64 = firstX; tx64 < shown.right; tx64 += tileW) {
+      const int tx = static_cast<int>(tx64), ty = static_cast<int>(ty64);
+      TUIRect cell{tx, ty, static_cast<int>(std::min<int64_t>(tx64 + tileW, d.right)),
+                   static_cast<int>(std::min<int64_t>(ty64 + tileH, d.bottom))};
       TUIRect src = s;
       // The last repetition is clipped, not squeezed.
-      if (p.xtiled) src.right = s.left + cell.Width();
-      if (p.ytiled) src.bottom = s.top + cell.Height();
+      if (p.xtiled) src.right = s.left + static_cast<int>(Extent(cell.left, cell.right));
+      if (p.ytiled) src.bottom = s.top + static_cast<int>(Extent(cell.top, cell.bottom));
       BlitCell(dc, image, cell, src, paint, mode);
     }
   }
@@ -81,7 +93,7 @@ void CUIRenderEngine::DrawImage(CUICanvas& dc, const CUISurface& image, const TU
   int cl = std::clamp(p.corners.left, 0, sw), ct = std::clamp(p.corners.top, 0, sh);
   int cr = std::clamp(p.corners.right, 0, sw - cl), cb = std::clamp(p.corners.bottom, 0, sh - ct);
   bool noCorners = cl == 0 && ct == 0 && cr == 0 && cb == 0;
-  if (!mode.blend && noCorners && d.Width() == s.Width() && d.Height() == s.Height()) {
+  if (!mode.blend && noCorners && Extent(d.left, d.right) == sw && Extent(d.top, d.bottom) == sh) {
     BlitCell(dc, image, d, s, paint, mode);
     return;
   }
