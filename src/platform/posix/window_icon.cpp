@@ -61,11 +61,11 @@ bool DecodeImage(const uint8_t* image, size_t size, TIcon* icon) {
     }
   }
   if (anyAlpha) return true;
-  const uint8_t* mask = colour + colourBytes;
+  const uint8_t* mask = hasMask ? colour + colourBytes : nullptr;
   for (int y = 0; y < height; ++y) {
-    const uint8_t* row = mask + maskStride * (height - 1 - y);
+    const uint8_t* row = mask ? mask + maskStride * (height - 1 - y) : nullptr;
     for (int x = 0; x < width; ++x) {
-      const bool transparent = hasMask && (row[x / 8] & (0x80 >> (x % 8))) != 0;
+      const bool transparent = row && (row[x / 8] & (0x80 >> (x % 8))) != 0;
       if (!transparent) icon->argb[static_cast<size_t>(y) * width + x] |= 0xFF000000u;
     }
   }
