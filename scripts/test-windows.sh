@@ -25,12 +25,18 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$prefix/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$prefix/display")"
 export WINEPREFIX="$prefix/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# One Wine server for the whole run, started before anything else: Debian's
+# wineserver wrapper starts servers that end with their last program, and
+# "wineserver -p" cannot change a server that already runs. Without it every
+# test program after a pause started the server, its services and the
+# desktop again (about 2.5 s each).
+mkdir -p "$WINEPREFIX"
+wineserver -p
 wineboot -i >/dev/null 2>&1
-# One Wine server for the whole run. Debian's wineserver wrapper starts
-# servers that end with the last program, and every test program after a
-# pause then started the server, its services and the desktop again (about
-# 2.5 s each, a third of the run). A program that waits out the run keeps them.
-wine "$build/bin/orv_sleeper.exe" 86400 >/dev/null 2>&1 &
+# One desktop process for the whole run, started here with its output going
+# nowhere: started by a test program, it inherits that program's output pipe
+# and ctest waits for it to end, about 21 s after each test with a window.
+wine "$build/bin/orv_sleeper.exe" 86400 --hold-desktop >/dev/null 2>&1 &
 
 # One test at a time: on Windows the tests share the real registry and the
 # user's application-data folder, which each test clears for itself.
