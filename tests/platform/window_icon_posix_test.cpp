@@ -2,8 +2,6 @@
 // what the desktop sees of them (xprop reads _NET_WM_ICON).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +10,7 @@
 #include "platform/window_icons.h"
 #include "platform/window_messages.h"
 #include "platform/window_test_driver.h"
+#include "window_posix_test_tools.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -44,18 +43,6 @@ std::vector<uint8_t> MakeIco(int width, int height, const std::vector<uint32_t>&
 }
 
 std::vector<uint32_t> Pixels(HICON icon, int* width, int* height) { return posix::IconPixels(icon, width, height); }
-
-std::string Output(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  char buffer[256];
-  while (pipe && fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
-  return output;
-}
-
-LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(hwnd, message, wParam, lParam);
-}
 
 TEST(WindowIcon, ImagesAreReadTopDownAndScaledToTheSizeAskedFor) {
   // Red top row, blue bottom row, the right column half transparent.
@@ -115,7 +102,7 @@ TEST(WindowIcon, WindowKeepsItsIconsAndTheDesktopSeesThem) {
   EXPECT_EQ(SendMessage(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(big));
   EXPECT_EQ(SendMessage(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(small));
   if (platform::testing::WindowBackendName() == "x11") {
-    const std::string shown = Output("xprop -id " + std::to_string(reinterpret_cast<uintptr_t>(hwnd)) + " _NET_WM_ICON");
+    const std::string shown = CommandOutput("xprop -id " + std::to_string(reinterpret_cast<uintptr_t>(hwnd)) + " _NET_WM_ICON");
     EXPECT_NE(shown.find("Icon (32 x 32)"), std::string::npos) << shown;
     EXPECT_NE(shown.find("Icon (16 x 16)"), std::string::npos) << shown;
   }

@@ -3,29 +3,16 @@
 // window suite (the Xvfb it started is in DISPLAY).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "platform/window_test_driver.h"
+#include "window_posix_test_tools.h"
 
 namespace {
 
 using namespace platform;
-
-std::string Output(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string output;
-  char buffer[256];
-  while (pipe && fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
-  return output;
-}
-
-LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(hwnd, message, wParam, lParam);
-}
 
 TEST(WindowX11Tools, XdotoolFindsTheTitleAndXpropShowsTheClass) {
   if (platform::testing::WindowBackendName() != "x11") GTEST_SKIP() << "X11 run only";
@@ -37,9 +24,9 @@ TEST(WindowX11Tools, XdotoolFindsTheTitleAndXpropShowsTheClass) {
                              nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
   std::string id = std::to_string(reinterpret_cast<uintptr_t>(hwnd));
-  EXPECT_EQ(Output("xdotool search --name '在线升级 tools'"), id + "\n");
-  EXPECT_NE(Output("xprop -id " + id + " WM_CLASS").find("\"OrvToolsCheck\", \"OrvToolsCheck\""), std::string::npos);
-  EXPECT_NE(Output("xprop -id " + id + " _NET_WM_NAME").find("奥凡 在线升级 tools"), std::string::npos);
+  EXPECT_EQ(CommandOutput("xdotool search --name '在线升级 tools'"), id + "\n");
+  EXPECT_NE(CommandOutput("xprop -id " + id + " WM_CLASS").find("\"OrvToolsCheck\", \"OrvToolsCheck\""), std::string::npos);
+  EXPECT_NE(CommandOutput("xprop -id " + id + " _NET_WM_NAME").find("奥凡 在线升级 tools"), std::string::npos);
   DestroyWindow(hwnd);
 }
 
