@@ -42,7 +42,11 @@ std::vector<uint8_t> MakeIco(int width, int height, const std::vector<uint32_t>&
   return file;
 }
 
-std::vector<uint32_t> Pixels(HICON icon, int* width, int* height) { return posix::IconPixels(icon, width, height); }
+std::vector<uint32_t> Pixels(HICON icon, int* width, int* height) {
+  *width = icon->width;
+  *height = icon->height;
+  return icon->argb;
+}
 
 TEST(WindowIcon, ImagesAreReadTopDownAndScaledToTheSizeAskedFor) {
   // Red top row, blue bottom row, the right column half transparent.

@@ -14,6 +14,18 @@
 #include "platform/window_icons.h"
 #include "platform/window_system.h"
 
+namespace platform {
+
+// An icon of the POSIX window system: straight (not premultiplied)
+// 0xAARRGGBB pixels, row by row, which is what X11's _NET_WM_ICON carries.
+struct TIcon {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> argb;
+};
+
+}  // namespace platform
+
 namespace platform::posix {
 
 class IWindowBackend;
@@ -193,8 +205,6 @@ void SetModifierState(uint32_t modifiers);
 // DefWindowProc's WM_SETICON (returns the previous icon) and WM_GETICON.
 LRESULT SetWindowIcon(HWND hwnd, WPARAM which, LPARAM icon);
 LRESULT GetWindowIcon(HWND hwnd, WPARAM which);
-// An icon's straight 0xAARRGGBB pixels, row by row, and its size.
-const std::vector<uint32_t>& IconPixels(HICON icon, int* width, int* height);
 
 // Round rectangle membership of a window region (window coordinates), shared
 // by the backends so that every one clips the same pixels.

@@ -13,14 +13,6 @@
 
 namespace platform {
 
-// Straight (not premultiplied) 0xAARRGGBB pixels, row by row: what X11's
-// _NET_WM_ICON carries.
-struct TIcon {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> argb;
-};
-
 namespace {
 
 constexpr size_t kDirectoryBytes = 6;
@@ -145,12 +137,6 @@ LRESULT GetWindowIcon(HWND hwnd, WPARAM which) {
   auto window = LocalWindow(hwnd);
   if (!window || which > ICON_BIG) return 0;
   return reinterpret_cast<LRESULT>(which == ICON_BIG ? window->bigIcon : window->smallIcon);
-}
-
-const std::vector<uint32_t>& IconPixels(HICON icon, int* width, int* height) {
-  *width = icon->width;
-  *height = icon->height;
-  return icon->argb;
 }
 
 }  // namespace posix

@@ -308,11 +308,9 @@ class CX11Backend final : public IWindowBackend {
     std::vector<unsigned long> data;
     for (HICON icon : {window.bigIcon, window.smallIcon}) {
       if (icon == nullptr) continue;
-      int width = 0, height = 0;
-      const std::vector<uint32_t>& pixels = IconPixels(icon, &width, &height);
-      data.push_back(static_cast<unsigned long>(width));
-      data.push_back(static_cast<unsigned long>(height));
-      data.insert(data.end(), pixels.begin(), pixels.end());
+      data.push_back(static_cast<unsigned long>(icon->width));
+      data.push_back(static_cast<unsigned long>(icon->height));
+      data.insert(data.end(), icon->argb.begin(), icon->argb.end());
     }
     Window id = NativeOf(window).id;
     if (data.empty()) {
