@@ -24,15 +24,16 @@ SRC
 fi
 
 apt-get update
-# xdotool drives the dialog like a user; ImageMagick takes and compares
-# screenshots of its window (the demo, the end-to-end test).
+# xdotool drives the dialog like a user; ImageMagick and xwd take and compare
+# screenshots of the screen (the demo, the end-to-end tests); openbox is the
+# window manager and picom the compositor those tests run the dialog under.
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
     libjansson-dev zlib1g-dev libstb-dev libcurl4-openssl-dev libsqlite3-dev \
-    libssl-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev fonts-wqy-microhei \
+    libssl-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev fonts-wqy-microhei \
     libcpp-httplib-dev \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 zip unzip curl openssl xvfb xauth xdotool x11-utils imagemagick procps file \
+    python3 zip unzip curl openssl xvfb xauth xdotool x11-utils x11-apps openbox picom imagemagick procps file \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32

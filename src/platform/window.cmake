@@ -1,7 +1,7 @@
 # orv_platform_window: the window system (window_system.h, window_messages.h)
 # and the message loop; the window activation of another instance rides on it.
-# POSIX: the shared core in posix/, with the X11 (Xlib, XShape, XTEST) and the
-# headless display backends. Windows: the real calls.
+# POSIX: the shared core in posix/, with the X11 (Xlib, XShape, XFixes, XTEST)
+# and the headless display backends. Windows: the real calls.
 # orv_platform_window_testing: the test driver (input like a user's, screenshots).
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   set(ORV_PLATFORM_WINDOW_SOURCES
@@ -41,7 +41,7 @@ list(TRANSFORM ORV_PLATFORM_WINDOW_TESTING_SOURCES PREPEND ${CMAKE_CURRENT_LIST_
 add_library(orv_platform_window STATIC ${ORV_PLATFORM_WINDOW_SOURCES})
 target_link_libraries(orv_platform_window PUBLIC orv_platform PRIVATE orv_platform_text)
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
-  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xtst)
+  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes xtst)
   target_link_libraries(orv_platform_window PRIVATE PkgConfig::ORV_X11)
 else()
   target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32)

@@ -81,6 +81,9 @@ inline constexpr platform::UINT WM_CAPTURECHANGED = 0x0215;
 inline constexpr platform::UINT WM_MOUSEHOVER = 0x02A1;
 inline constexpr platform::UINT WM_MOUSELEAVE = 0x02A3;
 inline constexpr platform::UINT WM_PRINTCLIENT = 0x0318;
+// Sent to top-level windows when the desktop starts or stops blending
+// translucent windows (IsCompositionEnabled changed).
+inline constexpr platform::UINT WM_DWMCOMPOSITIONCHANGED = 0x031E;
 inline constexpr platform::UINT WM_USER = 0x0400;
 inline constexpr platform::UINT OCM__BASE = WM_USER + 0x1C00;  // reflected messages: OCM__BASE + message
 inline constexpr platform::UINT WM_APP = 0x8000;

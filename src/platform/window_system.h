@@ -328,6 +328,18 @@ bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bi
 bool SetWindowRoundRgn(HWND hwnd, const RECT& rect, int ellipseWidth, int ellipseHeight, bool redraw);
 // Removes the window region (SetWindowRgn with no region).
 bool ClearWindowRgn(HWND hwnd, bool redraw);
+// A window region that is the rectangle outer less the rectangle hole (window
+// coordinates; CreateRectRgn twice, CombineRgn RGN_DIFF): a frame around
+// something the window must never cover. The hole's pixels neither show nor
+// take input.
+bool SetWindowFrameRgn(HWND hwnd, const RECT& outer, const RECT& hole, bool redraw);
+
+// Whether the desktop blends translucent (layered, per-pixel alpha) windows
+// with what lies under them: Win32 asks DwmIsCompositionEnabled (false where
+// dwmapi.dll lacks it), X11 whether a compositing manager owns
+// _NET_WM_CM_S<screen>; headless blends unless a test said otherwise. Top-level
+// windows get WM_DWMCOMPOSITIONCHANGED when the answer changes.
+bool IsCompositionEnabled();
 
 // ---- timers --------------------------------------------------------------
 

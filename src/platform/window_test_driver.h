@@ -36,5 +36,9 @@ bool SaveScreenPng(const RECT& rect, const std::string& path);
 // Headless only: replaces the one monitor (rectangle, work area, DPI). False
 // on other backends.
 bool SetTestMonitor(const RECT& monitor, const RECT& work, UINT dpi);
+// Headless only: whether the desktop blends translucent windows; a change
+// sends WM_DWMCOMPOSITIONCHANGED to the calling thread's windows. False on
+// other backends.
+bool SetTestComposition(bool blended);
 
 }  // namespace platform::testing

@@ -1,5 +1,7 @@
 #include "update_dialog/wnd_lace.h"
 
+#include <algorithm>
+
 #include "platform/window_messages.h"
 #include "skinui/layout/container.h"
 
@@ -17,6 +19,7 @@ BOOL CWndLace::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
   if (CSkinWndBaseImpl<CWndLace>::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) {
     return true;
   }
+  if (uMsg == WM_SIZE) ApplyRing();
   if (uMsg != WM_CREATE) return false;
   SkinUI::CControlUI* root = m_pm.GetRoot();
   auto* container = root != nullptr ? static_cast<SkinUI::CContainerUI*>(root->GetInterface(u"Container")) : nullptr;
@@ -29,10 +32,22 @@ BOOL CWndLace::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
   return true;
 }
 
+void CWndLace::ApplyRing() {
+  RECT client;
+  if (!GetClientRect(m_hWnd, &client)) return;
+  const int width = client.right, height = client.bottom;
+  const SkinUI::TUIRect& m = m_rcMargin;
+  const RECT hole{m.left, m.top, std::max(m.left, width - m.right), std::max(m.top, height - m.bottom)};
+  (void)SetWindowFrameRgn(m_hWnd, {0, 0, width, height}, hole, true);
+}
+
 namespace wnd_lace {
 
 bool CreateLace(CWndLace* lace, HWND owner) {
-  const HWND hWnd = lace->Create(kLaceClassName, 0, owner, u"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME, 0);
+  // Never activated, never listed, and clicks go to what lies below.
+  const DWORD exStyle = WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
+  const HWND hWnd =
+      lace->Create(kLaceClassName, 0, owner, u"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME, exStyle);
   if (hWnd == nullptr) return false;
   EnableWindow(hWnd, false);
   const LONG_PTR style = GetWindowLongPtr(hWnd, GWL_STYLE);
@@ -53,7 +68,9 @@ void PlaceLace(CWndLace* lace, HWND owner, bool show) {
   const SkinUI::TUIRect& m = lace->m_rcMargin;
   const int x = r.left - m.left, y = r.top - m.top;
   const int width = (r.right - r.left) + m.left + m.right, height = (r.bottom - r.top) + m.top + m.bottom;
-  if (show) {
+  if (!IsCompositionEnabled()) {
+    SetWindowPos(shadow, nullptr, x, y, width, height, SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (show) {
     SetWindowPos(shadow, owner, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   } else {
     MoveWindow(shadow, x, y, width, height, true);

@@ -1,7 +1,13 @@
-// The soft shadow frame behind a skinned window: CWndLace is the shadow
+// The soft shadow frame around a skinned window: CWndLace is the shadow
 // window itself (built from "dlg_lace.xml", layered with per-pixel alpha),
 // CWndWithLace<T> the part of the owner that creates it and keeps it glued
-// behind the owner, m_rcMargin pixels larger on each side.
+// to the owner, m_rcMargin pixels larger on each side.
+//
+// What the screen shows matters more than the shadow: the shadow is a ring
+// whose middle, where the owner sits, is cut out of its window region; it
+// lets every click through and is never activated; and it is shown only
+// while the desktop blends translucent windows (without that its soft pixels
+// would land on the screen as an opaque dark frame).
 #pragma once
 
 #include <string>
@@ -20,15 +26,21 @@ class CWndLace : public CSkinWndBaseImpl<CWndLace> {
   // How far the shadow reaches beyond its owner: the skin root's inset.
   SkinUI::TUIRect m_rcMargin;
   std::u16string m_strSkinFile = u"dlg_lace.xml";
+
+ private:
+  // Cuts the owner's place out of the shadow's window region.
+  void ApplyRing();
 };
 
 namespace wnd_lace {
 
-// Creates lace as a disabled, frameless window owned by owner. False when it
-// could not be created (the owner then works without shadow).
+// Creates lace as a disabled, frameless window owned by owner that is never
+// activated and lets input through. False when it could not be created (the
+// owner then works without shadow).
 bool CreateLace(CWndLace* lace, platform::HWND owner);
 // Puts the shadow around owner (by moving it, or showing it directly behind
-// the owner); hides it while the owner is minimised, maximised or hidden.
+// the owner); hides it while the owner is minimised, maximised or hidden, and
+// while the desktop does not blend translucent windows.
 void PlaceLace(CWndLace* lace, platform::HWND owner, bool show);
 
 }  // namespace wnd_lace
@@ -54,6 +66,9 @@ class CWndWithLace {
         break;
       case WM_SHOWWINDOW:
         if (wParam != 1 && m_wndLace.m_hWnd != nullptr) platform::ShowWindow(m_wndLace.m_hWnd, SW_HIDE);
+        break;
+      case WM_DWMCOMPOSITIONCHANGED:
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, m_bPainted);
         break;
       default:
         break;

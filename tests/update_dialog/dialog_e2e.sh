@@ -1,13 +1,20 @@
 #!/bin/bash
-# The update dialog as a user meets it, on a real X server: starts Xvfb on a
-# free display and devserver offering the installer stub, runs the program
-# with "-update", finds its window by the title "奥凡 在线升级", checks that it
-# is 650 x 430 and painted, clicks "一键升级" with xdotool, and checks that the
-# installer was downloaded, checked and started with "-inst_update", that the
-# dialog closed and that the program exited with 0.
+# The update dialog as a user meets it, on a real X server, judged by what
+# the screen shows: starts Xvfb on a free display (with openbox as window
+# manager when asked) and devserver offering the installer stub, runs the
+# program with "-update", finds its window by the title "奥凡 在线升级",
+# checks that it is 650 x 430, painted, and that a capture of the whole
+# screen shows at its place exactly the window's own pixels; then clicks
+# "一键升级" with xdotool and checks that the installer was downloaded,
+# checked and started with "-inst_update", that the dialog closed and that
+# the program exited with 0.
 #
 #   dialog_e2e.sh DEVSERVER INSTALLER PROGRAM [RUNNER...]
 #
+# ORV_E2E_DESKTOP chooses the desktop: "bare" (default: no window manager;
+# a compositor is started and stopped on the way, and the shadow must follow
+# it) or "openbox" (no window of the program may get a frame; the caption
+# drag, minimise, restore by a second start and the manager's close work).
 # RUNNER runs the program (for example "wine" for the Windows build, with the
 # caller's WINEPREFIX); none runs it directly. Screenshots of the offer and
 # of the download go to $ORV_E2E_SHOTS when it names a folder.
@@ -15,7 +22,8 @@ set -euo pipefail
 devserver=$1 installer=$2 program=$3
 shift 3
 runner=("$@")
-fail() { echo "dialog_e2e: $*" >&2; exit 1; }
+desktop=${ORV_E2E_DESKTOP:-bare}
+fail() { echo "dialog_e2e ($desktop): $*" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/orv-dialog-e2e.XXXXXX)
 pids=()
@@ -25,18 +33,32 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every 50 ms for up to $1 seconds.
+# Polls a command (or function) every 50 ms for up to $1 seconds.
 await() {
-    local seconds=$1
+    local end=$((SECONDS + $1))
     shift
-    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
-    return 1
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+# Waits up to $2 seconds for process $1 to end; its exit code goes to $code.
+await_exit() {
+    for _ in $(seq $(($2 * 20))); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done
+    kill -0 "$1" 2>/dev/null && return 1
+    code=0
+    wait "$1" || code=$?
 }
 
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$work/display" 2> "$work/xvfb.log" &
 pids+=($!)
 await 20 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
+if [ "$desktop" = openbox ]; then
+    openbox --sm-disable > "$work/openbox.log" 2>&1 &
+    pids+=($!)
+    await 20 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
+fi
 
 mkdir -p "$work/files"
 cp "$installer" "$work/files/Update.exe"
@@ -49,12 +71,43 @@ port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
 # under Wine the caller's prefix holds it).
 export ORV_API_BASE="http://127.0.0.1:$port/" ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
 export ORV_REGISTRY="$work/registry.db" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work"
-"${runner[@]}" "$program" -update > "$work/program.out" 2>&1 &
-app=$!
-pids+=($app)
+start_dialog() {
+    "${runner[@]}" "$program" -update > "$work/program.out" 2>&1 &
+    app=$!
+    pids+=($app)
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+        fail "no window titled 奥凡 在线升级"
+}
 
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
-    fail "no window titled 奥凡 在线升级"
+# The window's place on the screen: X Y W H.
+placement() {
+    xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+# The window's own pixels and the screen's at its place, as $1-window.png and
+# $1-screen.png; succeeds when they are the same and the window is painted
+# (not the X server's black).
+screen_shows_window() {
+    local x y w h
+    read -r x y w h < <(placement)
+    import -window "$window" "$work/$1-window.png" 2>/dev/null || return 1
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/$1-screen.png" 2>/dev/null || return 1
+    [ "$(convert "$work/$1-window.png" -format '%[fx:mean>0.3]' info:)" = 1 ] &&
+        [ "$(compare -metric AE "$work/$1-window.png" "$work/$1-screen.png" null: 2>&1)" = 0 ]
+}
+# The screen shows the window, settled: two captures a moment apart alike.
+screen_settled() {
+    screen_shows_window a && sleep 0.3 && screen_shows_window "$1" &&
+        [ "$(compare -metric AE "$work/a-window.png" "$work/$1-window.png" null: 2>&1)" = 0 ]
+}
+await_screen() {
+    await 10 screen_settled "$1" ||
+        fail "$2: the screen does not show the dialog (see $1-screen.png against $1-window.png)"
+}
+# The frame a window manager gave window $1, as _NET_FRAME_EXTENTS.
+frame_extents_of() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p'; }
+
+start_dialog
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "650x430" ] || fail "the window is $geometry, not 650x430"
 # The desktop shows the program's large and small icons.
@@ -65,40 +118,86 @@ done
 
 # The offer arrives a second after the start; then the page shows it.
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
-# The window is painted (not the X server's black) and has settled.
-await 10 bash -c "import -window $window '$work/a.png' 2>/dev/null; sleep 0.3; import -window $window '$work/b.png' 2>/dev/null; \
-    [ \"\$(convert '$work/b.png' -format '%[fx:mean>0.3]' info:)\" = 1 ] && \
-    [ \"\$(compare -metric AE '$work/a.png' '$work/b.png' null: 2>&1)\" = 0 ]" || fail "the window was not painted"
-[ -n "${ORV_E2E_SHOTS:-}" ] && cp "$work/b.png" "$ORV_E2E_SHOTS/offer.png"
+await_screen offer "the offer"
+[ -n "${ORV_E2E_SHOTS:-}" ] && cp "$work/offer-screen.png" "$ORV_E2E_SHOTS/offer.png"
+
+if [ ${#runner[@]} -eq 0 ] && [ "$desktop" = bare ]; then
+    # A compositor that starts shows the shadow around the dialog, one that
+    # stops hides it again; the dialog stays as it was.
+    shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
+    viewable() { xwininfo -id "$shadow" | grep -q 'IsViewable'; }
+    viewable && fail "a shadow is shown without a compositor"
+    picom --config /dev/null --backend xrender > "$work/picom.log" 2>&1 &
+    compositor=$!
+    pids+=($compositor)
+    await 10 viewable || fail "the shadow did not appear with the compositor"
+    read -r x y w h < <(placement)
+    [ "$(window=$shadow placement)" = "$((x - 8)) $((y - 8)) $((w + 16)) $((h + 16))" ] ||
+        fail "the shadow is not 8 pixels around the dialog"
+    kill "$compositor"
+    hidden() { ! viewable; }
+    await 10 hidden || fail "the shadow stayed after the compositor"
+    await_screen uncomposited "after the compositor"
+fi
+
+if [ "$desktop" = openbox ]; then
+    for each in $(xdotool search --pid "$app"); do
+        extents=$(frame_extents_of "$each")
+        [ -z "$extents" ] || [ "$extents" = "0, 0, 0, 0" ] || fail "window $each has a frame: $extents"
+    done
+    # Dragging the caption moves the dialog (and the shadow with it).
+    read -r x y w h < <(placement)
+    xdotool mousemove $((x + 100)) $((y + 60)) mousedown 1
+    xdotool mousemove $((x + 140)) $((y + 80)) mousemove $((x + 180)) $((y + 100)) mouseup 1
+    moved_to() { [ "$(placement)" = "$1" ]; }
+    await 10 moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
+    shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
+    [ "$(window=$shadow placement)" = "$((x + 72)) $((y + 32)) $((w + 16)) $((h + 16))" ] ||
+        fail "the shadow did not follow the dialog"
+    await_screen moved "after the drag"
+    # The minimise button iconifies it; a second start brings it back.
+    read -r x y w h < <(placement)
+    xdotool mousemove $((x + 609)) $((y + 16)) click 1
+    iconic() { xprop -id "$window" WM_STATE | grep -q Iconic; }
+    await 10 iconic || fail "the minimise button did not iconify"
+fi
 
 # A second start finds the running dialog by its window class and only
 # brings it forward: no second window, exit code 0.
 "${runner[@]}" "$program" -update > "$work/second.out" 2>&1 &
 second=$!
 pids+=($second)
-for _ in $(seq 600); do kill -0 "$second" 2>/dev/null || break; sleep 0.05; done
-code=0
-wait "$second" || code=$?
+await_exit "$second" 30 || fail "the second start did not end"
 [ "$code" -eq 0 ] || fail "the second start exited with $code"
 count=$(xdotool search --onlyvisible --name '^奥凡 在线升级$' | wc -l)
 [ "$count" -eq 1 ] || fail "$count dialog windows after the second start"
 # Windows decides itself whether another process may take the foreground
 # (under Wine without a window manager it keeps the focus where it is); our
-# own X11 window system hands it over.
+# own X11 window system and openbox hand it over.
 if [ ${#runner[@]} -eq 0 ]; then
-    [ "$(xdotool getwindowfocus)" = "$window" ] || fail "the second start did not bring the dialog forward"
+    focused() { [ "$(xdotool getwindowfocus)" = "$window" ]; }
+    await 10 focused || fail "the second start did not bring the dialog forward"
 fi
+await_screen restored "after the second start"
 
 # "一键升级" sits in the middle of the white body below the header.
 xdotool mousemove --window "$window" 325 355 click 1
 await 30 grep -q '"path":"/files/Update.exe"' "$work/requests.jsonl" || fail "the installer was not downloaded"
-
-for _ in $(seq 600); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$app" 2>/dev/null && fail "the dialog did not close"
-code=0
-wait "$app" || code=$?
+await_exit "$app" 30 || fail "the dialog did not close"
 [ "$code" -eq 0 ] || fail "the program exited with $code: $(cat "$work/program.out")"
 await 10 test -s "$work/installer-ran.txt" || fail "the installer did not start"
 [ "$(cat "$work/installer-ran.txt")" = "ran -inst_update" ] ||
     fail "the installer recorded: $(cat "$work/installer-ran.txt")"
-echo "dialog_e2e: offer shown, installer downloaded, checked and started with -inst_update, exit code 0"
+
+if [ "$desktop" = openbox ]; then
+    # The window manager's close (Alt+F4) is the close button: the dialog
+    # ends with 0 and nothing is started.
+    rm -f "$work/installer-ran.txt"
+    start_dialog
+    xdotool windowactivate --sync "$window"
+    xdotool key alt+F4
+    await_exit "$app" 30 || fail "Alt+F4 did not close the dialog"
+    [ "$code" -eq 0 ] || fail "the program closed by Alt+F4 exited with $code"
+    [ ! -e "$work/installer-ran.txt" ] || fail "an installer started after Alt+F4"
+fi
+echo "dialog_e2e ($desktop): the screen showed the dialog; installer downloaded, checked and started, exit code 0"

@@ -1,10 +1,12 @@
-// The window shell around the dialog: the shadow window glued behind it with
-// the margins of "dlg_lace.xml", hidden while the dialog is minimised, and the
-// caption's hit test (drag over labels, click over buttons).
+// The window shell around the dialog: the shadow window glued to it with the
+// margins of "dlg_lace.xml", hidden while the dialog is minimised or the
+// desktop does not blend it, never changing what the screen shows of the
+// dialog, and the caption's hit test (drag over labels, click over buttons).
 #include "app/skin_archive.h"
 #include "dialog_driver.h"
 #include "dialog_fixture.h"
 #include "platform/window_messages.h"
+#include "platform/window_test_driver.h"
 #include "skinui/control/control.h"
 
 namespace {
@@ -41,17 +43,42 @@ TEST_F(WindowShellTest, ShadowSitsEightPixelsAroundTheDialog) {
   ASSERT_TRUE(platform::SetWindowPos(Dialog(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
   ASSERT_TRUE(m_driver.PumpUntil([this] { return RectOf(Shadow()).left == 92; }, seconds(2)));
   EXPECT_EQ(RectOf(Shadow()), (platform::RECT{92, 92, 92 + 666, 92 + 446}));
-  EXPECT_TRUE(platform::IsWindowVisible(Shadow()));
+  EXPECT_EQ(platform::IsWindowVisible(Shadow()), platform::IsCompositionEnabled());
   EXPECT_EQ(platform::GetWindow(Shadow(), GW_OWNER), Dialog());
   EXPECT_FALSE(platform::IsWindowEnabled(Shadow()));
 }
 
 TEST_F(WindowShellTest, ShadowHidesWhileTheDialogIsMinimised) {
+  if (!platform::IsCompositionEnabled()) GTEST_SKIP() << "this desktop does not blend: no shadow is ever shown";
   ASSERT_TRUE(m_driver.Open(true));
   ASSERT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
   platform::ShowWindow(Dialog(), SW_MINIMIZE);
   ASSERT_TRUE(m_driver.PumpUntil([this] { return !platform::IsWindowVisible(Shadow()); }, seconds(2)));
   platform::ShowWindow(Dialog(), SW_RESTORE);
+  EXPECT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
+}
+
+// The screen shows the dialog the same with or without its shadow, and a
+// desktop that stops blending hides the shadow rather than showing its soft
+// pixels as a dark frame; one that starts again shows it.
+TEST_F(WindowShellTest, ShadowFollowsTheDesktopsBlendingAndNeverCoversTheDialog) {
+  if (!platform::testing::SetTestComposition(true)) GTEST_SKIP() << "the test desktop is headless only";
+  ASSERT_TRUE(m_driver.Open(true));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
+  std::vector<uint32_t> withShadow, withoutShadow;
+  ASSERT_TRUE(platform::testing::CaptureScreen(RectOf(Shadow()), &withShadow));
+  ASSERT_TRUE(platform::testing::SetTestComposition(false));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return !platform::IsWindowVisible(Shadow()); }, seconds(2)));
+  ASSERT_TRUE(platform::testing::CaptureScreen(RectOf(Shadow()), &withoutShadow));
+  const platform::RECT shadow = RectOf(Shadow()), dialog = RectOf(Dialog());
+  const int width = shadow.right - shadow.left;
+  for (int y = dialog.top; y < dialog.bottom; ++y) {
+    for (int x = dialog.left; x < dialog.right; ++x) {
+      const size_t at = static_cast<size_t>(y - shadow.top) * width + (x - shadow.left);
+      ASSERT_EQ(withShadow[at], withoutShadow[at]) << "at " << x << "," << y;
+    }
+  }
+  ASSERT_TRUE(platform::testing::SetTestComposition(true));
   EXPECT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
 }
 

@@ -37,6 +37,10 @@ class IWindowBackend {
   virtual void ApplyCapture(TWindow* window) = 0;
   virtual void ApplyFocus(TWindow& window) = 0;
 
+  // Whether translucent windows are blended with what lies under them (a
+  // compositing desktop).
+  virtual bool IsComposited() = 0;
+
   virtual bool Present(TWindow& window, const TBitmapView& bitmap, const RECT& rect) = 0;
   virtual bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity) = 0;
 
@@ -89,6 +93,9 @@ int PollFor(pollfd* fds, int count, int64_t timeoutNs);
 std::unique_ptr<IWindowBackend> CreateHeadlessBackend();
 // Replaces the headless backend's monitor; false when another backend is in use.
 bool SetHeadlessMonitor(const RECT& monitor, const RECT& work, UINT dpi);
+// Sets whether the headless desktop blends translucent windows; false when
+// another backend is in use.
+bool SetHeadlessComposition(bool blended);
 // Null when no X server answers at display (null: $DISPLAY).
 std::unique_ptr<IWindowBackend> CreateX11Backend(const char* display);
 

@@ -37,11 +37,13 @@ struct TWindowClass {
   std::u16string name;
 };
 
+// The window region: a round rectangle, less an optional rectangular hole.
 struct TRoundRegion {
   bool on = false;
   RECT rect;  // window coordinates
   int ellipseWidth = 0;
   int ellipseHeight = 0;
+  RECT hole{};  // empty: none
 };
 
 struct TThreadQueue;
@@ -199,6 +201,10 @@ HWND LocalWindowAt(POINT screen);
 // window manager): the record follows.
 void OnExternalShown(HWND hwnd, bool shown);
 
+// The desktop started or stopped blending translucent windows: the calling
+// thread's top-level windows get WM_DWMCOMPOSITIONCHANGED.
+void OnCompositionChanged();
+
 // Updates the recorded modifier keys (shift, control, alt) without a message.
 void SetModifierState(uint32_t modifiers);
 
@@ -206,8 +212,8 @@ void SetModifierState(uint32_t modifiers);
 LRESULT SetWindowIcon(HWND hwnd, WPARAM which, LPARAM icon);
 LRESULT GetWindowIcon(HWND hwnd, WPARAM which);
 
-// Round rectangle membership of a window region (window coordinates), shared
-// by the backends so that every one clips the same pixels.
+// Membership of a window region (window coordinates), shared by the backends
+// so that every one clips the same pixels.
 bool RegionContains(const TRoundRegion& region, int x, int y);
 
 }  // namespace platform::posix

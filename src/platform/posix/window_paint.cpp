@@ -33,6 +33,8 @@ bool IsLayered(const TWindow& window) { return (window.exStyle & WS_EX_LAYERED) 
 
 bool RegionContains(const TRoundRegion& region, int x, int y) {
   if (!region.on) return true;
+  const RECT& h = region.hole;
+  if (x >= h.left && x < h.right && y >= h.top && y < h.bottom) return false;
   // Like CreateRoundRectRgn, the last column and row of the rectangle are out.
   RECT r{region.rect.left, region.rect.top, region.rect.right - 1, region.rect.bottom - 1};
   if (IsEmpty(r) || x < r.left || x >= r.right || y < r.top || y >= r.bottom) return false;
@@ -45,6 +47,14 @@ bool RegionContains(const TRoundRegion& region, int x, int y) {
   long long cy = std::clamp(py, 2 * (r.top + ry), 2 * (r.bottom - ry));
   long long dx = px - cx, dy = py - cy;
   return dx * dx * ry * ry + dy * dy * rx * rx <= 4 * rx * rx * ry * ry;
+}
+
+void OnCompositionChanged() {
+  std::vector<HWND> windows = CurrentQueue()->windows;  // a handler may create or destroy one
+  for (HWND hwnd : windows) {
+    auto window = LocalWindow(hwnd);
+    if (window && !window->owner) SendMessage(hwnd, WM_DWMCOMPOSITIONCHANGED, 0, 0);
+  }
 }
 
 }  // namespace platform::posix
@@ -131,6 +141,18 @@ bool SetWindowRoundRgn(HWND hwnd, const RECT& rect, int ellipseWidth, int ellips
   posix::Backend().ApplyRegion(*window);
   return !redraw || InvalidateRect(hwnd, nullptr, true);
 }
+
+bool SetWindowFrameRgn(HWND hwnd, const RECT& outer, const RECT& hole, bool redraw) {
+  auto window = LocalWindow(hwnd);
+  if (!window) return false;
+  // A rectangular region is a round one without corners, one pixel larger as
+  // CreateRoundRectRgn counts.
+  window->region = {true, {outer.left, outer.top, outer.right + 1, outer.bottom + 1}, 0, 0, hole};
+  posix::Backend().ApplyRegion(*window);
+  return !redraw || InvalidateRect(hwnd, nullptr, true);
+}
+
+bool IsCompositionEnabled() { return posix::Backend().IsComposited(); }
 
 bool ClearWindowRgn(HWND hwnd, bool redraw) {
   auto window = LocalWindow(hwnd);

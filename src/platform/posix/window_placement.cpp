@@ -174,7 +174,8 @@ void OnExternalPlacement(HWND hwnd, const RECT& rect) {
 HWND LocalWindowAt(POINT screen) {
   for (HWND hwnd : WindowsTopFirst()) {
     auto window = LocalWindow(hwnd);
-    if (!window || !window->visible || window->iconic) continue;
+    // WS_EX_TRANSPARENT windows let the pointer through to what lies below.
+    if (!window || !window->visible || window->iconic || (window->exStyle & WS_EX_TRANSPARENT)) continue;
     const RECT& r = window->rect;
     if (screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom &&
         RegionContains(window->region, screen.x - r.left, screen.y - r.top))

@@ -19,4 +19,6 @@ bool SetTestMonitor(const RECT& monitor, const RECT& work, UINT dpi) {
   return posix::SetHeadlessMonitor(monitor, work, dpi);
 }
 
+bool SetTestComposition(bool blended) { return posix::SetHeadlessComposition(blended); }
+
 }  // namespace platform::testing

@@ -1,7 +1,8 @@
-// Win32 window system: monitors, work areas and DPI. The per-monitor DPI
-// query lives in shcore.dll (Windows 8.1 on) and is looked up at run time:
-// 96 when the call fails or is missing, the screen's logical pixels per inch
-// when the library itself is missing.
+// Win32 window system: monitors, work areas, DPI and desktop composition.
+// The per-monitor DPI query lives in shcore.dll (Windows 8.1 on) and is
+// looked up at run time: 96 when the call fails or is missing, the screen's
+// logical pixels per inch when the library itself is missing. Composition is
+// asked of dwmapi.dll, also looked up at run time.
 #include "platform/win32/window_win32.h"
 
 namespace platform {
@@ -11,6 +12,7 @@ namespace {
 HMONITOR Portable(::HMONITOR monitor) { return reinterpret_cast<HMONITOR>(monitor); }
 
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(::HMONITOR, int, ::UINT*, ::UINT*);
+using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(::BOOL*);
 
 }  // namespace
 
@@ -43,6 +45,19 @@ UINT GetDpiForMonitor(HMONITOR monitor) {
   bool ok = query && query(Native(monitor), kEffectiveDpi, &x, &y) == S_OK;
   FreeLibrary(shcore);
   return ok ? x : 96;
+}
+
+// Desktop composition is always on from Windows 8; before, the user or a
+// basic theme may turn it off; Wine has none (its dwmapi answers false).
+bool IsCompositionEnabled() {
+  HMODULE dwmapi = LoadLibraryW(L"dwmapi.dll");
+  if (!dwmapi) return false;
+  auto query = reinterpret_cast<DwmIsCompositionEnabledFn>(
+      reinterpret_cast<void*>(GetProcAddress(dwmapi, "DwmIsCompositionEnabled")));
+  ::BOOL enabled = FALSE;
+  bool ok = query && query(&enabled) == S_OK;
+  FreeLibrary(dwmapi);
+  return ok && enabled;
 }
 
 }  // namespace platform

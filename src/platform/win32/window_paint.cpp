@@ -119,4 +119,15 @@ bool SetWindowRoundRgn(HWND hwnd, const RECT& rect, int ellipseWidth, int ellips
 
 bool ClearWindowRgn(HWND hwnd, bool redraw) { return ::SetWindowRgn(hwnd, nullptr, redraw) != 0; }
 
+bool SetWindowFrameRgn(HWND hwnd, const RECT& outer, const RECT& hole, bool redraw) {
+  HRGN frame = CreateRectRgn(outer.left, outer.top, outer.right, outer.bottom);
+  HRGN inner = CreateRectRgn(hole.left, hole.top, hole.right, hole.bottom);
+  bool made = frame && inner && CombineRgn(frame, frame, inner, RGN_DIFF) != ERROR;
+  if (inner) DeleteObject(inner);
+  // On success the system owns the region; it must not be deleted then.
+  if (made && ::SetWindowRgn(hwnd, frame, redraw)) return true;
+  if (frame) DeleteObject(frame);
+  return false;
+}
+
 }  // namespace platform

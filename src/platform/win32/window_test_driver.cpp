@@ -79,5 +79,6 @@ bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels) {
 }
 
 bool SetTestMonitor(const RECT&, const RECT&, UINT) { return false; }
+bool SetTestComposition(bool) { return false; }
 
 }  // namespace platform::testing

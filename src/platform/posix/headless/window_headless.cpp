@@ -82,6 +82,7 @@ class CHeadlessBackend final : public IWindowBackend {
     return true;
   }
   bool BeginCaptionDrag(TWindow&, POINT) override { return false; }
+  bool IsComposited() override { return m_composited.load(); }
 
   std::vector<TMonitorInfo> GetMonitors() override {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -132,7 +133,7 @@ class CHeadlessBackend final : public IWindowBackend {
     auto stacking = WindowsTopFirst();
     for (auto it = stacking.rbegin(); it != stacking.rend(); ++it)
       if (auto window = FindWindowRecord(*it); window && window->visible && !window->iconic)
-        Composite(*window, rect, pixels);
+        Composite(*window, rect, pixels, m_composited.load());
     return true;
   }
 
@@ -140,6 +141,8 @@ class CHeadlessBackend final : public IWindowBackend {
     std::lock_guard<std::mutex> hold(m_lock);
     m_monitors = {monitor};
   }
+  // True when the setting changed.
+  bool SetComposited(bool blended) { return m_composited.exchange(blended) != blended; }
 
  private:
   static void Resize(TWindow& window) {
@@ -156,7 +159,9 @@ class CHeadlessBackend final : public IWindowBackend {
     canvas.height = height;
   }
 
-  static void Composite(TWindow& window, const RECT& rect, std::vector<uint32_t>* pixels) {
+  // Without a compositor a layered window's pixels land on the screen as
+  // they are, unblended, as an X server shows an ARGB window.
+  static void Composite(TWindow& window, const RECT& rect, std::vector<uint32_t>* pixels, bool blended) {
     TCanvas& canvas = CanvasOf(window);
     int width = rect.right - rect.left;
     for (int y = std::max(rect.top, window.rect.top); y < std::min(rect.bottom, window.rect.bottom); ++y) {
@@ -165,7 +170,7 @@ class CHeadlessBackend final : public IWindowBackend {
         if (!RegionContains(window.region, wx, wy)) continue;
         uint32_t src = canvas.pixels[wy * canvas.width + wx];
         uint32_t& dst = (*pixels)[(y - rect.top) * width + (x - rect.left)];
-        dst = IsLayered(window) ? Over(src, dst, canvas.opacity) | 0xFF000000 : src;
+        dst = IsLayered(window) && blended ? Over(src, dst, canvas.opacity) | 0xFF000000 : src | 0xFF000000;
       }
     }
   }
@@ -174,7 +179,7 @@ class CHeadlessBackend final : public IWindowBackend {
   static HWND WindowAt(POINT screen) {
     for (HWND hwnd : WindowsTopFirst()) {
       auto window = FindWindowRecord(hwnd);
-      if (!window || !window->visible || window->iconic) continue;
+      if (!window || !window->visible || window->iconic || (window->exStyle & WS_EX_TRANSPARENT)) continue;
       const RECT& r = window->rect;
       if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom) continue;
       int wx = screen.x - r.left, wy = screen.y - r.top;
@@ -229,11 +234,19 @@ class CHeadlessBackend final : public IWindowBackend {
   POINT m_pointer;
   std::mutex m_lock;
   std::vector<TMonitorInfo> m_monitors{{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96}};
+  std::atomic<bool> m_composited{true};  // CaptureScreen blends layered windows
 };
 
 }  // namespace
 
 std::unique_ptr<IWindowBackend> CreateHeadlessBackend() { return std::make_unique<CHeadlessBackend>(); }
+
+bool SetHeadlessComposition(bool blended) {
+  auto* headless = dynamic_cast<CHeadlessBackend*>(&Backend());
+  if (!headless) return false;
+  if (headless->SetComposited(blended)) OnCompositionChanged();
+  return true;
+}
 
 bool SetHeadlessMonitor(const RECT& monitor, const RECT& work, UINT dpi) {
   auto* headless = dynamic_cast<CHeadlessBackend*>(&Backend());

@@ -17,7 +17,8 @@ struct TAtoms {
   Atom wmProtocols, wmDeleteWindow, wmState, netWmName, utf8String, netWmState, netWmStateHidden,
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
       netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
-      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints;
+      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints,
+      netWmCmScreen;
 };
 
 // One thread's connection. Opened on first use by that thread.
@@ -33,6 +34,10 @@ struct TConnection {
   Cursor arrow = 0;
   Cursor hand = 0;
   unsigned long focusSerial = 0;  // focus events older than our last focus request are stale
+  // XFixes tells when the owner of _NET_WM_CM_S<screen> (a compositing
+  // manager) changes; -1 without the extension.
+  int fixesEventBase = -1;
+  bool composited = false;
   // The connection's socket has data (a wait saw it), or it was last read
   // long enough ago to look again: reading it costs a system call per message.
   bool socketReadable = true;
@@ -76,6 +81,12 @@ void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1,
 
 // Reports the native events that are ready (window_x11_events.cpp).
 void PumpEvents(TConnection& c);
+
+// Whether a compositing manager owns _NET_WM_CM_S<screen> now.
+bool CompositorRuns(TConnection& c);
+// The child of the root that holds window: its window manager's frame, or
+// itself when it has none.
+Window TopLevelOf(TConnection& c, Window window);
 
 // Desktop facts and windows of other processes (window_x11_desktop.cpp).
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);

@@ -2,14 +2,18 @@
 // window on a 32-bit ARGB visual when the server has one (so WS_EX_LAYERED can
 // come and go: opaque presentation writes alpha 255); WM_CLASS from the class
 // name, WM_NAME and _NET_WM_NAME in UTF-8; Motif hints for undecorated popups;
-// owned windows as transients; XShape for round regions and for letting the
-// pointer through fully transparent layered pixels; caption dragging through
-// _NET_WM_MOVERESIZE when the window manager offers it; pointer grabs for
-// capture; waiting on the X connection beside the thread's wake descriptor.
-// Does not implement: child windows, window icons, several monitors (the
-// screen is one monitor).
+// owned windows as transients; windows that are never activated
+// (WS_EX_NOACTIVATE: tooltips, shadows) override-redirect, out of the window
+// manager's hands; window icons as _NET_WM_ICON; XShape for regions, for
+// letting the pointer through fully transparent layered pixels and through
+// WS_EX_TRANSPARENT windows; XFixes to follow the compositing manager;
+// caption dragging through _NET_WM_MOVERESIZE when the window manager offers
+// it; pointer grabs for capture; waiting on the X connection beside the
+// thread's wake descriptor. Does not implement: child windows, several
+// monitors (the screen is one monitor).
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <poll.h>
 #include <unistd.h>
@@ -57,6 +61,22 @@ void InternAtoms(TConnection& c) {
   a.netWmPid = Intern(d, "_NET_WM_PID");
   a.netWmIcon = Intern(d, "_NET_WM_ICON");
   a.motifWmHints = Intern(d, "_MOTIF_WM_HINTS");
+  std::string compositor = "_NET_WM_CM_S" + std::to_string(c.screen);
+  a.netWmCmScreen = Intern(d, compositor.c_str());
+}
+
+// Asks XFixes for an event whenever the compositing manager's selection
+// changes hands (a compositor starts, stops or dies).
+void FollowCompositor(TConnection& c) {
+  int errorBase = 0;
+  if (!XFixesQueryExtension(c.display, &c.fixesEventBase, &errorBase)) {
+    c.fixesEventBase = -1;
+  } else {
+    XFixesSelectSelectionInput(c.display, c.root, c.atoms.netWmCmScreen,
+                               XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                   XFixesSelectionClientCloseNotifyMask);
+  }
+  c.composited = CompositorRuns(c);
 }
 
 void ChooseVisual(TConnection& c) {
@@ -85,6 +105,7 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
   c->root = RootWindow(c->display, c->screen);
   InternAtoms(*c);
   ChooseVisual(*c);
+  FollowCompositor(*c);
   c->arrow = XCreateFontCursor(c->display, XC_left_ptr);
   c->hand = XCreateFontCursor(c->display, XC_hand2);
   return c;
@@ -126,6 +147,11 @@ bool IsToolTip(const TWindow& window) {
   return (window.exStyle & WS_EX_TOOLWINDOW) && (window.exStyle & WS_EX_NOACTIVATE);
 }
 
+// A window that is never activated wants nothing of a window manager, which
+// would frame it, list it, focus it, keep it above its owner and place it as
+// it likes; override-redirect keeps it where and as we put it.
+bool IsUnmanaged(const TWindow& window) { return (window.exStyle & WS_EX_NOACTIVATE) != 0; }
+
 // WM_CLASS, the window type, Motif decorations, owner, protocols and pid.
 void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   std::string className = Utf8(window.windowClass->name);
@@ -154,22 +180,41 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   XSetWMNormalHints(c.display, id, &size);
   XWMHints wm{};
   wm.flags = InputHint;
-  wm.input = IsToolTip(window) ? False : True;
+  wm.input = IsUnmanaged(window) ? False : True;
   XSetWMHints(c.display, id, &wm);
 }
 
-// One rectangle per row of the round region (its rows are single runs).
+void AddRun(std::vector<XRectangle>& runs, int left, int right, int y) {
+  if (right > left)
+    runs.push_back({static_cast<short>(left), static_cast<short>(y), static_cast<unsigned short>(right - left), 1});
+}
+
+// The runs of each row of the region: the round rectangle's row is one run,
+// which a hole may split in two.
 std::vector<XRectangle> RegionRows(const TRoundRegion& region, int width, int height) {
+  TRoundRegion outline = region;
+  outline.hole = {};
+  const RECT& hole = region.hole;
   std::vector<XRectangle> rows;
   for (int y = 0; y < height; ++y) {
     int left = 0;
-    while (left < width && !RegionContains(region, left, y)) ++left;
+    while (left < width && !RegionContains(outline, left, y)) ++left;
     int right = width;
-    while (right > left && !RegionContains(region, right - 1, y)) --right;
-    if (right > left)
-      rows.push_back({static_cast<short>(left), static_cast<short>(y), static_cast<unsigned short>(right - left), 1});
+    while (right > left && !RegionContains(outline, right - 1, y)) --right;
+    if (y < hole.top || y >= hole.bottom || hole.right <= left || hole.left >= right) {
+      AddRun(rows, left, right, y);
+    } else {
+      AddRun(rows, left, std::max(left, static_cast<int>(hole.left)), y);
+      AddRun(rows, std::min(right, static_cast<int>(hole.right)), right, y);
+    }
   }
   return rows;
+}
+
+// Input passes through a WS_EX_TRANSPARENT window: its input shape is empty.
+void ApplyInputTransparency(TConnection& c, const TWindow& window, Window id) {
+  if (window.exStyle & WS_EX_TRANSPARENT)
+    XShapeCombineRectangles(c.display, id, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
 }
 
 // Runs of pixels with alpha, so that fully transparent ones let the pointer
@@ -214,7 +259,7 @@ class CX11Backend final : public IWindowBackend {
     attributes.colormap = c->colormap;
     attributes.border_pixel = 0;
     attributes.background_pixel = (window.exStyle & WS_EX_LAYERED) ? 0 : 0xFFFFFFFF;
-    attributes.override_redirect = IsToolTip(window) ? True : False;
+    attributes.override_redirect = IsUnmanaged(window) ? True : False;
     attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | EnterWindowMask | LeaveWindowMask | KeyPressMask |
                             KeyReleaseMask | FocusChangeMask | PropertyChangeMask;
@@ -229,6 +274,7 @@ class CX11Backend final : public IWindowBackend {
     native->gc = XCreateGC(c->display, id, 0, nullptr);
     window.native = native;
     DescribeToManager(*c, window, id);
+    ApplyInputTransparency(*c, window, id);
     window.hwnd = HwndOf(id);
     ApplyTitle(window);
     XFlush(c->display);
@@ -277,13 +323,18 @@ class CX11Backend final : public IWindowBackend {
     XFlush(c->display);
   }
 
+  // A window manager keeps managed windows inside frames: stacking is
+  // relative to the frame that holds `below`. A see-through window that the
+  // core puts directly above its owner (a shadow) goes directly below it
+  // instead: compositors draw a window's whole rectangle, and those without
+  // GL ignore its shape when blending, so above its owner it would hide it.
   void ApplyStacking(TWindow& window, HWND below) override {
     TConnection* c = Connection();
     XWindowChanges changes{};
     unsigned mask = CWStackMode;
-    changes.stack_mode = Above;
+    changes.stack_mode = below && below == window.owner && (window.exStyle & WS_EX_TRANSPARENT) ? Below : Above;
     if (below) {
-      changes.sibling = XidOf(below);
+      changes.sibling = TopLevelOf(*c, XidOf(below));
       mask |= CWSibling;
     }
     XReconfigureWMWindow(c->display, NativeOf(window).id, c->screen, mask, &changes);
@@ -327,6 +378,7 @@ class CX11Backend final : public IWindowBackend {
     TNativeWindow& native = NativeOf(window);
     native.layered.clear();
     if (!(window.exStyle & WS_EX_LAYERED)) XShapeCombineMask(c->display, native.id, ShapeInput, 0, 0, None, ShapeSet);
+    ApplyInputTransparency(*c, window, native.id);
   }
 
   void ApplyRegion(TWindow& window) override {
@@ -399,9 +451,11 @@ class CX11Backend final : public IWindowBackend {
     }
     native.layeredWidth = width;
     native.layeredHeight = height;
-    auto runs = OpaqueRuns(native.layered, width, height);
-    XShapeCombineRectangles(c->display, native.id, ShapeInput, 0, 0, runs.data(), static_cast<int>(runs.size()),
-                            ShapeSet, YXBanded);
+    if (!(window.exStyle & WS_EX_TRANSPARENT)) {
+      auto runs = OpaqueRuns(native.layered, width, height);
+      XShapeCombineRectangles(c->display, native.id, ShapeInput, 0, 0, runs.data(), static_cast<int>(runs.size()),
+                              ShapeSet, YXBanded);
+    }
     PutPixels(*c, native, native.layered.data(), width, {0, 0, width, height});
     return true;
   }
@@ -413,6 +467,12 @@ class CX11Backend final : public IWindowBackend {
     constexpr long kMove = 8;  // _NET_WM_MOVERESIZE_MOVE
     SendRootMessage(*c, NativeOf(window).id, c->atoms.netWmMoveResize, screen.x, screen.y, kMove, Button1, 1);
     return true;
+  }
+
+  bool IsComposited() override {
+    TConnection* c = Connection();
+    if (!c) return false;
+    return c->fixesEventBase < 0 ? CompositorRuns(*c) : c->composited;
   }
 
   std::vector<TMonitorInfo> GetMonitors() override {

@@ -1,6 +1,7 @@
 // X11 window backend: the desktop and the windows of other processes. The
 // screen is one monitor; its work area comes from _NET_WORKAREA (else the
-// screen), its DPI from the Xft.dpi resource (else 96). Windows of other
+// screen), its DPI from the Xft.dpi resource (else 96); it blends translucent
+// windows while a compositing manager owns _NET_WM_CM_S<screen>. Windows of other
 // processes are found by WM_CLASS and brought forward with _NET_ACTIVE_WINDOW
 // (or raised and focused directly when no window manager answers).
 #include <X11/Xatom.h>
@@ -104,6 +105,20 @@ void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1,
   std::memcpy(event.xclient.data.l, data, sizeof data);
   XSendEvent(c.display, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
   XFlush(c.display);
+}
+
+bool CompositorRuns(TConnection& c) { return XGetSelectionOwner(c.display, c.atoms.netWmCmScreen) != None; }
+
+Window TopLevelOf(TConnection& c, Window window) {
+  for (int depth = 0; depth < 8; ++depth) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(c.display, window, &root, &parent, &children, &count)) return window;
+    if (children) XFree(children);
+    if (parent == root || parent == None) return window;
+    window = parent;
+  }
+  return window;
 }
 
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c) {

@@ -1,7 +1,9 @@
 // X11 window backend: the one place that turns X events into what the window
 // core understands (pointer, keys with Windows virtual-key codes, placement
-// and visibility changes made by others, focus, exposure, close requests).
+// and visibility changes made by others, focus, exposure, close requests, a
+// compositing manager that comes or goes).
 #include <X11/XKBlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 #include "platform/posix/x11/window_x11.h"
@@ -122,7 +124,20 @@ void OnClientMessage(TConnection& c, XClientMessageEvent& event) {
     SendMessage(HwndOf(event.window), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+// The compositing manager's selection changed hands: tell our windows when
+// that changed whether translucent windows are blended.
+void OnCompositorChange(TConnection& c) {
+  bool composited = CompositorRuns(c);
+  if (composited == c.composited) return;
+  c.composited = composited;
+  OnCompositionChanged();
+}
+
 void Translate(TConnection& c, XEvent& event) {
+  if (c.fixesEventBase >= 0 && event.type == c.fixesEventBase + XFixesSelectionNotify) {
+    OnCompositorChange(c);
+    return;
+  }
   switch (event.type) {
     case MotionNotify: {
       POINT screen{event.xmotion.x_root, event.xmotion.y_root};
