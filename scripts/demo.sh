@@ -9,7 +9,7 @@
 #   scripts/demo.sh -close_ad       # any switches of the program
 #
 # -update shows the dialog on a real X server (DISPLAY, else an Xvfb of its
-# own) and is driven like a user with xdotool: it waits for the offer, clicks
+# own under openbox) and is driven like a user with xdotool: it waits for the offer, clicks
 # "一键升级" and watches the download; a second run gets a wrong checksum and
 # shows the failure. Screenshots of each state go to build/demo/*.png.
 set -euo pipefail
@@ -79,8 +79,9 @@ run() {
     echo "   exit code $?"
 }
 
-# An X server for the dialog: the user's display, else an Xvfb of our own.
-# Prints nothing and fails when there is neither.
+# An X server for the dialog: the user's display, else an Xvfb of our own
+# with openbox as its window manager. Prints nothing and fails when there is
+# neither.
 use_x_server() {
     if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then return 0; fi
     command -v Xvfb >/dev/null || return 1
@@ -90,13 +91,23 @@ use_x_server() {
     for _ in $(seq 100); do [ -s "$demo/xvfb.display" ] && break; sleep 0.1; done
     [ -s "$demo/xvfb.display" ] || return 1
     export DISPLAY=":$(head -n 1 "$demo/xvfb.display")"
+    if command -v openbox >/dev/null; then
+        openbox --sm-disable >"$demo/openbox.log" 2>&1 &
+        pids+=($!)
+        for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+    fi
 }
 
-# Screenshot of window $1 as build/demo/$2.png: the window's own pixels (a
-# window with an alpha channel is not on the screen of an X server without
-# a compositor).
+# Screenshot of what the screen shows around window $1, as build/demo/$2.png:
+# the dialog's place on the whole screen with a margin of 24 pixels, so that
+# whatever the desktop draws around it (a shadow where a compositor blends
+# one) is in the picture.
 shot() {
-    import -window "$1" "$demo/$2.png"
+    local x y w h margin=24
+    read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}')
+    import -window root -crop "$((w + 2 * margin))x$((h + 2 * margin))+$((x - margin))+$((y - margin))" +repage \
+        "$demo/$2.png"
     echo "   screenshot $demo/$2.png"
 }
 

@@ -60,15 +60,16 @@ void RunDumpUpload(const std::u16string& zipPath) {
 
 void RunCloseAdRequest() { CloseAdRequest(); }
 
-bool RunMainDialog(bool bAuto) {
+bool CanShowDialog() {
   // Nobody could use a dialog that no one sees, and it would hold the update
   // mutex for as long as it waited (a POSIX session without an X server).
-  if (!bAuto && !platform::HasUserDisplay()) {
-    std::fputs("ORVUpdate: no display to show the update dialog on (DISPLAY names no reachable X server)\n",
-               stderr);
-    if (IsTestMode()) WriteLog("no display for the update dialog");
-    return false;
-  }
+  if (platform::HasUserDisplay()) return true;
+  std::fputs("ORVUpdate: no display to show the update dialog on (DISPLAY names no reachable X server)\n", stderr);
+  if (IsTestMode()) WriteLog("no display for the update dialog");
+  return false;
+}
+
+bool RunMainDialog(bool bAuto) {
   CMainDlg dialog;
   platform::CMessageLoop loop;
   // The dialog finds the loop while it is being created.

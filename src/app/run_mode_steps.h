@@ -13,6 +13,9 @@ void SendStartupReport(int module, bool bNoStartBy);
 void RunDumpUpload(const std::u16string& zipPath);
 // "-close_ad": records the close time and ends the pop-up page process.
 void RunCloseAdRequest();
+// Whether a user can see the dialog; says why not on stderr (and in the log)
+// when no one could.
+bool CanShowDialog();
 // Creates the update dialog and runs its message loop until it closes.
 bool RunMainDialog(bool bAuto);
 // Has the program started again with high integrity, with the same arguments.

@@ -15,6 +15,7 @@
 #include "platform/process_command_line.h"
 #include "platform/sleep.h"
 #include "platform/window_activation.h"
+#include "platform/window_system.h"
 #include "settings/cfg_app.h"
 
 namespace {
@@ -44,6 +45,9 @@ bool ScanDecimal(std::u16string_view text, int* value) {
 
 void RunInteractiveMode() {
   CMainModule& module = GetMainModule();
+  // Decided before the mutex is taken: finding out may take a while (an X
+  // server that does not answer is given a few seconds).
+  if (!CanShowDialog()) return;
   const uint32_t level = GetIntegrityLevel();
   if (!module.AcquireUpdateMutex()) {
     // Another instance runs the dialog: bring its window forward, if any. It
@@ -100,6 +104,9 @@ void RunAutoMode() {
     RunDumpUpload(GetDataDir() + u"Dumps.zip");
     module.ReleaseUploadMutex();
   }
+  // The hidden dialog runs with or without a display; which one it gets is
+  // settled before the mutex is held, as finding out may take a while.
+  (void)platform::HasUserDisplay();
   if (module.AcquireUpdateMutex()) {
     RunUpdateDialog(true);
     module.ReleaseUpdateMutex();

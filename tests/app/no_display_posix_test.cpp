@@ -1,9 +1,14 @@
 // Without an X server the interactive modes end at once with a message,
 // instead of waiting, unseen and holding the update mutex, for a click.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "support/child_process.h"
+#include "support/posix/xvfb_server.h"
+#include "support/program_with_server.h"
 #include "support/test_environment.h"
 
 TEST(NoDisplay, InteractiveModesEndWithAMessage) {
@@ -20,4 +25,23 @@ TEST(NoDisplay, InteractiveModesEndWithAMessage) {
     EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0) << args.size();
     EXPECT_NE(ReadFileBytes(output).find("no display to show the update dialog on"), std::string::npos);
   }
+}
+
+// A stopped X server (SIGSTOP) accepts a connection but never answers it: the
+// interactive mode gives up on it within its bound and ends with the message,
+// and "-auto" still asks for updates, its hidden dialog off any screen.
+class FrozenDisplayTest : public ProgramWithServerTest {};
+
+TEST_F(FrozenDisplayTest, IsGivenUpOnAndTheSilentModeStillAsksForUpdates) {
+  CXvfbServer xvfb;
+  ASSERT_TRUE(xvfb.Start());
+  ASSERT_EQ(kill(xvfb.pid(), SIGSTOP), 0);
+  ScopedEnv display("DISPLAY", xvfb.display());
+  ScopedEnv anyBackend("ORV_WINDOW_BACKEND", "");
+  ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+  if (geteuid() == 0) EXPECT_EQ(Run({"-update"}, std::chrono::seconds(30)), 0);
+  EXPECT_EQ(Run({"-auto"}, std::chrono::seconds(60)), 0);
+  const auto requests = server->Requests();
+  EXPECT_TRUE(std::any_of(requests.begin(), requests.end(),
+                          [](const devserver::LoggedRequest& r) { return r.r == "api/update/v2"; }));
 }

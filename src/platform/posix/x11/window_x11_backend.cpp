@@ -19,7 +19,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "platform/posix/x11/window_x11.h"
 #include "platform/window_messages.h"
@@ -112,6 +116,33 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
 }
 
 thread_local std::unique_ptr<TConnection, void (*)(TConnection*)> t_connection{nullptr, nullptr};
+
+// How long a server may take to answer a new connection. XOpenDisplay has no
+// deadline of its own: on a stopped server it waits for ever.
+constexpr auto kConnectDeadline = std::chrono::seconds(5);
+
+// Whether the server at name answers a connection within the deadline. The
+// attempt runs on a thread of its own; one that never ends is left behind
+// and closes its connection should the server ever answer.
+bool ServerAnswers(const std::string& name) {
+  struct TAttempt {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    bool answered = false;
+  };
+  auto attempt = std::make_shared<TAttempt>();
+  std::thread([attempt, name] {
+    Display* probe = XOpenDisplay(name.c_str());
+    if (probe) XCloseDisplay(probe);
+    std::lock_guard<std::mutex> hold(attempt->lock);
+    attempt->finished = true;
+    attempt->answered = probe != nullptr;
+    attempt->done.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> hold(attempt->lock);
+  return attempt->done.wait_for(hold, kConnectDeadline, [&] { return attempt->finished; }) && attempt->answered;
+}
 
 std::string Utf8(std::u16string_view text) {
   std::string out;
@@ -579,9 +610,7 @@ namespace platform::posix {
 std::unique_ptr<IWindowBackend> CreateX11Backend(const char* display) {
   XInitThreads();
   XSetErrorHandler(x11::IgnoreErrors);
-  Display* probe = XOpenDisplay(display);
-  if (!probe) return nullptr;
-  XCloseDisplay(probe);
+  if (!x11::ServerAnswers(display ? display : "")) return nullptr;
   x11::g_displayName = display ? display : "";
   return std::make_unique<x11::CX11Backend>();
 }
