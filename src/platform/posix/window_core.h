@@ -197,6 +197,13 @@ void LimitSize(HWND hwnd, int* width, int* height);
 // The topmost visible window of the calling thread at screen (regions
 // respected), or null.
 HWND LocalWindowAt(POINT screen);
+// The display went away (the X server ended or the connection broke): every
+// top-level window of the calling thread is closed as its system close
+// (WM_SYSCOMMAND SC_CLOSE) would close it.
+void OnDisplayLost();
+// The native window was destroyed by someone else (another client, a session
+// tool): the window ends as if DestroyWindow had been called.
+void OnExternalDestroy(HWND hwnd);
 // The window was mapped or unmapped by someone else (another process, a
 // window manager): the record follows.
 void OnExternalShown(HWND hwnd, bool shown);

@@ -160,12 +160,22 @@ void Restore(TWindow& window, bool activate) {
 
 }  // namespace
 
-void OnExternalPlacement(HWND hwnd, const RECT& rect) {
+void OnExternalPlacement(HWND hwnd, const RECT& proposed) {
   auto window = LocalWindow(hwnd);
-  if (!window || window->rect == rect || window->iconic) return;
-  bool moved = rect.left != window->rect.left || rect.top != window->rect.top;
-  bool sized = Width(rect) != Width(window->rect) || Height(rect) != Height(window->rect);
+  if (!window || window->rect == proposed || window->iconic) return;
+  // Another client may size the window however it likes: the window's track
+  // sizes hold here as for our own sizing, and the native window is put back
+  // to the size it may have.
+  RECT rect = proposed;
+  int width = Width(rect), height = Height(rect);
+  LimitSize(hwnd, &width, &height);
+  rect.right = rect.left + width;
+  rect.bottom = rect.top + height;
+  const RECT old = window->rect;
   window->rect = rect;
+  if (!(rect == proposed)) Backend().ApplyPlacement(*window);
+  bool moved = rect.left != old.left || rect.top != old.top;
+  bool sized = Width(rect) != Width(old) || Height(rect) != Height(old);
   if (!window->zoomed) window->normalRect = rect;
   if (sized) InvalidateAll(*window);
   SendSizeAndMove(*window, sized, moved);

@@ -304,3 +304,18 @@ bool SetForegroundWindow(HWND hwnd) {
 }
 
 }  // namespace platform
+
+namespace platform::posix {
+
+void OnExternalDestroy(HWND hwnd) {
+  if (LocalWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+void OnDisplayLost() {
+  for (HWND hwnd : CurrentQueue()->windows) {
+    auto window = LocalWindow(hwnd);
+    if (window && !window->owner) PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+}
+
+}  // namespace platform::posix

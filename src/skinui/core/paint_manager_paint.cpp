@@ -32,6 +32,10 @@ CControlUI* CollectUpdateNeeded(CControlUI* control, void* data) {
   return nullptr;
 }
 
+bool IsSizeOf(const CUISurface& surface, const TUIRect& rect) {
+  return surface.GetWidth() == rect.Width() && surface.GetHeight() == rect.Height();
+}
+
 platform::TBitmapView ViewOf(const CUISurface& surface) {
   return {surface.GetWidth() > 0 ? surface.Row(0) : nullptr, surface.GetWidth(),
           surface.GetHeight(), surface.GetWidth()};
@@ -126,6 +130,9 @@ void CUIPaintManager::OnPaint() {
 
 void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirty) {
   PrepareSurfaces(client);
+  // Without the memory for a frame of this size the frame is skipped rather
+  // than the program ended.
+  if (!IsSizeOf(m_offscreen, client) || (m_bLayered && !IsSizeOf(m_layeredBackground, client))) return;
   CUICanvas dc(m_offscreen);
   if (m_bLayered && !m_sLayeredImage.empty()) {
     for (int y = dirty.top; y < dirty.bottom; ++y) {

@@ -1,6 +1,7 @@
 #include "skinui/core/ui_surface.h"
 
 #include <algorithm>
+#include <new>
 
 #include "skinui/core/blend.h"
 #include "skinui/core/ui_shape.h"
@@ -10,7 +11,11 @@ namespace SkinUI {
 CUISurface::CUISurface(int width, int height)
     : m_width(std::max(width, 0)), m_height(std::max(height, 0)) {
   if (m_width == 0 || m_height == 0) m_width = m_height = 0;
-  m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
+  try {
+    m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
+  } catch (const std::bad_alloc&) {
+    m_width = m_height = 0;  // an empty surface: its user skips what it would draw
+  }
 }
 
 uint32_t CUISurface::GetPixel(int x, int y) const {

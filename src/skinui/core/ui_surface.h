@@ -13,7 +13,7 @@ class CUISurface {
  public:
   CUISurface() = default;
   // A surface of width x height pixels, all transparent. Negative sizes give
-  // an empty surface.
+  // an empty surface, and so does a size there is no memory for.
   CUISurface(int width, int height);
 
   int GetWidth() const { return m_width; }

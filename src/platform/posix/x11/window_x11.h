@@ -38,6 +38,9 @@ struct TConnection {
   // manager) changes; -1 without the extension.
   int fixesEventBase = -1;
   bool composited = false;
+  // The connection broke (Xlib's I/O error); nothing is read from it again.
+  bool lost = false;
+  bool lostReported = false;
   // The connection's socket has data (a wait saw it), or it was last read
   // long enough ago to look again: reading it costs a system call per message.
   bool socketReadable = true;

@@ -37,6 +37,14 @@ std::string g_displayName;
 // default handler would end the process.
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
+// A broken connection (the server ended or was killed) must not end the
+// process as Xlib's default does: the windows on it are closed like a close
+// by the user, and the program ends as it always does. Xlib calls the exit
+// handler after the I/O error handler; when it returns, the display stays
+// unusable and further calls on it return at once.
+int QuietIOError(Display*) { return 0; }
+void OnConnectionLost(Display*, void* connection) { static_cast<TConnection*>(connection)->lost = true; }
+
 Atom Intern(Display* d, const char* name) { return XInternAtom(d, name, False); }
 
 void InternAtoms(TConnection& c) {
@@ -105,6 +113,7 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
   std::unique_ptr<TConnection, void (*)(TConnection*)> c(new TConnection, close);
   c->display = XOpenDisplay(name);
   if (!c->display) return c;
+  XSetIOErrorExitHandler(c->display, OnConnectionLost, c.get());
   c->screen = DefaultScreen(c->display);
   c->root = RootWindow(c->display, c->screen);
   InternAtoms(*c);
@@ -527,6 +536,14 @@ class CX11Backend final : public IWindowBackend {
 
   bool Wait(int wakeFd, int64_t timeoutNs) override {
     TConnection* c = ExistingConnection();
+    if (c && c->lost) {
+      if (!c->lostReported) {
+        c->lostReported = true;
+        OnDisplayLost();
+        return true;
+      }
+      c = nullptr;  // its socket stays readable (at its end) for ever
+    }
     if (c) {
       XFlush(c->display);
       if (XEventsQueued(c->display, QueuedAlready) > 0) return false;
@@ -610,6 +627,7 @@ namespace platform::posix {
 std::unique_ptr<IWindowBackend> CreateX11Backend(const char* display) {
   XInitThreads();
   XSetErrorHandler(x11::IgnoreErrors);
+  XSetIOErrorHandler(x11::QuietIOError);
   if (!x11::ServerAnswers(display ? display : "")) return nullptr;
   x11::g_displayName = display ? display : "";
   return std::make_unique<x11::CX11Backend>();

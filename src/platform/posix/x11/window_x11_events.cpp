@@ -1,7 +1,7 @@
 // X11 window backend: the one place that turns X events into what the window
 // core understands (pointer, keys with Windows virtual-key codes, placement
-// and visibility changes made by others, focus, exposure, close requests, a
-// compositing manager that comes or goes).
+// and visibility changes made by others, a window destroyed by another client,
+// focus, exposure, close requests, a compositing manager that comes or goes).
 #include <X11/XKBlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
@@ -159,6 +159,10 @@ void Translate(TConnection& c, XEvent& event) {
         OnExternalFocus(HwndOf(event.xfocus.window), event.type == FocusIn);
       break;
     case ConfigureNotify: OnConfigure(c, event.xconfigure); break;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == event.xdestroywindow.event)
+        OnExternalDestroy(HwndOf(event.xdestroywindow.window));
+      break;
     case MapNotify: OnMapChange(c, event.xmap.window, event.xmap.serial, true); break;
     case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
     case Expose: OnExpose(c, event.xexpose); break;
@@ -189,6 +193,7 @@ unsigned long KeysymOf(int virtualKey) {
 }
 
 void PumpEvents(TConnection& c) {
+  if (c.lost) return;
   TThreadQueue& queue = *CurrentQueue();
   int64_t now = NowNs();
   bool read = c.socketReadable || now - c.lastSocketRead > 1000000;
@@ -196,7 +201,7 @@ void PumpEvents(TConnection& c) {
     c.socketReadable = false;
     c.lastSocketRead = now;
   }
-  while (queue.input.empty() &&
+  while (queue.input.empty() && !c.lost &&
          XEventsQueued(c.display, read ? QueuedAfterReading : QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(c.display, &event);
