@@ -1,5 +1,5 @@
 // Test displays on POSIX: the headless backend is chosen by environment; an
-// X server is an Xvfb started here, which names its free display number on
+// X server (x11, or x11-noshm without MIT-SHM) is an Xvfb started here, which names its free display number on
 // a pipe (-displayfd), so runs in parallel never collide.
 #include <poll.h>
 #include <signal.h>
@@ -28,15 +28,18 @@ bool ReadDisplayNumber(int fd, std::string* number) {
 
 bool StartTestDisplay(const std::string& backend, std::string* error) {
   if (backend == "headless") return setenv("ORV_WINDOW_BACKEND", "headless", 1) == 0;
-  if (backend != "x11") return *error = "unknown backend " + backend, false;
+  if (backend != "x11" && backend != "x11-noshm") return *error = "unknown backend " + backend, false;
+  // x11-noshm: a server without shared-memory images, as a remote display is.
+  const char* withoutShm = backend == "x11-noshm" ? "MIT-SHM" : nullptr;
   int fds[2];
   if (pipe(fds) != 0) return *error = "pipe failed", false;
   g_xvfb = fork();
   if (g_xvfb == 0) {
     close(fds[0]);
     std::string fd = std::to_string(fds[1]);
+    // Without withoutShm the null in its place ends the arguments.
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+           "-noreset", withoutShm ? "-extension" : nullptr, withoutShm, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
