@@ -4,11 +4,14 @@
 //    idles on the check's failure page (the check goes to a closed port);
 //  - the time of one progress tick (the value changes, the bar and its label
 //    are painted and on the display: X11 answers a round trip after them)
-//    next to a frame of the whole window, both medians of interleaved runs.
+//    next to a frame of the whole window, both medians of interleaved runs,
+//    in wall time and in the thread's processor time (which other load on
+//    the machine, the display server's scheduling among it, does not stretch).
 // Prints "name value" lines, which update_dialog_bench reports.
 //   orv_dialog_idle [IDLE_SECONDS] [TICKS]
 #include <stdlib.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,12 +97,26 @@ long UpdateArea(platform::HWND hwnd) {
   return platform::GetUpdateRect(hwnd, &r, false) ? long{r.right - r.left} * (r.bottom - r.top) : 0;
 }
 
-// Paints what is invalid and waits until the display has it; microseconds
-// from start.
-double PaintAndWait(platform::HWND hwnd, Clock::time_point start) {
+// This thread's processor time in microseconds.
+double ThreadCpuUs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return now.tv_sec * 1e6 + now.tv_nsec / 1e3;
+}
+
+// A moment on the wall clock and on this thread's processor clock.
+struct TStart {
+  Clock::time_point wall = Clock::now();
+  double cpuUs = ThreadCpuUs();
+};
+
+// Paints what is invalid and waits until the display has it; adds the wall
+// and processor microseconds since start to the two lists.
+void PaintAndWait(platform::HWND hwnd, const TStart& start, std::vector<double>* wall, std::vector<double>* cpu) {
   platform::UpdateWindow(hwnd);
   platform::testing::FlushInput();
-  return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+  wall->push_back(std::chrono::duration<double, std::micro>(Clock::now() - start.wall).count());
+  cpu->push_back(ThreadCpuUs() - start.cpuUs);
 }
 
 double Median(std::vector<double> values) {
@@ -112,24 +129,27 @@ void MeasureTicks(CMainDlg& dialog, int ticks) {
   for (const char16_t* name : {u"tab_main", u"tab_status"})
     if (auto* tab = static_cast<SkinUI::CTabLayoutUI*>(dialog.m_pm.FindControl(name)->GetInterface(u"TabLayout")))
       tab->SelectItem(1, false);
+  std::vector<double> tick, frame, tickCpu, frameCpu;
   platform::InvalidateRect(hwnd, nullptr, false);
-  PaintAndWait(hwnd, Clock::now());
-  std::vector<double> tick, frame;
+  PaintAndWait(hwnd, TStart{}, &frame, &frameCpu);
   long tickArea = 0, frameArea = 0;
   for (int i = 0; i < ticks; ++i) {
-    auto start = Clock::now();
+    const TStart tickStart;
     dialog.GetJob().m_nProgress.store(1 + i % 100);
     platform::SendMessage(hwnd, WM_TIMER, TIMER_ID_PROGRESS, 0);
     tickArea = std::max(tickArea, UpdateArea(hwnd));
-    tick.push_back(PaintAndWait(hwnd, start));
-    start = Clock::now();
+    PaintAndWait(hwnd, tickStart, &tick, &tickCpu);
+    const TStart frameStart;
     platform::InvalidateRect(hwnd, nullptr, false);
     frameArea = UpdateArea(hwnd);
-    frame.push_back(PaintAndWait(hwnd, start));
+    PaintAndWait(hwnd, frameStart, &frame, &frameCpu);
   }
   const double tickUs = Median(tick), frameUs = Median(frame);
-  std::printf("tick_us %.1f\nframe_us %.1f\ntick_to_frame %.3f\ntick_area_px %ld\nframe_area_px %ld\n", tickUs,
-              frameUs, tickUs / frameUs, tickArea, frameArea);
+  std::printf("tick_us %.1f\nframe_us %.1f\ntick_to_frame %.3f\n", tickUs, frameUs, tickUs / frameUs);
+  const double tickCpuUs = Median(tickCpu), frameCpuUs = Median(frameCpu);
+  std::printf("tick_cpu_us %.1f\nframe_cpu_us %.1f\ntick_to_frame_cpu %.3f\n", tickCpuUs, frameCpuUs,
+              tickCpuUs / frameCpuUs);
+  std::printf("tick_area_px %ld\nframe_area_px %ld\n", tickArea, frameArea);
 }
 
 }  // namespace
