@@ -120,10 +120,11 @@ TEST_F(LayeredTickTest, AHiddenWindowIsPresentedForWhenItIsShown) {
   // Shown by SetWindowPos, which sends no message that would paint it.
   platform::SetWindowPos(window.Hwnd(), nullptr, 0, 0, 0, 0,
                          SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  const std::vector<uint32_t> screen = Screen(window);
-  ASSERT_EQ(screen.size(), 800u);
-  EXPECT_EQ(screen[5 * 40 + 5], 0xFF00FF00u);
-  EXPECT_EQ(screen[5 * 40 + 30], 0xFF0000FFu);
+  // Once the display has mapped it (Win32 does that on its own time).
+  EXPECT_TRUE(window.PumpUntil([&] {
+    const std::vector<uint32_t> screen = Screen(window);
+    return screen.size() == 800u && screen[5 * 40 + 5] == 0xFF00FF00u && screen[5 * 40 + 30] == 0xFF0000FFu;
+  }));
 }
 
 struct TButtonState {
