@@ -8,6 +8,13 @@
 // (compare the medians: --benchmark_repetitions=10). child_cpu_ms is each
 // program's own processor time per run, the figure to compare on a machine
 // that is busy with other work.
+//
+// BM_DialogIdle*: one run of orv_dialog_idle per backend, its figures as
+// counters: idle_wakeups (voluntary context switches of the dialog's thread
+// over idle_seconds on the failure page; target 0, at most 1 a second) and
+// tick_us next to frame_us (a progress tick against a full-window frame, each
+// until the display has it; target tick_to_frame at most 0.25; the _cpu
+// figures are the dialog thread's processor time for the same).
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,6 +25,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -62,15 +71,22 @@ CXvfb& Server() {
   return server;
 }
 
+// The headless backend when display is empty, else that X server.
+void UseDisplay(const std::string& display) {
+  if (display.empty()) {
+    unsetenv("DISPLAY");
+    setenv("ORV_WINDOW_BACKEND", "headless", 1);
+  } else {
+    setenv("DISPLAY", display.c_str(), 1);
+    unsetenv("ORV_WINDOW_BACKEND");
+  }
+}
+
 // Runs program with DISPLAY set to display (unset when empty); the wall time
 // from the start to its end, or a negative value when it failed. *cpuSeconds
 // gets the program's own processor time, which a busy machine does not inflate.
 double RunOnce(const char* program, const std::string& display, double* cpuSeconds) {
-  if (display.empty()) {
-    unsetenv("DISPLAY");
-  } else {
-    setenv("DISPLAY", display.c_str(), 1);
-  }
+  UseDisplay(display);
   char* argv[] = {const_cast<char*>(program), nullptr};
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
@@ -83,6 +99,37 @@ double RunOnce(const char* program, const std::string& display, double* cpuSecon
                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   return std::chrono::duration<double>(end - start).count();
+}
+
+// The "name value" lines program prints on display; empty when it failed.
+std::map<std::string, double> RunForFigures(const char* program, const std::string& display) {
+  UseDisplay(display);
+  FILE* output = popen(program, "r");
+  std::map<std::string, double> figures;
+  if (output == nullptr) return figures;
+  char line[256];
+  while (fgets(line, sizeof line, output) != nullptr) {
+    std::istringstream fields(line);
+    std::string name;
+    double value = 0;
+    if (fields >> name >> value) figures[name] = value;
+  }
+  if (pclose(output) != 0) figures.clear();
+  return figures;
+}
+
+void MeasureIdle(benchmark::State& state, const std::string& display) {
+  std::map<std::string, double> figures;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    figures = RunForFigures(ORV_DIALOG_IDLE_PATH, display);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  if (figures.empty()) return state.SkipWithError("the idle dialog failed");
+  for (const char* name : {"idle_wakeups", "idle_wakeups_per_s", "idle_messages", "tick_us", "frame_us",
+                           "tick_to_frame", "tick_cpu_us", "frame_cpu_us", "tick_to_frame_cpu", "tick_area_px",
+                           "frame_area_px"})
+    state.counters[name] = figures[name];
 }
 
 void Measure(benchmark::State& state, const char* program, const std::string& display) {
@@ -113,9 +160,18 @@ void BM_DialogFirstFrameX11(benchmark::State& state) {
 
 void BM_DialogFirstFrameHeadless(benchmark::State& state) { Measure(state, ORV_DIALOG_FRAME_PATH, ""); }
 
+void BM_DialogIdleX11(benchmark::State& state) {
+  if (Server().Display().empty()) return state.SkipWithError("Xvfb did not start");
+  MeasureIdle(state, Server().Display());
+}
+
+void BM_DialogIdleHeadless(benchmark::State& state) { MeasureIdle(state, ""); }
+
 BENCHMARK(BM_BareXlibFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_DialogFirstFrameX11)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_DialogFirstFrameHeadless)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_DialogIdleHeadless)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_DialogIdleX11)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

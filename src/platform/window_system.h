@@ -314,11 +314,16 @@ void EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 // false when the window is layered, gone or the copy failed.
 bool PresentPixels(HWND hwnd, const TBitmapView& bitmap, const RECT& rect);
 
-// UpdateLayeredWindow with per-pixel alpha (ULW_ALPHA, source over): the
-// window becomes bitmap (premultiplied; its size is the window size), blended
-// by the constant opacity (255 = as is), at position (screen coordinates; null
-// keeps it). The window must have WS_EX_LAYERED; false otherwise or on failure.
-bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity);
+// UpdateLayeredWindowIndirect with per-pixel alpha (ULW_ALPHA, source over):
+// the window becomes bitmap (premultiplied; its size is the window size),
+// blended by the constant opacity (255 = as is), at position (screen
+// coordinates; null keeps it). dirty (client coordinates; null = all) is the
+// part of bitmap that changed since the last update: only it is taken and
+// sent to the display, the rest keeps what it showed; a change of size or
+// opacity takes all of it. The window must have WS_EX_LAYERED; false
+// otherwise or on failure.
+bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity,
+                         const RECT* dirty = nullptr);
 
 // The window region (SetWindowRgn with CreateRoundRectRgn): only the round
 // rectangle (window coordinates, corners rounded by an ellipse of

@@ -534,6 +534,20 @@ TEST_F(WindowSystemTest, LayeredWindowBlendsByAlphaAndLetsTheMouseThroughTranspa
   (void)back;
 }
 
+TEST_F(WindowSystemTest, LayeredUpdateWithADirtyRectangleChangesOnlyThatPart) {
+  TRecorder& layered = NewRecorder();
+  HWND top = Create({150, 150, 350, 250}, layered, WS_EX_LAYERED);
+  ASSERT_NE(top, nullptr);
+  std::vector<uint32_t> pixels(200 * 100, 0xFFC03010);
+  ASSERT_TRUE(UpdateLayeredWindow(top, nullptr, {pixels.data(), 200, 100, 200}, 255));
+  ASSERT_TRUE(ShowsColour({320, 200}, 0xC03010));
+  std::fill(pixels.begin(), pixels.end(), 0xFF20A040);
+  RECT leftHalf{0, 0, 100, 100};
+  ASSERT_TRUE(UpdateLayeredWindow(top, nullptr, {pixels.data(), 200, 100, 200}, 255, &leftHalf));
+  EXPECT_TRUE(ShowsColour({170, 200}, 0x20A040));
+  EXPECT_EQ(ScreenPixel({320, 200}), 0xC03010u);  // outside the dirty rectangle
+}
+
 TEST_F(WindowSystemTest, RoundRegionClipsTheWindow) {
   TRecorder& below = NewRecorder();
   TRecorder& shaped = NewRecorder();

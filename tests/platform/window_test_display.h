@@ -1,6 +1,6 @@
 // The display a window-system test run uses: "headless" (the in-process
-// backend), "x11" (an Xvfb this run starts on a free display number) or
-// "win32" (the system's own).
+// backend), "x11" (an Xvfb this run starts on a free display number),
+// "x11-noshm" (the same without MIT-SHM) or "win32" (the system's own).
 #pragma once
 
 #include <string>

@@ -374,6 +374,21 @@ TEST_F(ControlTest, LabelAlignmentAttributes) {
   }
 }
 
+TEST_F(ControlTest, NewTextLaysTheParentOutOnlyWhenItCanChangeTheSize) {
+  CVerticalLayoutUI* root = Root();
+  auto* sized = new CLabelUI;
+  auto* stretched = new CLabelUI;
+  sized->ApplyAttributeList(u"width=\"80\" height=\"20\"");
+  stretched->ApplyAttributeList(u"height=\"20\"");
+  ASSERT_TRUE(root->Add(sized) && root->Add(stretched));
+  root->SetPos({0, 0, 200, 100});
+  sized->SetText(u"50%");
+  EXPECT_FALSE(root->IsUpdateNeeded());
+  EXPECT_EQ(sized->GetText(), u"50%");
+  stretched->SetText(u"50%");
+  EXPECT_TRUE(root->IsUpdateNeeded());
+}
+
 TEST_F(ControlTest, SingleLineLabelIsItsFontHeightPlusEightHigh) {
   CVerticalLayoutUI* root = Root();
   auto* label = new CLabelUI;

@@ -1,6 +1,7 @@
 // Painting through the window: the double-buffered paint presents what the
 // tree drew, a button shows its hot and pushed states, show-dirty outlines
-// the painted rectangle, and a layered window's alpha follows its background.
+// the painted rectangle, a layered window's alpha follows its background, and
+// its repaint tick runs only while something waits to be presented.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -74,6 +75,56 @@ TEST_F(ManagerPaintTest, LayeredPixelsTakeTheBackgroundsAlpha) {
   const CUISurface& s = window.Manager().GetOffscreenSurface();
   EXPECT_EQ(s.GetPixel(5, 5), 0xFF00FF00u);  // opaque drawing stays
   EXPECT_EQ(s.GetPixel(30, 5), 0u);          // nothing drawn: transparent
+}
+
+// A layered window: green left half, blue right half. Presented: painted,
+// nothing waits, and the layered tick has stopped.
+class LayeredTickTest : public ManagerPaintTest {
+ protected:
+  void AttachHalves(CManagerWindow& window) {
+    ASSERT_NE(window.Attach(u"<Window size=\"40,20\" bktrans=\"true\"><HorizontalLayout>"
+                            u"<Control bkcolor=\"#FF00FF00\"/><Control bkcolor=\"#FF0000FF\"/>"
+                            u"</HorizontalLayout></Window>"),
+              nullptr);
+  }
+  static void ExpectPresentedAndTickStopped(CManagerWindow& window) {
+    SkinUI::CUIPaintManager& m = window.Manager();
+    EXPECT_TRUE(window.PumpUntil([&] {
+      return m.GetOffscreenSurface().GetWidth() == 40 && m.GetLayeredUpdateRect().IsEmpty();
+    }));
+    // Not running: killing it finds no timer.
+    EXPECT_FALSE(platform::KillTimer(window.Hwnd(), SkinUI::CUIPaintManager::kLayeredUpdateTimerId));
+  }
+};
+
+TEST_F(LayeredTickTest, ATickPresentsOnlyTheDirtyRectangleAndThenStops) {
+  CManagerWindow window(40, 20);
+  AttachHalves(window);
+  ExpectPresentedAndTickStopped(window);
+  // The window shows red everywhere; then only the left half is invalidated.
+  const std::vector<uint32_t> red(40 * 20, 0xFFFF0000u);
+  ASSERT_TRUE(platform::UpdateLayeredWindow(window.Hwnd(), nullptr, {red.data(), 40, 20, 40}, 255));
+  window.Manager().Invalidate({0, 0, 20, 20});
+  ExpectPresentedAndTickStopped(window);
+  const std::vector<uint32_t> screen = Screen(window);
+  ASSERT_EQ(screen.size(), 800u);
+  EXPECT_EQ(screen[5 * 40 + 5], 0xFF00FF00u);   // repainted
+  EXPECT_EQ(screen[5 * 40 + 30], 0xFFFF0000u);  // not sent again
+}
+
+TEST_F(LayeredTickTest, AHiddenWindowIsPresentedForWhenItIsShown) {
+  CManagerWindow window(40, 20);
+  platform::ShowWindow(window.Hwnd(), SW_HIDE);
+  AttachHalves(window);
+  ExpectPresentedAndTickStopped(window);
+  // Shown by SetWindowPos, which sends no message that would paint it.
+  platform::SetWindowPos(window.Hwnd(), nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  // Once the display has mapped it (Win32 does that on its own time).
+  EXPECT_TRUE(window.PumpUntil([&] {
+    const std::vector<uint32_t> screen = Screen(window);
+    return screen.size() == 800u && screen[5 * 40 + 5] == 0xFF00FF00u && screen[5 * 40 + 30] == 0xFF0000FFu;
+  }));
 }
 
 struct TButtonState {

@@ -41,8 +41,15 @@ class IWindowBackend {
   // compositing desktop).
   virtual bool IsComposited() = 0;
 
+  // Shows rect of bitmap (clipped to both and to the client area) on the
+  // opaque window, alpha ignored.
   virtual bool Present(TWindow& window, const TBitmapView& bitmap, const RECT& rect) = 0;
-  virtual bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity) = 0;
+  // The layered window becomes bitmap (its size is the window's) scaled by
+  // opacity; only dirty (within the bitmap, not empty) changed since the last
+  // call, the rest keeps what the window holds. A bitmap of a new size comes
+  // with dirty covering all of it.
+  virtual bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity,
+                              const RECT& dirty) = 0;
 
   // Starts dragging the window by its caption with the pointer at screen.
   // False when the backend leaves it to the core (which then moves the window

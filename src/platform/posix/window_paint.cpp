@@ -122,16 +122,21 @@ bool PresentPixels(HWND hwnd, const TBitmapView& bitmap, const RECT& rect) {
   return posix::Backend().Present(*window, bitmap, area);
 }
 
-bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity) {
+bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity,
+                         const RECT* dirty) {
   auto window = LocalWindow(hwnd);
   if (!window || !posix::IsLayered(*window) || !bitmap.pixels || bitmap.width <= 0 || bitmap.height <= 0)
     return false;
   POINT at = position ? *position : POINT{window->rect.left, window->rect.top};
   RECT target{at.x, at.y, at.x + bitmap.width, at.y + bitmap.height};
+  const RECT all{0, 0, bitmap.width, bitmap.height};
+  RECT area = dirty ? posix::Intersect(*dirty, all) : all;
   if (!(target == window->rect)) {
     SetWindowPos(hwnd, nullptr, at.x, at.y, bitmap.width, bitmap.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    area = all;  // what the window kept has another size
   }
-  return posix::Backend().PresentLayered(*window, bitmap, opacity);
+  if (posix::IsEmpty(area)) return true;
+  return posix::Backend().PresentLayered(*window, bitmap, opacity, area);
 }
 
 bool SetWindowRoundRgn(HWND hwnd, const RECT& rect, int ellipseWidth, int ellipseHeight, bool redraw) {

@@ -51,6 +51,7 @@ void LiftOwned(HWND hwnd) {
 // Restacks hwnd after insertAfter, never below its owner, and the native
 // windows to match.
 void Stack(TWindow& window, HWND insertAfter) {
+  const auto before = WindowsTopFirst();
   Restack(window.hwnd, insertAfter);
   auto stacking = WindowsTopFirst();
   auto self = std::find(stacking.begin(), stacking.end(), window.hwnd);
@@ -58,6 +59,10 @@ void Stack(TWindow& window, HWND insertAfter) {
   if (window.owner && owner < self) Restack(window.hwnd, owner == stacking.begin() ? HWND_TOP : *(owner - 1));
   LiftOwned(window.hwnd);
   stacking = WindowsTopFirst();
+  // Placed among our own windows where it already is (a shadow kept behind
+  // its owner at every paint of the owner): the display has nothing to change.
+  const bool toTop = insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST;
+  if (!toTop && stacking == before) return;
   for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
     auto each = FindWindowRecord(*it);
     HWND below = it == stacking.rbegin() ? nullptr : *(it - 1);

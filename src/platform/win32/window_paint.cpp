@@ -1,6 +1,6 @@
 // Win32 window system: update regions and WM_PAINT, presenting our BGRA
-// pixels through DIBs (SetDIBitsToDevice; UpdateLayeredWindow with per-pixel
-// alpha) and round window regions.
+// pixels through DIBs (SetDIBitsToDevice; UpdateLayeredWindowIndirect with
+// per-pixel alpha and a dirty rectangle) and round window regions.
 #include <algorithm>
 #include <vector>
 
@@ -85,23 +85,42 @@ bool PresentPixels(HWND hwnd, const TBitmapView& bitmap, const RECT& rect) {
   return lines == height;
 }
 
-bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity) {
+// The part of a layered update to take: dirty within the bitmap, or all of
+// it when there is none or the window changes size with this update.
+::RECT LayeredArea(HWND hwnd, const TBitmapView& bitmap, const RECT* dirty) {
+  ::RECT all{0, 0, bitmap.width, bitmap.height};
+  ::RECT window{};
+  if (!dirty || !::GetWindowRect(hwnd, &window) || window.right - window.left != bitmap.width ||
+      window.bottom - window.top != bitmap.height)
+    return all;
+  ::RECT wanted = ToNative(*dirty), area{};
+  ::IntersectRect(&area, &wanted, &all);
+  return area;
+}
+
+bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bitmap, BYTE opacity,
+                         const RECT* dirty) {
   if (!bitmap.pixels || bitmap.width <= 0 || bitmap.height <= 0) return false;
+  const ::RECT area = LayeredArea(hwnd, bitmap, dirty);
+  if (::IsRectEmpty(&area)) return true;
   BITMAPINFO info = TopDown(bitmap.width, bitmap.height);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!dib) return false;
-  for (int y = 0; y < bitmap.height; ++y)
-    std::copy_n(bitmap.pixels + static_cast<size_t>(y) * bitmap.stride, bitmap.width,
-                static_cast<uint32_t*>(bits) + static_cast<size_t>(y) * bitmap.width);
+  // Only the dirty part is copied: the system reads no other pixel of it.
+  const int width = area.right - area.left;
+  for (int y = area.top; y < area.bottom; ++y)
+    std::copy_n(bitmap.pixels + static_cast<size_t>(y) * bitmap.stride + area.left, width,
+                static_cast<uint32_t*>(bits) + static_cast<size_t>(y) * bitmap.width + area.left);
   HDC memory = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(memory, dib);
   ::POINT at{position ? position->x : 0, position ? position->y : 0};
   ::SIZE size{bitmap.width, bitmap.height};
   ::POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-  BOOL ok = ::UpdateLayeredWindow(hwnd, nullptr, position ? &at : nullptr, &size, memory, &origin, 0, &blend,
-                                  ULW_ALPHA);
+  UPDATELAYEREDWINDOWINFO update{sizeof(UPDATELAYEREDWINDOWINFO), nullptr, position ? &at : nullptr, &size, memory,
+                                 &origin, 0, &blend, ULW_ALPHA, &area};
+  BOOL ok = ::UpdateLayeredWindowIndirect(hwnd, &update);
   SelectObject(memory, old);
   DeleteDC(memory);
   DeleteObject(dib);

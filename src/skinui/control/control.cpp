@@ -43,7 +43,15 @@ void CControlUI::SetManager(CUIPaintManager* manager, CControlUI* parent, bool i
 void CControlUI::SetText(std::u16string_view text) {
   if (m_sText == text) return;
   m_sText = text;
-  Relayout();
+  // Sized in both directions, it keeps its size whatever it says: laying its
+  // parent out again would only repaint the parent (a progress label changes
+  // its text ten times a second).
+  const TUISize fixed = GetFixedSize();
+  if (fixed.cx >= 1 && fixed.cy >= 1) {
+    Invalidate();
+  } else {
+    Relayout();
+  }
 }
 
 TUIRect CControlUI::GetRelativePos() const {

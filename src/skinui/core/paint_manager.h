@@ -277,7 +277,8 @@ class CUIPaintManager : public IUIRenderHost {
   bool IsCaptured() const { return m_bMouseCapture; }
 
   // Repaints rect (client coordinates); in layered mode it joins the layered
-  // dirty rectangle, repainted by the next 20 ms tick.
+  // dirty rectangle, repainted by the next 20 ms tick (which runs only while
+  // that rectangle is not empty, and presents only that rectangle).
   void Invalidate(const TUIRect& rect);
   void Invalidate();
   // Asks for a layout at the next paint.
@@ -321,10 +322,24 @@ class CUIPaintManager : public IUIRenderHost {
   void OnMouseLeave();
   void OnDelayedCleanup();
   void OnPaint();
+  // The layered tick: the dirty rectangle is repainted (at once while hidden,
+  // else through a paint message), the tick stops when nothing is left.
+  void OnLayeredTick();
+  void StartLayeredTimer();
+  void StopLayeredTimer();
   bool OnPreKeyDown(uintptr_t wParam);
   bool OnSysChar(uintptr_t wParam);
 
   // Paint steps (paint_manager_paint.cpp).
+  // A root to paint, not minimised, a client area that is not empty.
+  bool CanPaint() const;
+  void PaintHiddenLayered();
+  // Empties the layered dirty rectangle and stops the tick; what it held.
+  TUIRect TakeLayeredUpdate();
+  // Paints and presents area within the client (nothing when empty).
+  void PaintDirty(const TUIRect& area);
+  // What follows every paint: a layout asked for during it, a failed present.
+  void FinishPaint();
   bool LayoutIfNeeded();
   // Places a control that needs an update at its current position again.
   void Reposition(CControlUI* control);
@@ -420,6 +435,7 @@ class CUIPaintManager : public IUIRenderHost {
   bool m_bLayeredChanged = false;
   bool m_bLayered = false;
   TUIRect m_rcLayeredUpdate;
+  bool m_bLayeredTimerOn = false;  // the 0x2000 tick is running
 };
 
 }  // namespace SkinUI

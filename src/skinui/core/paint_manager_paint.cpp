@@ -57,8 +57,10 @@ void CUIPaintManager::Invalidate() {
 void CUIPaintManager::Invalidate(const TUIRect& rect) {
   if (!m_hWndPaint || rect.IsEmpty()) return;
   if (m_bLayered) {
-    // Repainted by the next layered tick, in one go.
+    // Repainted by the next layered tick, in one go; the tick runs only while
+    // something waits to be presented.
     m_rcLayeredUpdate = Union(m_rcLayeredUpdate, rect);
+    StartLayeredTimer();
     return;
   }
   const platform::RECT rc = ToRect(rect);
@@ -101,11 +103,15 @@ bool CUIPaintManager::LayoutIfNeeded() {
   return true;
 }
 
-void CUIPaintManager::OnPaint() {
+bool CUIPaintManager::CanPaint() const {
   const TUISize size = GetClientSize();
-  if (!m_pRoot || platform::IsIconic(m_hWndPaint) || size.cx <= 0 || size.cy <= 0) {
+  return m_pRoot && !platform::IsIconic(m_hWndPaint) && size.cx > 0 && size.cy > 0;
+}
+
+void CUIPaintManager::OnPaint() {
+  if (!CanPaint()) {
     platform::ValidateRect(m_hWndPaint, nullptr);
-    m_rcLayeredUpdate = {};
+    TakeLayeredUpdate();
     return;
   }
   LayoutIfNeeded();
@@ -114,13 +120,36 @@ void CUIPaintManager::OnPaint() {
   // validated by this very paint.
   if (m_bFocusNeeded) TakeNeededFocus();
   // What the layout invalidated belongs to this paint too.
-  const TUIRect client{0, 0, size.cx, size.cy};
   platform::PAINTSTRUCT ps;
   platform::BeginPaint(m_hWndPaint, &ps);
-  TUIRect dirty = Intersect(m_bLayered ? m_rcLayeredUpdate : FromRect(ps.rcPaint), client);
-  if (m_bLayered) m_rcLayeredUpdate = {};
-  if (!dirty.IsEmpty()) PaintAndPresent(client, dirty);
+  PaintDirty(m_bLayered ? TakeLayeredUpdate() : FromRect(ps.rcPaint));
   platform::EndPaint(m_hWndPaint, &ps);
+  FinishPaint();
+}
+
+void CUIPaintManager::PaintHiddenLayered() {
+  if (!CanPaint()) {
+    TakeLayeredUpdate();
+    return;
+  }
+  LayoutIfNeeded();
+  PaintDirty(TakeLayeredUpdate());
+  FinishPaint();
+}
+
+TUIRect CUIPaintManager::TakeLayeredUpdate() {
+  StopLayeredTimer();
+  return std::exchange(m_rcLayeredUpdate, TUIRect{});
+}
+
+void CUIPaintManager::PaintDirty(const TUIRect& area) {
+  const TUISize size = GetClientSize();
+  const TUIRect client{0, 0, size.cx, size.cy};
+  const TUIRect dirty = Intersect(area, client);
+  if (!dirty.IsEmpty()) PaintAndPresent(client, dirty);
+}
+
+void CUIPaintManager::FinishPaint() {
   // A control that asked for a layout while painting gets it now.
   if (m_bUpdateNeeded) Invalidate();
   // A failed presentation lays out again at the next paint; asking for a
@@ -214,8 +243,9 @@ void CUIPaintManager::Present(const TUIRect& dirty) {
     platform::RECT window;
     platform::GetWindowRect(m_hWndPaint, &window);
     const platform::POINT position{window.left, window.top};
+    const platform::RECT changed = ToRect(dirty);
     presented = platform::UpdateLayeredWindow(m_hWndPaint, &position, ViewOf(m_offscreen),
-                                              m_nOpacity);
+                                              m_nOpacity, &changed);
   } else {
     presented = platform::PresentPixels(m_hWndPaint, ViewOf(m_offscreen), ToRect(dirty));
   }
@@ -250,11 +280,9 @@ void CUIPaintManager::SetLayered(bool layered) {
   const platform::LONG_PTR exStyle = platform::GetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE);
   if (layered) {
     platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    platform::SetTimer(m_hWndPaint, kLayeredUpdateTimerId, kLayeredUpdateElapse);
   } else {
-    platform::KillTimer(m_hWndPaint, kLayeredUpdateTimerId);
+    TakeLayeredUpdate();
     platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
-    m_rcLayeredUpdate = {};
   }
   m_bLayered = layered;
   if (m_pRoot) m_pRoot->NeedUpdate();

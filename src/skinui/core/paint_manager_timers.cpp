@@ -1,5 +1,8 @@
 // Control timers of a paint manager. Native ids come from a per-window
-// counter taken modulo 255; the layered repaint tick uses 0x2000.
+// counter taken modulo 255; the layered repaint tick uses 0x2000 and runs
+// only while a layered dirty rectangle waits to be presented.
+#include <utility>
+
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/core/paint_manager.h"
@@ -66,14 +69,38 @@ void CUIPaintManager::RemoveAllTimers() {
   m_aTimers.clear();
 }
 
+void CUIPaintManager::StartLayeredTimer() {
+  if (m_bLayeredTimerOn) return;
+  m_bLayeredTimerOn =
+      platform::SetTimer(m_hWndPaint, kLayeredUpdateTimerId, kLayeredUpdateElapse) != 0;
+}
+
+void CUIPaintManager::StopLayeredTimer() {
+  if (!std::exchange(m_bLayeredTimerOn, false)) return;
+  platform::KillTimer(m_hWndPaint, kLayeredUpdateTimerId);
+}
+
+void CUIPaintManager::OnLayeredTick() {
+  // Minimised: nothing can be shown, and the restore invalidates it all again.
+  if (m_rcLayeredUpdate.IsEmpty() || platform::IsIconic(m_hWndPaint)) {
+    StopLayeredTimer();
+    return;
+  }
+  // A hidden window gets no paint message; its pixels are made ready for when
+  // it is shown (a window shown by SetWindowPos hears nothing of it).
+  if (!platform::IsWindowVisible(m_hWndPaint)) {
+    PaintHiddenLayered();
+    return;
+  }
+  // The paint takes the dirty rectangle and stops the tick.
+  const platform::RECT rc{m_rcLayeredUpdate.left, m_rcLayeredUpdate.top, m_rcLayeredUpdate.right,
+                          m_rcLayeredUpdate.bottom};
+  platform::InvalidateRect(m_hWndPaint, &rc, false);
+}
+
 void CUIPaintManager::OnTimer(uintptr_t wParam, intptr_t lParam) {
   if (wParam == kLayeredUpdateTimerId && m_bLayered) {
-    if (!m_rcLayeredUpdate.IsEmpty() && platform::IsWindowVisible(m_hWndPaint) &&
-        !platform::IsIconic(m_hWndPaint)) {
-      const platform::RECT rc{m_rcLayeredUpdate.left, m_rcLayeredUpdate.top,
-                              m_rcLayeredUpdate.right, m_rcLayeredUpdate.bottom};
-      platform::InvalidateRect(m_hWndPaint, &rc, false);
-    }
+    OnLayeredTick();
     return;
   }
   for (const TUITimerInfo& t : m_aTimers) {

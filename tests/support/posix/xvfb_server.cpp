@@ -19,15 +19,19 @@ bool ReadDisplayNumber(int fd, std::string* number) {
 
 }  // namespace
 
-bool CXvfbServer::Start(const std::string& geometry) {
+bool CXvfbServer::Start(const std::string& geometry, const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe(fds) != 0) return false;
+  std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry,
+                                "-nolisten", "tcp", "-noreset"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   m_pid = fork();
   if (m_pid == 0) {
     close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", geometry.c_str(), "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+    execvp("Xvfb", argv.data());
     _exit(127);
   }
   close(fds[1]);

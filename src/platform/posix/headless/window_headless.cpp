@@ -73,12 +73,13 @@ class CHeadlessBackend final : public IWindowBackend {
         canvas.pixels[y * canvas.width + x] = bitmap.pixels[y * bitmap.stride + x] | 0xFF000000;
     return true;
   }
-  bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity) override {
+  bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity, const RECT& dirty) override {
     TCanvas& canvas = CanvasOf(window);
     canvas.opacity = opacity;
-    for (int y = 0; y < std::min(bitmap.height, canvas.height); ++y)
-      std::copy_n(bitmap.pixels + y * bitmap.stride, std::min(bitmap.width, canvas.width),
-                  canvas.pixels.begin() + y * canvas.width);
+    const int right = std::min(dirty.right, canvas.width);
+    for (int y = dirty.top; y < std::min(dirty.bottom, canvas.height) && right > dirty.left; ++y)
+      std::copy_n(bitmap.pixels + y * bitmap.stride + dirty.left, right - dirty.left,
+                  canvas.pixels.begin() + y * canvas.width + dirty.left);
     return true;
   }
   bool BeginCaptionDrag(TWindow&, POINT) override { return false; }

@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 
 #include <string>
 #include <vector>
@@ -45,6 +46,24 @@ struct TConnection {
   // long enough ago to look again: reading it costs a system call per message.
   bool socketReadable = true;
   int64_t lastSocketRead = 0;
+  // MIT-SHM: unknown until the first image is made, then whether shared
+  // images work (the extension is offered and attaching succeeded).
+  enum EShm { kShmUnknown, kShmUsable, kShmUnusable } shm = kShmUnknown;
+};
+
+// What a window shows, on the client side: one image of the window's size,
+// in memory shared with the server (MIT-SHM) when it offers that, else in
+// ordinary memory (remote displays). Presenting copies the changed rectangle
+// into it once and puts that rectangle from it (window_x11_present.cpp).
+struct TWindowImage {
+  XImage* image = nullptr;
+  XShmSegmentInfo segment{};
+  bool shared = false;
+  // The last shared put: the server reads the segment until it has handled it.
+  unsigned long pendingSerial = 0;
+  bool layeredShown = false;  // holds the layered frame, put back on expose
+  bool inputShaped = false;   // the input shape follows its alpha
+  unsigned char opacity = 255;  // of the layered frame it holds
 };
 
 // XSetInputFocus, remembering the request so that older focus events are
@@ -59,9 +78,7 @@ struct TNativeWindow {
   unsigned long mapSerial = 0;        // the same for map and unmap
   bool focusWhenMapped = false;
   bool mapped = false;
-  std::vector<uint32_t> layered;      // the last layered image, put back on expose
-  int layeredWidth = 0;
-  int layeredHeight = 0;
+  TWindowImage pixels;
 };
 
 // The calling thread's connection, opened on first use; null when the server
@@ -81,6 +98,21 @@ std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom propert
 bool WindowManagerSupports(TConnection& c, Atom feature);
 // Sends a _NET_* client message about window to the root window.
 void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1, long d2, long d3, long d4);
+
+// Presentation (window_x11_present.cpp). Opaque: rect of bitmap, alpha made
+// opaque. Layered: dirty of bitmap scaled by opacity, kept for exposes, the
+// input shape following alpha (fully transparent pixels let the pointer
+// through, as on Windows).
+bool PresentOpaque(TConnection& c, TWindow& window, const TBitmapView& bitmap, const RECT& rect);
+bool PresentLayeredFrame(TConnection& c, TWindow& window, const TBitmapView& bitmap, BYTE opacity,
+                         const RECT& dirty);
+// Puts area of the layered frame the window holds back on the screen; false
+// when it holds none (the window is then repainted as an opaque one is).
+bool PutBackLayered(TConnection& c, TNativeWindow& native, const RECT& area);
+// Forgets the layered frame (the window stopped being layered).
+void DropLayeredFrame(TConnection& c, TNativeWindow& native);
+// Frees the window's image before the window goes.
+void ReleaseImage(TConnection& c, TNativeWindow& native);
 
 // Reports the native events that are ready (window_x11_events.cpp).
 void PumpEvents(TConnection& c);

@@ -9,8 +9,9 @@
 // WS_EX_TRANSPARENT windows; XFixes to follow the compositing manager;
 // caption dragging through _NET_WM_MOVERESIZE when the window manager offers
 // it; pointer grabs for capture; waiting on the X connection beside the
-// thread's wake descriptor. Does not implement: child windows, several
-// monitors (the screen is one monitor).
+// thread's wake descriptor. Presentation is in window_x11_present.cpp.
+// Does not implement: child windows, several monitors (the screen is one
+// monitor).
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
@@ -257,37 +258,6 @@ void ApplyInputTransparency(TConnection& c, const TWindow& window, Window id) {
     XShapeCombineRectangles(c.display, id, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
 }
 
-// Runs of pixels with alpha, so that fully transparent ones let the pointer
-// through as they do on Windows.
-std::vector<XRectangle> OpaqueRuns(const std::vector<uint32_t>& pixels, int width, int height) {
-  std::vector<XRectangle> runs;
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* row = pixels.data() + static_cast<size_t>(y) * width;
-    for (int x = 0; x < width;) {
-      while (x < width && (row[x] >> 24) == 0) ++x;
-      int start = x;
-      while (x < width && (row[x] >> 24) != 0) ++x;
-      if (x > start)
-        runs.push_back({static_cast<short>(start), static_cast<short>(y), static_cast<unsigned short>(x - start), 1});
-    }
-  }
-  return runs;
-}
-
-void PutPixels(TConnection& c, TNativeWindow& native, const uint32_t* pixels, int stride, const RECT& rect) {
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  XImage* image = XCreateImage(c.display, c.visual, c.depth, ZPixmap, 0, nullptr, width, height, 32, 0);
-  if (!image) return;
-  std::vector<uint32_t> copy(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    std::copy_n(pixels + static_cast<size_t>(rect.top + y) * stride + rect.left, width, copy.begin() + y * width);
-  image->data = reinterpret_cast<char*>(copy.data());
-  XPutImage(c.display, native.id, native.gc, image, 0, 0, rect.left, rect.top, width, height);
-  image->data = nullptr;  // the vector owns the pixels
-  XDestroyImage(image);
-  XFlush(c.display);
-}
-
 class CX11Backend final : public IWindowBackend {
  public:
   const char* GetName() const override { return "x11"; }
@@ -325,6 +295,7 @@ class CX11Backend final : public IWindowBackend {
     TConnection* c = Connection();
     auto* native = static_cast<TNativeWindow*>(window.native);
     if (!c || !native) return;
+    ReleaseImage(*c, *native);
     XFreeGC(c->display, native->gc);
     XDestroyWindow(c->display, native->id);
     XFlush(c->display);
@@ -416,8 +387,7 @@ class CX11Backend final : public IWindowBackend {
   void ApplyLayered(TWindow& window) override {
     TConnection* c = Connection();
     TNativeWindow& native = NativeOf(window);
-    native.layered.clear();
-    if (!(window.exStyle & WS_EX_LAYERED)) XShapeCombineMask(c->display, native.id, ShapeInput, 0, 0, None, ShapeSet);
+    DropLayeredFrame(*c, native);
     ApplyInputTransparency(*c, window, native.id);
   }
 
@@ -469,35 +439,11 @@ class CX11Backend final : public IWindowBackend {
   }
 
   bool Present(TWindow& window, const TBitmapView& bitmap, const RECT& rect) override {
-    TConnection* c = Connection();
-    std::vector<uint32_t> opaque(static_cast<size_t>(bitmap.height) * bitmap.stride);
-    for (int y = rect.top; y < rect.bottom; ++y)
-      for (int x = rect.left; x < rect.right; ++x)
-        opaque[y * bitmap.stride + x] = bitmap.pixels[y * bitmap.stride + x] | 0xFF000000;
-    PutPixels(*c, NativeOf(window), opaque.data(), bitmap.stride, rect);
-    return true;
+    return PresentOpaque(*Connection(), window, bitmap, rect);
   }
 
-  bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity) override {
-    TConnection* c = Connection();
-    TNativeWindow& native = NativeOf(window);
-    int width = bitmap.width, height = bitmap.height;
-    native.layered.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        uint32_t p = bitmap.pixels[y * bitmap.stride + x];
-        native.layered[y * width + x] = opacity == 255 ? p : Scale(p, opacity);
-      }
-    }
-    native.layeredWidth = width;
-    native.layeredHeight = height;
-    if (!(window.exStyle & WS_EX_TRANSPARENT)) {
-      auto runs = OpaqueRuns(native.layered, width, height);
-      XShapeCombineRectangles(c->display, native.id, ShapeInput, 0, 0, runs.data(), static_cast<int>(runs.size()),
-                              ShapeSet, YXBanded);
-    }
-    PutPixels(*c, native, native.layered.data(), width, {0, 0, width, height});
-    return true;
+  bool PresentLayered(TWindow& window, const TBitmapView& bitmap, BYTE opacity, const RECT& dirty) override {
+    return PresentLayeredFrame(*Connection(), window, bitmap, opacity, dirty);
   }
 
   bool BeginCaptionDrag(TWindow& window, POINT screen) override {
@@ -592,12 +538,6 @@ class CX11Backend final : public IWindowBackend {
     return c && CaptureRoot(*c, rect, pixels);
   }
 
- private:
-  static uint32_t Scale(uint32_t p, BYTE opacity) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) out |= ((((p >> shift) & 0xFF) * opacity + 127) / 255) << shift;
-    return out;
-  }
 };
 
 }  // namespace

@@ -103,18 +103,8 @@ void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
 void OnExpose(TConnection& c, XExposeEvent& event) {
   auto window = LocalWindow(HwndOf(event.window));
   if (!window) return;
-  TNativeWindow& native = NativeOf(*window);
-  if ((window->exStyle & WS_EX_LAYERED) && !native.layered.empty()) {
-    XImage* image = XCreateImage(c.display, c.visual, c.depth, ZPixmap, 0,
-                                 reinterpret_cast<char*>(native.layered.data()), native.layeredWidth,
-                                 native.layeredHeight, 32, 0);
-    if (!image) return;
-    XPutImage(c.display, native.id, native.gc, image, 0, 0, 0, 0, native.layeredWidth, native.layeredHeight);
-    image->data = nullptr;
-    XDestroyImage(image);
-    return;
-  }
   RECT area{event.x, event.y, event.x + event.width, event.y + event.height};
+  if ((window->exStyle & WS_EX_LAYERED) && PutBackLayered(c, NativeOf(*window), area)) return;
   InvalidateRect(window->hwnd, &area, false);
 }
 
