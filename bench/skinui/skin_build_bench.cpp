@@ -8,8 +8,8 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/core/markup.h"
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/skin_builder.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/builder/skin_builder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/skin_archive.h"
 
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/skin_resources.h"
 
 bool FindSkinArchive(const uint8_t** data, size_t* size) {

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "update_dialog/skin_frame_wnd.h"
+#include "skinui/window/skin_frame_wnd.h"
 #include "update_dialog/update_job.h"
 #include "update_dialog/worker_thread.h"
-#include "update_dialog/wnd_lace.h"
+#include "skinui/window/wnd_lace.h"
 
 namespace SkinUI {
 class CTabLayoutUI;

@@ -8,8 +8,8 @@
 #include "app/skin_archive.h"
 #include "common/text.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/skin_builder.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/builder/skin_builder.h"
 #include "skinui/layout/tab_layout.h"
 
 namespace SkinUI {

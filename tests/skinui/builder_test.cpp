@@ -8,7 +8,7 @@
 #include "platform/path_separator.h"
 #include "platform/window_test_driver.h"
 #include "skinui/control/label.h"
-#include "skinui/core/skin_builder.h"
+#include "skinui/builder/skin_builder.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/layout/container.h"
 #include "support/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "skinui/control/button.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/layout/vertical_layout.h"
 
 namespace SkinUI {

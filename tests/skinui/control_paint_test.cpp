@@ -9,7 +9,7 @@
 #include "skinui/control/button.h"
 #include "skinui/control/label.h"
 #include "skinui/control/progress.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/layout/vertical_layout.h"
 #include "skinui/pixel_support.h"
 #include "support/temp_dir.h"

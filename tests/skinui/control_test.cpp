@@ -8,7 +8,7 @@
 #include "skinui/control/label.h"
 #include "skinui/control/progress.h"
 #include "skinui/control/user_data_format.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/layout/tab_layout.h"
 #include "skinui/layout/vertical_layout.h"

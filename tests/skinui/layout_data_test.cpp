@@ -12,7 +12,7 @@
 
 #include "common/text.h"
 #include "skinui/control_support.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "support/temp_dir.h"
 
 namespace SkinUI {

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "platform/window_messages.h"
-#include "skinui/core/skin_builder.h"
+#include "skinui/builder/skin_builder.h"
 
 namespace skinui_test {
 namespace {

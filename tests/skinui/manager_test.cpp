@@ -4,7 +4,7 @@
 
 #include "manager_support.h"
 #include "platform/window_messages.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace skinui_test {
 namespace {

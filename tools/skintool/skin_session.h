@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/window_system.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace skintool {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "skinui/control/ui_scale.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {

@@ -1,7 +1,7 @@
 // Text measuring, painting and events of the label.
 #include "skinui/control/label.h"
 
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/control/rect_ops.h"
 

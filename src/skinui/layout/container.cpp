@@ -5,7 +5,7 @@
 
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/ui_scale.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/layout/layout_math.h"
 

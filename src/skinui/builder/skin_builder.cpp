@@ -7,9 +7,9 @@
 #include "platform/window_system.h"
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/skin_builder.h"
-#include "skinui/core/skin_builder_load.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/builder/skin_builder.h"
+#include "skinui/builder/skin_builder_load.h"
 #include "skinui/core/skin_resources.h"
 
 namespace SkinUI {

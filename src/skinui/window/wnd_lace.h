@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "update_dialog/skin_wnd_base.h"
+#include "skinui/window/skin_wnd_base.h"
 
 class CWndLace : public CSkinWndBaseImpl<CWndLace> {
  public:

@@ -7,7 +7,7 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/layout/container.h"
 

@@ -5,8 +5,8 @@
 
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/paint_manager_shared.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/manager/paint_manager_shared.h"
 
 namespace SkinUI {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/skin_builder.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/builder/skin_builder.h"
 #include "skinui/core/ui_notify.h"
-#include "update_dialog/native_window.h"
+#include "skinui/window/native_window.h"
 
 // The parts that do not depend on T.
 class CSkinWndBase : public CNativeWindow,

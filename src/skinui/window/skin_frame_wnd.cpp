@@ -1,4 +1,4 @@
-#include "update_dialog/skin_frame_wnd.h"
+#include "skinui/window/skin_frame_wnd.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
 namespace {

@@ -1,8 +1,8 @@
-#include "skinui/core/paint_manager_shared.h"
+#include "skinui/manager/paint_manager_shared.h"
 
 #include <algorithm>
 
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/skin_resources.h"
 
 namespace SkinUI {

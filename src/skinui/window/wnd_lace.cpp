@@ -1,4 +1,4 @@
-#include "update_dialog/wnd_lace.h"
+#include "skinui/window/wnd_lace.h"
 
 #include <algorithm>
 

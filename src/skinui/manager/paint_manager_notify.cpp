@@ -2,7 +2,7 @@
 // asynchronous ones, delivered around the next message.
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
 namespace {

@@ -7,10 +7,10 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/control/attribute_values.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
-#include "skinui/core/skin_builder.h"
-#include "skinui/core/skin_builder_load.h"
+#include "skinui/builder/skin_builder.h"
+#include "skinui/builder/skin_builder_load.h"
 
 namespace SkinUI {
 namespace {

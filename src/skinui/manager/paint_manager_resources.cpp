@@ -2,8 +2,8 @@
 // of a paint manager.
 #include <mutex>
 
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/paint_manager_shared.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/manager/paint_manager_shared.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {

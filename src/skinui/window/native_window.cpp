@@ -1,4 +1,4 @@
-#include "update_dialog/native_window.h"
+#include "skinui/window/native_window.h"
 
 #include "platform/window_messages.h"
 

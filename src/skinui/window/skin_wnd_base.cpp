@@ -1,4 +1,4 @@
-#include "update_dialog/skin_wnd_base.h"
+#include "skinui/window/skin_wnd_base.h"
 
 #include "platform/window_messages.h"
 #include "skinui/control/control.h"

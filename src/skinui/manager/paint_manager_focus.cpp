@@ -3,7 +3,7 @@
 
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/core/paint_manager.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
 namespace {

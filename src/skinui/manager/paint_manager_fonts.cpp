@@ -2,8 +2,8 @@
 // shared lock), and the default font.
 #include <mutex>
 
-#include "skinui/core/paint_manager.h"
-#include "skinui/core/paint_manager_shared.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/manager/paint_manager_shared.h"
 
 namespace SkinUI {
 namespace {

@@ -4,7 +4,7 @@
 // rounds it, and maximising fills the monitor's work area.
 #pragma once
 
-#include "update_dialog/skin_wnd_base.h"
+#include "skinui/window/skin_wnd_base.h"
 
 namespace frame_wnd {
 
