@@ -84,6 +84,12 @@ struct HttpExchangeRequest {
   std::u16string proxyPassword;
   bool followRedirects = true;
   bool verifyCertificate = true;        // https: refuse certificates the trust store rejects
+  // Watched cancellation flag (null: none), kept alive by the caller. Once
+  // another thread sets it, the exchange ends with kErrorHttpCancelled at its
+  // next check: before it starts, between pieces of the body and, on POSIX,
+  // also while it waits for bytes (at least once a second). Lets a worker be
+  // stopped without ending its thread.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Receives the final reply of an exchange (replies that were redirected away
@@ -105,19 +111,9 @@ class IHttpReplySink {
 [[nodiscard]] uint32_t PerformHttpExchange(const HttpExchangeRequest& request,
                                            IHttpReplySink* sink);
 
-// The calling thread's watched cancellation flag (null: none). Once another
-// thread sets it, an exchange of this thread ends with kErrorHttpCancelled at
-// its next check: before it starts, between pieces of the body and, on POSIX,
-// also while it waits for bytes (at least once a second). Whoever sets the slot keeps the flag alive for
-// the thread's exchanges. Lets a worker be stopped without ending its thread.
-inline const std::atomic<bool>*& HttpCancelFlagOfThread() {
-  thread_local const std::atomic<bool>* flag = nullptr;
-  return flag;
-}
-// Whether the calling thread's watched flag is set (the backends ask this).
-inline bool IsHttpCancelRequested() {
-  const std::atomic<bool>* flag = HttpCancelFlagOfThread();
-  return flag != nullptr && flag->load();
+// Whether the request's cancellation flag is set (the backends ask this).
+inline bool IsHttpCancelRequested(const HttpExchangeRequest& request) {
+  return request.cancel != nullptr && request.cancel->load();
 }
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 // Downloads into the client's buffer, and straight into files.
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <filesystem>
 
@@ -14,13 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The progress receiver of the download in flight; one download at a time.
-std::atomic<CDownLoadCallBack*> g_downloadCallback{nullptr};
-
-void ForwardProgress(double total, double received) {
-  if (CDownLoadCallBack* callback = g_downloadCallback.load()) {
-    callback->OnDownloadProgress(total, received);
-  }
+// Progress of the reply, handed to callback (none when it is null).
+ProgressCallback ReplyProgress(CDownLoadCallBack* callback) {
+  if (callback == nullptr) return {};
+  return [callback](double total, double received) { callback->OnDownloadProgress(total, received); };
 }
 
 // Forwards progress of the whole file: a reply that continues a part counts
@@ -28,26 +24,27 @@ void ForwardProgress(double total, double received) {
 // shows nothing new until it passes what was shown).
 class CWholeFileProgress {
  public:
-  explicit CWholeFileProgress(const CDownloadPartFile* part) : m_part(part) {}
+  CWholeFileProgress(const CDownloadPartFile* part, CDownLoadCallBack* callback)
+      : m_part(part), m_callback(callback) {}
   void operator()(double total, double received) {
+    if (m_callback == nullptr) return;
     const double offset = static_cast<double>(m_part->ReplyOffset());
-    if (offset + total <= 0) return ForwardProgress(total, received);
+    if (offset + total <= 0) return m_callback->OnDownloadProgress(total, received);
     const double fraction = (offset + received) / (offset + total);
     if (fraction < m_shown) return;
     m_shown = fraction;
-    ForwardProgress(offset + total, offset + received);
+    m_callback->OnDownloadProgress(offset + total, offset + received);
   }
 
  private:
   const CDownloadPartFile* m_part;
+  CDownLoadCallBack* m_callback;
   double m_shown = 0;
 };
 
-// Sends a GET for url with the progress slot set; true for a complete reply.
-bool FetchInto(WinHttpClient* client, CDownLoadCallBack* callback) {
-  g_downloadCallback.store(callback);
+// Sends the client's GET; true for a complete reply.
+bool Fetch(WinHttpClient* client) {
   const bool sent = client->SendRequest(u"GET");
-  g_downloadCallback.store(nullptr);
   // A reply cut short of its Content-Length is an incomplete file, not a download.
   const bool complete = sent && (!client->HasContentLength() ||
                                  client->GetReceivedLength() == client->GetContentLength());
@@ -63,12 +60,12 @@ bool FetchInto(WinHttpClient* client, CDownLoadCallBack* callback) {
 bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) {
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
-  WinHttpClient client(url, ForwardProgress);
+  WinHttpClient client(url, ReplyProgress(callback));
   client.SetTransferBounds(FileTransferBounds(m_limits));
   // Held whole in memory (a checksum text): a server that sends without end
   // must not exhaust it.
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
-  if (!FetchInto(&client, callback)) return false;
+  if (!Fetch(&client)) return false;
   m_downloadLength = static_cast<uint32_t>(client.GetReceivedLength());
   m_download = client.TakeReplyBytes();
   m_download.push_back(0);  // room for it was reserved with the reply
@@ -87,10 +84,10 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
   std::error_code ignored;
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
   CDownloadPartFile part(target);
-  WinHttpClient client(url, CWholeFileProgress(&part));
+  WinHttpClient client(url, CWholeFileProgress(&part, callback));
   client.SetReplyWriter(&part);
   client.SetTransferBounds(FileTransferBounds(m_limits));
-  return FetchInto(&client, callback) && part.Complete();
+  return Fetch(&client) && part.Complete();
 }
 
 uint32_t CHttpClient::GetDownloadedSize() { return m_downloadLength; }

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "platform/codepage.h"
 #include "server_api/reply_headers.h"
+#include "server_api/transfer_cancel.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ platform::HttpExchangeRequest WinHttpClient::BuildExchange(std::u16string_view v
   }
   exchange.followRedirects = !disableRedirects;
   exchange.verifyCertificate = m_requireValidCertificate;
+  exchange.cancel = CTransferCancelScope::CurrentFlag();
   return exchange;
 }
 

@@ -22,7 +22,7 @@ class CUpdateJob : public CDownLoadCallBack {
   void OnDownloadProgress(double total, double received) override;
 
   // Set by the dialog on WM_DESTROY: the workers stop at their next check and
-  // their transfers end (see platform::HttpCancelFlagOfThread).
+  // their transfers end (see CTransferCancelScope).
   std::atomic<bool> m_bCancel{false};
   // The download in percent, 0..100.
   std::atomic<int32_t> m_nProgress{0};

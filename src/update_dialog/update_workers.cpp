@@ -10,10 +10,10 @@
 #include "paths_and_log/folders.h"
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
-#include "platform/http_exchange.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"
+#include "server_api/transfer_cancel.h"
 
 namespace {
 
@@ -22,16 +22,6 @@ constexpr size_t kChecksumLength = 32;
 constexpr uint32_t kMd5BlockSize = 1024;
 constexpr auto kCheckDelay = std::chrono::milliseconds(1000);
 constexpr auto kCancelPoll = std::chrono::milliseconds(20);
-
-// Makes the calling worker's transfers watch the job's cancellation flag for
-// the worker's lifetime.
-class CCancelWatch {
- public:
-  explicit CCancelWatch(const CUpdateJob& job) { platform::HttpCancelFlagOfThread() = &job.m_bCancel; }
-  ~CCancelWatch() { platform::HttpCancelFlagOfThread() = nullptr; }
-  CCancelWatch(const CCancelWatch&) = delete;
-  CCancelWatch& operator=(const CCancelWatch&) = delete;
-};
 
 // Sleeps for delay in short steps; false when the job was cancelled meanwhile.
 bool SleepUnlessCancelled(const CUpdateJob& job, std::chrono::milliseconds delay) {
@@ -96,7 +86,7 @@ void RunInstall(CUpdateJob* job) {
 }  // namespace
 
 void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
-  const CCancelWatch watch(*job);
+  const CTransferCancelScope cancel(job->m_bCancel);
   if (!SleepUnlessCancelled(*job, kCheckDelay)) return;
   CServerConnect* server = GetServerConnect();
   const bool silent = !job->m_bWindowVisible.load();
@@ -111,7 +101,7 @@ void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
 }
 
 void InstallThread(std::shared_ptr<CUpdateJob> job) {
-  const CCancelWatch watch(*job);
+  const CTransferCancelScope cancel(job->m_bCancel);
   job->m_bFailed.store(true);
   RunInstall(job.get());
 }

@@ -1,10 +1,15 @@
 // Downloads into memory and files, and the two-step upload.
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "common/md5.h"
 #include "common/text.h"
 #include "server_api/api_test_fixture.h"
+#include "server_api/transfer_cancel.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -108,6 +113,65 @@ TEST_F(TransferTest, DownloadToFileReplacesTheFileOnlyWhenComplete) {
   EXPECT_EQ(progress.calls.back(), std::make_pair(15.0, 15.0));
   EXPECT_EQ(RequestsFor("api/config/get").size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(target + ".part"));
+}
+
+// Progress receiver that holds its download at the first report until
+// released, so that another download runs meanwhile.
+struct HeldProgress : ProgressLog {
+  void OnDownloadProgress(double total, double received) override {
+    ProgressLog::OnDownloadProgress(total, received);
+    std::unique_lock<std::mutex> hold(lock);
+    reported = true;
+    changed.notify_all();
+    changed.wait_for(hold, std::chrono::seconds(10), [this] { return released; });
+  }
+  void WaitForReport() {
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait_for(hold, std::chrono::seconds(10), [this] { return reported; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> hold(lock);
+    released = true;
+    changed.notify_all();
+  }
+  std::mutex lock;
+  std::condition_variable changed;
+  bool reported = false, released = false;
+};
+
+TEST_F(TransferTest, DownloadsAtOnceReportEachToItsOwnReceiver) {
+  const std::string big(3 * 1024 * 1024 + 17, 'z');
+  Store("big.bin", big);
+  std::unique_ptr<CConnectHelp> other = MakeClient();
+  HeldProgress held;
+  bool heldOk = false;
+  std::thread first([&] { heldOk = other->DownloadToMemory(Url("storage/big.bin"), &held); });
+  held.WaitForReport();
+  ProgressLog second;
+  ASSERT_TRUE(m_client->DownloadToMemory(Url("files/Update.exe.md5"), &second));
+  held.Release();
+  first.join();
+  ASSERT_TRUE(heldOk);
+  EXPECT_EQ(second.calls.back(), std::make_pair(32.0, 32.0));
+  for (const auto& call : second.calls) EXPECT_EQ(call.first, 32.0);
+  EXPECT_EQ(held.calls.back(), std::make_pair(double(big.size()), double(big.size())));
+}
+
+TEST_F(TransferTest, ACancelScopeEndsItsThreadsTransfersOnly) {
+  std::atomic<bool> cancel{true};
+  const std::string target = m_env->dir().File("Update/Update.exe");
+  std::unique_ptr<CConnectHelp> other = MakeClient();
+  const size_t before = m_server->Requests().size();
+  {
+    const CTransferCancelScope scope(cancel);
+    EXPECT_FALSE(m_client->DownloadToMemory(Url("files/Update.exe.md5"), nullptr));
+    EXPECT_FALSE(m_client->DownloadToFile(Url("files/Update.exe"), Utf8ToUtf16(target), nullptr));
+    bool otherOk = false;
+    std::thread([&] { otherOk = other->DownloadToMemory(Url("files/Update.exe.md5"), nullptr); }).join();
+    EXPECT_TRUE(otherOk);
+  }
+  EXPECT_EQ(m_server->Requests().size(), before + 1);  // the other thread's only
+  EXPECT_TRUE(m_client->DownloadToMemory(Url("files/Update.exe.md5"), nullptr));
 }
 
 TEST_F(TransferTest, UploadFileStoresTheBytesUnderItsKey) {

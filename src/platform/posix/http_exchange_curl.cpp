@@ -83,7 +83,7 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
 size_t OnBodyData(char* data, size_t size, size_t count, void* user) {
   auto* state = static_cast<ExchangeState*>(user);
   const size_t bytes = size * count;
-  if (IsHttpCancelRequested()) {
+  if (IsHttpCancelRequested(*state->request)) {
     state->cancelled = true;
     return 0;
   }
@@ -127,7 +127,7 @@ int OnUploadSeek(void* user, curl_off_t offset, int origin) {
 int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t upTotal,
                        curl_off_t upNow) {
   auto* state = static_cast<ExchangeState*>(user);
-  if (IsHttpCancelRequested()) {
+  if (IsHttpCancelRequested(*state->request)) {
     state->cancelled = true;
     return 1;
   }
@@ -318,7 +318,7 @@ uint32_t PerformHttpExchange(const HttpExchangeRequest& request, IHttpReplySink*
   SetProxy(curl, request, &proxy, &user, &password);
   SetTls(curl, request);
   SetTimeouts(curl, request.timeouts);
-  if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+  if (IsHttpCancelRequested(request)) return kErrorHttpCancelled;
   if (request.bodySource != nullptr && !request.bodySource->Rewind()) return kErrorHttpInternal;
   const CURLcode code = curl_easy_perform(curl);
   if (state.sinkRefused || state.cancelled) return kErrorHttpCancelled;

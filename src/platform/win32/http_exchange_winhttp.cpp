@@ -203,7 +203,7 @@ uint32_t WriteBody(HINTERNET request, Transfer* transfer) {
   std::vector<uint8_t> buffer(r.bodySource != nullptr ? kReadChunk : 0);
   uint64_t sent = 0;
   while (sent < r.bodySize) {
-    if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+    if (IsHttpCancelRequested(r)) return kErrorHttpCancelled;
     if (!transfer->Limit(request)) return kErrorHttpTimeout;
     DWORD size = 0, written = 0;
     const uint8_t* piece = NextPiece(r, sent, &buffer, &size);
@@ -242,7 +242,7 @@ uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected, Tr
   std::vector<uint8_t> buffer(kReadChunk);
   uint64_t received = 0;
   while (true) {
-    if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+    if (IsHttpCancelRequested(transfer->r)) return kErrorHttpCancelled;
     if (!transfer->Limit(request)) return kErrorHttpTimeout;
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) return LastError();
@@ -338,7 +338,7 @@ uint32_t Exchange(Transfer* transfer, const UrlParts& url, const ProxyRoute& rou
 
 uint32_t PerformHttpExchange(const HttpExchangeRequest& r, IHttpReplySink* sink) {
   if (!IsSupportedVerb(r.verb)) return kErrorInvalidParameter;
-  if (IsHttpCancelRequested()) return kErrorHttpCancelled;
+  if (IsHttpCancelRequested(r)) return kErrorHttpCancelled;
   UrlParts url;
   if (!CrackUrl(r.url, &url)) return LastError();
   bool sendFailed = false;
