@@ -176,17 +176,31 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-char16_t AsciiToLower(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+namespace {
+
+template <typename Char>
+Char LowerAscii(Char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c + 32) : c;
 }
 
-bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
+template <typename Char>
+bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiToLower(a[i]) != AsciiToLower(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
 }
+
+}  // namespace
+
+char16_t AsciiToLower(char16_t c) { return LowerAscii(c); }
+char AsciiToLower(char c) { return LowerAscii(c); }
+
+bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
+  return EqualsIgnoringAsciiCase(a, b);
+}
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 std::u16string ToU16(long long value) {
   const std::string digits = std::to_string(value);

@@ -16,7 +16,9 @@ size_t Utf8ToUtf16(std::string_view text, char16_t* out);
 
 // ASCII-only case folding, as the program's name comparisons need.
 char16_t AsciiToLower(char16_t c);
+char AsciiToLower(char c);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 // Formats an integer in decimal as UTF-16.
 std::u16string ToU16(long long value);

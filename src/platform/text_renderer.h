@@ -55,6 +55,6 @@ class ITextFont {
 };
 
 // Creates a font. Never fails while any font is installed; null otherwise.
-std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& spec);
+std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& font);
 
 }  // namespace platform

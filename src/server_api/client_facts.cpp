@@ -1,6 +1,7 @@
 #include "server_api/client_facts.h"
 
 #include "common/md5.h"
+#include "common/text.h"
 #include "platform/codepage.h"
 #include "settings/cfg_app.h"
 
@@ -21,7 +22,7 @@ std::optional<std::string> DecodeHexText(std::string_view raw) {
   bool ended = false;  // a zero byte ends the text, as in a C string
   int pending = -1;
   for (char c : raw) {
-    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    const char lower = AsciiToLower(c);
     const int digit = IsSpace(lower) ? 0 : HexValue(lower);
     if (digit < 0) return std::nullopt;
     if (pending < 0) {

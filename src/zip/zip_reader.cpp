@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/text.h"
 #include "platform/codepage.h"
 #include "zip/zip_format.h"
 #include "zip/zip_inflater.h"
@@ -29,15 +30,8 @@ bool FindEndRecord(const uint8_t* data, size_t size, size_t* pos) {
   return false;
 }
 
-char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 bool SameName(const std::string& stored, const std::string& wanted, bool ignoreCase) {
-  if (stored.size() != wanted.size()) return false;
-  for (size_t i = 0; i < stored.size(); ++i) {
-    char a = stored[i], b = wanted[i];
-    if (ignoreCase ? ToLowerAscii(a) != ToLowerAscii(b) : a != b) return false;
-  }
-  return true;
+  return ignoreCase ? EqualsIgnoreAsciiCase(stored, wanted) : stored == wanted;
 }
 
 }  // namespace

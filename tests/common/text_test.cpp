@@ -19,6 +19,11 @@ TEST(Text, AsciiCaseFoldingLeavesOtherCharactersAlone) {
   EXPECT_TRUE(EqualsIgnoreAsciiCase(u"Explorer.EXE", u"explorer.exe"));
   EXPECT_FALSE(EqualsIgnoreAsciiCase(u"explorer.exe", u"explorer.ex"));
   EXPECT_FALSE(EqualsIgnoreAsciiCase(u"Ä", u"ä"));
+  // The narrow form, for names read as bytes (archive entries, hex text).
+  EXPECT_TRUE(EqualsIgnoreAsciiCase("Skin/DLG_Main.xml", "skin/dlg_main.XML"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase("\xC3\x84", "\xC3\xA4"));
+  EXPECT_EQ(AsciiToLower('Q'), 'q');
+  EXPECT_EQ(AsciiToLower('['), '[');
 }
 
 // The ASCII fast path must hand over to the full decoder wherever a

@@ -42,7 +42,7 @@ struct TGlyph {
 
 class CFreeTypeFont : public ITextFont {
  public:
-  CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& spec, bool emboldenFace,
+  CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font, bool emboldenFace,
                 bool slantFace);
   ~CFreeTypeFont() override;
 
@@ -60,7 +60,7 @@ class CFreeTypeFont : public ITextFont {
 
   FT_Face m_face;
   FT_Face m_fallback;
-  TTextFontSpec m_spec;
+  TTextFontSpec m_font;
   bool m_embolden;
   bool m_slant;
   TTextMetrics m_metrics;
@@ -89,9 +89,9 @@ FT_Face OpenFace(const TFontFile& file, int height) {
   return face;
 }
 
-CFreeTypeFont::CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& spec,
+CFreeTypeFont::CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font,
                              bool emboldenFace, bool slantFace)
-    : m_face(face), m_fallback(fallback), m_spec(spec), m_embolden(emboldenFace), m_slant(slantFace) {
+    : m_face(face), m_fallback(fallback), m_font(font), m_embolden(emboldenFace), m_slant(slantFace) {
   const FT_Size_Metrics& sm = face->size->metrics;
   m_metrics.ascent = Ceil26(sm.ascender);
   m_metrics.descent = Ceil26(-sm.descender);
@@ -148,7 +148,7 @@ const TGlyph& CFreeTypeFont::Glyph(char32_t code) const {
   FT_UInt index = FT_Get_Char_Index(m_face, code);
   TGlyph glyph;
   if (index == 0 && m_fallback && FT_Get_Char_Index(m_fallback, code) != 0) {
-    glyph = Render(m_fallback, FT_Get_Char_Index(m_fallback, code), m_spec.bold, m_spec.italic);
+    glyph = Render(m_fallback, FT_Get_Char_Index(m_fallback, code), m_font.bold, m_font.italic);
   } else {
     glyph = Render(m_face, index, m_embolden, m_slant);
   }
@@ -204,28 +204,28 @@ void CFreeTypeFont::DrawRun(const TTextTarget& target, int x, int y, std::u16str
     pen += glyph.advance;
     i += units;
   }
-  if (m_spec.underline) DrawUnderline(target, x, y, pen - x, rgb);
+  if (m_font.underline) DrawUnderline(target, x, y, pen - x, rgb);
 }
 
 }  // namespace
 
-std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& spec) {
+std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& font) {
   TFontFile file, fallbackFile;
-  if (!MatchFontFile(Utf16ToUtf8(spec.face), spec.bold, spec.italic, &file)) return nullptr;
+  if (!MatchFontFile(Utf16ToUtf8(font.face), font.bold, font.italic, &file)) return nullptr;
   std::lock_guard<std::mutex> guard(g_freetypeLock);
   if (!Library()) return nullptr;
-  FT_Face face = OpenFace(file, spec.height);
+  FT_Face face = OpenFace(file, font.height);
   if (!face) return nullptr;
   FT_Face fallback = nullptr;
   if (MatchFallbackFontFile(&fallbackFile) && fallbackFile.path != file.path) {
-    fallback = OpenFace(fallbackFile, spec.height);
+    fallback = OpenFace(fallbackFile, font.height);
   }
   // The face's own style flags tell whether bold and italic must be made up;
   // fontconfig's report already counts its synthetic styles.
   bool isBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
   bool isItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
-  return std::make_shared<CFreeTypeFont>(face, fallback, spec, spec.bold && !isBold,
-                                         spec.italic && !isItalic);
+  return std::make_shared<CFreeTypeFont>(face, fallback, font, font.bold && !isBold,
+                                         font.italic && !isItalic);
 }
 
 }  // namespace platform

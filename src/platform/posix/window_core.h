@@ -127,6 +127,7 @@ struct TThreadQueue {
   DWORD hoverTime = 400;
   DWORD hoverDue = 0;
   bool hoverArmed = false;
+  POINT hoverAnchor;  // where the pointer was when the hover wait last restarted
   // double clicks
   DWORD lastClickTime = 0;
   POINT lastClickPoint;

@@ -44,9 +44,9 @@ void NoteWindowUnderPointer(TThreadQueue& queue, HWND target) {
 
 void RestartHoverIfMoved(TThreadQueue& queue, HWND to, POINT screen) {
   if (!queue.hoverArmed || queue.trackWindow != to) return;
-  static thread_local POINT anchor;
+  const POINT& anchor = queue.hoverAnchor;
   if (std::abs(screen.x - anchor.x) <= kHoverSlop && std::abs(screen.y - anchor.y) <= kHoverSlop) return;
-  anchor = screen;
+  queue.hoverAnchor = screen;
   queue.hoverDue = GetTickCount() + queue.hoverTime;
 }
 

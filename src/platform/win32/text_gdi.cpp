@@ -157,17 +157,17 @@ void CGdiFont::DrawRun(const TTextTarget& t, int x, int y, std::u16string_view t
 
 }  // namespace
 
-std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& spec) {
-  LOGFONTW logFont = win32::MakeLogFont(spec);
-  HFONT font = CreateFontIndirectW(&logFont);
-  if (!font) return nullptr;
+std::shared_ptr<ITextFont> CreateTextFont(const TTextFontSpec& font) {
+  LOGFONTW logFont = win32::MakeLogFont(font);
+  HFONT handle = CreateFontIndirectW(&logFont);
+  if (!handle) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) {
-    DeleteObject(font);
+    DeleteObject(handle);
     return nullptr;
   }
-  HGDIOBJ previous = SelectObject(dc, font);
-  return std::make_shared<CGdiFont>(dc, font, previous);
+  HGDIOBJ previous = SelectObject(dc, handle);
+  return std::make_shared<CGdiFont>(dc, handle, previous);
 }
 
 }  // namespace platform

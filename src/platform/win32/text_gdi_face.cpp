@@ -31,23 +31,23 @@ bool IsFaceInstalled(const std::u16string& face) {
   return found;
 }
 
-LOGFONTW MakeLogFont(const TTextFontSpec& spec) {
-  LOGFONTW font{};
-  font.lfHeight = -std::max(spec.height, 1);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = spec.italic ? TRUE : FALSE;
-  font.lfUnderline = spec.underline ? TRUE : FALSE;
-  font.lfOutPrecision = OUT_TT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = ANTIALIASED_QUALITY;
-  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  if (IsFaceInstalled(spec.face)) {
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(font.lfFaceName, W(spec.face), LF_FACESIZE);
+LOGFONTW MakeLogFont(const TTextFontSpec& font) {
+  LOGFONTW logFont{};
+  logFont.lfHeight = -std::max(font.height, 1);
+  logFont.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+  logFont.lfItalic = font.italic ? TRUE : FALSE;
+  logFont.lfUnderline = font.underline ? TRUE : FALSE;
+  logFont.lfOutPrecision = OUT_TT_PRECIS;
+  logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  logFont.lfQuality = ANTIALIASED_QUALITY;
+  logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  if (IsFaceInstalled(font.face)) {
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(logFont.lfFaceName, W(font.face), LF_FACESIZE);
   } else {
-    font.lfCharSet = GB2312_CHARSET;
+    logFont.lfCharSet = GB2312_CHARSET;
   }
-  return font;
+  return logFont;
 }
 
 }  // namespace platform::win32

@@ -8,16 +8,6 @@
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {
-namespace {
-
-TUIRect Union(const TUIRect& a, const TUIRect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
-}  // namespace
 
 CControlUI::CControlUI() = default;
 

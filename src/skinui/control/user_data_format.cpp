@@ -17,13 +17,13 @@ std::u16string FormatUserData(std::u16string_view format, const std::vector<TFor
   size_t next = 0;
   for (size_t p = 0; p < format.size(); ++p) {
     char16_t c = format[p];
-    char16_t spec = p + 1 < format.size() ? format[p + 1] : 0;
-    if (c != u'%' || (spec != u's' && spec != u'd' && spec != u'%')) {
+    char16_t directive = p + 1 < format.size() ? format[p + 1] : 0;
+    if (c != u'%' || (directive != u's' && directive != u'd' && directive != u'%')) {
       out += c;
       continue;
     }
     ++p;
-    if (spec == u'%') {
+    if (directive == u'%') {
       out += u'%';
     } else if (next < args.size()) {
       out += ArgText(args[next++]);

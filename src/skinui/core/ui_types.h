@@ -43,6 +43,14 @@ inline TUIRect Intersect(const TUIRect& a, const TUIRect& b) {
   return r.IsEmpty() ? TUIRect{} : r;
 }
 
+// The smallest rectangle holding a and b; an empty one adds nothing.
+inline TUIRect Union(const TUIRect& a, const TUIRect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
 // True when a and b share at least one pixel.
 inline bool Meets(const TUIRect& a, const TUIRect& b) { return !Intersect(a, b).IsEmpty(); }
 

@@ -14,7 +14,7 @@ constexpr platform::DWORD kTooltipInitialDelay = 500;
 constexpr platform::DWORD kDefaultHoverTime = 400;
 
 TUIPoint PointOf(intptr_t lParam) {
-  return {static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+  return {platform::XFromLParam(lParam), platform::YFromLParam(lParam)};
 }
 
 intptr_t PackPoint(TUIPoint pt) {
@@ -141,7 +141,7 @@ void CUIPaintManager::OnMouseWheel(uintptr_t wParam, intptr_t lParam) {
   platform::POINT screen{PointOf(lParam).x, PointOf(lParam).y};
   platform::ScreenToClient(m_hWndPaint, &screen);
   const TUIPoint pt{screen.x, screen.y};
-  const int delta = static_cast<int16_t>((wParam >> 16) & 0xFFFF);
+  const int delta = platform::WheelDeltaFromWParam(wParam);
   if (CControlUI* control = ControlUnderPoint(pt)) {
     FireEvent(control, kEventScrollWheel, delta < 0 ? 1 : 0, lParam, pt);
   }

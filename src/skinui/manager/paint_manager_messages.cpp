@@ -112,7 +112,7 @@ void CUIPaintManager::OnClose() {
 }
 
 bool CUIPaintManager::OnSetCursor(intptr_t lParam, intptr_t& lRes) {
-  if ((lParam & 0xFFFF) != HTCLIENT) return false;
+  if (platform::LoWord(static_cast<uintptr_t>(lParam)) != HTCLIENT) return false;
   if (m_bMouseCapture) {
     lRes = 1;
     return true;
@@ -146,8 +146,7 @@ bool CUIPaintManager::OnReflect(uint32_t uMsg, uintptr_t wParam, intptr_t lParam
 
 void CUIPaintManager::OnContextMenu(intptr_t lParam) {
   ReleaseCapture();
-  platform::POINT pt{static_cast<int16_t>(lParam & 0xFFFF),
-                     static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+  platform::POINT pt{platform::XFromLParam(lParam), platform::YFromLParam(lParam)};
   platform::ScreenToClient(m_hWndPaint, &pt);
   CControlUI* control = m_pEventClick ? m_pEventClick : ControlUnderPoint({pt.x, pt.y});
   m_pEventClick = nullptr;

@@ -20,13 +20,6 @@ constexpr uint32_t kShowDirtyColor = 0xFFDC0000;
 TUIRect FromRect(const platform::RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 platform::RECT ToRect(const TUIRect& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 
-TUIRect Union(const TUIRect& a, const TUIRect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 CControlUI* CollectUpdateNeeded(CControlUI* control, void* data) {
   if (control->IsUpdateNeeded()) static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
   return nullptr;

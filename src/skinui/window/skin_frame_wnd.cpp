@@ -50,7 +50,7 @@ LRESULT CalcClientSize(HWND hWnd, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT HitTest(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam) {
-  POINT pt{static_cast<int16_t>(lParam & 0xFFFF), static_cast<int16_t>((lParam >> 16) & 0xFFFF)};
+  POINT pt{XFromLParam(lParam), YFromLParam(lParam)};
   ScreenToClient(hWnd, &pt);
   RECT rc;
   GetClientRect(hWnd, &rc);

@@ -26,6 +26,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/text.h"
 #include "platform/posix/x11/window_x11.h"
 #include "platform/window_messages.h"
 
@@ -154,31 +155,6 @@ bool ServerAnswers(const std::string& name) {
   return attempt->done.wait_for(hold, kConnectDeadline, [&] { return attempt->finished; }) && attempt->answered;
 }
 
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 void SetAtomList(TConnection& c, Window w, Atom property, const std::vector<Atom>& atoms) {
   XChangeProperty(c.display, w, property, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
@@ -195,7 +171,7 @@ bool IsUnmanaged(const TWindow& window) { return (window.exStyle & WS_EX_NOACTIV
 
 // WM_CLASS, the window type, Motif decorations, owner, protocols and pid.
 void DescribeToManager(TConnection& c, TWindow& window, Window id) {
-  std::string className = Utf8(window.windowClass->name);
+  std::string className = Utf16ToUtf8(window.windowClass->name);
   XClassHint hint{className.data(), className.data()};
   XSetClassHint(c.display, id, &hint);
   Atom type = IsToolTip(window) ? c.atoms.netWmWindowTypeTooltip
@@ -354,7 +330,7 @@ class CX11Backend final : public IWindowBackend {
 
   void ApplyTitle(TWindow& window) override {
     TConnection* c = Connection();
-    std::string title = Utf8(window.title);
+    std::string title = Utf16ToUtf8(window.title);
     auto* bytes = reinterpret_cast<const unsigned char*>(title.data());
     int length = static_cast<int>(title.size());
     Window id = NativeOf(window).id;
@@ -502,7 +478,7 @@ class CX11Backend final : public IWindowBackend {
 
   HWND FindForeign(std::u16string_view className) override {
     TConnection* c = Connection();
-    return c ? FindForeignWindow(*c, Utf8(className)) : nullptr;
+    return c ? FindForeignWindow(*c, Utf16ToUtf8(className)) : nullptr;
   }
   bool IsForeign(HWND hwnd) override {
     TConnection* c = Connection();
