@@ -3,17 +3,17 @@
 // list and its own attributes.
 #include <string>
 
+#include "skinui/builder/skin_builder.h"
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/button.h"
 #include "skinui/control/control.h"
 #include "skinui/control/label.h"
 #include "skinui/control/progress.h"
-#include "skinui/manager/paint_manager.h"
-#include "skinui/builder/skin_builder.h"
 #include "skinui/layout/container.h"
 #include "skinui/layout/horizontal_layout.h"
 #include "skinui/layout/tab_layout.h"
 #include "skinui/layout/vertical_layout.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
 namespace {
@@ -94,7 +94,7 @@ void CUISkinBuilder::ApplyAttributes(CControlUI* control, CUIMarkupNode node,
                                      CUIPaintManager* manager) {
   // The manager is lent for the attributes that need it (style, scaling):
   // the parent link stays, and so does an attachment the parent already made.
-  CUIPaintManager* attached = control->GetManager();
+  IControlHost* attached = control->GetManager();
   if (manager) {
     control->SetManager(manager, control->GetParent(), false);
     const std::u16string defaults = manager->GetDefaultAttributeList(node.GetName());

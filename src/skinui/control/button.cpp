@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {

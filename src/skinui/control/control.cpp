@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "skinui/control/ui_scale.h"
-#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {
@@ -24,7 +23,7 @@ void* CControlUI::GetInterface(std::u16string_view name) {
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
-void CControlUI::SetManager(CUIPaintManager* manager, CControlUI* parent, bool init) {
+void CControlUI::SetManager(IControlHost* manager, CControlUI* parent, bool init) {
   m_pManager = manager;
   m_pParent = parent;
   if (init) Init();
@@ -137,7 +136,7 @@ void CControlUI::Relayout() {
 uint32_t CControlUI::GetAdjustColor(uint32_t color) const {
   if (!m_bColorHSL) return color;
   short h = 180, s = 100, l = 100;
-  CUIPaintManager::GetHSL(&h, &s, &l);
+  CUIRenderEngine::GetAdjustHSL(&h, &s, &l);
   return CUIRenderEngine::AdjustColor(color, h, s, l);
 }
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "skinui/control/control_host.h"
 #include "skinui/control/event_source.h"
 #include "skinui/core/ui_surface.h"
 #include "skinui/core/ui_types.h"
 
 namespace SkinUI {
 
-class CUIPaintManager;
 class CControlUI;
 class IUIRenderHost;
 struct TUINotify;
@@ -120,9 +120,9 @@ class CControlUI {
   // Performs the control's action; true when visible and enabled.
   virtual bool Activate();
 
-  virtual CUIPaintManager* GetManager() const { return m_pManager; }
+  virtual IControlHost* GetManager() const { return m_pManager; }
   // Attaches to manager under parent; with init, Init() runs afterwards.
-  virtual void SetManager(CUIPaintManager* manager, CControlUI* parent, bool init = true);
+  virtual void SetManager(IControlHost* manager, CControlUI* parent, bool init = true);
   virtual CControlUI* GetParent() const { return m_pParent; }
 
   virtual const std::u16string& GetText() const { return m_sText; }
@@ -299,7 +299,7 @@ class CControlUI {
     Invalidate();
   }
 
-  CUIPaintManager* m_pManager = nullptr;
+  IControlHost* m_pManager = nullptr;
   CControlUI* m_pParent = nullptr;
   std::u16string m_sVirtualWnd;
   std::u16string m_sName;

@@ -3,7 +3,6 @@
 
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/control.h"
-#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {

@@ -1,9 +1,8 @@
 // Text measuring, painting and events of the label.
 #include "skinui/control/label.h"
 
-#include "skinui/manager/paint_manager.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/control/rect_ops.h"
+#include "skinui/core/render_engine.h"
 
 namespace SkinUI {
 

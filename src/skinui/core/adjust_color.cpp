@@ -5,6 +5,14 @@
 namespace SkinUI {
 namespace {
 
+struct TAdjustHSL {
+  short hue = 180;
+  short saturation = 100;
+  short lightness = 100;
+};
+
+TAdjustHSL g_adjust;
+
 struct THsl {
   double h, s, l;  // degrees, 0..1, 0..1
 };
@@ -45,6 +53,16 @@ uint32_t CUIRenderEngine::AdjustColor(uint32_t color, short hue, short saturatio
   double p = 2 * hsl.l - q, h = hsl.h / 360;
   return MakeArgb(AlphaOf(color), ToByte(HueChannel(p, q, h + 1.0 / 3)), ToByte(HueChannel(p, q, h)),
                   ToByte(HueChannel(p, q, h - 1.0 / 3)));
+}
+
+void CUIRenderEngine::SetAdjustHSL(short hue, short saturation, short lightness) {
+  g_adjust = {hue, saturation, lightness};
+}
+
+void CUIRenderEngine::GetAdjustHSL(short* hue, short* saturation, short* lightness) {
+  *hue = g_adjust.hue;
+  *saturation = g_adjust.saturation;
+  *lightness = g_adjust.lightness;
 }
 
 }  // namespace SkinUI

@@ -98,6 +98,11 @@ class CUIRenderEngine {
   // saturation / 100 and lightness / 100; alpha is kept. (180, 100, 100) keeps
   // the colour unchanged.
   static uint32_t AdjustColor(uint32_t color, short hue, short saturation, short lightness);
+  // The process-wide adjustment that controls with "colorhsl" apply, (180,
+  // 100, 100) until set; the setter takes values already in range. Used on
+  // the user-interface thread.
+  static void SetAdjustHSL(short hue, short saturation, short lightness);
+  static void GetAdjustHSL(short* hue, short* saturation, short* lightness);
 };
 
 // Parses "l,t,r,b" (blanks allowed, missing numbers are 0).

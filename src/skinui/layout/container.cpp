@@ -5,7 +5,6 @@
 
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/ui_scale.h"
-#include "skinui/manager/paint_manager.h"
 #include "skinui/core/render_engine.h"
 #include "skinui/layout/layout_math.h"
 
@@ -129,7 +128,7 @@ void CContainerUI::SetInternVisible(bool visible) {
   for (CControlUI* item : m_items) item->SetInternVisible(IsVisible());
 }
 
-void CContainerUI::SetManager(CUIPaintManager* manager, CControlUI* parent, bool init) {
+void CContainerUI::SetManager(IControlHost* manager, CControlUI* parent, bool init) {
   for (CControlUI* item : m_items) item->SetManager(manager, this, init);
   CControlUI::SetManager(manager, parent, init);
 }

@@ -76,7 +76,7 @@ class CContainerUI : public CControlUI, public IContainerUI {
 
   void SetVisible(bool visible = true) override;
   void SetInternVisible(bool visible = true) override;
-  void SetManager(CUIPaintManager* manager, CControlUI* parent, bool init = true) override;
+  void SetManager(IControlHost* manager, CControlUI* parent, bool init = true) override;
   void SetPos(const TUIRect& rc) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
   // Visible/enabled/hit-test like a control; kFindMeFirst offers the

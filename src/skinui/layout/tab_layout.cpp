@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "skinui/control/attribute_values.h"
-#include "skinui/manager/paint_manager.h"
 #include "skinui/layout/layout_math.h"
 
 namespace SkinUI {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/window_system.h"
+#include "skinui/control/control_host.h"
 #include "skinui/core/image_info.h"
 #include "skinui/core/render_host.h"
 #include "skinui/core/ui_notify.h"
@@ -71,7 +72,7 @@ struct TUITimerInfo {
   bool bKilled = false;
 };
 
-class CUIPaintManager : public IUIRenderHost {
+class CUIPaintManager : public IControlHost {
  public:
   // Native timer id of the layered repaint tick.
   static constexpr uint32_t kLayeredUpdateTimerId = 0x2000;
@@ -112,11 +113,11 @@ class CUIPaintManager : public IUIRenderHost {
   bool AttachDialog(CControlUI* root);
   // Attaches control (with parent, or its own parent) and registers every
   // named control of its subtree. False for a null control.
-  bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+  bool InitControls(CControlUI* control, CControlUI* parent = nullptr) override;
   // Forgets control everywhere (called when a control is destroyed).
-  void ReapObjects(CControlUI* control);
+  void ReapObjects(CControlUI* control) override;
   // Detaches control and destroys it on the next delayed-cleanup message.
-  void AddDelayedCleanup(CControlUI* control);
+  void AddDelayedCleanup(CControlUI* control) override;
   CControlUI* GetRoot() const { return m_pRoot; }
   // The top-most visible, mouse-enabled control that contains point.
   CControlUI* FindControl(TUIPoint point) const;
@@ -142,7 +143,7 @@ class CUIPaintManager : public IUIRenderHost {
   void RemoveOptionGroup(std::u16string_view group, CControlUI* control);
   void RemoveAllOptionGroups();
   // Controls name a virtual window; notifications then carry it.
-  void SetUsedVirtualWnd(bool used) { m_bUsedVirtualWnd = used; }
+  void SetUsedVirtualWnd(bool used) override { m_bUsedVirtualWnd = used; }
   bool IsUsedVirtualWnd() const { return m_bUsedVirtualWnd; }
 
   // ---- Resources ----------------------------------------------------------
@@ -187,14 +188,14 @@ class CUIPaintManager : public IUIRenderHost {
   // name is already visible; a local one replaces a local one.
   void AddStyle(std::u16string_view name, std::u16string_view value, bool shared);
   // Local first, then shared; empty when none.
-  std::u16string GetStyle(std::u16string_view name) const;
+  std::u16string GetStyle(std::u16string_view name) const override;
   // Default attribute lists by element name; always replace in their table.
   void AddDefaultAttributeList(std::u16string_view element, std::u16string_view list, bool shared);
   std::u16string GetDefaultAttributeList(std::u16string_view element) const;
 
-  uint32_t GetDefaultDisabledColor() const { return m_dwDefaultDisabledColor; }
+  uint32_t GetDefaultDisabledColor() const override { return m_dwDefaultDisabledColor; }
   void SetDefaultDisabledColor(uint32_t color) { m_dwDefaultDisabledColor = color; }
-  uint32_t GetDefaultFontColor() const { return m_dwDefaultFontColor; }
+  uint32_t GetDefaultFontColor() const override { return m_dwDefaultFontColor; }
   void SetDefaultFontColor(uint32_t color) { m_dwDefaultFontColor = color; }
   uint32_t GetLinkColor() const override { return m_dwDefaultLinkFontColor; }
   void SetDefaultLinkFontColor(uint32_t color) { m_dwDefaultLinkFontColor = color; }
@@ -252,20 +253,20 @@ class CUIPaintManager : public IUIRenderHost {
   // for the start or end of the next message when async.
   void SendNotify(TUINotify& msg, bool async = false);
   void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
-                  intptr_t lParam = 0, bool async = false);
+                  intptr_t lParam = 0, bool async = false) override;
 
-  CControlUI* GetFocus() const { return m_pFocus; }
+  CControlUI* GetFocus() const override { return m_pFocus; }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
-  void SetFocus(CControlUI* control);
+  void SetFocus(CControlUI* control) override;
   // Focuses the next tab stop at the next paint.
   void SetFocusNeeded(CControlUI* control);
   // Moves the focus to the next (previous) tab stop, wrapping around.
-  bool SetNextTabControl(bool forward = true);
+  bool SetNextTabControl(bool forward = true) override;
 
   // Starts a control timer; false when a live one with this id exists.
-  bool SetTimer(CControlUI* control, uint32_t timerId, uint32_t elapse);
+  bool SetTimer(CControlUI* control, uint32_t timerId, uint32_t elapse) override;
   // Stops a control timer (it may be restarted with its native id).
-  bool KillTimer(CControlUI* control, uint32_t timerId);
+  bool KillTimer(CControlUI* control, uint32_t timerId) override;
   // Stops and forgets every timer of control.
   void KillTimer(CControlUI* control);
   void RemoveAllTimers();
@@ -273,16 +274,16 @@ class CUIPaintManager : public IUIRenderHost {
   void SetCapture();
   void ReleaseCapture();
   // Shows cursor (EUICursor) while the mouse is over the window.
-  void SetCursor(int cursor);
+  void SetCursor(int cursor) override;
   bool IsCaptured() const { return m_bMouseCapture; }
 
   // Repaints rect (client coordinates); in layered mode it joins the layered
   // dirty rectangle, repainted by the next 20 ms tick (which runs only while
   // that rectangle is not empty, and presents only that rectangle).
-  void Invalidate(const TUIRect& rect);
+  void Invalidate(const TUIRect& rect) override;
   void Invalidate();
   // Asks for a layout at the next paint.
-  void NeedUpdate() { m_bUpdateNeeded = true; }
+  void NeedUpdate() override { m_bUpdateNeeded = true; }
   bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
   TUIPoint GetMousePos() const override { return m_ptLastMousePos; }
   TUISize GetClientSize() const;

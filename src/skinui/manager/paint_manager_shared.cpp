@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "skinui/manager/paint_manager.h"
+#include "skinui/core/render_engine.h"
 #include "skinui/core/skin_resources.h"
+#include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
 
@@ -39,18 +40,13 @@ void CUIPaintManager::SetInstance(const IResourceModule* instance) {
 }
 
 void CUIPaintManager::SetHSL(short hue, short saturation, short lightness) {
-  TUISharedResources& shared = SharedResources();
-  shared.hue = std::clamp<short>(hue, 0, 360);
-  shared.saturation = std::clamp<short>(saturation, 0, 200);
-  shared.lightness = std::clamp<short>(lightness, 0, 200);
-  for (CUIPaintManager* manager : shared.managers) manager->Invalidate();
+  CUIRenderEngine::SetAdjustHSL(std::clamp<short>(hue, 0, 360), std::clamp<short>(saturation, 0, 200),
+                                std::clamp<short>(lightness, 0, 200));
+  for (CUIPaintManager* manager : SharedResources().managers) manager->Invalidate();
 }
 
 void CUIPaintManager::GetHSL(short* hue, short* saturation, short* lightness) {
-  const TUISharedResources& shared = SharedResources();
-  *hue = shared.hue;
-  *saturation = shared.saturation;
-  *lightness = shared.lightness;
+  CUIRenderEngine::GetAdjustHSL(hue, saturation, lightness);
 }
 
 std::vector<CUIPaintManager*> CUIPaintManager::GetPaintManagers() {

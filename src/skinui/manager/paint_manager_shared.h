@@ -1,6 +1,6 @@
 // The process-wide part of the paint managers: shared fonts, default font,
-// styles and default attribute lists under one lock, the list of managers,
-// and the colour adjustment every control may apply.
+// styles and default attribute lists under one lock, and the list of
+// managers.
 #pragma once
 
 #include <map>
@@ -18,8 +18,8 @@ namespace SkinUI {
 class CUIPaintManager;
 
 struct TUISharedResources {
-  // Guards the four shared tables below; the manager list and the colour
-  // adjustment belong to the user-interface thread.
+  // Guards the four shared tables below; the manager list belongs to the
+  // user-interface thread.
   std::mutex lock;
   std::map<int, std::unique_ptr<TUIFontInfo>> fonts;
   std::unique_ptr<TUIFontInfo> defaultFont;
@@ -35,9 +35,6 @@ struct TUISharedResources {
       textFonts;
 
   std::vector<CUIPaintManager*> managers;
-  short hue = 180;
-  short saturation = 100;
-  short lightness = 100;
 };
 
 TUISharedResources& SharedResources();
