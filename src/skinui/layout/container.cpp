@@ -144,14 +144,13 @@ TUISize CContainerUI::GetUnscaledSize() const {
 void CContainerUI::SetPos(const TUIRect& rc) {
   CControlUI::SetPos(rc);
   if (m_items.empty()) return;
-  TUIRect client = GetClientRect();
-  for (int i = 0; i < GetCount(); ++i) {
-    CControlUI* item = m_items[i];
-    if (!item->IsVisible()) continue;
-    if (item->IsFloat()) {
-      SetFloatPos(i);
-      continue;
-    }
+  for (int i = 0; i < GetCount(); ++i) SetFloatPos(i);  // passes over the others
+  LayOutChildren(GetClientRect());
+}
+
+void CContainerUI::LayOutChildren(const TUIRect& client) {
+  for (CControlUI* item : m_items) {
+    if (!item->IsVisible() || item->IsFloat()) continue;
     int w = ClampSize(client.Width(), item->GetMinWidth(), item->GetMaxWidth());
     int h = ClampSize(client.Height(), item->GetMinHeight(), item->GetMaxHeight());
     item->SetPos({client.left, client.top, client.left + w, client.top + h});

@@ -77,6 +77,8 @@ class CContainerUI : public CControlUI, public IContainerUI {
   void SetVisible(bool visible = true) override;
   void SetInternVisible(bool visible = true) override;
   void SetManager(IControlHost* manager, CControlUI* parent, bool init = true) override;
+  // Places the floating children by their own rules, then the others with
+  // LayOutChildren.
   void SetPos(const TUIRect& rc) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
   // Visible/enabled/hit-test like a control; kFindMeFirst offers the
@@ -90,6 +92,9 @@ class CContainerUI : public CControlUI, public IContainerUI {
   TUIRect GetClientRect() const;
   // Parent size in 96-DPI units, which float percentages apply to.
   TUISize GetUnscaledSize() const;
+  // Places the visible, non-floating children inside client (the item less
+  // the inset); here each fills client within its limits.
+  virtual void LayOutChildren(const TUIRect& client);
   // Destroys a removed child as the auto/delayed-destroy settings say.
   void DestroyChild(CControlUI* control);
   // Gives a new child to the manager and its visibility, then inserts it.

@@ -9,8 +9,10 @@ class CHorizontalLayoutUI : public CContainerUI {
  public:
   std::u16string_view GetClass() const override;
   void* GetInterface(std::u16string_view name) override;
-  // Places the children left to right inside the item less the inset.
-  void SetPos(const TUIRect& rc) override;
+
+ protected:
+  // Places the children left to right inside client.
+  void LayOutChildren(const TUIRect& client) override;
 };
 
 }  // namespace SkinUI

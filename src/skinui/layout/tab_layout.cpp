@@ -82,25 +82,16 @@ bool CTabLayoutUI::SelectItem(CControlUI* control, bool notify) {
   return index >= 0 && SelectItem(index, notify);
 }
 
-void CTabLayoutUI::SetPos(const TUIRect& given) {
-  CControlUI::SetPos(given);
-  TUIRect rc = Deflate(m_rcItem, GetInset());
-  for (int i = 0; i < GetCount(); ++i) {
-    CControlUI* page = m_items[i];
-    if (!page->IsVisible()) continue;
-    if (page->IsFloat()) {
-      SetFloatPos(i);
-      continue;
-    }
-    if (i != m_iCurSel) continue;
-    TUIRect area = Deflate(rc, page->GetPadding());
-    TUISize s = page->EstimateSize({area.Width(), area.Height()});
-    if (s.cx == 0) s.cx = std::max(0, area.Width());
-    if (s.cy == 0) s.cy = std::max(0, area.Height());
-    s.cx = ClampSize(s.cx, page->GetMinWidth(), page->GetMaxWidth());
-    s.cy = ClampSize(s.cy, page->GetMinHeight(), page->GetMaxHeight());
-    page->SetPos({area.left, area.top, area.left + s.cx, area.top + s.cy});
-  }
+void CTabLayoutUI::LayOutChildren(const TUIRect& client) {
+  CControlUI* page = GetItemAt(m_iCurSel);
+  if (!page || !page->IsVisible() || page->IsFloat()) return;
+  TUIRect area = Deflate(client, page->GetPadding());
+  TUISize s = page->EstimateSize({area.Width(), area.Height()});
+  if (s.cx == 0) s.cx = std::max(0, area.Width());
+  if (s.cy == 0) s.cy = std::max(0, area.Height());
+  s.cx = ClampSize(s.cx, page->GetMinWidth(), page->GetMaxWidth());
+  s.cy = ClampSize(s.cy, page->GetMinHeight(), page->GetMaxHeight());
+  page->SetPos({area.left, area.top, area.left + s.cx, area.top + s.cy});
 }
 
 void CTabLayoutUI::SetAttribute(std::u16string_view name, std::u16string_view value) {

@@ -26,10 +26,12 @@ class CTabLayoutUI : public CContainerUI {
   // Selects control when it is a page.
   bool SelectItem(CControlUI* control, bool notify = true);
 
-  // The selected page fills the item less the inset and its padding.
-  void SetPos(const TUIRect& rc) override;
   // "selectedid" selects a page; the rest are container attributes.
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
+
+ protected:
+  // The selected page fills client less its padding.
+  void LayOutChildren(const TUIRect& client) override;
 
  private:
   // Adopts a just-inserted page at index as selection or hides it.

@@ -10,8 +10,10 @@ class CVerticalLayoutUI : public CContainerUI {
  public:
   std::u16string_view GetClass() const override;
   void* GetInterface(std::u16string_view name) override;
-  // Places the children top to bottom inside the item less the inset.
-  void SetPos(const TUIRect& rc) override;
+
+ protected:
+  // Places the children top to bottom inside client.
+  void LayOutChildren(const TUIRect& client) override;
 };
 
 }  // namespace SkinUI
