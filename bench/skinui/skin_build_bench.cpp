@@ -7,9 +7,10 @@
 
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
+#include "skinui/builder/skin_builder.h"
 #include "skinui/core/markup.h"
 #include "skinui/manager/paint_manager.h"
-#include "skinui/builder/skin_builder.h"
+#include "skinui/window/paint_manager_window.h"
 
 namespace {
 
@@ -55,25 +56,15 @@ const std::u16string& Skin60() {
   return text;
 }
 
-platform::LRESULT Proc(platform::HWND hwnd, platform::UINT message, platform::WPARAM wParam,
-                       platform::LPARAM lParam) {
-  auto* manager =
-      reinterpret_cast<SkinUI::CUIPaintManager*>(platform::GetWindowLongPtr(hwnd, GWLP_USERDATA));
-  platform::LRESULT result = 0;
-  if (manager && manager->MessageHandler(message, wParam, lParam, result)) return result;
-  return platform::DefWindowProc(hwnd, message, wParam, lParam);
-}
-
-platform::HWND BenchWindow() {
-  static const platform::HWND hwnd = [] {
-    platform::WNDCLASS wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = u"SkinBuildBench";
-    (void)platform::RegisterClass(wc);
-    return platform::CreateWindowEx(0, u"SkinBuildBench", u"bench", WS_POPUP, 0, 0, 650, 430,
-                                    nullptr, nullptr);
+// The window every iteration's manager is bound to in turn.
+CPaintManagerWindow& BenchWindow() {
+  static CPaintManagerWindow* window = [] {
+    auto* made = new CPaintManagerWindow;
+    const platform::RECT bounds{0, 0, 650, 430};
+    (void)made->Create(u"SkinBuildBench", 0, nullptr, u"bench", WS_POPUP, 0, &bounds);
+    return made;
   }();
-  return hwnd;
+  return *window;
 }
 
 void BM_SkinParse_Skin60(benchmark::State& state) {
@@ -89,12 +80,12 @@ void BM_SkinParse_Skin60(benchmark::State& state) {
 // the images, fonts and layout made again; the shared fonts and styles stay,
 // as they do for the second window of a process.
 void BM_SkinBuildLayoutPaint_Skin60(benchmark::State& state) {
-  const platform::HWND hwnd = BenchWindow();
+  CPaintManagerWindow& window = BenchWindow();
   SkinUI::CUISurface surface(650, 430);
   for (auto _ : state) {
     SkinUI::CUIPaintManager manager;
-    platform::SetWindowLongPtr(hwnd, GWLP_USERDATA, reinterpret_cast<platform::LONG_PTR>(&manager));
-    manager.Init(hwnd);
+    window.SetPaintManager(&manager);
+    manager.Init(window.m_hWnd);
     SkinUI::CUISkinBuilder builder;
     SkinUI::CControlUI* root = builder.Create(Skin60(), {}, nullptr, &manager);
     if (!root) {
@@ -105,7 +96,7 @@ void BM_SkinBuildLayoutPaint_Skin60(benchmark::State& state) {
     SkinUI::CUICanvas canvas(surface);
     manager.PaintClientTo(canvas);
     benchmark::DoNotOptimize(surface.GetPixel(100, 100));
-    platform::SetWindowLongPtr(hwnd, GWLP_USERDATA, 0);
+    window.SetPaintManager(nullptr);
   }
 }
 

@@ -11,32 +11,11 @@ namespace {
 
 constexpr char16_t kClass[] = u"ManagerTestWindow";
 
-platform::LRESULT Proc(platform::HWND hwnd, platform::UINT message, platform::WPARAM wParam,
-                       platform::LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<platform::CREATESTRUCT*>(lParam);
-    platform::SetWindowLongPtr(hwnd, GWLP_USERDATA,
-                               reinterpret_cast<platform::LONG_PTR>(create->lpCreateParams));
-  }
-  auto* manager =
-      reinterpret_cast<SkinUI::CUIPaintManager*>(platform::GetWindowLongPtr(hwnd, GWLP_USERDATA));
-  platform::LRESULT result = 0;
-  if (manager && manager->MessageHandler(message, wParam, lParam, result)) return result;
-  return platform::DefWindowProc(hwnd, message, wParam, lParam);
-}
-
 }  // namespace
 
 CManagerWindow::CManagerWindow(int width, int height, int x, int y) {
-  static const bool registered = [] {
-    platform::WNDCLASS wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = kClass;
-    return platform::RegisterClass(wc);
-  }();
-  (void)registered;
-  m_hwnd = platform::CreateWindowEx(0, kClass, u"test", WS_POPUP, x, y, width, height, nullptr,
-                                    &m_manager);
+  const platform::RECT bounds{x, y, x + width, y + height};
+  m_hwnd = m_window.Create(kClass, 0, nullptr, u"test", WS_POPUP, 0, &bounds);
   m_manager.Init(m_hwnd);
   // Shown without activation: a hidden window is never painted.
   platform::ShowWindow(m_hwnd, SW_SHOWNA);

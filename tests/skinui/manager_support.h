@@ -1,5 +1,5 @@
-// Helpers of the paint manager, skin builder and skintool tests: a hidden
-// window whose procedure hands every message to its paint manager, a log of
+// Helpers of the paint manager, skin builder and skintool tests: a window
+// that hands every message to its paint manager, a log of
 // notifications and one of the events a control received.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
+#include "skinui/window/paint_manager_window.h"
 
 namespace skinui_test {
 
@@ -39,6 +40,7 @@ class CManagerWindow {
 
  private:
   SkinUI::CUIPaintManager m_manager;
+  CPaintManagerWindow m_window{&m_manager};
   platform::HWND m_hwnd = nullptr;
 };
 

@@ -12,40 +12,15 @@ namespace {
 
 constexpr char16_t kHostClass[] = u"SkinToolHost";
 
-platform::LRESULT HostProc(platform::HWND hwnd, platform::UINT message, platform::WPARAM wParam,
-                           platform::LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<platform::CREATESTRUCT*>(lParam);
-    platform::SetWindowLongPtr(hwnd, GWLP_USERDATA,
-                               reinterpret_cast<platform::LONG_PTR>(create->lpCreateParams));
-  }
-  auto* manager = reinterpret_cast<SkinUI::CUIPaintManager*>(
-      platform::GetWindowLongPtr(hwnd, GWLP_USERDATA));
-  platform::LRESULT result = 0;
-  if (manager && manager->MessageHandler(message, wParam, lParam, result)) return result;
-  return platform::DefWindowProc(hwnd, message, wParam, lParam);
-}
-
 // DPI for a scale in percent, exact for the usual steps of 25.
 int DpiOfPercent(int percent) { return (percent * 96 + 50) / 100; }
 
 }  // namespace
 
-CSkinSession::~CSkinSession() {
-  if (m_hwnd) platform::DestroyWindow(m_hwnd);
-}
-
 bool CSkinSession::CreateHostWindow() {
-  static const bool registered = [] {
-    platform::WNDCLASS wc;
-    wc.lpfnWndProc = HostProc;
-    wc.lpszClassName = kHostClass;
-    return platform::RegisterClass(wc);
-  }();
-  if (!registered) return false;
   // Never shown: the tree is painted into a canvas, not onto a screen.
-  m_hwnd = platform::CreateWindowEx(0, kHostClass, u"skintool", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                    &m_manager);
+  const platform::RECT bounds{0, 0, 1, 1};
+  m_hwnd = m_window.Create(kHostClass, 0, nullptr, u"skintool", WS_POPUP, 0, &bounds);
   return m_hwnd != nullptr;
 }
 

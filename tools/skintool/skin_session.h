@@ -8,6 +8,7 @@
 
 #include "platform/window_system.h"
 #include "skinui/manager/paint_manager.h"
+#include "skinui/window/paint_manager_window.h"
 
 namespace skintool {
 
@@ -21,7 +22,6 @@ struct TSkinOptions {
 class CSkinSession {
  public:
   CSkinSession() = default;
-  ~CSkinSession();
   CSkinSession(const CSkinSession&) = delete;
   CSkinSession& operator=(const CSkinSession&) = delete;
 
@@ -39,6 +39,8 @@ class CSkinSession {
   std::u16string SelectSource(const std::u16string& file);
 
   SkinUI::CUIPaintManager m_manager;
+  // Destroyed first: the window's last messages still reach the manager.
+  CPaintManagerWindow m_window{&m_manager};
   platform::HWND m_hwnd = nullptr;
 };
 

@@ -97,10 +97,6 @@ class CUIPaintManager : public IControlHost {
   static void GetHSL(short* hue, short* saturation, short* lightness);
   // Every manager that has a window, in the order Init saw them.
   static std::vector<CUIPaintManager*> GetPaintManagers();
-  // Routes a message fetched by the loop: the manager of its window (or of
-  // the window's top-level ancestor) sees it in pre-message-handler and
-  // translate-accelerator. True when it must not be dispatched.
-  static bool TranslateMessage(const platform::MSG& msg);
   // Destroys the shared fonts, styles and default lists (for tests and exit).
   static void RemoveAllShared();
 

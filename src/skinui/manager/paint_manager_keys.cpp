@@ -102,14 +102,4 @@ bool CUIPaintManager::TranslateAccelerator(const platform::MSG& msg) {
   return false;
 }
 
-bool CUIPaintManager::TranslateMessage(const platform::MSG& msg) {
-  for (CUIPaintManager* manager : SharedResources().managers) {
-    if (msg.hwnd != manager->GetPaintWindow()) continue;
-    intptr_t result = 0;
-    return manager->TranslateAccelerator(msg) ||
-           manager->PreMessageHandler(msg.message, msg.wParam, msg.lParam, result);
-  }
-  return false;
-}
-
 }  // namespace SkinUI

@@ -13,15 +13,21 @@ CNativeWindow::~CNativeWindow() {
 }
 
 HWND CNativeWindow::Create(std::u16string_view className, UINT classStyle, HWND owner,
-                           std::u16string_view title, DWORD style, DWORD exStyle) {
+                           std::u16string_view title, DWORD style, DWORD exStyle, const RECT* bounds) {
   WNDCLASS wc;
   wc.style = classStyle;
   wc.lpfnWndProc = GetWindowProc();
   wc.hCursor = LoadCursor(IDC_ARROW);
   wc.lpszClassName = std::u16string(className);
   (void)RegisterClass(wc);  // false when a window of this kind registered it already
-  return CreateWindowEx(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, owner, this);
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+  if (bounds != nullptr) {
+    x = bounds->left;
+    y = bounds->top;
+    width = bounds->right - bounds->left;
+    height = bounds->bottom - bounds->top;
+  }
+  return CreateWindowEx(exStyle, className, title, style, x, y, width, height, owner, this);
 }
 
 LRESULT CNativeWindow::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {

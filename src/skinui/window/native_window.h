@@ -25,9 +25,12 @@ class CNativeWindow {
   virtual void OnFinalMessage(platform::HWND) {}
 
   // Registers className (once per process; an existing class is reused)
-  // and creates the window with this object behind it. Null on failure.
+  // and creates the window with this object behind it, at bounds (screen
+  // coordinates) or, without, where the window system places it. Null on
+  // failure.
   platform::HWND Create(std::u16string_view className, platform::UINT classStyle, platform::HWND owner,
-                        std::u16string_view title, platform::DWORD style, platform::DWORD exStyle);
+                        std::u16string_view title, platform::DWORD style, platform::DWORD exStyle,
+                        const platform::RECT* bounds = nullptr);
 
   platform::HWND m_hWnd = nullptr;
 
