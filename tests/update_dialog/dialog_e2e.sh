@@ -3,8 +3,8 @@
 # the screen shows: starts Xvfb on a free display (with openbox as window
 # manager when asked) and devserver offering the installer stub, runs the
 # program with "-update", finds its window by the title "奥凡 在线升级",
-# checks that it is 650 x 430, painted, and that a capture of the whole
-# screen shows at its place exactly the window's own pixels; then clicks
+# checks that it is 650 x 430, centred, painted, and that a capture of the
+# whole screen shows at its place exactly the window's own pixels; then clicks
 # "一键升级" with xdotool and checks that the installer was downloaded,
 # checked and started with "-inst_update", that the dialog closed and that
 # the program exited with 0.
@@ -108,8 +108,8 @@ await_screen() {
 frame_extents_of() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p'; }
 
 start_dialog
-geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "650x430" ] || fail "the window is $geometry, not 650x430"
+# 650 x 430, centred on the 1280 x 800 screen's work area (no panels here).
+[ "$(placement)" = "315 185 650 430" ] || fail "the window is at $(placement), not 315 185 650 430"
 # The desktop shows the program's large and small icons.
 icons=$(xprop -id "$window" _NET_WM_ICON 2>/dev/null)
 for size in 32 16; do
