@@ -1,7 +1,6 @@
 #include "update_dialog/update_workers.h"
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "paths_and_log/folders.h"
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
+#include "platform/folder_listing.h"
 #include "platform/http_exchange.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
@@ -85,9 +85,11 @@ void RunInstall(CUpdateJob* job) {
   const std::u16string text = DownloadedChecksumText(server);
   const std::u16string_view checksum = TrimChecksumText(text);
   if (checksum.size() != kChecksumLength || job->m_bCancel.load()) return;
+  // An "Update" folder that is a link may lead into a folder the user may
+  // not write: an elevated run neither deletes nor writes anything there.
+  if (!EnsureRealFolder(InstallerFolder())) return;
   const std::u16string path = InstallerPath();
-  std::error_code ignored;
-  std::filesystem::remove(std::filesystem::path(path), ignored);
+  (void)platform::DeleteFileAt(path);
   if (!server->DownloadToFile(job->m_strDownloadUrl, path, job)) return;
   if (job->m_bCancel.load()) return;
   if (StartCheckedInstaller(path, checksum)) job->m_bFailed.store(false);
@@ -128,6 +130,6 @@ std::u16string_view TrimChecksumText(std::u16string_view text) {
   return text;
 }
 
-std::u16string InstallerPath() {
-  return GetDataDir() + kInstallerFolder + platform::kPathSeparator + kInstallerFile;
-}
+std::u16string InstallerFolder() { return GetDataDir() + kInstallerFolder + platform::kPathSeparator; }
+
+std::u16string InstallerPath() { return InstallerFolder() + kInstallerFile; }
