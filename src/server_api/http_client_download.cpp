@@ -2,17 +2,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <filesystem>
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
+#include "platform/path_separator.h"
 #include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The progress receiver of the download in flight; one download at a time.
 std::atomic<CDownLoadCallBack*> g_downloadCallback{nullptr};
@@ -83,10 +81,9 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
   // is continued by the next attempt or the next run.
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
-  const fs::path target(path);
-  std::error_code ignored;
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
-  CDownloadPartFile part(target);
+  const size_t cut = path.rfind(platform::kPathSeparator);
+  if (cut != std::u16string::npos && !EnsureRealFolder(path.substr(0, cut + 1))) return false;
+  CDownloadPartFile part(path);
   WinHttpClient client(url, CWholeFileProgress(&part));
   client.SetReplyWriter(&part);
   client.SetTransferBounds(FileTransferBounds(m_limits));
