@@ -64,7 +64,7 @@ mkdir -p "$work/files"
 cp "$installer" "$work/files/Update.exe"
 "$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
 pids+=($!)
-await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
+await 10 grep -qs '^http ' "$work/devserver.out" || fail "devserver did not start"
 port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
 
 # The program's own state lives in the work folder (the POSIX stand-ins;
