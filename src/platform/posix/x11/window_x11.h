@@ -37,6 +37,9 @@ struct TConnection {
   // long enough ago to look again: reading it costs a system call per message.
   bool socketReadable = true;
   int64_t lastSocketRead = 0;
+  // Xft.dpi as last read from the root's RESOURCE_MANAGER, which the
+  // connection watches: a change reaches our windows as WM_DPICHANGED.
+  UINT dpi = 96;
 };
 
 // XSetInputFocus, remembering the request so that older focus events are
@@ -79,6 +82,11 @@ void PumpEvents(TConnection& c);
 
 // Desktop facts and windows of other processes (window_x11_desktop.cpp).
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);
+// Xft.dpi of the root's RESOURCE_MANAGER property as it is now; 96 without one.
+UINT ReadXftDpi(TConnection& c);
+// RESOURCE_MANAGER changed: a new Xft.dpi is recorded and sent to the
+// calling thread's windows as WM_DPICHANGED.
+void OnResourcesChanged(TConnection& c);
 HWND FindForeignWindow(TConnection& c, const std::string& className);
 bool ForeignExists(TConnection& c, Window window);
 bool ForeignViewableOrIconic(TConnection& c, Window window);

@@ -1,7 +1,9 @@
 // X11 window backend: the one place that turns X events into what the window
 // core understands (pointer, keys with Windows virtual-key codes, placement
-// and visibility changes made by others, focus, exposure, close requests).
+// and visibility changes made by others, focus, exposure, close requests,
+// a new Xft.dpi on the root).
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 #include "platform/posix/x11/window_x11.h"
@@ -148,6 +150,9 @@ void Translate(TConnection& c, XEvent& event) {
     case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
     case Expose: OnExpose(c, event.xexpose); break;
     case ClientMessage: OnClientMessage(c, event.xclient); break;
+    case PropertyNotify:
+      if (event.xproperty.window == c.root && event.xproperty.atom == XA_RESOURCE_MANAGER) OnResourcesChanged(c);
+      break;
     default: break;
   }
 }
