@@ -71,8 +71,11 @@ start_program() {
     "${runner[@]}" "$program" -update > "$work/program.$run.out" 2>&1 &
     app=$!
     pids+=($app)
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+    # A search fails when a window it looks at vanishes meanwhile (Wine makes
+    # and drops windows as it starts): search again.
+    await 60 bash -c "xdotool search --onlyvisible --name '^奥凡 在线升级\$' > '$work/window' 2>/dev/null" ||
         fail "run $run: no window titled 奥凡 在线升级"
+    window=$(head -n 1 "$work/window")
 }
 geometry() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 # The offer is shown (the update query answered) and the window has settled.
@@ -157,6 +160,7 @@ else
     mkdir -p "$WINEPREFIX"
     wineboot -i > /dev/null 2>&1
     "${runner[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
+    "$(dirname "$0")/../../scripts/wine-pin-fonts.sh" "${runner[0]}"
     scale=100
     start_program
     expect_geometry 650x430
