@@ -29,14 +29,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-
-# Polls a command every 50 ms for up to $1 seconds.
-await() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
+. "$(dirname "$0")/e2e_support.sh"
 # S(v) of the skin at $scale percent, halves away from zero.
 scaled() { echo $(( ($1 * scale + 50) / 100 )); }
 
@@ -53,12 +46,7 @@ set_xft_dpi() {
     xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t%s\n' "$1")"
 }
 
-mkdir -p "$work/files"
-cp "$installer" "$work/files/Update.exe"
-"$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
-pids+=($!)
-await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
-export ORV_API_BASE="http://127.0.0.1:$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")/"
+start_devserver "$devserver" "$installer" || fail "devserver did not start"
 
 run=0
 # Starts the program with fresh state (natively; under Wine the prefix holds
@@ -81,9 +69,7 @@ geometry() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 # The offer is shown (the update query answered) and the window has settled.
 await_offer() {
     await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "run $run: the update query never came"
-    await 10 bash -c "import -window $window '$work/a.png' 2>/dev/null; sleep 0.3; import -window $window '$work/b.png' 2>/dev/null; \
-        [ \"\$(convert '$work/b.png' -format '%[fx:mean>0.3]' info:)\" = 1 ] && \
-        [ \"\$(compare -metric AE '$work/a.png' '$work/b.png' null: 2>&1)\" = 0 ]" || fail "run $run: the window did not settle"
+    await_settled "$window" || fail "run $run: the window did not settle"
 }
 # Thousandths of the window's width that the ink of the offer's white heading
 # ("哇！发现了新版本~", skin rows 178 to 218) spans.
@@ -122,6 +108,16 @@ expect_geometry() {
     await 10 bash -c "[ \"\$(xdotool getwindowgeometry $window | sed -n 's/.*Geometry: //p')\" = $1 ]" ||
         fail "run $run: the window is $(geometry), not $1 at $scale %"
 }
+# The program started at $1 % is $2 big, its text is scaled, and "一键升级"
+# at its scaled place starts the installer.
+upgrade_run() {
+    scale=$1
+    start_program
+    expect_geometry "$2"
+    await_offer
+    expect_text_scaled
+    upgrade_at_scaled_place
+}
 
 if [ ${#runner[@]} -eq 0 ]; then
     start_x 1920x1080
@@ -138,21 +134,11 @@ if [ ${#runner[@]} -eq 0 ]; then
     upgrade_at_scaled_place
 
     set_xft_dpi 144
-    scale=150
-    start_program
-    expect_geometry 975x645
-    await_offer
-    expect_text_scaled
-    upgrade_at_scaled_place
+    upgrade_run 150 975x645
 
     start_x 1280x800
     set_xft_dpi 192
-    scale=175
-    start_program
-    expect_geometry 1138x753
-    await_offer
-    expect_text_scaled
-    upgrade_at_scaled_place
+    upgrade_run 175 1138x753
     echo "dialog_dpi_e2e: 96 -> 192 live, 144 and 192 on 1280 x 800 (175 %): sizes, text and the click follow"
 else
     start_x 1920x1080
@@ -171,11 +157,6 @@ else
     # Wine reads the DPI when its programs start.
     "${runner[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f > /dev/null 2>&1
     wineserver -w
-    scale=150
-    start_program
-    expect_geometry 975x645
-    await_offer
-    expect_text_scaled
-    upgrade_at_scaled_place
+    upgrade_run 150 975x645
     echo "dialog_dpi_e2e: LogPixels 144 under Wine: 975 x 645, text and the click at 150 %"
 fi
