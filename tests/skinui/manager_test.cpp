@@ -315,3 +315,26 @@ TEST(ManagerMouse, ContextMenuGoesToTheControlUnderThePointAndMinMaxInfoTakesThe
 
 }  // namespace
 }  // namespace skinui_test
+
+namespace skinui_test {
+namespace {
+
+// A shared font is made by whichever window asks first; every window draws it
+// at its own scale, also after that scale changes.
+TEST(ManagerFonts, SharedFontsAreDrawnAtEachWindowsOwnScale) {
+  CManagerWindow plain, doubled;
+  constexpr int kId = 930;
+  ASSERT_NE(plain.Manager().AddFont(kId, u"微软雅黑", 20, false, false, false, true), nullptr);
+  doubled.Manager().SetDPI(192);
+  const SkinUI::TUIFontInfo* atPlain = plain.Manager().GetFontInfo(kId);
+  const SkinUI::TUIFontInfo* atDoubled = doubled.Manager().GetFontInfo(kId);
+  EXPECT_EQ(atPlain->iScale, 100);
+  EXPECT_EQ(atDoubled->iScale, 200);
+  EXPECT_NEAR(atDoubled->tm.height, 2 * atPlain->tm.height, 2);
+  EXPECT_EQ(doubled.Manager().GetFontInfo(-1)->iScale, 200);  // the default font too
+  doubled.Manager().SetDPI(96);
+  EXPECT_EQ(doubled.Manager().GetFontInfo(kId)->tm.height, atPlain->tm.height);
+}
+
+}  // namespace
+}  // namespace skinui_test

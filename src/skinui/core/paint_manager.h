@@ -49,9 +49,8 @@ class CUIDpi {
   int GetScale() const { return m_scale; }
   // The scale the window started with.
   int GetFirstScale() const { return m_firstScale; }
-  // Sets the scale from a DPI value: dpi x 100 / 96, rounded. The first call
-  // also records the first scale.
-  void SetDPI(int dpi);
+  // Sets the scale in percent. The first call also records the first scale.
+  void SetScale(int scale);
   // S(v) = v x scale / 100, rounded half away from zero.
   int Scale(int value) const { return ScaleByDpi(value, m_scale); }
 
@@ -233,6 +232,9 @@ class CUIPaintManager : public IUIRenderHost {
   CUIDpi* GetDPIObj();
   // Sets the scale from dpi (dpi x 100 / 96, rounded) and relayouts.
   void SetDPI(int dpi);
+  // Sets the scale in percent: fonts are made again at it and the whole tree
+  // is laid out and painted again.
+  void SetDPIScale(int scale);
   int GetDPIScale() const override;
   int Scale(int value) const { return ScaleByDpi(value, GetDPIScale()); }
   // The DPI of the monitor nearest to the screen point (1, 1); 96 when the
@@ -373,6 +375,11 @@ class CUIPaintManager : public IUIRenderHost {
   bool IsFontIdTaken(int id) const;
   // Makes the local fonts again at the current scale.
   void RebuildLocalFonts();
+  // font (shared, made by whichever window asked first) as this window draws
+  // it: itself when made at this window's scale, else a copy made at it and
+  // kept under key (a font id, or kDefaultFontKey).
+  const TUIFontInfo* AtOwnScale(int key, const TUIFontInfo* font);
+  static constexpr int kDefaultFontKey = -1;
 
   bool m_bTooltipEnabled = true;
   platform::HWND m_hWndPaint = nullptr;
@@ -424,6 +431,7 @@ class CUIPaintManager : public IUIRenderHost {
   std::unordered_map<std::u16string, std::u16string> m_mStyleHash;
   std::unordered_map<std::u16string, std::unique_ptr<TUIImageInfo>> m_mImageHash;
   std::unique_ptr<TUIFontInfo> m_DefaultFontInfo;
+  std::map<int, std::unique_ptr<TUIFontInfo>> m_mScaledSharedFonts;  // see AtOwnScale
   uint32_t m_dwDefaultDisabledColor = 0xFFA7A6AA;
   uint32_t m_dwDefaultFontColor = 0xFF000000;
   uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
