@@ -19,7 +19,8 @@ void* CButtonUI::GetInterface(std::u16string_view name) {
 
 uint32_t CButtonUI::GetControlFlags() const {
   uint32_t flags = IsEnabled() ? uint32_t{kControlFlagSetCursor} : 0u;
-  return IsKeyboardEnabled() ? (flags | kControlFlagTabStop) : flags;
+  if (!IsKeyboardEnabled()) return flags;
+  return flags | kControlFlagTabStop | (m_bDefault ? uint32_t{kControlFlagDefault} : 0u);
 }
 
 bool CButtonUI::Activate() {

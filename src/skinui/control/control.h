@@ -61,6 +61,9 @@ enum : uint16_t {
 enum : uint32_t {
   kControlFlagTabStop = 1,
   kControlFlagSetCursor = 2,
+  // The main action of its page: first to take the focus, and what Enter
+  // activates while no tab stop has the focus.
+  kControlFlagDefault = 4,
 };
 
 // FindControl flags.
@@ -226,6 +229,9 @@ class CControlUI {
   virtual void PaintStatusImage(CUICanvas& dc) { (void)dc; }
   virtual void PaintText(CUICanvas& dc) { (void)dc; }
   virtual void PaintBorder(CUICanvas& dc);
+  // The keyboard focus indicator of a focused tab stop, in the manager's
+  // focus indicator colour.
+  virtual void PaintFocusIndicator(CUICanvas& dc);
   virtual void DoPostPaint(CUICanvas& dc, const TUIRect& paint) { (void)dc, (void)paint; }
 
   // Colours, border and background image (setters invalidate).

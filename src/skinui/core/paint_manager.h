@@ -202,6 +202,9 @@ class CUIPaintManager : public IUIRenderHost {
   void SetDefaultLinkHoverFontColor(uint32_t color) { m_dwDefaultLinkHoverFontColor = color; }
   uint32_t GetSelectedBkColor() const override { return m_dwDefaultSelectedBkColor; }
   void SetDefaultSelectedBkColor(uint32_t color) { m_dwDefaultSelectedBkColor = color; }
+  // The colour of the keyboard focus indicator the controls draw.
+  uint32_t GetFocusIndicatorColor() const { return m_dwFocusIndicatorColor; }
+  void SetFocusIndicatorColor(uint32_t color) { m_dwFocusIndicatorColor = color; }
 
   // Window opacity 0..255 (repaints).
   void SetOpacity(uint8_t opacity);
@@ -351,8 +354,13 @@ class CUIPaintManager : public IUIRenderHost {
   uint16_t GetKeyStateBits() const;
   bool IsNativeTimerInUse(uint32_t id) const;
   uint32_t NextNativeTimerId();
-  // Focuses the control SetFocusNeeded asked for, else the next tab stop.
+  // Focuses the control SetFocusNeeded asked for, else the visible default
+  // control, else the next tab stop.
   void TakeNeededFocus();
+  // The visible, enabled control that is its page's main action; null when none.
+  CControlUI* FindDefaultControl() const;
+  // Enter while no tab stop has the focus activates the default control.
+  bool ActivateDefaultControl(uintptr_t key);
   std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
                                         bool underline, bool italic) const;
   bool IsFontIdTaken(int id) const;
@@ -414,6 +422,9 @@ class CUIPaintManager : public IUIRenderHost {
   uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
   uint32_t m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
   uint32_t m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
+  // Black, as the system draws focus on light controls; skins on dark art
+  // choose their own.
+  uint32_t m_dwFocusIndicatorColor = 0xFF000000;
   std::unique_ptr<CUIDpi> m_pDPI;
   uint8_t m_nOpacity = 255;
   std::u16string m_sLayeredImage;

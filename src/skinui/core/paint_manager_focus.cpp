@@ -17,6 +17,10 @@ bool IsTabStop(const CControlUI* control) {
   return (control->GetControlFlags() & kControlFlagTabStop) != 0;
 }
 
+CControlUI* MatchDefault(CControlUI* control, void*) {
+  return (control->GetControlFlags() & kControlFlagDefault) != 0 ? control : nullptr;
+}
+
 }  // namespace
 
 void CUIPaintManager::SetFocus(CControlUI* control) {
@@ -50,7 +54,17 @@ void CUIPaintManager::TakeNeededFocus() {
     SetFocus(wanted);
     return;
   }
+  if (CControlUI* main = FindDefaultControl()) {
+    m_bFocusNeeded = false;
+    SetFocus(main);
+    return;
+  }
   SetNextTabControl(true);
+}
+
+CControlUI* CUIPaintManager::FindDefaultControl() const {
+  if (!m_pRoot) return nullptr;
+  return m_pRoot->FindControl(MatchDefault, nullptr, kFindVisible | kFindEnabled | kFindMeFirst);
 }
 
 bool CUIPaintManager::SetNextTabControl(bool forward) {
