@@ -29,6 +29,14 @@ bool CButtonUI::Activate() {
   return true;
 }
 
+bool CButtonUI::GetAccessibleInfo(TUIAccessibleInfo& info) const {
+  info.role = platform::EAccessibleRole::kPushButton;
+  info.name = GetPlainText();
+  if (info.name.empty()) info.name = GetToolTip();
+  info.defaultAction = u"press";
+  return true;
+}
+
 void CButtonUI::SetEnabled(bool enabled) {
   CControlUI::SetEnabled(enabled);
   if (!enabled) m_uButtonState = 0;

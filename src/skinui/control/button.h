@@ -29,6 +29,8 @@ class CButtonUI : public CLabelUI {
   uint32_t GetControlFlags() const override;
   // Sends "click" when visible and enabled.
   bool Activate() override;
+  // A push button named by its text, else its tooltip; "press" clicks it.
+  bool GetAccessibleInfo(TUIAccessibleInfo& info) const override;
   // Disabling also clears every state bit.
   void SetEnabled(bool enabled = true) override;
   uint32_t GetButtonState() const { return m_uButtonState; }

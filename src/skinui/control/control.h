@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/accessibility.h"
 #include "skinui/control/event_source.h"
 #include "skinui/core/ui_surface.h"
 #include "skinui/core/ui_types.h"
@@ -101,6 +102,14 @@ struct TUIEvent {
   intptr_t lParam = 0;
 };
 
+// What a control tells screen readers about itself.
+struct TUIAccessibleInfo {
+  platform::EAccessibleRole role = platform::EAccessibleRole::kStaticText;
+  std::u16string name;
+  std::u16string value;
+  std::u16string defaultAction;
+};
+
 // FindControl's callback: the match for a control that passed the flags, or null.
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
 
@@ -122,6 +131,12 @@ class CControlUI {
   virtual uint32_t GetControlFlags() const { return 0; }
   // Performs the control's action; true when visible and enabled.
   virtual bool Activate();
+  // Describes the control to screen readers; false for a control that is
+  // only layout or decoration (what it holds is read in its place).
+  virtual bool GetAccessibleInfo(TUIAccessibleInfo& info) const;
+  // The id screen readers know the control by: positive, never reused in
+  // the process.
+  int32_t GetAccessibleId() const { return m_nAccessibleId; }
 
   virtual CUIPaintManager* GetManager() const { return m_pManager; }
   // Attaches to manager under parent; with init, Init() runs afterwards.
@@ -344,6 +359,7 @@ class CControlUI {
   TUISize m_cxyBorderRound;
   TUIRect m_rcPaint;
   TUIRect m_rcBorderSize;
+  const int32_t m_nAccessibleId;
 };
 
 }  // namespace SkinUI

@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/window_system.h"
 #include "skinui/core/image_info.h"
 #include "skinui/core/render_host.h"
@@ -35,6 +36,7 @@
 namespace SkinUI {
 
 class CControlUI;
+class CUIAccessibleContent;
 struct TUIEvent;
 class IResourceModule;
 
@@ -257,6 +259,10 @@ class CUIPaintManager : public IUIRenderHost {
   void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
                   intptr_t lParam = 0, bool async = false);
 
+  // Tells screen readers what happened to control; a page shown or hidden
+  // stands for the controls it holds.
+  void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event);
+
   CControlUI* GetFocus() const { return m_pFocus; }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
   void SetFocus(CControlUI* control);
@@ -323,6 +329,10 @@ class CUIPaintManager : public IUIRenderHost {
   void OnMouseHover(uintptr_t wParam, intptr_t lParam);
   void OnMouseLeave();
   void OnDelayedCleanup();
+  // WM_GETOBJECT: the tree screen readers read (paint_manager_accessibility.cpp).
+  bool OnGetObject(uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  // Objects handed out to screen readers stop reaching this manager.
+  void ReleaseAccessible();
   void OnPaint();
   bool OnPreKeyDown(uintptr_t wParam);
   bool OnSysChar(uintptr_t wParam);
@@ -431,6 +441,8 @@ class CUIPaintManager : public IUIRenderHost {
   bool m_bLayeredChanged = false;
   bool m_bLayered = false;
   TUIRect m_rcLayeredUpdate;
+  // What screen readers were given, made on their first request.
+  std::unique_ptr<CUIAccessibleContent> m_pAccessible;
 };
 
 }  // namespace SkinUI

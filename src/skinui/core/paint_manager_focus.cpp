@@ -39,6 +39,7 @@ void CUIPaintManager::SetFocus(CControlUI* control) {
   m_pFocus = control;
   FireEvent(control, kEventSetFocus);
   SendNotify(control, u"setfocus");
+  AnnounceAccessible(control, platform::EAccessibleEvent::kFocus);
 }
 
 void CUIPaintManager::SetFocusNeeded(CControlUI* control) {
