@@ -51,4 +51,7 @@ tests/update_dialog/dialog_e2e.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserv
 # The same at 150 % (LogPixels 144), in a Wine prefix of its own.
 tests/update_dialog/dialog_dpi_e2e.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
     "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" wine
+# The dialog read by a screen reader in another process (MSAA through oleacc).
+tests/update_dialog/dialog_accessibility_wine.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
+    "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" "$build/bin/accessibility_client.exe"
 echo "Windows build and tests under Wine took $(( $(date +%s) - start )) s."

@@ -38,6 +38,7 @@ inline constexpr platform::UINT WM_ACTIVATEAPP = 0x001C;
 inline constexpr platform::UINT WM_SETCURSOR = 0x0020;
 inline constexpr platform::UINT WM_MOUSEACTIVATE = 0x0021;
 inline constexpr platform::UINT WM_GETMINMAXINFO = 0x0024;
+inline constexpr platform::UINT WM_GETOBJECT = 0x003D;
 inline constexpr platform::UINT WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr platform::UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr platform::UINT WM_NOTIFY = 0x004E;

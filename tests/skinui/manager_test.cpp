@@ -180,6 +180,43 @@ TEST_F(ManagerTest, KeysGoToTheFocusAndKeyUpToWhereKeyDownWent) {
   EXPECT_EQ(m_log.Items().back(), "click:b2");
 }
 
+TEST(ManagerDefault, TheDefaultButtonTakesTheFirstFocusAndEnterWhileNoTabStopHasIt) {
+  CManagerWindow window;
+  CNotifyLog log;
+  ASSERT_NE(window.Attach(u"<Window><HorizontalLayout><Label name=\"l\" width=\"50\"/>"
+                          u"<Button name=\"b1\" width=\"50\" keyboard=\"true\"/>"
+                          u"<Button name=\"main\" width=\"50\" keyboard=\"true\" default=\"true\"/>"
+                          u"</HorizontalLayout></Window>"), nullptr);
+  auto& manager = window.Manager();
+  manager.AddNotifier(&log);
+  window.Paint();
+  ASSERT_NE(manager.GetFocus(), nullptr);
+  EXPECT_EQ(manager.GetFocus()->GetName(), u"main");
+  // Enter goes to the focused button; with the focus on no tab stop (a
+  // label) or nowhere, the default button takes it.
+  manager.SetFocus(manager.FindControl(u"b1"));
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  manager.SetFocus(manager.FindControl(u"l"));
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  manager.SetFocus(nullptr);
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  window.Send(WM_KEYDOWN, 'A');
+  EXPECT_EQ(log.Items(), (std::vector<std::string>{"windowinit:", "setfocus:main", "killfocus:main", "setfocus:b1",
+                                                   "click:b1", "killfocus:b1", "setfocus:l", "click:main",
+                                                   "killfocus:l", "click:main"}));
+}
+
+TEST(ManagerDefault, WithoutKeyboardHandlingADefaultButtonIsNoTabStopAndIgnoresEnter) {
+  CManagerWindow window;
+  CNotifyLog log;
+  ASSERT_NE(window.Attach(u"<Window><Button name=\"main\" default=\"true\"/></Window>"), nullptr);
+  window.Manager().AddNotifier(&log);
+  window.Paint();
+  EXPECT_EQ(window.Manager().GetFocus(), nullptr);
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(log.Count(u"click"), 0);
+}
+
 TEST_F(ManagerTest, AsynchronousNotificationsArriveWithTheNextMessage) {
   auto& manager = m_window.Manager();
   manager.SendNotify(Find(u"b3"), u"later", 0, 0, true);

@@ -2,6 +2,7 @@
 #include "skinui/control/control.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "skinui/control/ui_scale.h"
 #include "skinui/core/paint_manager.h"
@@ -17,9 +18,14 @@ TUIRect Union(const TUIRect& a, const TUIRect& b) {
           std::max(a.bottom, b.bottom)};
 }
 
+int32_t NextAccessibleId() {
+  static std::atomic<int32_t> last{0};
+  return ++last;
+}
+
 }  // namespace
 
-CControlUI::CControlUI() = default;
+CControlUI::CControlUI() : m_nAccessibleId(NextAccessibleId()) {}
 
 CControlUI::~CControlUI() {
   OnDestroy.Fire(this);
@@ -33,6 +39,8 @@ void* CControlUI::GetInterface(std::u16string_view name) {
 }
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+
+bool CControlUI::GetAccessibleInfo(TUIAccessibleInfo&) const { return false; }
 
 void CControlUI::SetManager(CUIPaintManager* manager, CControlUI* parent, bool init) {
   m_pManager = manager;
@@ -52,6 +60,7 @@ void CControlUI::SetText(std::u16string_view text) {
   } else {
     Relayout();
   }
+  if (m_pManager) m_pManager->AnnounceAccessible(this, platform::EAccessibleEvent::kNameChange);
 }
 
 TUIRect CControlUI::GetRelativePos() const {
@@ -158,6 +167,10 @@ void CControlUI::SetVisible(bool visible) {
   m_bFocused = false;
   if (!visible && m_pManager && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
   if (IsVisible() != wasVisible) NeedParentUpdate();
+  if (m_pManager) {
+    m_pManager->AnnounceAccessible(this, visible ? platform::EAccessibleEvent::kShow
+                                                 : platform::EAccessibleEvent::kHide);
+  }
 }
 
 void CControlUI::SetInternVisible(bool visible) {

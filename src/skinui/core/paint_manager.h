@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/window_system.h"
 #include "skinui/core/image_info.h"
 #include "skinui/core/render_host.h"
@@ -35,6 +36,7 @@
 namespace SkinUI {
 
 class CControlUI;
+class CUIAccessibleContent;
 struct TUIEvent;
 class IResourceModule;
 
@@ -201,6 +203,9 @@ class CUIPaintManager : public IUIRenderHost {
   void SetDefaultLinkHoverFontColor(uint32_t color) { m_dwDefaultLinkHoverFontColor = color; }
   uint32_t GetSelectedBkColor() const override { return m_dwDefaultSelectedBkColor; }
   void SetDefaultSelectedBkColor(uint32_t color) { m_dwDefaultSelectedBkColor = color; }
+  // The colour of the keyboard focus indicator the controls draw.
+  uint32_t GetFocusIndicatorColor() const { return m_dwFocusIndicatorColor; }
+  void SetFocusIndicatorColor(uint32_t color) { m_dwFocusIndicatorColor = color; }
 
   // Window opacity 0..255 (repaints).
   void SetOpacity(uint8_t opacity);
@@ -255,6 +260,10 @@ class CUIPaintManager : public IUIRenderHost {
   void SendNotify(TUINotify& msg, bool async = false);
   void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
                   intptr_t lParam = 0, bool async = false);
+
+  // Tells screen readers what happened to control; a page shown or hidden
+  // stands for the controls it holds.
+  void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event);
 
   CControlUI* GetFocus() const { return m_pFocus; }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
@@ -323,6 +332,10 @@ class CUIPaintManager : public IUIRenderHost {
   void OnMouseHover(uintptr_t wParam, intptr_t lParam);
   void OnMouseLeave();
   void OnDelayedCleanup();
+  // WM_GETOBJECT: the tree screen readers read (paint_manager_accessibility.cpp).
+  bool OnGetObject(uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  // Objects handed out to screen readers stop reaching this manager.
+  void ReleaseAccessible();
   void OnPaint();
   // The layered tick: the dirty rectangle is repainted (at once while hidden,
   // else through a paint message), the tick stops when nothing is left.
@@ -368,8 +381,13 @@ class CUIPaintManager : public IUIRenderHost {
   uint16_t GetKeyStateBits() const;
   bool IsNativeTimerInUse(uint32_t id) const;
   uint32_t NextNativeTimerId();
-  // Focuses the control SetFocusNeeded asked for, else the next tab stop.
+  // Focuses the control SetFocusNeeded asked for, else the visible default
+  // control, else the next tab stop.
   void TakeNeededFocus();
+  // The visible, enabled control that is its page's main action; null when none.
+  CControlUI* FindDefaultControl() const;
+  // Enter while no tab stop has the focus activates the default control.
+  bool ActivateDefaultControl(uintptr_t key);
   std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
                                         bool underline, bool italic) const;
   bool IsFontIdTaken(int id) const;
@@ -437,6 +455,9 @@ class CUIPaintManager : public IUIRenderHost {
   uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
   uint32_t m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
   uint32_t m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
+  // Black, as the system draws focus on light controls; skins on dark art
+  // choose their own.
+  uint32_t m_dwFocusIndicatorColor = 0xFF000000;
   std::unique_ptr<CUIDpi> m_pDPI;
   uint8_t m_nOpacity = 255;
   std::u16string m_sLayeredImage;
@@ -444,6 +465,8 @@ class CUIPaintManager : public IUIRenderHost {
   bool m_bLayered = false;
   TUIRect m_rcLayeredUpdate;
   bool m_bLayeredTimerOn = false;  // the 0x2000 tick is running
+  // What screen readers were given, made on their first request.
+  std::unique_ptr<CUIAccessibleContent> m_pAccessible;
 };
 
 }  // namespace SkinUI
