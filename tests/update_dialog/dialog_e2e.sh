@@ -145,12 +145,18 @@ if [ "$desktop" = openbox ]; then
         extents=$(frame_extents_of "$each")
         [ -z "$extents" ] || [ "$extents" = "0, 0, 0, 0" ] || fail "window $each has a frame: $extents"
     done
-    # Dragging the caption moves the dialog (and the shadow with it).
-    read -r x y w h < <(placement)
-    xdotool mousemove $((x + 100)) $((y + 60)) mousedown 1
-    xdotool mousemove $((x + 140)) $((y + 80)) mousemove $((x + 180)) $((y + 100)) mouseup 1
+    # Dragging the caption moves the dialog (and the shadow with it). The
+    # window manager's move starts once the program has seen the press, which
+    # a slow build on a loaded machine may take a moment to do: the button is
+    # held a while at each step, longer when a drag did not take.
     moved_to() { [ "$(placement)" = "$1" ]; }
-    await 10 moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
+    for hold in 0.2 0.6 1.5; do
+        read -r x y w h < <(placement)
+        xdotool mousemove $((x + 100)) $((y + 60)) mousedown 1 sleep "$hold" \
+            mousemove $((x + 140)) $((y + 80)) sleep "$hold" mousemove $((x + 180)) $((y + 100)) sleep "$hold" mouseup 1
+        await 5 moved_to "$((x + 80)) $((y + 40)) $w $h" && break
+    done
+    moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
     shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
     [ "$(window=$shadow placement)" = "$((x + 72)) $((y + 32)) $((w + 16)) $((h + 16))" ] ||
         fail "the shadow did not follow the dialog"
