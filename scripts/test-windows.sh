@@ -33,6 +33,7 @@ export WINEPREFIX="$prefix/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msht
 mkdir -p "$WINEPREFIX"
 wineserver -p
 wineboot -i >/dev/null 2>&1
+scripts/wine-pin-fonts.sh
 # One desktop process for the whole run, started here with its output going
 # nowhere: started by a test program, it inherits that program's output pipe
 # and ctest waits for it to end, about 21 s after each test with a window.
@@ -47,4 +48,10 @@ scripts/windows-smoke.sh
 # The dialog as a user meets it: the Windows program on an Xvfb, under Wine.
 tests/update_dialog/dialog_e2e.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
     "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" wine
+# The same at 150 % (LogPixels 144), in a Wine prefix of its own.
+tests/update_dialog/dialog_dpi_e2e.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
+    "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" wine
+# The dialog read by a screen reader in another process (MSAA through oleacc).
+tests/update_dialog/dialog_accessibility_wine.sh "${ORV_POSIX_BUILD:-build/release}/bin/devserver" \
+    "$build/bin/orv_installer_stub.exe" "$build/bin/ORVUpdate.exe" "$build/bin/accessibility_client.exe"
 echo "Windows build and tests under Wine took $(( $(date +%s) - start )) s."

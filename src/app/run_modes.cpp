@@ -45,10 +45,12 @@ bool ScanDecimal(std::u16string_view text, int* value) {
 
 void RunInteractiveMode() {
   CMainModule& module = GetMainModule();
-  // Decided before the mutex is taken: finding out may take a while (an X
-  // server that does not answer is given a few seconds).
-  if (!CanShowDialog()) return;
   const uint32_t level = GetIntegrityLevel();
+  // A run that would show the dialog itself decides about the display before
+  // it takes the mutex: finding out may take a while (an X server that does
+  // not answer is given a few seconds). An elevated start leaves it to the
+  // elevated run.
+  if (level >= kHighIntegrityRid && !CanShowDialog()) return;
   if (!module.AcquireUpdateMutex()) {
     // Another instance runs the dialog: bring its window forward, if any. It
     // is registered under this computer's dialog class name.

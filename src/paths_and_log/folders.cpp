@@ -2,6 +2,7 @@
 
 #include "common/product.h"
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "platform/known_folders.h"
 #include "platform/path_separator.h"
 #include "settings/cfg_app.h"
@@ -50,6 +51,14 @@ void EnsureDirectoryChain(const std::u16string& path) {
     const std::u16string prefix = path.substr(0, pos + 1);
     if (!platform::PathExists(prefix)) (void)platform::MakeDirectory(prefix);
   }
+}
+
+bool EnsureRealFolder(const std::u16string& path) {
+  EnsureDirectoryChain(path);
+  // Without its separator the folder is described itself, not what it links to.
+  const std::u16string folder = EndsWithSeparator(path) ? path.substr(0, path.size() - 1) : path;
+  platform::FileIdentity identity;
+  return platform::QueryPathIdentity(folder, &identity) && identity.kind == platform::EFileKind::kFolder;
 }
 
 bool IsTestMode() { return platform::PathExists(GetDataDir() + u"AppTest.txt"); }

@@ -16,5 +16,10 @@ std::u16string GetDataDir();
 // Creates the missing folders of path, which ends with a separator. Errors are
 // ignored: the caller's later file operation reports them.
 void EnsureDirectoryChain(const std::u16string& path);
+// Creates the missing folders of path, which ends with a separator, and tells
+// whether path is then a folder itself. False for a link or junction to one:
+// a folder that its owner can swap for a link elsewhere is not written into
+// by a process with more rights than that owner.
+[[nodiscard]] bool EnsureRealFolder(const std::u16string& path);
 // True while the file "AppTest.txt" exists in the product data folder.
 bool IsTestMode();

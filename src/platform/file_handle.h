@@ -24,13 +24,21 @@ class CFileHandle {
   // (OPEN_EXISTING, FILE_SHARE_READ). Folders cannot be opened this way.
   [[nodiscard]] bool OpenForReading(const std::u16string& path);
   // Creates path for writing as CreateForWriting does, except that a link
-  // there (and on POSIX a file with other hard links) is removed first, never
-  // written through. False when it cannot be removed or the file created.
+  // there (and on POSIX a file with other hard links or of another user) is
+  // removed first, never written through. False when it cannot be removed or
+  // the file created.
   [[nodiscard]] bool CreateReplacingForWriting(const std::u16string& path);
   // Opens path for shared reading only when it is a regular file itself:
   // a link (not followed), folder, pipe or device is refused without
   // waiting on it.
   [[nodiscard]] bool OpenRegularForReading(const std::u16string& path);
+  // Opens an existing file for writing at its end only when it is a regular
+  // file of this process's own, with no other name: a link (not followed),
+  // folder, pipe, device or a file with other hard links is refused, and on
+  // POSIX a file of another user too. (On Windows an elevated process runs as
+  // the same account as the user who could have planted the file, so the
+  // owner tells nothing there.)
+  [[nodiscard]] bool OpenOwnRegularForAppending(const std::u16string& path);
 
   // Reads up to size bytes; *read is 0 at the end of the file. False on a
   // read error.

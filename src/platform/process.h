@@ -87,8 +87,8 @@ class CCheckedProgram {
   CCheckedProgram() = default;
 
   // Opens the regular file at path for reading and holds it. False when it
-  // cannot be opened (or, on Windows, when another process has it open for
-  // writing or deleting).
+  // cannot be opened, is a link (never followed), a folder, pipe or device,
+  // or (on Windows) another process has it open for writing or deleting.
   [[nodiscard]] bool Open(const std::u16string& path);
   // Reads the next piece from the file's start; *read is 0 at the end.
   [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read) {

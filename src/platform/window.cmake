@@ -7,6 +7,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   set(ORV_PLATFORM_WINDOW_SOURCES
     window_loop.cpp
     window_activation.cpp
+    posix/window_accessibility.cpp
     posix/window_default_proc.cpp
     posix/window_icon.cpp
     posix/window_input.cpp
@@ -33,7 +34,9 @@ else()
     win32/window_paint.cpp
     win32/window_input.cpp
     win32/window_desktop.cpp
-    win32/window_icon.cpp)
+    win32/window_icon.cpp
+    win32/window_accessibility.cpp
+    win32/window_accessible_object.cpp)
   set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp win32/window_test_driver.cpp)
 endif()
 list(TRANSFORM ORV_PLATFORM_WINDOW_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
@@ -45,7 +48,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes xtst)
   target_link_libraries(orv_platform_window PRIVATE PkgConfig::ORV_X11)
 else()
-  target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32)
+  target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32 oleacc ole32 oleaut32)
 endif()
 
 find_path(ORV_STB_INCLUDE_DIR stb/stb_image.h REQUIRED)

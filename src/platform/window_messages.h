@@ -38,6 +38,7 @@ inline constexpr platform::UINT WM_ACTIVATEAPP = 0x001C;
 inline constexpr platform::UINT WM_SETCURSOR = 0x0020;
 inline constexpr platform::UINT WM_MOUSEACTIVATE = 0x0021;
 inline constexpr platform::UINT WM_GETMINMAXINFO = 0x0024;
+inline constexpr platform::UINT WM_GETOBJECT = 0x003D;
 inline constexpr platform::UINT WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr platform::UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr platform::UINT WM_NOTIFY = 0x004E;
@@ -80,6 +81,9 @@ inline constexpr platform::UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr platform::UINT WM_CAPTURECHANGED = 0x0215;
 inline constexpr platform::UINT WM_MOUSEHOVER = 0x02A1;
 inline constexpr platform::UINT WM_MOUSELEAVE = 0x02A3;
+// The DPI of the window's monitor changed: LOWORD(wParam) is the new DPI,
+// lParam a RECT* (screen) the system suggests for the window at it.
+inline constexpr platform::UINT WM_DPICHANGED = 0x02E0;
 inline constexpr platform::UINT WM_PRINTCLIENT = 0x0318;
 // Sent to top-level windows when the desktop starts or stops blending
 // translucent windows (IsCompositionEnabled changed).

@@ -417,6 +417,8 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
 // GetDpiForMonitor of shcore.dll, 96 when the query fails or the library
 // lacks it, the screen's logical pixels per inch when the library is missing;
 // X11 reads the Xft.dpi resource, else 96; headless: 96 unless a test set it.
+// When it changes, the windows get WM_DPICHANGED (Win32: from the system; X11:
+// when the root's RESOURCE_MANAGER changes; headless: SetTestMonitor).
 UINT GetDpiForMonitor(HMONITOR monitor);
 
 // ---- other processes -----------------------------------------------------

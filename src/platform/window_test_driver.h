@@ -33,8 +33,9 @@ bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels);
 // CaptureScreen written as a PNG file.
 bool SaveScreenPng(const RECT& rect, const std::string& path);
 
-// Headless only: replaces the one monitor (rectangle, work area, DPI). False
-// on other backends.
+// Headless only: replaces the one monitor (rectangle, work area, DPI); when
+// the DPI changes, the calling thread's windows get WM_DPICHANGED, as after a
+// display settings change on Windows. False on other backends.
 bool SetTestMonitor(const RECT& monitor, const RECT& work, UINT dpi);
 // Headless only: whether the desktop blends translucent windows; a change
 // sends WM_DWMCOMPOSITIONCHANGED to the calling thread's windows. False on

@@ -2,21 +2,23 @@
 // lets a later attempt, or a later run, continue it instead of starting over:
 // the validator (ETag or Last-Modified) of the reply that began it and the
 // whole length, kept beside it in "<target>.part.resume".
+// The program may run with more rights than the owner of the folder (an
+// elevated update in a user's data folder): no link there is followed, and a
+// part that is not a plain file of this process's own is never continued.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_handle.h"
 #include "server_api/win_http_client.h"
 
 class CDownloadPartFile : public IReplyWriter {
  public:
   // Takes up what an earlier run left for target, when it can be continued.
-  explicit CDownloadPartFile(std::filesystem::path target);
+  explicit CDownloadPartFile(std::u16string target);
   // Keeps the part for the next run when it can be continued, else removes it.
   ~CDownloadPartFile() override;
   CDownloadPartFile(const CDownloadPartFile&) = delete;
@@ -33,9 +35,9 @@ class CDownloadPartFile : public IReplyWriter {
 
   // Where the current reply's first byte lies in the whole file.
   uint64_t ReplyOffset() const { return m_replyOffset; }
-  // Closes the part and puts it in place of the target; false when it is not
-  // the whole file (its length differs from the announced one) or cannot be
-  // moved.
+  // Closes the part and puts it in place of the target (a link there is
+  // replaced, not followed); false when it is not the whole file (its length
+  // differs from the announced one) or cannot be moved.
   [[nodiscard]] bool Complete();
 
  private:
@@ -47,10 +49,10 @@ class CDownloadPartFile : public IReplyWriter {
   void Forget();
   uint64_t OnDisk() const { return m_replyOffset + m_written; }
 
-  std::filesystem::path m_target;
-  std::filesystem::path m_part;
-  std::filesystem::path m_resume;
-  std::ofstream m_out;
+  std::u16string m_target;
+  std::u16string m_part;
+  std::u16string m_resume;
+  platform::CFileHandle m_out;  // the part, open while a reply may write to it
   std::u16string m_validator;  // empty: the part cannot be continued
   uint64_t m_length = 0;       // of the whole file, from the reply that began the part
   uint64_t m_replyOffset = 0;

@@ -1,17 +1,15 @@
 // Downloads into the client's buffer, and straight into files.
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
+#include "platform/path_separator.h"
 #include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
 #include "server_api/win_http_client.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Progress of the reply, handed to callback (none when it is null).
 ProgressCallback ReplyProgress(CDownLoadCallBack* callback) {
@@ -80,10 +78,9 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
   // is continued by the next attempt or the next run.
   std::vector<uint8_t>().swap(m_download);
   m_downloadLength = 0;
-  const fs::path target(path);
-  std::error_code ignored;
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ignored);
-  CDownloadPartFile part(target);
+  const size_t cut = path.rfind(platform::kPathSeparator);
+  if (cut != std::u16string::npos && !EnsureRealFolder(path.substr(0, cut + 1))) return false;
+  CDownloadPartFile part(path);
   WinHttpClient client(url, CWholeFileProgress(&part, callback));
   client.SetReplyWriter(&part);
   client.SetTransferBounds(FileTransferBounds(m_limits));

@@ -67,6 +67,7 @@ class CServerConnect {
 
   // 26: downloads url into memory, then writes it to path (missing folders
   // are created, an existing file is replaced); true when the file was written.
+  // False without a request when path's folder is a link or junction.
   virtual bool DownloadToFile(const std::u16string& url, const std::u16string& path,
                               CDownLoadCallBack* callback) = 0;
   // 27: downloads url into the client's download buffer (emptied first).

@@ -60,6 +60,14 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_SHOWWINDOW:
       m_pJob->m_bWindowVisible.store(wParam != 0);
       return false;
+    case WM_KEYDOWN:
+      if (wParam != static_cast<WPARAM>(VK_ESCAPE)) return false;
+      CloseAsFailed();  // Esc is the close button
+      lResult = 0;
+      return true;
+    case WM_CLOSE:
+      OnClose();
+      return false;
     case WM_TIMER:
       OnTimer(wParam);
       lResult = 0;
@@ -141,6 +149,7 @@ void CMainDlg::OnTimer(UINT_PTR id) {
 void CMainDlg::OnInstallEnded() {
   KillTimer(m_hWnd, TIMER_ID_PROGRESS);
   if (!m_pJob->m_bFailed.load()) {
+    m_bClosingAfterInstall = true;
     PostSysCommand(SC_CLOSE);
     return;
   }
@@ -152,6 +161,12 @@ void CMainDlg::OnInstallEnded() {
   }
   if (SkinUI::CControlUI* progress = Find(u"lab_progress")) progress->SetVisible(false);
   if (SkinUI::CControlUI* error = Find(u"lab_error")) error->SetVisible(true);
+}
+
+void CMainDlg::OnClose() {
+  // Every close but the dialog's own after the hand-over (Alt+F4, the
+  // window manager's, the taskbar's) is the user's: the close button's.
+  if (!m_bClosingAfterInstall) m_pJob->m_bFailed.store(true);
 }
 
 void CMainDlg::OnDestroy() {

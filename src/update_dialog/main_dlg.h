@@ -60,6 +60,8 @@ class CMainDlg : public CSkinFrameWndImpl<CMainDlg>,
 
  private:
   platform::LRESULT OnCreate();
+  // WM_CLOSE from any source.
+  void OnClose();
   void OnDestroy();
   void OnTimer(platform::UINT_PTR id);
   void OnUpdateResult(bool ok);
@@ -77,4 +79,6 @@ class CMainDlg : public CSkinFrameWndImpl<CMainDlg>,
   std::shared_ptr<CUpdateJob> m_pJob;
   SkinUI::CTabLayoutUI* m_pTabMain = nullptr;
   SkinUI::CTabLayoutUI* m_pTabStatus = nullptr;
+  // The installer started and the dialog closes itself.
+  bool m_bClosingAfterInstall = false;
 };

@@ -20,6 +20,10 @@ class CUpdateJob : public CDownLoadCallBack {
   // Takes the installer's progress (total and received bytes) into m_nProgress
   // as a percent 0..100; a total of 0 changes nothing.
   void OnDownloadProgress(double total, double received) override;
+  // Called on InstallThread before each block of the downloaded installer's
+  // checksum pass with the bytes checked so far. A close meanwhile (m_bCancel)
+  // ends the pass at the next block and nothing is started.
+  virtual void OnInstallerCheckProgress(uint64_t /*checked*/) {}
 
   // Set by the dialog on WM_DESTROY: the workers stop at their next check and
   // their transfers end (see CTransferCancelScope).

@@ -1,7 +1,6 @@
 #include "update_dialog/update_workers.h"
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "paths_and_log/folders.h"
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
+#include "platform/folder_listing.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"
@@ -39,15 +39,18 @@ bool SleepUnlessCancelled(const CUpdateJob& job, std::chrono::milliseconds delay
 bool IsChecksumBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 // MD5 of everything reader (a file handle or checked program) yields, read in
-// blocks of 1024 bytes; empty when a read fails.
-template <typename Reader>
-std::u16string Md5OfReader(Reader* reader) {
+// blocks of 1024 bytes; empty when a read fails or beforeBlock(bytes read so
+// far) says to stop.
+template <typename Reader, typename BeforeBlock>
+std::u16string Md5OfReader(Reader* reader, BeforeBlock beforeBlock) {
   CMd5 md5;
   uint8_t block[kMd5BlockSize];
   uint32_t read = 0;
+  uint64_t checked = 0;
   do {
-    if (!reader->Read(block, sizeof(block), &read)) return {};
+    if (!beforeBlock(checked) || !reader->Read(block, sizeof(block), &read)) return {};
     md5.Update(block, read);
+    checked += read;
   } while (read > 0);
   return Utf8ToUtf16(Md5Hex(md5.Finish()));
 }
@@ -61,11 +64,17 @@ std::u16string DownloadedChecksumText(CServerConnect* server) {
   return platform::AnsiToWide(bytes.data());
 }
 
-// Checks the installer at path against checksum and starts that very file.
-bool StartCheckedInstaller(const std::u16string& path, std::u16string_view checksum) {
+// Checks the installer at path against checksum and starts that very file,
+// unless the user closed the dialog before the start: a close during the
+// pass over a large installer ends it at the next block.
+bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16string_view checksum) {
   platform::CCheckedProgram installer;
   if (!installer.Open(path)) return false;
-  if (!EqualsIgnoreAsciiCase(Md5OfReader(&installer), checksum)) return false;
+  const std::u16string digest = Md5OfReader(&installer, [job](uint64_t checked) {
+    job->OnInstallerCheckProgress(checked);
+    return !job->m_bCancel.load();
+  });
+  if (job->m_bCancel.load() || !EqualsIgnoreAsciiCase(digest, checksum)) return false;
   return installer.StartHidden(kInstallerSwitch);
 }
 
@@ -75,12 +84,14 @@ void RunInstall(CUpdateJob* job) {
   const std::u16string text = DownloadedChecksumText(server);
   const std::u16string_view checksum = TrimChecksumText(text);
   if (checksum.size() != kChecksumLength || job->m_bCancel.load()) return;
+  // An "Update" folder that is a link may lead into a folder the user may
+  // not write: an elevated run neither deletes nor writes anything there.
+  if (!EnsureRealFolder(InstallerFolder())) return;
   const std::u16string path = InstallerPath();
-  std::error_code ignored;
-  std::filesystem::remove(std::filesystem::path(path), ignored);
+  (void)platform::DeleteFileAt(path);
   if (!server->DownloadToFile(job->m_strDownloadUrl, path, job)) return;
   if (job->m_bCancel.load()) return;
-  if (StartCheckedInstaller(path, checksum)) job->m_bFailed.store(false);
+  if (StartCheckedInstaller(job, path, checksum)) job->m_bFailed.store(false);
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ void InstallThread(std::shared_ptr<CUpdateJob> job) {
 std::u16string GetFileMd5(const std::u16string& path) {
   platform::CFileHandle file;
   if (!file.OpenForReading(path)) return {};
-  return Md5OfReader(&file);
+  return Md5OfReader(&file, [](uint64_t) { return true; });
 }
 
 std::u16string_view TrimChecksumText(std::u16string_view text) {
@@ -118,6 +129,6 @@ std::u16string_view TrimChecksumText(std::u16string_view text) {
   return text;
 }
 
-std::u16string InstallerPath() {
-  return GetDataDir() + kInstallerFolder + platform::kPathSeparator + kInstallerFile;
-}
+std::u16string InstallerFolder() { return GetDataDir() + kInstallerFolder + platform::kPathSeparator; }
+
+std::u16string InstallerPath() { return InstallerFolder() + kInstallerFile; }

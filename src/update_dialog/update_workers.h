@@ -21,7 +21,9 @@ void CheckUpdateThread(std::shared_ptr<CUpdateJob> job);
 // Sets m_bFailed, fetches the checksum text, downloads the installer into the
 // data folder's "Update" folder reporting progress to the job, checks its MD5
 // and starts that very file with "-inst_update"; clears m_bFailed only once
-// it started. Ends early, leaving m_bFailed set, on any failed step.
+// it started. Ends early, leaving m_bFailed set, on any failed step, when the
+// "Update" folder is a link, or once the job is cancelled: nothing starts
+// after a close.
 void InstallThread(std::shared_ptr<CUpdateJob> job);
 
 // The MD5 of the file's bytes as 32 uppercase hex digits; empty when the file
@@ -31,5 +33,7 @@ std::u16string GetFileMd5(const std::u16string& path);
 // The checksum text's blanks removed from both ends.
 std::u16string_view TrimChecksumText(std::u16string_view text);
 
-// <data folder>Update<separator>Update.exe.
+// <data folder>Update<separator>, where the installer goes.
+std::u16string InstallerFolder();
+// InstallerFolder() + Update.exe.
 std::u16string InstallerPath();

@@ -178,4 +178,31 @@ TEST_F(DumpCollectionFaultTest, OnlyRegularFilesAreCollectedAndNoLinkIsFollowed)
   EXPECT_EQ(ReadFileBytes(env.dir().File("private/secret")), "the private file");
 }
 
+// Without a runtime folder, and with the shared lock folder made first by
+// another user, the locks go under the application-data folder. For an
+// account without ~/.local/share yet that fallback could not be made: "-auto"
+// took neither lock, uploading nothing and asking for no update.
+TEST_F(DumpCollectionFaultTest, SquattedLockFolderAndNoDataHomeYet) {
+  Dump("a.dmp", "a dump");
+  const std::string temp = env.dir().File("tmp");
+  const std::string squatted = temp + "/orvane-mutex-" + std::to_string(geteuid());
+  fs::create_directories(squatted);
+  fs::permissions(squatted, fs::perms::all);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(squatted.c_str(), 65534, 65534), 0);
+  }
+  fs::create_directories(env.dir().File("home"));
+  ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
+  ScopedEnv noDataHome("XDG_DATA_HOME", "");
+  ScopedEnv home("HOME", env.dir().File("home"));
+  ScopedEnv tmpdir("TMPDIR", temp);
+
+  ASSERT_TRUE(RunAuto());
+  EXPECT_EQ(StoredObjects().size(), 1u);
+  size_t queries = 0;
+  for (const auto& request : server->Requests()) queries += request.r == "api/update/v2";
+  EXPECT_EQ(queries, 1u);
+  EXPECT_TRUE(fs::is_directory(env.dir().File("home/.local/share/orvane/mutex")));
+}
+
 }  // namespace

@@ -27,6 +27,24 @@ TEST(TextRenderer, MissingFaceFallsBackToAChineseCapableFont) {
   EXPECT_GT(InkPixels(pixels), 60);
 }
 
+// Some faces with Chinese glyphs have no Latin ones: what stands in for a
+// missing face must draw both. A missing glyph draws the same box whatever
+// the character, so two characters that draw alike are not really there.
+TEST(TextRenderer, AMissingFaceIsReplacedByOneWithChineseAndLatinGlyphs) {
+  auto font = CreateTextFont({u"Orv No Such Face", 16, false, false, false});
+  ASSERT_NE(font, nullptr);
+  auto drawn = [&](std::u16string_view text) {
+    std::vector<uint32_t> pixels(32 * 32, 0);
+    font->DrawRun({pixels.data(), 32, 32, 32, 0, 0, 32, 32}, 4, 4, text, 0x000000);
+    return pixels;
+  };
+  const std::u16string_view pairs[][2] = {{u"1", u"7"}, {u"A", u"x"}, {u"版", u"本"}};
+  for (const auto& pair : pairs) {
+    EXPECT_NE(drawn(pair[0]), drawn(pair[1])) << "one box for both of a pair";
+    EXPECT_GT(InkPixels(drawn(pair[0])), 5);
+  }
+}
+
 TEST(TextRenderer, ExtentsStylesAndClipping) {
   auto regular = CreateTextFont({u"DejaVu Sans", 14, false, false, false});
   auto bold = CreateTextFont({u"DejaVu Sans", 14, true, false, false});

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs the Windows window-system tests under Wine:
+# Runs the Windows window-system tests under Wine (with the skin's faces
+# pinned in the prefix):
 #   window_test_wine.sh <wine> <window_tests.exe> [arguments]
 # On the X server of the run when there is one (scripts/test-windows.sh keeps
 # one Wine server on it: a second display for the same server makes Wine's X
@@ -19,4 +20,6 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=":$display"
 fi
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The faces of the skin, whatever other fonts the machine has.
+sh "$(dirname "$0")/../../scripts/wine-pin-fonts.sh" "$wine"
 "$wine" "$@"

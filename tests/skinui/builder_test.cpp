@@ -201,6 +201,7 @@ TEST_F(BuilderTest, WindowAttributesReachTheManager) {
 
 struct TDpiCase {
   unsigned dpi;
+  platform::RECT monitor;  // its work area too
   int scale;
   int width;
   int height;
@@ -215,7 +216,7 @@ class BuilderDpiTest : public BuilderTest, public ::testing::WithParamInterface<
 };
 
 TEST_P(BuilderDpiTest, TheWindowIsScaledFromItsTopLeft) {
-  if (!platform::testing::SetTestMonitor({0, 0, 1920, 1080}, {0, 0, 1920, 1040}, GetParam().dpi)) {
+  if (!platform::testing::SetTestMonitor(GetParam().monitor, GetParam().monitor, GetParam().dpi)) {
     GTEST_SKIP() << "the monitor's DPI can be set only on the headless backend";
   }
   CManagerWindow window(100, 100, 40, 30);
@@ -228,8 +229,13 @@ TEST_P(BuilderDpiTest, TheWindowIsScaledFromItsTopLeft) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, BuilderDpiTest,
-                         ::testing::Values(TDpiCase{96, 100, 650, 430}, TDpiCase{144, 150, 975, 645},
-                                           TDpiCase{192, 200, 1300, 860}));
+                         ::testing::Values(TDpiCase{96, {0, 0, 1920, 1080}, 100, 650, 430},
+                                           TDpiCase{144, {0, 0, 1920, 1080}, 150, 975, 645},
+                                           TDpiCase{192, {0, 0, 1920, 1080}, 200, 1300, 860},
+                                           // 200 % does not fit: the largest 25 % step that does
+                                           TDpiCase{192, {0, 0, 1280, 800}, 175, 1138, 753},
+                                           TDpiCase{288, {0, 0, 1280, 1024}, 175, 1138, 753},
+                                           TDpiCase{120, {0, 0, 640, 480}, 100, 650, 430}));
 
 }  // namespace
 }  // namespace skinui_test

@@ -56,6 +56,48 @@ TEST_F(ManagerPaintTest, ThePaintMessagePresentsTheTree) {
   EXPECT_EQ(screen[5 * 40 + 30], 0xFF0000FFu);
 }
 
+struct TFocusRing {
+  const char* name;
+  const char16_t* windowAttributes;
+  uint32_t ring;
+};
+
+class FocusIndicatorTest : public ManagerPaintTest, public ::testing::WithParamInterface<TFocusRing> {};
+
+TEST_P(FocusIndicatorTest, AFocusedTabStopShowsARingTwoPixelsInsideItsEdge) {
+  CManagerWindow window(40, 20);
+  platform::ShowWindow(window.Hwnd(), SW_SHOWNA);
+  window.Attach(std::u16string(u"<Window size=\"40,20\" ") + GetParam().windowAttributes +
+                u"><HorizontalLayout><Button name=\"b\" keyboard=\"true\" bkcolor=\"#FFFFFFFF\"/>"
+                u"<Button name=\"plain\" bkcolor=\"#FFFFFFFF\"/></HorizontalLayout></Window>");
+  window.Paint();
+  auto& manager = window.Manager();
+  ASSERT_EQ(manager.GetFocus(), manager.FindControl(u"b"));
+  std::vector<uint32_t> screen = Screen(window);
+  ASSERT_EQ(screen.size(), 800u);
+  // The ring covers x and y 2..3 inside the 20 x 20 button; the edge and
+  // the middle keep the button's own white.
+  for (int at : {2, 3}) {
+    EXPECT_EQ(screen[at * 40 + 10], GetParam().ring) << at;
+    EXPECT_EQ(screen[10 * 40 + at], GetParam().ring) << at;
+    EXPECT_EQ(screen[(19 - at) * 40 + 10], GetParam().ring) << at;
+  }
+  EXPECT_EQ(screen[1 * 40 + 10], 0xFFFFFFFFu);
+  EXPECT_EQ(screen[10 * 40 + 10], 0xFFFFFFFFu);
+  // A control that is no tab stop draws no ring even with the focus.
+  manager.SetFocus(manager.FindControl(u"plain"));
+  window.Paint();
+  screen = Screen(window);
+  EXPECT_EQ(screen[2 * 40 + 10], 0xFFFFFFFFu);
+  EXPECT_EQ(screen[2 * 40 + 30], 0xFFFFFFFFu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Colours, FocusIndicatorTest,
+                         ::testing::Values(TFocusRing{"Default", u"", 0xFF000000u},
+                                           TFocusRing{"FromTheSkin", u"focusindicatorcolor=\"#FF00C000\"",
+                                                      0xFF00C000u}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ManagerPaintTest, ShowDirtyOutlinesThePaintedRectangleInRed) {
   CManagerWindow window(40, 20);
   window.Attach(u"<Window size=\"40,20\" showdirty=\"true\"><Control bkcolor=\"#FFFFFFFF\"/></Window>");

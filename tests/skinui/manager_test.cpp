@@ -180,6 +180,43 @@ TEST_F(ManagerTest, KeysGoToTheFocusAndKeyUpToWhereKeyDownWent) {
   EXPECT_EQ(m_log.Items().back(), "click:b2");
 }
 
+TEST(ManagerDefault, TheDefaultButtonTakesTheFirstFocusAndEnterWhileNoTabStopHasIt) {
+  CManagerWindow window;
+  CNotifyLog log;
+  ASSERT_NE(window.Attach(u"<Window><HorizontalLayout><Label name=\"l\" width=\"50\"/>"
+                          u"<Button name=\"b1\" width=\"50\" keyboard=\"true\"/>"
+                          u"<Button name=\"main\" width=\"50\" keyboard=\"true\" default=\"true\"/>"
+                          u"</HorizontalLayout></Window>"), nullptr);
+  auto& manager = window.Manager();
+  manager.AddNotifier(&log);
+  window.Paint();
+  ASSERT_NE(manager.GetFocus(), nullptr);
+  EXPECT_EQ(manager.GetFocus()->GetName(), u"main");
+  // Enter goes to the focused button; with the focus on no tab stop (a
+  // label) or nowhere, the default button takes it.
+  manager.SetFocus(manager.FindControl(u"b1"));
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  manager.SetFocus(manager.FindControl(u"l"));
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  manager.SetFocus(nullptr);
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  window.Send(WM_KEYDOWN, 'A');
+  EXPECT_EQ(log.Items(), (std::vector<std::string>{"windowinit:", "setfocus:main", "killfocus:main", "setfocus:b1",
+                                                   "click:b1", "killfocus:b1", "setfocus:l", "click:main",
+                                                   "killfocus:l", "click:main"}));
+}
+
+TEST(ManagerDefault, WithoutKeyboardHandlingADefaultButtonIsNoTabStopAndIgnoresEnter) {
+  CManagerWindow window;
+  CNotifyLog log;
+  ASSERT_NE(window.Attach(u"<Window><Button name=\"main\" default=\"true\"/></Window>"), nullptr);
+  window.Manager().AddNotifier(&log);
+  window.Paint();
+  EXPECT_EQ(window.Manager().GetFocus(), nullptr);
+  window.Send(WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(log.Count(u"click"), 0);
+}
+
 TEST_F(ManagerTest, AsynchronousNotificationsArriveWithTheNextMessage) {
   auto& manager = m_window.Manager();
   manager.SendNotify(Find(u"b3"), u"later", 0, 0, true);
@@ -311,6 +348,29 @@ TEST(ManagerMouse, ContextMenuGoesToTheControlUnderThePointAndMinMaxInfoTakesThe
   EXPECT_EQ(info.ptMinTrackSize.x, 120);
   EXPECT_EQ(info.ptMinTrackSize.y, 80);
   EXPECT_EQ(window.Send(WM_ERASEBKGND), 1);
+}
+
+}  // namespace
+}  // namespace skinui_test
+
+namespace skinui_test {
+namespace {
+
+// A shared font is made by whichever window asks first; every window draws it
+// at its own scale, also after that scale changes.
+TEST(ManagerFonts, SharedFontsAreDrawnAtEachWindowsOwnScale) {
+  CManagerWindow plain, doubled;
+  constexpr int kId = 930;
+  ASSERT_NE(plain.Manager().AddFont(kId, u"微软雅黑", 20, false, false, false, true), nullptr);
+  doubled.Manager().SetDPI(192);
+  const SkinUI::TUIFontInfo* atPlain = plain.Manager().GetFontInfo(kId);
+  const SkinUI::TUIFontInfo* atDoubled = doubled.Manager().GetFontInfo(kId);
+  EXPECT_EQ(atPlain->iScale, 100);
+  EXPECT_EQ(atDoubled->iScale, 200);
+  EXPECT_NEAR(atDoubled->tm.height, 2 * atPlain->tm.height, 2);
+  EXPECT_EQ(doubled.Manager().GetFontInfo(-1)->iScale, 200);  // the default font too
+  doubled.Manager().SetDPI(96);
+  EXPECT_EQ(doubled.Manager().GetFontInfo(kId)->tm.height, atPlain->tm.height);
 }
 
 }  // namespace

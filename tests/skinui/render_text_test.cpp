@@ -274,3 +274,46 @@ TEST(RenderTextEllipsis, CentredCutLineStaysInsideTheRectangle) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+// A line wider than its rectangle keeps its start at the left edge and ends in
+// the ellipsis, whatever its alignment; centred, it used to lose both ends.
+TEST(RenderTextEllipsis, LongLineShowsItsStartAndEndsInDotsInEveryAlignment) {
+  skinui_test::CTestHost host;
+  host.AddFontWithId(0, u"微软雅黑", 14);
+  auto draw = [&host](std::u16string_view text, uint32_t style) {
+    CUISurface surface(140, 30);
+    surface.Clear(0xFFFFFFFF);
+    CUICanvas dc(surface);
+    TUIRect rect{10, 0, 130, 30};
+    CUIRenderEngine::DrawText(dc, &host, rect, text, 0xFF000000, 0, DT_SINGLELINE | DT_VCENTER | style);
+    return surface;
+  };
+  const std::u16string text = u"版本号：1.0.0.2 (a very long build description)";
+  const CUISurface prefix = draw(u"版本号", 0);
+  const CUISurface cut = draw(text, DT_END_ELLIPSIS);
+  int prefixRight = 0;
+  for (int x = 0; x < 140; ++x) {
+    for (int y = 0; y < 30; ++y) {
+      if (prefix.GetPixel(x, y) != 0xFFFFFFFF) prefixRight = x + 1;
+    }
+  }
+  ASSERT_GT(prefixRight, 20);
+  for (const uint32_t alignment : {0u, unsigned{DT_CENTER}, unsigned{DT_RIGHT}}) {
+    const CUISurface drawn = draw(text, alignment);
+    int differing = 0, prefixDiffering = 0;
+    for (int y = 0; y < 30; ++y) {
+      for (int x = 0; x < 140; ++x) {
+        differing += drawn.GetPixel(x, y) != cut.GetPixel(x, y);
+        prefixDiffering += x < prefixRight && drawn.GetPixel(x, y) != prefix.GetPixel(x, y);
+      }
+    }
+    EXPECT_EQ(prefixDiffering, 0) << "alignment " << alignment << ": the start is not at the left edge";
+    EXPECT_EQ(differing, 0) << "alignment " << alignment << ": not cut with an ellipsis";
+  }
+}
+
+}  // namespace
+}  // namespace SkinUI

@@ -99,6 +99,20 @@ bool CDialogDriver::Click(std::u16string_view name) {
   return sent;
 }
 
+bool CDialogDriver::Press(std::initializer_list<int> keys) {
+  bool sent = true;
+  for (const int key : keys) sent = testing::Key(key, true) && sent;
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) sent = testing::Key(*it, false) && sent;
+  testing::FlushInput();
+  PumpFor(std::chrono::milliseconds(30));
+  return sent;
+}
+
+std::u16string CDialogDriver::FocusName() const {
+  const SkinUI::CControlUI* focus = m_closed ? nullptr : m_dialog->m_pm.GetFocus();
+  return focus != nullptr ? focus->GetName() : std::u16string();
+}
+
 SkinUI::CControlUI* CDialogDriver::Find(std::u16string_view name) const {
   return m_closed ? nullptr : m_dialog->m_pm.FindControl(name);
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,11 @@ class CDialogDriver {
   void PumpFor(std::chrono::milliseconds time);
   // Clicks the middle of the named control with the left button.
   bool Click(std::u16string_view name);
+  // Presses the keys (virtual-key codes) in order and releases them in
+  // reverse, as a user types a chord such as Shift+Tab.
+  bool Press(std::initializer_list<int> keys);
+  // The name of the control with the keyboard focus; empty when none.
+  std::u16string FocusName() const;
 
   bool IsClosed() const { return m_closed; }
   // Milliseconds from the dialog's WM_DESTROY to its loop's end: the time

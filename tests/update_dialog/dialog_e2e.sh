@@ -3,8 +3,8 @@
 # the screen shows: starts Xvfb on a free display (with openbox as window
 # manager when asked) and devserver offering the installer stub, runs the
 # program with "-update", finds its window by the title "奥凡 在线升级",
-# checks that it is 650 x 430, painted, and that a capture of the whole
-# screen shows at its place exactly the window's own pixels; then clicks
+# checks that it is 650 x 430, centred, painted, and that a capture of the
+# whole screen shows at its place exactly the window's own pixels; then clicks
 # "一键升级" with xdotool and checks that the installer was downloaded,
 # checked and started with "-inst_update", that the dialog closed and that
 # the program exited with 0.
@@ -64,7 +64,7 @@ mkdir -p "$work/files"
 cp "$installer" "$work/files/Update.exe"
 "$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
 pids+=($!)
-await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
+await 10 grep -qs '^http ' "$work/devserver.out" || fail "devserver did not start"
 port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
 
 # The program's own state lives in the work folder (the POSIX stand-ins;
@@ -108,8 +108,8 @@ await_screen() {
 frame_extents_of() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p'; }
 
 start_dialog
-geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
-[ "$geometry" = "650x430" ] || fail "the window is $geometry, not 650x430"
+# 650 x 430, centred on the 1280 x 800 screen's work area (no panels here).
+[ "$(placement)" = "315 185 650 430" ] || fail "the window is at $(placement), not 315 185 650 430"
 # The desktop shows the program's large and small icons.
 icons=$(xprop -id "$window" _NET_WM_ICON 2>/dev/null)
 for size in 32 16; do
@@ -145,12 +145,18 @@ if [ "$desktop" = openbox ]; then
         extents=$(frame_extents_of "$each")
         [ -z "$extents" ] || [ "$extents" = "0, 0, 0, 0" ] || fail "window $each has a frame: $extents"
     done
-    # Dragging the caption moves the dialog (and the shadow with it).
-    read -r x y w h < <(placement)
-    xdotool mousemove $((x + 100)) $((y + 60)) mousedown 1
-    xdotool mousemove $((x + 140)) $((y + 80)) mousemove $((x + 180)) $((y + 100)) mouseup 1
+    # Dragging the caption moves the dialog (and the shadow with it). The
+    # window manager's move starts once the program has seen the press, which
+    # a slow build on a loaded machine may take a moment to do: the button is
+    # held a while at each step, longer when a drag did not take.
     moved_to() { [ "$(placement)" = "$1" ]; }
-    await 10 moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
+    for hold in 0.2 0.6 1.5; do
+        read -r x y w h < <(placement)
+        xdotool mousemove $((x + 100)) $((y + 60)) mousedown 1 sleep "$hold" \
+            mousemove $((x + 140)) $((y + 80)) sleep "$hold" mousemove $((x + 180)) $((y + 100)) sleep "$hold" mouseup 1
+        await 5 moved_to "$((x + 80)) $((y + 40)) $w $h" && break
+    done
+    moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
     shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
     [ "$(window=$shadow placement)" = "$((x + 72)) $((y + 32)) $((w + 16)) $((h + 16))" ] ||
         fail "the shadow did not follow the dialog"

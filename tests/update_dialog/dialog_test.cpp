@@ -3,6 +3,7 @@
 // dialog's own decisions, the progress display and the close bound, against
 // devserver.
 #include <chrono>
+#include <functional>
 
 #include "app/skin_archive.h"
 #include "common/text.h"
@@ -170,6 +171,75 @@ TEST_F(DialogUiTest, ClosingDuringTheDownloadTakesAtMostASecond) {
   EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
   EXPECT_EQ(InstallerRecord(), "");
 }
+
+TEST_F(DialogUiTest, TabReachesOneClickThroughTheTitleBarAndEnterStartsTheInstaller) {
+  OpenAndWaitForCheck(true);
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return !m_driver.FocusName().empty(); }, seconds(2)));
+  EXPECT_EQ(m_driver.FocusName(), u"btn_update");  // the page's main button
+  std::vector<std::u16string> seen;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(m_driver.Press({VK_TAB}));
+    seen.push_back(m_driver.FocusName());
+  }
+  ASSERT_TRUE(m_driver.Press({VK_SHIFT, VK_TAB}));
+  seen.push_back(m_driver.FocusName());
+  ASSERT_TRUE(m_driver.Press({VK_TAB}));
+  EXPECT_EQ(seen, (std::vector<std::u16string>{u"sysminbutton", u"sysclosebutton", u"btn_update",
+                                               u"sysclosebutton"}));
+  ASSERT_EQ(m_driver.FocusName(), u"btn_update");
+  ASSERT_TRUE(m_driver.Press({VK_RETURN}));
+  ASSERT_TRUE(m_driver.WaitForClose());
+  EXPECT_TRUE(m_driver.dialog().IsInstallerStarted());
+  ASSERT_TRUE(WaitForInstallerRecord());
+  EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+}
+
+TEST_F(DialogUiTest, EscapeDuringTheDownloadClosesAndNoInstallerRuns) {
+  DownloadUntil42Percent();
+  ASSERT_TRUE(m_driver.Press({VK_ESCAPE}));
+  ASSERT_TRUE(m_driver.WaitForClose(seconds(5)));
+  EXPECT_LT(m_driver.CloseDelayMs(), 1250u);
+  EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
+  EXPECT_EQ(InstallerRecord(), "");
+}
+
+TEST_F(DialogUiTest, SpaceOnTheResultPagesMainButtonCloses) {
+  ReplyToQuery("null");
+  OpenAndWaitForCheck(true);
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.FocusName() == u"btn_close"; }, seconds(2)));
+  ASSERT_TRUE(m_driver.Press({VK_SPACE}));
+  ASSERT_TRUE(m_driver.WaitForClose(seconds(3)));
+  EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
+}
+
+// The ways a system closes a window, each while the offer waits.
+struct TSystemClose {
+  const char* name;
+  std::function<bool(CDialogDriver&)> close;
+};
+
+void PrintTo(const TSystemClose& row, std::ostream* os) { *os << row.name; }
+
+class SystemCloseTest : public DialogUiTest, public ::testing::WithParamInterface<TSystemClose> {};
+
+TEST_P(SystemCloseTest, IsTheCloseButton) {
+  OpenAndWaitForCheck(true);
+  ASSERT_EQ(m_driver.PageOf(u"tab_main"), 1);
+  ASSERT_TRUE(GetParam().close(m_driver));
+  ASSERT_TRUE(m_driver.WaitForClose(seconds(3)));
+  EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
+  EXPECT_EQ(RequestCount("files/Update.exe"), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, SystemCloseTest,
+    ::testing::Values(
+        TSystemClose{"AltF4", [](CDialogDriver& d) { return d.Press({VK_MENU, VK_F4}); }},
+        TSystemClose{"WmClose", [](CDialogDriver& d) { return platform::PostMessage(d.dialog().m_hWnd, WM_CLOSE, 0, 0); }},
+        TSystemClose{"ScClose", [](CDialogDriver& d) {
+                       return platform::PostMessage(d.dialog().m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+                     }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogUiTest, MinimiseButtonMinimises) {
   OpenAndWaitForCheck(true);

@@ -1,7 +1,8 @@
 // The window shell around the dialog: the shadow window glued to it with the
 // margins of "dlg_lace.xml", hidden while the dialog is minimised or the
 // desktop does not blend it, never changing what the screen shows of the
-// dialog, and the caption's hit test (drag over labels, click over buttons).
+// dialog, the caption's hit test (drag over labels, click over buttons), and
+// a new DPI while the dialog is open.
 #include "app/skin_archive.h"
 #include "dialog_driver.h"
 #include "dialog_fixture.h"
@@ -97,6 +98,63 @@ TEST_F(WindowShellTest, CaptionDragsOverLabelsButNotOverButtons) {
   EXPECT_EQ(HitTestOver(u"btn_close"), HTCLIENT);  // below the caption
   EXPECT_EQ(HitTestAt({325, 300}), HTCLIENT);
   EXPECT_EQ(HitTestAt({0, 0}), HTCAPTION);  // no sizebox: no resize border
+}
+
+constexpr platform::RECT kScreen{0, 0, 1920, 1080};
+
+// The monitor's DPI changes while the dialog is open (the headless backend's
+// monitor; other backends are driven by the end-to-end tests).
+class WindowShellDpiTest : public WindowShellTest {
+ protected:
+  void SetUp() override {
+    WindowShellTest::SetUp();
+    if (!platform::testing::SetTestMonitor(kScreen, kScreen, 96)) GTEST_SKIP() << "headless only";
+    ASSERT_TRUE(m_driver.Open(true));
+    ASSERT_TRUE(platform::SetWindowPos(Dialog(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+    ASSERT_TRUE(m_driver.PumpUntil([this] { return RectOf(Shadow()).left == 392; }, seconds(2)));
+  }
+  void TearDown() override {
+    platform::testing::SetTestMonitor(kScreen, kScreen, 96);
+    WindowShellTest::TearDown();
+  }
+  // Pumps until the shadow sits margin pixels around the dialog.
+  bool ShadowAround(int margin) {
+    return m_driver.PumpUntil([&] {
+      const platform::RECT d = RectOf(Dialog());
+      return RectOf(Shadow()) == platform::RECT{d.left - margin, d.top - margin, d.right + margin, d.bottom + margin};
+    }, seconds(2));
+  }
+};
+
+TEST_F(WindowShellDpiTest, TheDialogIsRescaledAroundItsCentre) {
+  const SkinUI::TUIRect closeAt100 = m_driver.Find(u"btn_close")->GetPos();
+  ASSERT_TRUE(platform::testing::SetTestMonitor(kScreen, kScreen, 144));
+  // 650 x 430 centred on (725, 515) becomes 975 x 645 around the same centre.
+  EXPECT_EQ(RectOf(Dialog()), (platform::RECT{238, 193, 238 + 975, 193 + 645}));
+  EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), 150);
+  EXPECT_EQ(m_driver.dialog().m_pm.GetFontInfo(201)->iScale, 150);
+  EXPECT_EQ(m_driver.dialog().m_pm.GetCaptionRect().bottom, 420);
+  ASSERT_TRUE(m_driver.PumpUntil([&] { return m_driver.Find(u"btn_close")->GetPos().top != closeAt100.top; },
+                                 seconds(2)));
+  const SkinUI::TUIRect close = m_driver.Find(u"btn_close")->GetPos();
+  EXPECT_NEAR(close.left, closeAt100.left * 3 / 2, 1);
+  EXPECT_NEAR(close.top, closeAt100.top * 3 / 2, 1);
+  EXPECT_NEAR(close.Width(), closeAt100.Width() * 3 / 2, 1);
+  EXPECT_TRUE(ShadowAround(12));
+  // And back.
+  ASSERT_TRUE(platform::testing::SetTestMonitor(kScreen, kScreen, 96));
+  EXPECT_EQ(RectOf(Dialog()), (platform::RECT{400, 300, 400 + 650, 300 + 430}));
+  EXPECT_TRUE(ShadowAround(8));
+}
+
+TEST_F(WindowShellDpiTest, ADialogTooLargeForTheScreenTakesTheLargestStepThatFits) {
+  // 200 % would be 1300 x 860 on a 1280 x 800 screen: 175 % is 1138 x 753,
+  // kept on the screen.
+  const platform::RECT small{0, 0, 1280, 800};
+  ASSERT_TRUE(platform::testing::SetTestMonitor(small, small, 192));
+  EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), 175);
+  EXPECT_EQ(RectOf(Dialog()), (platform::RECT{1280 - 1138, 800 - 753, 1280, 800}));
+  EXPECT_TRUE(ShadowAround(14));
 }
 
 }  // namespace

@@ -187,6 +187,28 @@ TEST_F(DialogTest, ChecksumThatCannotBeFetchedStopsBeforeTheDownload) {
   EXPECT_EQ(RequestCount("files/Update.exe"), 0u);
 }
 
+// The user closes the dialog while the downloaded installer is being checked
+// (a pass that takes a while over a large installer).
+class CClosedDuringTheCheck : public CUpdateJob {
+ public:
+  void OnInstallerCheckProgress(uint64_t) override {
+    m_checkBegan = true;
+    m_bCancel.store(true);
+  }
+  bool m_checkBegan = false;
+};
+
+TEST_F(DialogTest, CloseDuringTheInstallerCheckStartsNothing) {
+  CClosedDuringTheCheck job;
+  job.m_strDownloadUrl = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe");
+  job.m_strMd5Url = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe.md5");
+  InstallThread(std::shared_ptr<CUpdateJob>(&job, [](CUpdateJob*) {}));
+  EXPECT_TRUE(job.m_checkBegan);
+  EXPECT_TRUE(job.m_bFailed.load());
+  EXPECT_EQ(InstallerRecord(), "");
+  EXPECT_EQ(ReadFileBytes(InstallerTarget()), ProgramBytes("orv_installer_stub"));  // kept
+}
+
 struct TProgressRow {
   double total, received;
   int32_t before, after;

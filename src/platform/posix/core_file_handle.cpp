@@ -15,6 +15,33 @@
 #include "platform/file_handle.h"
 
 namespace platform {
+namespace {
+
+// A regular file of this user with no other name, or anything that is not a
+// regular file nor a link (pipes, devices).
+bool IsOwnFileOrDevice(const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return false;
+  return !S_ISREG(st.st_mode) || (st.st_nlink == 1 && st.st_uid == ::geteuid());
+}
+
+// Opens name with access when it is a regular file itself (and, with ownOnly,
+// one of this user with no other name); -1 otherwise. A link is not followed
+// and O_NONBLOCK keeps a FIFO from blocking the open until it is refused.
+int OpenRegular(const std::string& name, int access, bool ownOnly) {
+  const int fd = ::open(name.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  bool accepted = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ownOnly) accepted = accepted && IsOwnFileOrDevice(st);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (!accepted || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
 
 CFileHandle::~CFileHandle() { Close(); }
 
@@ -57,15 +84,19 @@ bool CFileHandle::OpenForReading(const std::u16string& path) {
 bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
   Close();
   const std::string name = Utf16ToUtf8(path);
-  // A link, or a file that shares its data with another name, is removed
-  // rather than written through; pipes and devices are written as they are.
+  // A link, a file that shares its data with another name or a file of
+  // another user is removed rather than written through; pipes and devices
+  // are written as they are.
   struct stat st {};
-  const bool shared = ::lstat(name.c_str(), &st) == 0 &&
-                      (S_ISLNK(st.st_mode) || (S_ISREG(st.st_mode) && st.st_nlink > 1));
-  if (shared && ::unlink(name.c_str()) != 0) return false;
-  // O_NOFOLLOW: a link planted again after the check makes the create fail.
+  if (::lstat(name.c_str(), &st) == 0 && !IsOwnFileOrDevice(st) && ::unlink(name.c_str()) != 0) return false;
+  // O_NOFOLLOW: a link planted again after the check makes the create fail;
+  // a file planted again is refused after the open.
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  if (::fstat(fd, &st) != 0 || !IsOwnFileOrDevice(st)) {
+    ::close(fd);
+    return false;
+  }
   m_handle = fd;
   m_path = path;
   return true;
@@ -73,16 +104,17 @@ bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
 
 bool CFileHandle::OpenRegularForReading(const std::u16string& path) {
   Close();
-  // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-  const int fd = ::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenRegular(Utf16ToUtf8(path), O_RDONLY, false);
   if (fd < 0) return false;
-  struct stat st {};
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return false;
-  }
+  m_handle = fd;
+  m_path = path;
+  return true;
+}
+
+bool CFileHandle::OpenOwnRegularForAppending(const std::u16string& path) {
+  Close();
+  const int fd = OpenRegular(Utf16ToUtf8(path), O_WRONLY | O_APPEND, true);
+  if (fd < 0) return false;
   m_handle = fd;
   m_path = path;
   return true;

@@ -5,7 +5,7 @@
 // The folder is $XDG_RUNTIME_DIR/orvane-mutex, else $TMPDIR (default /tmp)
 // /orvane-mutex-<uid>. A shared /tmp lets another user create that name
 // first and hold the locks; such a folder is refused, and the locks live in
-// <application data>/orvane/mutex instead. Lock files are opened without
+// <application data>/orvane/mutex instead (made with its missing parents). Lock files are opened without
 // following links.
 // Not covered: waiting on or owning the mutex (the program never does).
 #include <fcntl.h>
@@ -33,6 +33,14 @@ bool IsPrivateFolder(const std::string& folder) {
   return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
 }
 
+// Creates every missing folder above path (mode 0700, as the XDG base
+// folders are made): a fresh account has no ~/.local/share yet.
+void MakeMissingParents(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0700);
+  }
+}
+
 std::string SharedLockFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && *runtime == '/') return std::string(runtime) + "/orvane-mutex";
@@ -47,11 +55,8 @@ std::string LockFolder() {
   if (IsPrivateFolder(shared)) return shared;
   const std::string data = Utf16ToUtf8(GetAppDataFolder());
   if (data.empty()) return {};
-  std::string folder;
-  for (const std::string part : {data, std::string("/orvane"), std::string("/mutex")}) {
-    folder += part;
-    mkdir(folder.c_str(), 0700);
-  }
+  const std::string folder = data + "/orvane/mutex";
+  MakeMissingParents(folder);
   return IsPrivateFolder(folder) ? folder : std::string();
 }
 

@@ -243,15 +243,7 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
   return SpawnDetached(argv);
 }
 
-bool CCheckedProgram::Open(const std::u16string& path) {
-  if (!m_file.OpenForReading(path)) return false;
-  struct stat st;
-  if (fstat(static_cast<int>(m_file.Native()), &st) != 0 || !S_ISREG(st.st_mode)) {
-    m_file.Close();
-    return false;
-  }
-  return true;
-}
+bool CCheckedProgram::Open(const std::u16string& path) { return m_file.OpenRegularForReading(path); }
 
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
   if (!m_file.IsOpen()) return false;

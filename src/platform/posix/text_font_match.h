@@ -11,8 +11,9 @@ struct TFontFile {
 };
 
 // The face of family in the wanted style; a family that is not installed
-// yields WenQuanYi Micro Hei, which also covers Chinese. False when fontconfig
-// finds no font at all.
+// yields WenQuanYi Micro Hei, which also covers Chinese, or without it the
+// font that best has the program's Chinese and Latin characters. False when
+// fontconfig finds no font at all.
 bool MatchFontFile(const std::string& family, bool bold, bool italic, TFontFile* file);
 
 // The font used for characters the matched face lacks.

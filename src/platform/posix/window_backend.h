@@ -98,7 +98,8 @@ class IWindowBackend {
 int PollFor(pollfd* fds, int count, int64_t timeoutNs);
 
 std::unique_ptr<IWindowBackend> CreateHeadlessBackend();
-// Replaces the headless backend's monitor; false when another backend is in use.
+// Replaces the headless backend's monitor; false when another backend is in
+// use. A new DPI sends WM_DPICHANGED to the calling thread's windows.
 bool SetHeadlessMonitor(const RECT& monitor, const RECT& work, UINT dpi);
 // Sets whether the headless desktop blends translucent windows; false when
 // another backend is in use.

@@ -187,6 +187,10 @@ void OnExternalPlacement(HWND hwnd, const RECT& rect);
 void OnExternalFocus(HWND hwnd, bool focused);
 // The window was minimised or restored from the outside.
 void OnExternalIconic(HWND hwnd, bool iconic);
+// The monitor's DPI went from oldDpi to newDpi: every window of the calling
+// thread gets WM_DPICHANGED, suggesting its rectangle scaled by newDpi /
+// oldDpi around the same centre.
+void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi);
 
 // DefWindowProc's WM_NCLBUTTONDOWN on HTCAPTION: moves the window with the
 // pointer while the left button stays down.

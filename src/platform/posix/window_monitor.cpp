@@ -1,5 +1,6 @@
 // POSIX window core: monitors (from the backend), the window's monitor, work
-// areas and DPI, and the choice of the display backend.
+// areas and DPI, WM_DPICHANGED when a backend reports a new DPI, and the
+// choice of the display backend.
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -52,9 +53,32 @@ const TChosenBackend& Chosen() {
   return chosen;
 }
 
+// rect scaled by num / den around its centre.
+RECT ScaledAroundCentre(const RECT& rect, UINT num, UINT den) {
+  auto scaled = [&](int v) { return static_cast<int>((static_cast<long long>(v) * num + den / 2) / den); };
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const int newWidth = scaled(width), newHeight = scaled(height);
+  const int left = rect.left + (width - newWidth) / 2, top = rect.top + (height - newHeight) / 2;
+  return {left, top, left + newWidth, top + newHeight};
+}
+
 }  // namespace
 
 IWindowBackend& Backend() { return *Chosen().backend; }
+
+void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi) {
+  if (oldDpi == 0 || newDpi == 0 || oldDpi == newDpi) return;
+  // A handler may create or destroy windows: walk a copy.
+  const std::vector<HWND> windows = CurrentQueue()->windows;
+  for (HWND hwnd : windows) {
+    RECT rect;
+    if (!LocalWindow(hwnd) || !GetWindowRect(hwnd, &rect)) continue;
+    RECT suggested = ScaledAroundCentre(rect, newDpi, oldDpi);
+    // Both halves of wParam carry the DPI (horizontal and vertical).
+    SendMessage(hwnd, WM_DPICHANGED, static_cast<WPARAM>((newDpi & 0xFFFF) << 16 | (newDpi & 0xFFFF)),
+                reinterpret_cast<LPARAM>(&suggested));
+  }
+}
 
 }  // namespace platform::posix
 

@@ -11,6 +11,23 @@ namespace {
 
 HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Opens path itself (FILE_FLAG_OPEN_REPARSE_POINT: a link is never followed)
+// and keeps it only when it is a disk file that is neither a reparse point
+// nor a folder (and, with singleName, has no other hard link).
+HANDLE OpenRegular(const std::u16string& path, DWORD access, DWORD share, bool singleName) {
+  HANDLE handle = CreateFileW(win32::W(path), access, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return handle;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const DWORD notRegular = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+  const bool accepted = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                        (info.dwFileAttributes & notRegular) == 0 &&
+                        (!singleName || info.nNumberOfLinks == 1);
+  if (accepted) return handle;
+  CloseHandle(handle);
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 CFileHandle::~CFileHandle() { Close(); }
@@ -69,18 +86,23 @@ bool CFileHandle::CreateReplacingForWriting(const std::u16string& path) {
 
 bool CFileHandle::OpenRegularForReading(const std::u16string& path) {
   Close();
-  HANDLE handle = CreateFileW(win32::W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE handle = OpenRegular(path, GENERIC_READ, FILE_SHARE_READ, false);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const DWORD notRegular = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & notRegular) != 0) {
-    CloseHandle(handle);
-    return false;
-  }
   m_handle = reinterpret_cast<intptr_t>(handle);
   m_path = path;
+  return true;
+}
+
+bool CFileHandle::OpenOwnRegularForAppending(const std::u16string& path) {
+  Close();
+  HANDLE handle = OpenRegular(path, GENERIC_WRITE, 0, true);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_path = path;
+  if (!SeekToEnd()) {
+    Close();
+    return false;
+  }
   return true;
 }
 

@@ -170,12 +170,7 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
 bool CCheckedProgram::Open(const std::u16string& path) {
   // Others may read and execute the file meanwhile, but neither write it nor
   // rename or delete it: the share mode grants reading only.
-  if (!m_file.OpenForReading(path)) return false;
-  if (GetFileType(reinterpret_cast<HANDLE>(m_file.Native())) != FILE_TYPE_DISK) {
-    m_file.Close();
-    return false;
-  }
-  return true;
+  return m_file.OpenRegularForReading(path);
 }
 
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {

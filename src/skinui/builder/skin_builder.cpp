@@ -11,6 +11,7 @@
 #include "skinui/builder/skin_builder.h"
 #include "skinui/builder/skin_builder_load.h"
 #include "skinui/core/skin_resources.h"
+#include "skinui/core/window_scale.h"
 
 namespace SkinUI {
 
@@ -61,10 +62,13 @@ void CUISkinBuilder::ScaleWindow(CUIPaintManager* manager, CControlUI* root) {
   const platform::HWND hwnd = manager->GetPaintWindow();
   platform::RECT rc;
   if (platform::GetWindowRect(hwnd, &rc) && !platform::IsZoomed(hwnd)) {
+    // The window's size is still the skin's, in 96-DPI units.
+    const TUISize size96{rc.right - rc.left, rc.bottom - rc.top};
+    const TUISize work = WorkAreaSize(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST));
+    manager->SetDPIScale(FittingScale(manager->GetDPIScale(), size96, work));
     const int scale = manager->GetDPIScale();
-    auto scaled = [scale](int v) { return static_cast<int>((static_cast<long long>(v) * scale + 50) / 100); };
-    platform::SetWindowPos(hwnd, nullptr, rc.left, rc.top, scaled(rc.right - rc.left),
-                           scaled(rc.bottom - rc.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    platform::SetWindowPos(hwnd, nullptr, rc.left, rc.top, ScaleByDpi(size96.cx, scale),
+                           ScaleByDpi(size96.cy, scale), SWP_NOZORDER | SWP_NOACTIVATE);
   }
   root->NeedUpdate();
   platform::InvalidateRect(hwnd, nullptr, true);

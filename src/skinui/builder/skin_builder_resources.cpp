@@ -165,6 +165,7 @@ void CUISkinBuilder::ApplyWindowColor(std::u16string_view name, std::u16string_v
   else if (name == u"linkfontcolor") manager->SetDefaultLinkFontColor(color);
   else if (name == u"linkhoverfontcolor") manager->SetDefaultLinkHoverFontColor(color);
   else if (name == u"selectedcolor") manager->SetDefaultSelectedBkColor(color);
+  else if (name == u"focusindicatorcolor") manager->SetFocusIndicatorColor(color);
 }
 
 }  // namespace SkinUI

@@ -18,12 +18,21 @@ void* CButtonUI::GetInterface(std::u16string_view name) {
 
 uint32_t CButtonUI::GetControlFlags() const {
   uint32_t flags = IsEnabled() ? uint32_t{kControlFlagSetCursor} : 0u;
-  return IsKeyboardEnabled() ? (flags | kControlFlagTabStop) : flags;
+  if (!IsKeyboardEnabled()) return flags;
+  return flags | kControlFlagTabStop | (m_bDefault ? uint32_t{kControlFlagDefault} : 0u);
 }
 
 bool CButtonUI::Activate() {
   if (!CControlUI::Activate()) return false;
   SendNotify(u"click");
+  return true;
+}
+
+bool CButtonUI::GetAccessibleInfo(TUIAccessibleInfo& info) const {
+  info.role = platform::EAccessibleRole::kPushButton;
+  info.name = GetPlainText();
+  if (info.name.empty()) info.name = GetToolTip();
+  info.defaultAction = u"press";
   return true;
 }
 

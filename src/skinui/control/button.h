@@ -24,13 +24,19 @@ class CButtonUI : public CLabelUI {
 
   std::u16string_view GetClass() const override;
   void* GetInterface(std::u16string_view name) override;
-  // kControlFlagSetCursor when enabled, plus kControlFlagTabStop when keyboard-enabled.
+  // kControlFlagSetCursor when enabled; with keyboard handling on also
+  // kControlFlagTabStop, and kControlFlagDefault for the page's main button.
   uint32_t GetControlFlags() const override;
   // Sends "click" when visible and enabled.
   bool Activate() override;
+  // A push button named by its text, else its tooltip; "press" clicks it.
+  bool GetAccessibleInfo(TUIAccessibleInfo& info) const override;
   // Disabling also clears every state bit.
   void SetEnabled(bool enabled = true) override;
   uint32_t GetButtonState() const { return m_uButtonState; }
+  // The page's main button (attribute "default").
+  bool IsDefault() const { return m_bDefault; }
+  void SetDefault(bool isDefault) { m_bDefault = isDefault; }
 
   const std::u16string& GetNormalImage() const { return m_sNormalImage; }
   void SetNormalImage(std::u16string_view descriptor);
@@ -63,6 +69,7 @@ class CButtonUI : public CLabelUI {
   void PaintFadingImages(CUICanvas& dc);
 
   uint32_t m_uButtonState = 0;
+  bool m_bDefault = false;
   uint8_t m_uFadeAlpha = 255;
   uint8_t m_uFadeDelta = 0;
   uint32_t m_dwHotBkColor = 0;

@@ -92,6 +92,7 @@ void CButtonUI::SetAttribute(std::u16string_view name, std::u16string_view value
   else if (name == u"disabledimage") SetDisabledImage(value);
   else if (name == u"foreimage") SetForeImage(value);
   else if (name == u"fadedelta") SetFadeDelta(ParseIntValue(value));
+  else if (name == u"default") SetDefault(ParseBoolValue(value));
   else if (name == u"hotbkcolor") SetHotBkColor(ParseColorValue(value));
   else if (name == u"hottextcolor") SetHotTextColor(ParseColorValue(value));
   else if (name == u"pushedtextcolor") SetPushedTextColor(ParseColorValue(value));

@@ -2,13 +2,22 @@
 #include "skinui/control/control.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "skinui/control/ui_scale.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {
+namespace {
 
-CControlUI::CControlUI() = default;
+int32_t NextAccessibleId() {
+  static std::atomic<int32_t> last{0};
+  return ++last;
+}
+
+}  // namespace
+
+CControlUI::CControlUI() : m_nAccessibleId(NextAccessibleId()) {}
 
 CControlUI::~CControlUI() {
   OnDestroy.Fire(this);
@@ -22,6 +31,8 @@ void* CControlUI::GetInterface(std::u16string_view name) {
 }
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+
+bool CControlUI::GetAccessibleInfo(TUIAccessibleInfo&) const { return false; }
 
 void CControlUI::SetManager(IControlHost* manager, CControlUI* parent, bool init) {
   m_pManager = manager;
@@ -41,6 +52,7 @@ void CControlUI::SetText(std::u16string_view text) {
   } else {
     Relayout();
   }
+  if (m_pManager) m_pManager->AnnounceAccessible(this, platform::EAccessibleEvent::kNameChange);
 }
 
 TUIRect CControlUI::GetRelativePos() const {
@@ -147,6 +159,10 @@ void CControlUI::SetVisible(bool visible) {
   m_bFocused = false;
   if (!visible && m_pManager && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
   if (IsVisible() != wasVisible) NeedParentUpdate();
+  if (m_pManager) {
+    m_pManager->AnnounceAccessible(this, visible ? platform::EAccessibleEvent::kShow
+                                                 : platform::EAccessibleEvent::kHide);
+  }
 }
 
 void CControlUI::SetInternVisible(bool visible) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/accessibility.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/event_source.h"
 #include "skinui/core/ui_surface.h"
@@ -61,6 +62,9 @@ enum : uint16_t {
 enum : uint32_t {
   kControlFlagTabStop = 1,
   kControlFlagSetCursor = 2,
+  // The main action of its page: first to take the focus, and what Enter
+  // activates while no tab stop has the focus.
+  kControlFlagDefault = 4,
 };
 
 // FindControl flags.
@@ -98,6 +102,14 @@ struct TUIEvent {
   intptr_t lParam = 0;
 };
 
+// What a control tells screen readers about itself.
+struct TUIAccessibleInfo {
+  platform::EAccessibleRole role = platform::EAccessibleRole::kStaticText;
+  std::u16string name;
+  std::u16string value;
+  std::u16string defaultAction;
+};
+
 // FindControl's callback: the match for a control that passed the flags, or null.
 using FindControlProc = CControlUI* (*)(CControlUI* control, void* data);
 
@@ -119,6 +131,12 @@ class CControlUI {
   virtual uint32_t GetControlFlags() const { return 0; }
   // Performs the control's action; true when visible and enabled.
   virtual bool Activate();
+  // Describes the control to screen readers; false for a control that is
+  // only layout or decoration (what it holds is read in its place).
+  virtual bool GetAccessibleInfo(TUIAccessibleInfo& info) const;
+  // The id screen readers know the control by: positive, never reused in
+  // the process.
+  int32_t GetAccessibleId() const { return m_nAccessibleId; }
 
   virtual IControlHost* GetManager() const { return m_pManager; }
   // Attaches to manager under parent; with init, Init() runs afterwards.
@@ -226,6 +244,9 @@ class CControlUI {
   virtual void PaintStatusImage(CUICanvas& dc) { (void)dc; }
   virtual void PaintText(CUICanvas& dc) { (void)dc; }
   virtual void PaintBorder(CUICanvas& dc);
+  // The keyboard focus indicator of a focused tab stop, in the manager's
+  // focus indicator colour.
+  virtual void PaintFocusIndicator(CUICanvas& dc);
   virtual void DoPostPaint(CUICanvas& dc, const TUIRect& paint) { (void)dc, (void)paint; }
 
   // Colours, border and background image (setters invalidate).
@@ -338,6 +359,7 @@ class CControlUI {
   TUISize m_cxyBorderRound;
   TUIRect m_rcPaint;
   TUIRect m_rcBorderSize;
+  const int32_t m_nAccessibleId;
 };
 
 }  // namespace SkinUI

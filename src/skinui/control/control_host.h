@@ -1,6 +1,7 @@
 // What a control asks of the window that hosts it, beyond rendering: focus,
-// capture of the pointer's shape, timers, notifications, invalidation and
-// layout, the tree's bookkeeping and the skin's styles and colours. The paint
+// capture of the pointer's shape, timers, notifications (to the application
+// and to screen readers), invalidation and layout, the tree's bookkeeping and
+// the skin's styles and colours. The paint
 // manager implements it; controls know only this face of it, so the control
 // and layout folders never include the manager.
 #pragma once
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/accessibility.h"
 #include "skinui/core/render_host.h"
 #include "skinui/core/ui_types.h"
 
@@ -54,12 +56,17 @@ class IControlHost : public IUIRenderHost {
                           intptr_t lParam = 0, bool async = false) = 0;
   // Controls name a virtual window; notifications then carry it.
   virtual void SetUsedVirtualWnd(bool used) = 0;
+  // Tells screen readers what happened to control; a page shown or hidden
+  // stands for the controls it holds.
+  virtual void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) = 0;
 
   // ---- Skin ---------------------------------------------------------------
   // The named style's attribute list; empty when none.
   virtual std::u16string GetStyle(std::u16string_view name) const = 0;
   virtual uint32_t GetDefaultFontColor() const = 0;
   virtual uint32_t GetDefaultDisabledColor() const = 0;
+  // The colour of the ring around the focused tab stop.
+  virtual uint32_t GetFocusIndicatorColor() const = 0;
 };
 
 }  // namespace SkinUI

@@ -2,6 +2,7 @@
 #include "skinui/control/label.h"
 
 #include "skinui/control/rect_ops.h"
+#include "skinui/core/html_tokens.h"
 #include "skinui/core/render_engine.h"
 
 namespace SkinUI {
@@ -135,6 +136,22 @@ void CLabelUI::PaintEffectText(CUICanvas& dc, const TUIRect& rc, uint32_t color,
     }
   }
   DrawLabelText(dc, rc, m_effect.textColor1 != 0 ? m_effect.textColor1 : color, style);
+}
+
+std::u16string CLabelUI::GetPlainText() const {
+  if (!m_bShowHtml) return m_sText;
+  std::u16string plain;
+  for (const THtmlToken& token : TokenizeHtml(m_sText, false)) {
+    if (token.kind == THtmlToken::kText) plain += token.text;
+    if (token.kind == THtmlToken::kLineFeed) plain += u'\n';
+  }
+  return plain;
+}
+
+bool CLabelUI::GetAccessibleInfo(TUIAccessibleInfo& info) const {
+  info.role = platform::EAccessibleRole::kStaticText;
+  info.name = GetPlainText();
+  return true;
 }
 
 }  // namespace SkinUI

@@ -34,6 +34,10 @@ class CLabelUI : public CControlUI {
   void SetTextPadding(const TUIRect& padding);
   bool IsShowHtml() const { return m_bShowHtml; }
   void SetShowHtml(bool show = true);
+  // The text as read aloud: without the markup of an html label.
+  std::u16string GetPlainText() const;
+  // Static text named by its plain text.
+  bool GetAccessibleInfo(TUIAccessibleInfo& info) const override;
 
   // The fixed size; a missing part comes from the measured text (see .cpp).
   TUISize EstimateSize(TUISize available) override;

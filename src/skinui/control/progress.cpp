@@ -41,7 +41,25 @@ void CProgressUI::SetMaxValue(int max) {
   SetAndInvalidate(m_nMax, max);
 }
 void CProgressUI::SetValue(int value) {
+  const int percent = GetPercent();
   SetAndInvalidate(m_nValue, value);
+  if (m_pManager && GetPercent() != percent) {
+    m_pManager->AnnounceAccessible(this, platform::EAccessibleEvent::kValueChange);
+  }
+}
+
+int CProgressUI::GetPercent() const {
+  if (m_nMin >= m_nMax) return 0;
+  const int64_t part = std::clamp(m_nValue, m_nMin, m_nMax) - int64_t{m_nMin};
+  return static_cast<int>(part * 100 / (int64_t{m_nMax} - m_nMin));
+}
+
+bool CProgressUI::GetAccessibleInfo(TUIAccessibleInfo& info) const {
+  info.role = platform::EAccessibleRole::kProgressBar;
+  info.name = GetPlainText();
+  if (info.name.empty()) info.name = GetToolTip();
+  info.value = ToU16(GetPercent()) + u"%";
+  return true;
 }
 void CProgressUI::SetForeImage(std::u16string_view descriptor) {
   SetAndInvalidate(m_sForeImage, descriptor);

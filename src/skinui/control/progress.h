@@ -23,7 +23,12 @@ class CProgressUI : public CLabelUI {
   int GetMaxValue() const { return m_nMax; }
   void SetMaxValue(int max);
   int GetValue() const { return m_nValue; }
+  // Repaints, and tells screen readers when the whole percent changes.
   void SetValue(int value);
+  // The value's place in the range, 0..100, rounded down.
+  int GetPercent() const;
+  // A progress bar whose value is the percent ("42%").
+  bool GetAccessibleInfo(TUIAccessibleInfo& info) const override;
   const std::u16string& GetForeImage() const { return m_sForeImage; }
   void SetForeImage(std::u16string_view descriptor);
 

@@ -8,12 +8,12 @@ std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, 
                                             bool underline, bool italic, int dpiScale) {
   return MakeFontInfo(platform::CreateTextFont({std::u16string(face), ScaleByDpi(size, dpiScale),
                                                 bold, italic, underline}),
-                      face, size, bold, underline, italic);
+                      face, size, bold, underline, italic, dpiScale);
 }
 
 std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> font,
                                           std::u16string_view face, int size, bool bold,
-                                          bool underline, bool italic) {
+                                          bool underline, bool italic, int dpiScale) {
   if (!font) return nullptr;
   auto info = std::make_unique<TUIFontInfo>();
   info->hFont = std::move(font);
@@ -22,6 +22,7 @@ std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> f
   info->bBold = bold;
   info->bUnderline = underline;
   info->bItalic = italic;
+  info->iScale = dpiScale;
   info->tm = info->hFont->GetMetrics();
   return info;
 }

@@ -18,7 +18,8 @@ namespace SkinUI {
 struct TUIFontInfo {
   std::shared_ptr<platform::ITextFont> hFont;
   std::u16string sFontName;
-  int iSize = 0;  // 96-DPI units
+  int iSize = 0;    // 96-DPI units
+  int iScale = 100;  // the DPI scale (percent) hFont was made at
   bool bBold = false;
   bool bUnderline = false;
   bool bItalic = false;
@@ -58,10 +59,10 @@ inline int ScaleByDpi(int value, int scale) {
 // records what it was asked for; null when the text renderer has no font.
 std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, bool bold,
                                             bool underline, bool italic, int dpiScale = 100);
-// Records an opened font with what it was asked for (size in 96-DPI units)
-// and its metrics; null when font is null.
+// Records an opened font with what it was asked for (size in 96-DPI units,
+// made at dpiScale percent) and its metrics; null when font is null.
 std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> font,
                                           std::u16string_view face, int size, bool bold,
-                                          bool underline, bool italic);
+                                          bool underline, bool italic, int dpiScale);
 
 }  // namespace SkinUI

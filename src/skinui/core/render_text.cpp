@@ -64,15 +64,19 @@ void DrawLayout(CUICanvas& dc, IUIRenderHost* host, const TTextLayout& layout, c
   }
 }
 
-// Where the block goes when alignment bits are set: measured once, then the
-// rectangle is moved.
-TUIPoint AlignedOffset(const std::vector<THtmlToken>& tokens, const TTextLayoutInput& in) {
-  const TUIRect& r = in.rect;
-  bool single = (in.style & DT_SINGLELINE) != 0;
+// The block's extent as drawn without breaks or cuts: single-line text in a
+// rectangle wide enough for any line.
+TTextLayout MeasureBlock(const std::vector<THtmlToken>& tokens, const TTextLayoutInput& in) {
   TTextLayoutInput measure = in;
   measure.style |= DT_CALCRECT;
-  if (single) measure.rect = {r.left, r.top, r.left + 9999, r.top + 100};
-  TTextLayout m = LayoutText(tokens, measure);
+  if (in.style & DT_SINGLELINE) measure.rect = {in.rect.left, in.rect.top, in.rect.left + 9999, in.rect.top + 100};
+  return LayoutText(tokens, measure);
+}
+
+// Where the measured block goes when alignment bits are set.
+TUIPoint AlignedOffset(const TTextLayout& m, const TTextLayoutInput& in) {
+  const TUIRect& r = in.rect;
+  bool single = (in.style & DT_SINGLELINE) != 0;
   TUIPoint offset;
   if (in.style & DT_VCENTER) offset.y = (r.Height() - m.height) / 2;
   else if (in.style & DT_BOTTOM) offset.y = r.Height() - m.height;
@@ -93,9 +97,17 @@ std::vector<TTextLink> RenderTokens(CUICanvas& dc, const std::vector<THtmlToken>
     rect.bottom = rect.top + layout.height;
     return layout.links;
   }
+  TTextLayoutInput drawn = in;
   TUIPoint offset;
-  if (in.style & kAlignBits) offset = AlignedOffset(tokens, in);
-  TTextLayout layout = LayoutText(tokens, in);
+  const bool single = (in.style & DT_SINGLELINE) != 0;
+  if (single || (in.style & kAlignBits)) {
+    const TTextLayout block = MeasureBlock(tokens, in);
+    // A line wider than its rectangle keeps its start in view and ends in an
+    // ellipsis, whatever its alignment: centred, it would lose both ends.
+    if (single && block.width > rect.Width()) drawn.style |= DT_END_ELLIPSIS;
+    if (in.style & kAlignBits) offset = AlignedOffset(block, drawn);
+  }
+  TTextLayout layout = LayoutText(tokens, drawn);
   TUIRect placed = rect;
   placed.Offset(offset.x, offset.y);
   CClipGuard clip(dc, rect);

@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/accessibility.h"
 #include "platform/window_system.h"
 #include "skinui/control/control_host.h"
 #include "skinui/core/image_info.h"
@@ -36,6 +37,7 @@
 namespace SkinUI {
 
 class CControlUI;
+class CUIAccessibleContent;
 struct TUIEvent;
 class IResourceModule;
 
@@ -50,9 +52,8 @@ class CUIDpi {
   int GetScale() const { return m_scale; }
   // The scale the window started with.
   int GetFirstScale() const { return m_firstScale; }
-  // Sets the scale from a DPI value: dpi x 100 / 96, rounded. The first call
-  // also records the first scale.
-  void SetDPI(int dpi);
+  // Sets the scale in percent. The first call also records the first scale.
+  void SetScale(int scale);
   // S(v) = v x scale / 100, rounded half away from zero.
   int Scale(int value) const { return ScaleByDpi(value, m_scale); }
 
@@ -199,6 +200,9 @@ class CUIPaintManager : public IControlHost {
   void SetDefaultLinkHoverFontColor(uint32_t color) { m_dwDefaultLinkHoverFontColor = color; }
   uint32_t GetSelectedBkColor() const override { return m_dwDefaultSelectedBkColor; }
   void SetDefaultSelectedBkColor(uint32_t color) { m_dwDefaultSelectedBkColor = color; }
+  // The colour of the keyboard focus indicator the controls draw.
+  uint32_t GetFocusIndicatorColor() const override { return m_dwFocusIndicatorColor; }
+  void SetFocusIndicatorColor(uint32_t color) { m_dwFocusIndicatorColor = color; }
 
   // Window opacity 0..255 (repaints).
   void SetOpacity(uint8_t opacity);
@@ -230,6 +234,9 @@ class CUIPaintManager : public IControlHost {
   CUIDpi* GetDPIObj();
   // Sets the scale from dpi (dpi x 100 / 96, rounded) and relayouts.
   void SetDPI(int dpi);
+  // Sets the scale in percent: fonts are made again at it and the whole tree
+  // is laid out and painted again.
+  void SetDPIScale(int scale);
   int GetDPIScale() const override;
   int Scale(int value) const { return ScaleByDpi(value, GetDPIScale()); }
   // The DPI of the monitor nearest to the screen point (1, 1); 96 when the
@@ -250,6 +257,10 @@ class CUIPaintManager : public IControlHost {
   void SendNotify(TUINotify& msg, bool async = false);
   void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
                   intptr_t lParam = 0, bool async = false) override;
+
+  // Tells screen readers what happened to control; a page shown or hidden
+  // stands for the controls it holds.
+  void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) override;
 
   CControlUI* GetFocus() const override { return m_pFocus; }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
@@ -318,6 +329,10 @@ class CUIPaintManager : public IControlHost {
   void OnMouseHover(uintptr_t wParam, intptr_t lParam);
   void OnMouseLeave();
   void OnDelayedCleanup();
+  // WM_GETOBJECT: the tree screen readers read (paint_manager_accessibility.cpp).
+  bool OnGetObject(uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
+  // Objects handed out to screen readers stop reaching this manager.
+  void ReleaseAccessible();
   void OnPaint();
   // The layered tick: the dirty rectangle is repainted (at once while hidden,
   // else through a paint message), the tick stops when nothing is left.
@@ -363,13 +378,23 @@ class CUIPaintManager : public IControlHost {
   uint16_t GetKeyStateBits() const;
   bool IsNativeTimerInUse(uint32_t id) const;
   uint32_t NextNativeTimerId();
-  // Focuses the control SetFocusNeeded asked for, else the next tab stop.
+  // Focuses the control SetFocusNeeded asked for, else the visible default
+  // control, else the next tab stop.
   void TakeNeededFocus();
+  // The visible, enabled control that is its page's main action; null when none.
+  CControlUI* FindDefaultControl() const;
+  // Enter while no tab stop has the focus activates the default control.
+  bool ActivateDefaultControl(uintptr_t key);
   std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
                                         bool underline, bool italic) const;
   bool IsFontIdTaken(int id) const;
   // Makes the local fonts again at the current scale.
   void RebuildLocalFonts();
+  // font (shared, made by whichever window asked first) as this window draws
+  // it: itself when made at this window's scale, else a copy made at it and
+  // kept under key (a font id, or kDefaultFontKey).
+  const TUIFontInfo* AtOwnScale(int key, const TUIFontInfo* font);
+  static constexpr int kDefaultFontKey = -1;
 
   bool m_bTooltipEnabled = true;
   platform::HWND m_hWndPaint = nullptr;
@@ -421,11 +446,15 @@ class CUIPaintManager : public IControlHost {
   std::unordered_map<std::u16string, std::u16string> m_mStyleHash;
   std::unordered_map<std::u16string, std::unique_ptr<TUIImageInfo>> m_mImageHash;
   std::unique_ptr<TUIFontInfo> m_DefaultFontInfo;
+  std::map<int, std::unique_ptr<TUIFontInfo>> m_mScaledSharedFonts;  // see AtOwnScale
   uint32_t m_dwDefaultDisabledColor = 0xFFA7A6AA;
   uint32_t m_dwDefaultFontColor = 0xFF000000;
   uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
   uint32_t m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
   uint32_t m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
+  // Black, as the system draws focus on light controls; skins on dark art
+  // choose their own.
+  uint32_t m_dwFocusIndicatorColor = 0xFF000000;
   std::unique_ptr<CUIDpi> m_pDPI;
   uint8_t m_nOpacity = 255;
   std::u16string m_sLayeredImage;
@@ -433,6 +462,8 @@ class CUIPaintManager : public IControlHost {
   bool m_bLayered = false;
   TUIRect m_rcLayeredUpdate;
   bool m_bLayeredTimerOn = false;  // the 0x2000 tick is running
+  // What screen readers were given, made on their first request.
+  std::unique_ptr<CUIAccessibleContent> m_pAccessible;
 };
 
 }  // namespace SkinUI

@@ -17,6 +17,10 @@ bool IsTabStop(const CControlUI* control) {
   return (control->GetControlFlags() & kControlFlagTabStop) != 0;
 }
 
+CControlUI* MatchDefault(CControlUI* control, void*) {
+  return (control->GetControlFlags() & kControlFlagDefault) != 0 ? control : nullptr;
+}
+
 }  // namespace
 
 void CUIPaintManager::SetFocus(CControlUI* control) {
@@ -35,6 +39,7 @@ void CUIPaintManager::SetFocus(CControlUI* control) {
   m_pFocus = control;
   FireEvent(control, kEventSetFocus);
   SendNotify(control, u"setfocus");
+  AnnounceAccessible(control, platform::EAccessibleEvent::kFocus);
 }
 
 void CUIPaintManager::SetFocusNeeded(CControlUI* control) {
@@ -50,7 +55,17 @@ void CUIPaintManager::TakeNeededFocus() {
     SetFocus(wanted);
     return;
   }
+  if (CControlUI* main = FindDefaultControl()) {
+    m_bFocusNeeded = false;
+    SetFocus(main);
+    return;
+  }
   SetNextTabControl(true);
+}
+
+CControlUI* CUIPaintManager::FindDefaultControl() const {
+  if (!m_pRoot) return nullptr;
+  return m_pRoot->FindControl(MatchDefault, nullptr, kFindVisible | kFindEnabled | kFindMeFirst);
 }
 
 bool CUIPaintManager::SetNextTabControl(bool forward) {

@@ -40,7 +40,9 @@ const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) {
     if (auto it = m_mCustomFonts.find(index); it != m_mCustomFonts.end()) return it->second.get();
     TUISharedResources& shared = SharedResources();
     std::lock_guard<std::mutex> guard(shared.lock);
-    if (auto it = shared.fonts.find(index); it != shared.fonts.end()) return it->second.get();
+    if (auto it = shared.fonts.find(index); it != shared.fonts.end()) {
+      return AtOwnScale(index, it->second.get());
+    }
   }
   return GetDefaultFontInfo();
 }
@@ -94,7 +96,18 @@ const TUIFontInfo* CUIPaintManager::GetDefaultFontInfo() {
   if (!shared.defaultFont) {
     shared.defaultFont = MakeFont(kSystemDefaultFace, kSystemDefaultSize, false, false, false);
   }
-  return shared.defaultFont.get();
+  return AtOwnScale(kDefaultFontKey, shared.defaultFont.get());
+}
+
+const TUIFontInfo* CUIPaintManager::AtOwnScale(int key, const TUIFontInfo* font) {
+  const int scale = GetDPIScale();
+  if (font == nullptr || font->iScale == scale) return font;
+  std::unique_ptr<TUIFontInfo>& own = m_mScaledSharedFonts[key];
+  if (!own || own->iScale != scale ||
+      !SameFont(*own, font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic)) {
+    own = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic);
+  }
+  return own ? own.get() : font;
 }
 
 bool CUIPaintManager::IsFontIdTaken(int id) const {

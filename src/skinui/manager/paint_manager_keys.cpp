@@ -29,6 +29,7 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
                                        intptr_t&) {
   switch (uMsg) {
     case WM_KEYDOWN:
+      if (ActivateDefaultControl(wParam)) return false;
       if (m_pFocus) {
         m_pEventKey = m_pFocus;
         FireEvent(m_pFocus, kEventKeyDown, wParam, lParam);
@@ -45,6 +46,13 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
     default:
       return false;
   }
+}
+
+bool CUIPaintManager::ActivateDefaultControl(uintptr_t key) {
+  if (key != static_cast<uintptr_t>(VK_RETURN)) return false;
+  if (m_pFocus && (m_pFocus->GetControlFlags() & kControlFlagTabStop)) return false;
+  CControlUI* main = FindDefaultControl();
+  return main && main->Activate();
 }
 
 bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,

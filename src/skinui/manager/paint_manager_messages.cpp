@@ -85,6 +85,8 @@ bool CUIPaintManager::HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intpt
     case kMsgDelayedCleanup:
       OnDelayedCleanup();
       return true;
+    case WM_GETOBJECT:
+      return OnGetObject(wParam, lParam, lRes);
     default:
       return false;
   }

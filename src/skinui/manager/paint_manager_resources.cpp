@@ -2,9 +2,11 @@
 // of a paint manager.
 #include <mutex>
 
+#include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/manager/paint_manager_shared.h"
 #include "skinui/core/render_engine.h"
+#include "skinui/core/window_scale.h"
 
 namespace SkinUI {
 namespace {
@@ -22,8 +24,8 @@ TUIRect ScaleRect(const CUIPaintManager& manager, const TUIRect& rc) {
 
 }  // namespace
 
-void CUIDpi::SetDPI(int dpi) {
-  m_scale = (dpi * 100 + 48) / 96;
+void CUIDpi::SetScale(int scale) {
+  m_scale = scale;
   if (!m_bScaleSet) m_firstScale = m_scale;
   m_bScaleSet = true;
 }
@@ -119,12 +121,15 @@ CUIDpi* CUIPaintManager::GetDPIObj() {
   return m_pDPI.get();
 }
 
-void CUIPaintManager::SetDPI(int dpi) {
+void CUIPaintManager::SetDPI(int dpi) { SetDPIScale(ScaleOfDpi(dpi)); }
+
+void CUIPaintManager::SetDPIScale(int scale) {
   int before = GetDPIScale();
-  GetDPIObj()->SetDPI(dpi);
+  GetDPIObj()->SetScale(scale);
   if (GetDPIScale() == before) return;
   // Fonts are made at a pixel height; a new scale needs them made again.
   RebuildLocalFonts();
+  if (m_pRoot) m_pRoot->NeedUpdate();
   m_bUpdateNeeded = true;
   Invalidate();
 }

@@ -31,7 +31,7 @@ std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int si
       slot = font;
     }
   }
-  return MakeFontInfo(std::move(font), face, size, bold, underline, italic);
+  return MakeFontInfo(std::move(font), face, size, bold, underline, italic, dpiScale);
 }
 
 void CUIPaintManager::SetInstance(const IResourceModule* instance) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/window_system.h"
+#include "skinui/manager/ui_accessible_content.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/manager/paint_manager_shared.h"
@@ -46,6 +47,7 @@ CUIPaintManager::CUIPaintManager() {
 }
 
 CUIPaintManager::~CUIPaintManager() {
+  ReleaseAccessible();
   RemoveAllTimers();
   if (m_hwndTooltip) platform::DestroyWindow(m_hwndTooltip);
   // The manager owns the trees attached to it and the controls waiting for

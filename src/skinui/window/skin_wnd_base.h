@@ -37,6 +37,11 @@ class CSkinWndBase : public CNativeWindow,
                                      platform::LPARAM lParam, platform::LRESULT& lResult);
   // Centres the window on the work area of its nearest monitor.
   void CenterOnWorkArea();
+  // WM_DPICHANGED: the skin is drawn at the new DPI, or at the largest scale
+  // step at which the window fits the work area there, and the window takes
+  // the suggested rectangle (at a smaller step: a rectangle of its size with
+  // the same centre, kept inside the work area).
+  void OnDpiChanged(platform::UINT dpi, const platform::RECT& suggested);
 };
 
 template <class T>
@@ -48,6 +53,12 @@ class CSkinWndBaseImpl : public CSkinWndBase {
     if (mapId != 0) return 0;
     if (uMsg == WM_CREATE && !BuildSkin(hWnd, static_cast<T*>(this)->GetSkinFile())) {
       lResult = -1;
+      return 1;
+    }
+    if (uMsg == WM_DPICHANGED) {
+      OnDpiChanged(static_cast<platform::UINT>(platform::LoWord(wParam)),
+                   *reinterpret_cast<const platform::RECT*>(lParam));
+      lResult = 0;
       return 1;
     }
     return RouteToPaintManager(hWnd, uMsg, wParam, lParam, lResult);

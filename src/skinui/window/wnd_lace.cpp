@@ -16,6 +16,12 @@ constexpr char16_t kLaceClassName[] = u"SkinUIWndLace";
 BOOL CWndLace::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                                     DWORD mapId) {
   if (mapId != 0) return false;
+  if (uMsg == WM_DPICHANGED) {
+    // The owner decides the scale (it may fall back to a smaller step to fit
+    // the screen) and places the shadow around itself (PlaceLace).
+    lResult = 0;
+    return true;
+  }
   if (CSkinWndBaseImpl<CWndLace>::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) {
     return true;
   }
@@ -42,6 +48,19 @@ void CWndLace::ApplyRing() {
 }
 
 namespace wnd_lace {
+namespace {
+
+// Draws the shadow at scale; its margins are the root's inset at that scale.
+void FollowScale(CWndLace* lace, int scale) {
+  SkinUI::CControlUI* root = lace->m_pm.GetRoot();
+  if (lace->m_pm.GetDPIScale() == scale || root == nullptr) return;
+  lace->m_pm.SetDPIScale(scale);
+  if (auto* container = static_cast<SkinUI::CContainerUI*>(root->GetInterface(u"Container"))) {
+    lace->m_rcMargin = container->GetInset();
+  }
+}
+
+}  // namespace
 
 bool CreateLace(CWndLace* lace, HWND owner) {
   // Never activated, never listed, and clicks go to what lies below.
@@ -56,9 +75,10 @@ bool CreateLace(CWndLace* lace, HWND owner) {
   return true;
 }
 
-void PlaceLace(CWndLace* lace, HWND owner, bool show) {
+void PlaceLace(CWndLace* lace, HWND owner, bool show, int ownerScale) {
   const HWND shadow = lace->m_hWnd;
   if (!IsWindow(owner) || shadow == nullptr || !IsWindow(shadow)) return;
+  FollowScale(lace, ownerScale);
   if (IsIconic(owner) || IsZoomed(owner) || !IsWindowVisible(owner)) {
     ShowWindow(shadow, SW_HIDE);
     return;

@@ -39,9 +39,10 @@ namespace wnd_lace {
 // owner then works without shadow).
 bool CreateLace(CWndLace* lace, platform::HWND owner);
 // Puts the shadow around owner (by moving it, or showing it directly behind
-// the owner); hides it while the owner is minimised, maximised or hidden, and
-// while the desktop does not blend translucent windows.
-void PlaceLace(CWndLace* lace, platform::HWND owner, bool show);
+// the owner), drawn at the owner's DPI scale (percent); hides it while the
+// owner is minimised, maximised or hidden, and while the desktop does not
+// blend translucent windows.
+void PlaceLace(CWndLace* lace, platform::HWND owner, bool show, int ownerScale);
 
 }  // namespace wnd_lace
 
@@ -56,24 +57,26 @@ class CWndWithLace {
         break;
       case WM_PAINT:
         m_bPainted = true;
-        wnd_lace::PlaceLace(&m_wndLace, hWnd, true);
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, true, OwnerScale());
         break;
       case WM_MOVE:
-        wnd_lace::PlaceLace(&m_wndLace, hWnd, false);
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, false, OwnerScale());
         break;
       case WM_SIZE:
-        if (m_bPainted) wnd_lace::PlaceLace(&m_wndLace, hWnd, true);
+        if (m_bPainted) wnd_lace::PlaceLace(&m_wndLace, hWnd, true, OwnerScale());
         break;
       case WM_SHOWWINDOW:
         if (wParam != 1 && m_wndLace.m_hWnd != nullptr) platform::ShowWindow(m_wndLace.m_hWnd, SW_HIDE);
         break;
       case WM_DWMCOMPOSITIONCHANGED:
-        wnd_lace::PlaceLace(&m_wndLace, hWnd, m_bPainted);
+        wnd_lace::PlaceLace(&m_wndLace, hWnd, m_bPainted, OwnerScale());
         break;
       default:
         break;
     }
   }
+
+  int OwnerScale() const { return static_cast<const T*>(this)->m_pm.GetDPIScale(); }
 
   // Set by the owner's first paint; before it, sizing does not show the shadow.
   bool m_bPainted = false;

@@ -4,7 +4,8 @@
 // windows composited in stacking order over a black desktop (regions clip,
 // layered pixels blend), input injected by tests and routed to the window
 // under the pointer (regions and fully transparent layered pixels let it
-// through), waiting on the thread's wake descriptor. Does not implement:
+// through), waiting on the thread's wake descriptor, a monitor whose DPI tests
+// change (the calling thread's windows get WM_DPICHANGED). Does not implement:
 // windows of other processes (FindWindow finds only this process's windows),
 // cursor shapes, a window manager (the core drags captions itself).
 #include <poll.h>
@@ -138,9 +139,12 @@ class CHeadlessBackend final : public IWindowBackend {
     return true;
   }
 
-  void SetMonitor(const TMonitorInfo& monitor) {
+  // Returns the DPI the monitor had before.
+  UINT SetMonitor(const TMonitorInfo& monitor) {
     std::lock_guard<std::mutex> hold(m_lock);
+    const UINT before = m_monitors.front().dpi;
     m_monitors = {monitor};
+    return before;
   }
   // True when the setting changed.
   bool SetComposited(bool blended) { return m_composited.exchange(blended) != blended; }
@@ -252,7 +256,9 @@ bool SetHeadlessComposition(bool blended) {
 bool SetHeadlessMonitor(const RECT& monitor, const RECT& work, UINT dpi) {
   auto* headless = dynamic_cast<CHeadlessBackend*>(&Backend());
   if (!headless) return false;
-  headless->SetMonitor({monitor, work, dpi});
+  const UINT before = headless->SetMonitor({monitor, work, dpi});
+  // As a display settings change does on Windows: the windows hear of it.
+  OnMonitorDpiChanged(before, dpi);
   return true;
 }
 

@@ -49,6 +49,9 @@ struct TConnection {
   // MIT-SHM: unknown until the first image is made, then whether shared
   // images work (the extension is offered and attaching succeeded).
   enum EShm { kShmUnknown, kShmUsable, kShmUnusable } shm = kShmUnknown;
+  // Xft.dpi as last read from the root's RESOURCE_MANAGER, which the
+  // connection watches: a change reaches our windows as WM_DPICHANGED.
+  UINT dpi = 96;
 };
 
 // What a window shows, on the client side: one image of the window's size,
@@ -125,6 +128,11 @@ Window TopLevelOf(TConnection& c, Window window);
 
 // Desktop facts and windows of other processes (window_x11_desktop.cpp).
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);
+// Xft.dpi of the root's RESOURCE_MANAGER property as it is now; 96 without one.
+UINT ReadXftDpi(TConnection& c);
+// RESOURCE_MANAGER changed: a new Xft.dpi is recorded and sent to the
+// calling thread's windows as WM_DPICHANGED.
+void OnResourcesChanged(TConnection& c);
 HWND FindForeignWindow(TConnection& c, const std::string& className);
 bool ForeignExists(TConnection& c, Window window);
 bool ForeignViewableOrIconic(TConnection& c, Window window);

@@ -123,6 +123,9 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
   FollowCompositor(*c);
   c->arrow = XCreateFontCursor(c->display, XC_left_ptr);
   c->hand = XCreateFontCursor(c->display, XC_hand2);
+  // Xft.dpi lives in the root's RESOURCE_MANAGER: watch it for DPI changes.
+  XSelectInput(c->display, c->root, PropertyChangeMask);
+  c->dpi = ReadXftDpi(*c);
   return c;
 }
 

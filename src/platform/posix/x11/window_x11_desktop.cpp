@@ -1,7 +1,8 @@
 // X11 window backend: the desktop and the windows of other processes. The
 // screen is one monitor; its work area comes from _NET_WORKAREA (else the
-// screen), its DPI from the Xft.dpi resource (else 96); it blends translucent
-// windows while a compositing manager owns _NET_WM_CM_S<screen>. Windows of other
+// screen), its DPI from the Xft.dpi resource (else 96), followed when the
+// root's RESOURCE_MANAGER changes; it blends translucent windows while a
+// compositing manager owns _NET_WM_CM_S<screen>. Windows of other
 // processes are found by WM_CLASS and brought forward with _NET_ACTIVE_WINDOW
 // (or raised and focused directly when no window manager answers).
 #include <X11/Xatom.h>
@@ -25,21 +26,20 @@ RECT WorkArea(TConnection& c, const RECT& screen) {
   return {x, y, x + static_cast<int>(areas[index + 2]), y + static_cast<int>(areas[index + 3])};
 }
 
-UINT XftDpi(TConnection& c) {
-  const char* resources = XResourceManagerString(c.display);
-  if (!resources) return 96;
-  static const bool initialised = (XrmInitialize(), true);
-  (void)initialised;
-  XrmDatabase database = XrmGetStringDatabase(resources);
-  char* type = nullptr;
-  XrmValue value{};
-  UINT dpi = 96;
-  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
-    double parsed = std::atof(value.addr);
-    if (parsed > 0) dpi = static_cast<UINT>(std::lround(parsed));
-  }
-  XrmDestroyDatabase(database);
-  return dpi;
+// The root's RESOURCE_MANAGER as it is now (XResourceManagerString keeps the
+// text of when the connection was opened).
+std::string ResourceManagerText(TConnection& c) {
+  Atom type;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  std::string text;
+  constexpr long kMaxLongs = 1 << 20;  // 4 MiB of resources is more than any desktop sets
+  if (XGetWindowProperty(c.display, c.root, XA_RESOURCE_MANAGER, 0, kMaxLongs, False, XA_STRING, &type,
+                         &format, &count, &after, &data) == Success && data && format == 8)
+    text.assign(reinterpret_cast<char*>(data), count);
+  if (data) XFree(data);
+  return text;
 }
 
 bool HasClass(TConnection& c, Window window, const std::string& className) {
@@ -123,7 +123,30 @@ Window TopLevelOf(TConnection& c, Window window) {
 
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c) {
   RECT screen{0, 0, DisplayWidth(c.display, c.screen), DisplayHeight(c.display, c.screen)};
-  return {{screen, WorkArea(c, screen), XftDpi(c)}};
+  return {{screen, WorkArea(c, screen), c.dpi}};
+}
+
+UINT ReadXftDpi(TConnection& c) {
+  const std::string resources = ResourceManagerText(c);
+  if (resources.empty()) return 96;
+  static const bool initialised = (XrmInitialize(), true);
+  (void)initialised;
+  XrmDatabase database = XrmGetStringDatabase(resources.c_str());
+  char* type = nullptr;
+  XrmValue value{};
+  UINT dpi = 96;
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+    double parsed = std::atof(value.addr);
+    if (parsed > 0) dpi = static_cast<UINT>(std::lround(parsed));
+  }
+  XrmDestroyDatabase(database);
+  return dpi;
+}
+
+void OnResourcesChanged(TConnection& c) {
+  const UINT before = c.dpi;
+  c.dpi = ReadXftDpi(c);
+  OnMonitorDpiChanged(before, c.dpi);
 }
 
 HWND FindForeignWindow(TConnection& c, const std::string& className) {

@@ -1,8 +1,10 @@
 // X11 window backend: the one place that turns X events into what the window
 // core understands (pointer, keys with Windows virtual-key codes, placement
 // and visibility changes made by others, a window destroyed by another client,
-// focus, exposure, close requests, a compositing manager that comes or goes).
+// focus, exposure, close requests, a compositing manager that comes or goes,
+// a new Xft.dpi on the root).
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
@@ -157,6 +159,9 @@ void Translate(TConnection& c, XEvent& event) {
     case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
     case Expose: OnExpose(c, event.xexpose); break;
     case ClientMessage: OnClientMessage(c, event.xclient); break;
+    case PropertyNotify:
+      if (event.xproperty.window == c.root && event.xproperty.atom == XA_RESOURCE_MANAGER) OnResourcesChanged(c);
+      break;
     default: break;
   }
 }

@@ -1,0 +1,62 @@
+#!/bin/bash
+# The Windows program's dialog read by a screen reader in another process,
+# under Wine: starts Xvfb on a free display and devserver offering the
+# installer stub, runs the program with "-update" and
+# accessibility_client.exe beside it. The client walks the MSAA tree, presses
+# "一键升级" through accDoDefaultAction, hears the progress bar's value change
+# (a loopback download may go from 0 to 100 % within one display tick) and
+# finds its objects failing cleanly once the dialog has gone.
+#
+#   dialog_accessibility_wine.sh DEVSERVER INSTALLER PROGRAM CLIENT
+#
+# Runs the two .exe files with "wine" in the caller's WINEPREFIX.
+set -euo pipefail
+devserver=$1 installer=$2 program=$3 client=$4
+fail() { echo "dialog_accessibility_wine: $*" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/orv-dialog-msaa.XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+await() {
+    local seconds=$1
+    shift
+    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$work/display" 2> "$work/xvfb.log" &
+pids+=($!)
+await 20 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+mkdir -p "$work/files"
+cp "$installer" "$work/files/Update.exe"
+"$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
+pids+=($!)
+await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
+port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
+
+export ORV_API_BASE="http://127.0.0.1:$port/" ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
+wine "$program" -update > "$work/program.out" 2>&1 &
+app=$!
+pids+=($app)
+timeout 120 wine "$client" > "$work/client.out" 2>&1 || { cat "$work/client.out" >&2; fail "the client failed"; }
+cat "$work/client.out"
+tr -d '\r' < "$work/client.out" > "$work/client.txt"
+expect() { grep -qF -- "$1" "$work/client.txt" || fail "the client never printed: $1"; }
+expect 'window role=10 name="奥凡 在线升级"'
+expect 'child role=43 name="一键升级" value="" state=0x'
+expect 'child role=43 name="最小化"'
+expect 'child role=41 name="哇！发现了新版本~"'
+expect 'default action "press"'
+expect 'pressed'
+grep -q '^value event child=-[0-9]* value="[0-9]*%"$' "$work/client.txt" || fail "no progress value change was heard"
+expect 'ok'
+for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
+await 10 test -s "$work/installer-ran.txt" || fail "the installer did not start"
+echo "dialog_accessibility_wine: tree read, 一键升级 pressed, progress heard, stale objects failed cleanly"

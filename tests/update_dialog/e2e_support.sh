@@ -1,0 +1,30 @@
+# Helpers of the dialog's end-to-end scripts (bash; sourced). The script sets
+# $work (its temporary folder) and the array pids (processes to end) first.
+
+# Polls a command every 50 ms for up to $1 seconds.
+await() {
+    local seconds=$1
+    shift
+    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+
+# Starts devserver ($1) offering the installer ($2) as files/Update.exe, its
+# requests logged to $work/requests.jsonl, and aims the program at it
+# (ORV_API_BASE). False when it did not start.
+start_devserver() {
+    mkdir -p "$work/files"
+    cp "$2" "$work/files/Update.exe"
+    "$1" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
+    pids+=($!)
+    await 10 grep -q '^http ' "$work/devserver.out" || return 1
+    export ORV_API_BASE="http://127.0.0.1:$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")/"
+}
+
+# The window's pixels are painted (not the X server's black) and stay the
+# same for 0.3 s; the last capture is $work/b.png. False after 10 s.
+await_settled() {
+    await 10 bash -c "import -window $1 '$work/a.png' 2>/dev/null; sleep 0.3; import -window $1 '$work/b.png' 2>/dev/null; \
+        [ \"\$(convert '$work/b.png' -format '%[fx:mean>0.3]' info:)\" = 1 ] && \
+        [ \"\$(compare -metric AE '$work/a.png' '$work/b.png' null: 2>&1)\" = 0 ]"
+}
