@@ -22,26 +22,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-await() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
+. "$(dirname "$0")/e2e_support.sh"
+start_xvfb || fail "Xvfb did not start"
+start_devserver "$devserver" "$installer" || fail "devserver did not start"
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$work/display" 2> "$work/xvfb.log" &
-pids+=($!)
-await 20 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-
-mkdir -p "$work/files"
-cp "$installer" "$work/files/Update.exe"
-"$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
-pids+=($!)
-await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
-port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
-
-export ORV_API_BASE="http://127.0.0.1:$port/" ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
+export ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
 wine "$program" -update > "$work/program.out" 2>&1 &
 app=$!
 pids+=($app)

@@ -33,15 +33,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command (or function) every 50 ms for up to $1 seconds.
-await() {
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.05
-    done
-}
+. "$(dirname "$0")/e2e_support.sh"
 # Waits up to $2 seconds for process $1 to end; its exit code goes to $code.
 await_exit() {
     for _ in $(seq $(($2 * 20))); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done
@@ -50,26 +42,18 @@ await_exit() {
     wait "$1" || code=$?
 }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$work/display" 2> "$work/xvfb.log" &
-pids+=($!)
-await 20 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb || fail "Xvfb did not start"
 if [ "$desktop" = openbox ]; then
     openbox --sm-disable > "$work/openbox.log" 2>&1 &
     pids+=($!)
     await 20 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
 fi
 
-mkdir -p "$work/files"
-cp "$installer" "$work/files/Update.exe"
-"$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
-pids+=($!)
-await 10 grep -qs '^http ' "$work/devserver.out" || fail "devserver did not start"
-port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
+start_devserver "$devserver" "$installer" || fail "devserver did not start"
 
 # The program's own state lives in the work folder (the POSIX stand-ins;
 # under Wine the caller's prefix holds it).
-export ORV_API_BASE="http://127.0.0.1:$port/" ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
+export ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
 export ORV_REGISTRY="$work/registry.db" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work"
 start_dialog() {
     "${runner[@]}" "$program" -update > "$work/program.out" 2>&1 &

@@ -21,18 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every 50 ms for up to $1 seconds.
-await() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3> "$work/display" 2> "$work/xvfb.log" &
-pids+=($!)
-await 20 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+. "$(dirname "$0")/e2e_support.sh"
+start_xvfb || fail "Xvfb did not start"
 
 # Starts devserver with the reply table $1 (may be empty) on the folder
 # $work/files; sets $server (its pid) and $port.

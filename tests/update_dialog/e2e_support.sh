@@ -1,12 +1,23 @@
 # Helpers of the dialog's end-to-end scripts (bash; sourced). The script sets
 # $work (its temporary folder) and the array pids (processes to end) first.
 
-# Polls a command every 50 ms for up to $1 seconds.
+# Polls a command (or function) every 50 ms for up to $1 seconds.
 await() {
-    local seconds=$1
+    local end=$((SECONDS + $1))
     shift
-    for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
-    return 1
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
+# Starts an Xvfb of one 24-bit screen of $1 (default 1280x800) on a free
+# display and points DISPLAY at it. False when it did not start.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp -noreset 3> "$work/display" 2>> "$work/xvfb.log" &
+    pids+=($!)
+    await 20 test -s "$work/display" || return 1
+    export DISPLAY=":$(cat "$work/display")"
 }
 
 # Starts devserver ($1) offering the installer ($2) as files/Update.exe, its
@@ -17,7 +28,7 @@ start_devserver() {
     cp "$2" "$work/files/Update.exe"
     "$1" --port 0 --static "$work/files" --log "$work/requests.jsonl" > "$work/devserver.out" &
     pids+=($!)
-    await 10 grep -q '^http ' "$work/devserver.out" || return 1
+    await 10 grep -qs '^http ' "$work/devserver.out" || return 1
     export ORV_API_BASE="http://127.0.0.1:$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")/"
 }
 
