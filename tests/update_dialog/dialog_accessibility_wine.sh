@@ -14,15 +14,8 @@ set -euo pipefail
 devserver=$1 installer=$2 program=$3 client=$4
 fail() { echo "dialog_accessibility_wine: $*" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/orv-dialog-msaa.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 . "$(dirname "$0")/e2e_support.sh"
+begin_run dialog-msaa
 start_xvfb || fail "Xvfb did not start"
 start_devserver "$devserver" "$installer" || fail "devserver did not start"
 

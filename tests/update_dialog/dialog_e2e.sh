@@ -25,15 +25,8 @@ runner=("$@")
 desktop=${ORV_E2E_DESKTOP:-bare}
 fail() { echo "dialog_e2e ($desktop): $*" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/orv-dialog-e2e.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 . "$(dirname "$0")/e2e_support.sh"
+begin_run dialog-e2e
 # Waits up to $2 seconds for process $1 to end; its exit code goes to $code.
 await_exit() {
     for _ in $(seq $(($2 * 20))); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done

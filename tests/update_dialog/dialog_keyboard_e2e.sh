@@ -13,15 +13,8 @@ set -euo pipefail
 devserver=$1 installer=$2 program=$3
 fail() { echo "dialog_keyboard_e2e: $*" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/orv-dialog-keys.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 . "$(dirname "$0")/e2e_support.sh"
+begin_run dialog-keys
 start_xvfb || fail "Xvfb did not start"
 
 # Starts devserver with the reply table $1 (may be empty) on the folder

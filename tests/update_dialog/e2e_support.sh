@@ -1,5 +1,18 @@
 # Helpers of the dialog's end-to-end scripts (bash; sourced). The script sets
-# $work (its temporary folder) and the array pids (processes to end) first.
+# $work (its temporary folder) and the array pids (processes to end) first,
+# or has begin_run set them.
+
+# Makes $work, a temporary folder named after $1, and the list pids of
+# processes to end; both go when the script exits.
+begin_run() {
+    work=$(mktemp -d "/tmp/orv-$1.XXXXXX")
+    pids=()
+    trap end_run EXIT
+}
+end_run() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
 
 # Polls a command (or function) every 50 ms for up to $1 seconds.
 await() {
