@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "dev_server.h"
 #include "devservice.h"
@@ -56,20 +58,38 @@ class RelaunchTest : public ::testing::Test {
   }
 
   // Runs ORVUpdate.exe -update as "nobody" with PATH given; its exit code.
+  // Everything the child needs is made before the fork: between fork and
+  // exec a child of this threaded process may not allocate (another thread
+  // may have held the allocator's lock when it was copied).
   std::optional<int> RunAsNobody(const std::string& path) {
+    std::vector<std::string> environment{"PATH=" + path,
+                                         // LeakSanitizer cannot inspect a process that changed its
+                                         // user; in a sanitizer build it would stall the program's exit.
+                                         "ASAN_OPTIONS=detect_leaks=0"};
+    for (char** each = environ; *each != nullptr; ++each) {
+      const std::string_view entry(*each);
+      if (entry.rfind("PATH=", 0) != 0 && entry.rfind("ASAN_OPTIONS=", 0) != 0) environment.emplace_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    const std::string program = install + "ORVUpdate.exe";
+    char name[] = "ORVUpdate.exe", mode[] = "-update";
+    char* argv[] = {name, mode, nullptr};
+    const gid_t gid = nobody->pw_gid;
+    const uid_t uid = nobody->pw_uid;
     const pid_t pid = fork();
     if (pid == 0) {
-      setenv("PATH", path.c_str(), 1);
-      // LeakSanitizer cannot inspect a process that changed its user; in a
-      // sanitizer build it would stall the program's exit.
-      setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-      if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(126);
-      const std::string program = install + "ORVUpdate.exe";
-      execl(program.c_str(), "ORVUpdate.exe", "-update", nullptr);
+      if (setgid(gid) != 0 || setuid(uid) != 0) _exit(126);
+      execve(program.c_str(), argv, envp.data());
       _exit(127);
     }
     int status = 0;
-    if (!WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(30))) return std::nullopt;
+    if (!WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(30))) {
+      kill(pid, SIGKILL);  // a stray child would keep the test run's output open
+      waitpid(pid, nullptr, 0);
+      return std::nullopt;
+    }
     return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
   }
 
