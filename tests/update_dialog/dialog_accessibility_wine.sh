@@ -33,7 +33,10 @@ expect 'child role=43 name="最小化"'
 expect 'child role=41 name="哇！发现了新版本~"'
 expect 'default action "press"'
 expect 'pressed'
-grep -q '^value event child=-[0-9]* value="[0-9]*%"$' "$work/client.txt" || fail "no progress value change was heard"
+# The event names the progress bar; its value can be read only while the
+# dialog lives, and a loopback download may end it before the client asks.
+grep -Eq '^value event child=-[0-9]+ value="([0-9]+%|<not readable>)"$' "$work/client.txt" ||
+    fail "no progress value change was heard"
 expect 'ok'
 for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
 await 10 test -s "$work/installer-ran.txt" || fail "the installer did not start"
