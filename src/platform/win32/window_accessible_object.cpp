@@ -140,17 +140,23 @@ class CAccessibleObject final : public IAccessible {
     *id = children[child.lVal - 1];
     return true;
   }
+  // The id and description of the element child names: S_OK, or the error
+  // to answer (its window or control is gone; no such child).
+  HRESULT Locate(const VARIANT& child, int32_t* id, TAccessibleElement* element) const {
+    IAccessibleContent* content = Content();
+    if (!content) return CO_E_OBJNOTCONNECTED;
+    if (!Resolve(child, id)) return E_INVALIDARG;
+    return content->Describe(*id, element) ? S_OK : CO_E_OBJNOTCONNECTED;
+  }
   // Runs read(element) for the element child names; out is cleared first.
   template <class Read, class Out>
   HRESULT WithElement(const VARIANT& child, Read&& read, Out* out) {
     if (!out) return E_POINTER;
     *out = Out{};
     int32_t id = 0;
-    if (!Content()) return CO_E_OBJNOTCONNECTED;
-    if (!Resolve(child, &id)) return E_INVALIDARG;
     TAccessibleElement element;
-    if (!Content()->Describe(id, &element)) return CO_E_OBJNOTCONNECTED;
-    return read(element);
+    const HRESULT located = Locate(child, &id, &element);
+    return FAILED(located) ? located : read(element);
   }
   // The element id as a VARIANT: VT_I4 CHILDID_SELF for this object, else
   // an object of its own.
@@ -234,25 +240,19 @@ HRESULT CAccessibleObject::get_accFocus(VARIANT* focus) {
 }
 
 HRESULT CAccessibleObject::accSelect(LONG flags, VARIANT child) {
-  IAccessibleContent* content = Content();
-  if (!content) return CO_E_OBJNOTCONNECTED;
   int32_t id = 0;
-  if (!Resolve(child, &id)) return E_INVALIDARG;
   TAccessibleElement element;
-  if (!content->Describe(id, &element)) return CO_E_OBJNOTCONNECTED;
+  if (const HRESULT located = Locate(child, &id, &element); FAILED(located)) return located;
   if (flags != SELFLAG_TAKEFOCUS) return E_INVALIDARG;  // nothing here is selectable
-  return content->TakeFocus(id) ? S_OK : S_FALSE;
+  return Content()->TakeFocus(id) ? S_OK : S_FALSE;
 }
 
 HRESULT CAccessibleObject::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
   if (!left || !top || !width || !height) return E_POINTER;
   *left = *top = *width = *height = 0;
-  IAccessibleContent* content = Content();
-  if (!content) return CO_E_OBJNOTCONNECTED;
   int32_t id = 0;
-  if (!Resolve(child, &id)) return E_INVALIDARG;
   TAccessibleElement element;
-  if (!content->Describe(id, &element)) return CO_E_OBJNOTCONNECTED;
+  if (const HRESULT located = Locate(child, &id, &element); FAILED(located)) return located;
   ::POINT origin{element.client.left, element.client.top};
   ::ClientToScreen(m_hwnd, &origin);
   *left = origin.x;
@@ -265,12 +265,10 @@ HRESULT CAccessibleObject::accLocation(LONG* left, LONG* top, LONG* width, LONG*
 HRESULT CAccessibleObject::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
   if (!end) return E_POINTER;
   end->vt = VT_EMPTY;
-  IAccessibleContent* content = Content();
-  if (!content) return CO_E_OBJNOTCONNECTED;
   int32_t id = 0;
-  if (!Resolve(start, &id)) return E_INVALIDARG;
   TAccessibleElement element;
-  if (!content->Describe(id, &element)) return CO_E_OBJNOTCONNECTED;
+  if (const HRESULT located = Locate(start, &id, &element); FAILED(located)) return located;
+  IAccessibleContent* content = Content();
   const bool intoChildren = direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD;
   const int32_t parent = intoChildren ? id : content->GetParent(id);
   const std::vector<int32_t> row = content->GetChildren(parent);
@@ -298,13 +296,10 @@ HRESULT CAccessibleObject::accHitTest(LONG x, LONG y, VARIANT* hit) {
 }
 
 HRESULT CAccessibleObject::accDoDefaultAction(VARIANT child) {
-  IAccessibleContent* content = Content();
-  if (!content) return CO_E_OBJNOTCONNECTED;
   int32_t id = 0;
-  if (!Resolve(child, &id)) return E_INVALIDARG;
   TAccessibleElement element;
-  if (!content->Describe(id, &element)) return CO_E_OBJNOTCONNECTED;
-  return content->DoDefaultAction(id) ? S_OK : DISP_E_MEMBERNOTFOUND;
+  if (const HRESULT located = Locate(child, &id, &element); FAILED(located)) return located;
+  return Content()->DoDefaultAction(id) ? S_OK : DISP_E_MEMBERNOTFOUND;
 }
 
 }  // namespace
