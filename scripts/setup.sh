@@ -31,9 +31,9 @@ apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
     libjansson-dev zlib1g-dev libstb-dev libcurl4-openssl-dev libsqlite3-dev \
-    libssl-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev fonts-wqy-microhei \
+    libssl-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev libxinerama-dev fonts-wqy-microhei \
     libcpp-httplib-dev \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 zip unzip curl openssl xvfb xauth xdotool x11-utils x11-apps openbox picom imagemagick procps file \
+    python3 zip unzip curl openssl xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 imagemagick procps file \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32

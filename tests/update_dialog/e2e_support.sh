@@ -33,6 +33,48 @@ start_xvfb() {
     export DISPLAY=":$(cat "$work/display")"
 }
 
+# Starts a real X.Org server with the dummy video driver on a free display
+# and points DISPLAY at it: no input devices, a 2560 x 800 screen showing one
+# 1280 x 800 monitor (DUMMY0); a second can be added with xrandr. Compositing
+# managers and RandR monitors behave there as on the X servers of remote and
+# virtual desktops. False when it did not start.
+start_xorg() {
+    cat > "$work/xorg.conf" <<'CONF'
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 65536
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+    Modeline "1280x800" 83.46 1280 1344 1480 1680 800 801 804 828
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "1280x800"
+        Virtual 2560 800
+    EndSubSection
+EndSection
+CONF
+    Xorg -config "$work/xorg.conf" -configdir "$work/xorg.conf.d" -logfile "$work/xorg.log" \
+        -nolisten tcp -noreset -displayfd 3 3> "$work/display" >> "$work/xorg.out" 2>&1 &
+    pids+=($!)
+    await 20 test -s "$work/display" || return 1
+    export DISPLAY=":$(cat "$work/display")"
+}
+
 # Starts devserver ($1) offering the installer ($2) as files/Update.exe, its
 # requests logged to $work/requests.jsonl, and aims the program at it
 # (ORV_API_BASE). False when it did not start.
