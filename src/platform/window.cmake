@@ -22,6 +22,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
     posix/x11/window_x11_desktop.cpp
     posix/x11/window_x11_events.cpp
     posix/x11/window_x11_present.cpp
+    posix/x11/window_x11_ring.cpp
     posix/x11/window_x11_test_input.cpp)
   set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp)
 else()

@@ -11,10 +11,15 @@
 #
 #   dialog_e2e.sh DEVSERVER INSTALLER PROGRAM [RUNNER...]
 #
-# ORV_E2E_DESKTOP chooses the desktop: "bare" (default: no window manager;
-# a compositor is started and stopped on the way, and the shadow must follow
-# it) or "openbox" (no window of the program may get a frame; the caption
-# drag, minimise, restore by a second start and the manager's close work).
+# ORV_E2E_DESKTOP chooses the desktop: "bare" (default: Xvfb, no window
+# manager; a compositor is started and stopped on the way), "openbox" (no
+# window of the program may get a frame; the caption drag, minimise, restore
+# by a second start and the manager's close work), or a compositing desktop
+# on a real X.Org server (dummy video driver): "xfwm4" (Xfce's window manager
+# with its compositor), "picom" or "xcompmgr" (each beside openbox; stopped
+# and started again on the way). Wherever a compositor runs, the screen must
+# still show the dialog's own pixels, and the shadow must lie around the
+# dialog without covering it; where none runs, no shadow is shown.
 # RUNNER runs the program (for example "wine" for the Windows build, with the
 # caller's WINEPREFIX); none runs it directly. Screenshots of the offer and
 # of the download go to $ORV_E2E_SHOTS when it names a folder.
@@ -35,12 +40,33 @@ await_exit() {
     wait "$1" || code=$?
 }
 
-start_xvfb || fail "Xvfb did not start"
-if [ "$desktop" = openbox ]; then
+window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+start_openbox() {
     openbox --sm-disable > "$work/openbox.log" 2>&1 &
     pids+=($!)
-    await 20 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
-fi
+    await 20 window_manager_runs || fail "openbox did not start"
+}
+# Starts the compositing manager of the desktop in a process group of its
+# own, so that stopping it ends what it started.
+start_compositor() {
+    case "$desktop" in
+        bare | picom) setsid picom --config /dev/null --backend xrender > "$work/compositor.log" 2>&1 & ;;
+        xcompmgr) setsid xcompmgr -a > "$work/compositor.log" 2>&1 & ;;
+        xfwm4) setsid dbus-run-session -- xfwm4 --compositor=on > "$work/compositor.log" 2>&1 & ;;
+    esac
+    compositor=$!
+    pids+=($compositor)
+}
+stop_compositor() { kill -- "-$compositor" 2>/dev/null || kill "$compositor"; }
+
+case "$desktop" in
+    bare) start_xvfb || fail "Xvfb did not start" ;;
+    openbox) start_xvfb || fail "Xvfb did not start"; start_openbox ;;
+    picom | xcompmgr) start_xorg || fail "X.Org did not start (see xorg.log)"; start_openbox; start_compositor ;;
+    xfwm4) start_xorg || fail "X.Org did not start (see xorg.log)"; start_compositor
+           await 20 window_manager_runs || fail "xfwm4 did not start" ;;
+    *) fail "unknown desktop" ;;
+esac
 
 start_devserver "$devserver" "$installer" || fail "devserver did not start"
 
@@ -81,6 +107,40 @@ await_screen() {
     await 10 screen_settled "$1" ||
         fail "$2: the screen does not show the dialog (see $1-screen.png against $1-window.png)"
 }
+# The program's shadow windows that are shown (all of them with "all"), one
+# "X Y W H" each.
+shown_shadow() {
+    local each
+    for each in $(xdotool search --class '^SkinUIWndLace$'); do
+        if [ "${1:-}" = all ] || xwininfo -id "$each" | grep -q IsViewable; then window=$each placement; fi
+    done
+}
+# The rectangle that holds rectangles "X Y W H" read from stdin.
+bounds() { awk '{ r = $1 + $3; b = $2 + $4; if (NR == 1 || $1 < L) L = $1; if (NR == 1 || $2 < T) T = $2
+                  if (NR == 1 || r > R) R = r; if (NR == 1 || b > B) B = b }
+                END { if (NR) print L, T, R - L, B - T }'; }
+shadow_shown() { [ -n "$(shown_shadow)" ]; }
+shadow_hidden() { [ -z "$(shown_shadow)" ]; }
+# The shown shadow reaches 8 pixels around the dialog and covers none of it.
+shadow_around() {
+    local x y w h
+    read -r x y w h < <(placement)
+    [ "$(shown_shadow | bounds)" = "$((x - 8)) $((y - 8)) $((w + 16)) $((h + 16))" ] &&
+        ! shown_shadow | awk -v x="$x" -v y="$y" -v w="$w" -v h="$h" \
+            '$1 < x + w && $1 + $3 > x && $2 < y + h && $2 + $4 > y { covers = 1 } END { exit !covers }'
+}
+# While a compositor runs: the shadow is shown around the dialog and the
+# screen shows the dialog's own pixels.
+judge_composited() {
+    await 10 shadow_shown || fail "$1: no shadow while the compositor runs"
+    shadow_around || fail "$1: the shadow is not 8 pixels around the dialog, or covers it: $(shown_shadow)"
+    await_screen composited "$1"
+}
+judge_uncomposited() {
+    await 10 shadow_hidden || fail "$1: the shadow stayed without a compositor"
+    await_screen uncomposited "$1"
+}
+
 # The frame a window manager gave window $1, as _NET_FRAME_EXTENTS.
 frame_extents_of() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p'; }
 
@@ -98,30 +158,35 @@ await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the updat
 await_screen offer "the offer"
 [ -n "${ORV_E2E_SHOTS:-}" ] && cp "$work/offer-screen.png" "$ORV_E2E_SHOTS/offer.png"
 
-if [ ${#runner[@]} -eq 0 ] && [ "$desktop" = bare ]; then
-    # A compositor that starts shows the shadow around the dialog, one that
-    # stops hides it again; the dialog stays as it was.
-    shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
-    viewable() { xwininfo -id "$shadow" | grep -q 'IsViewable'; }
-    viewable && fail "a shadow is shown without a compositor"
-    picom --config /dev/null --backend xrender > "$work/picom.log" 2>&1 &
-    compositor=$!
-    pids+=($compositor)
-    await 10 viewable || fail "the shadow did not appear with the compositor"
-    read -r x y w h < <(placement)
-    [ "$(window=$shadow placement)" = "$((x - 8)) $((y - 8)) $((w + 16)) $((h + 16))" ] ||
-        fail "the shadow is not 8 pixels around the dialog"
-    kill "$compositor"
-    hidden() { ! viewable; }
-    await 10 hidden || fail "the shadow stayed after the compositor"
-    await_screen uncomposited "after the compositor"
+# A compositor that starts shows the shadow around the dialog, one that
+# stops hides it again; the screen shows the dialog throughout. (Wine
+# reports no desktop composition: its dialog never has a shadow.)
+if [ ${#runner[@]} -eq 0 ]; then
+    case "$desktop" in
+        bare)
+            shadow_hidden || fail "a shadow is shown without a compositor"
+            start_compositor
+            judge_composited "under picom"
+            stop_compositor
+            judge_uncomposited "after picom" ;;
+        picom | xcompmgr)
+            judge_composited "under $desktop"
+            stop_compositor
+            judge_uncomposited "after $desktop stopped"
+            start_compositor
+            judge_composited "under $desktop started again" ;;
+        xfwm4) judge_composited "under xfwm4" ;;
+        *) shadow_hidden || fail "a shadow is shown without a compositor" ;;
+    esac
 fi
 
-if [ "$desktop" = openbox ]; then
+if [ "$desktop" != bare ]; then
     for each in $(xdotool search --pid "$app"); do
         extents=$(frame_extents_of "$each")
         [ -z "$extents" ] || [ "$extents" = "0, 0, 0, 0" ] || fail "window $each has a frame: $extents"
     done
+fi
+if [ "$desktop" = openbox ]; then
     # Dragging the caption moves the dialog (and the shadow with it). The
     # window manager's move starts once the program has seen the press, which
     # a slow build on a loaded machine may take a moment to do: the button is
@@ -134,8 +199,7 @@ if [ "$desktop" = openbox ]; then
         await 5 moved_to "$((x + 80)) $((y + 40)) $w $h" && break
     done
     moved_to "$((x + 80)) $((y + 40)) $w $h" || fail "dragging the caption did not move the dialog: $(placement)"
-    shadow=$(xdotool search --class '^SkinUIWndLace$' | head -n 1)
-    [ "$(window=$shadow placement)" = "$((x + 72)) $((y + 32)) $((w + 16)) $((h + 16))" ] ||
+    [ "$(shown_shadow all | bounds)" = "$((x + 72)) $((y + 32)) $((w + 16)) $((h + 16))" ] ||
         fail "the shadow did not follow the dialog"
     await_screen moved "after the drag"
     # The minimise button iconifies it; a second start brings it back.

@@ -63,8 +63,9 @@ void FollowScale(CWndLace* lace, int scale) {
 }  // namespace
 
 bool CreateLace(CWndLace* lace, HWND owner) {
-  // Never activated, never listed, and clicks go to what lies below.
-  const DWORD exStyle = WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
+  // Never activated, never listed, and clicks go to what lies below. Layered
+  // from the start: a display may give per-pixel alpha only to windows made so.
+  const DWORD exStyle = WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW;
   const HWND hWnd =
       lace->Create(kLaceClassName, 0, owner, u"", WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME, exStyle);
   if (hWnd == nullptr) return false;

@@ -27,10 +27,18 @@ struct TConnection {
   Display* display = nullptr;
   int screen = 0;
   Window root = 0;
-  Visual* visual = nullptr;  // 32-bit ARGB when the server has one, else the default
+  // The screen's default visual, for opaque windows, and a 32-bit ARGB one
+  // for windows made layered (argb false: the server has none, the default
+  // serves both). Software X servers and the compositors on them mishandle
+  // ARGB windows that overlap others, so only windows that need per-pixel
+  // alpha get it.
+  Visual* visual = nullptr;
   int depth = 0;
   Colormap colormap = 0;
   bool argb = false;
+  Visual* argbVisual = nullptr;
+  int argbDepth = 0;
+  Colormap argbColormap = 0;
   TAtoms atoms{};
   Cursor arrow = 0;
   Cursor hand = 0;
@@ -73,10 +81,22 @@ struct TWindowImage {
 // recognised as stale.
 void SetInputFocus(TConnection& c, Window window);
 
+// One strip of a ring-shaped window: its X window and its part of the
+// window, in window coordinates (window_x11_ring.cpp).
+struct TRingEdge {
+  Window id = 0;
+  RECT area{};
+};
+
 // The native side of one of our windows.
 struct TNativeWindow {
   Window id = 0;
   GC gc = nullptr;
+  Visual* visual = nullptr;
+  int depth = 0;
+  // A window whose region is a ring (a shadow around its owner) is shown as
+  // the edge windows around the hole; its own X window then stays unmapped.
+  std::vector<TRingEdge> edges;
   unsigned long placementSerial = 0;  // configure events older than this are our own, stale
   unsigned long mapSerial = 0;        // the same for map and unmap
   bool focusWhenMapped = false;
@@ -101,6 +121,22 @@ std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom propert
 bool WindowManagerSupports(TConnection& c, Atom feature);
 // Sends a _NET_* client message about window to the root window.
 void SendRootMessage(TConnection& c, Window window, Atom type, long d0, long d1, long d2, long d3, long d4);
+
+// WM_CLASS, the window type, Motif decorations, owner, protocols and pid of
+// an X window that shows window (window_x11_backend.cpp).
+void DescribeToManager(TConnection& c, TWindow& window, Window id);
+// The rows of the window's region as runs (the hole splits a row in two).
+std::vector<XRectangle> RegionRows(const TRoundRegion& region, int width, int height);
+
+// Ring-shaped windows (window_x11_ring.cpp). SyncRing makes, places and
+// shapes the edge windows while the window's region is a ring with a hole
+// (and removes them when it stops being one); the others follow the window.
+void SyncRing(TConnection& c, TWindow& window);
+void ShowRing(TConnection& c, TNativeWindow& native, bool show);
+void StackRing(TConnection& c, TNativeWindow& native);
+void DestroyRing(TConnection& c, TNativeWindow& native);
+// Our window that X window id shows: itself, or the ring its edge belongs to.
+HWND HwndOfEventWindow(Window id);
 
 // Presentation (window_x11_present.cpp). Opaque: rect of bitmap, alpha made
 // opaque. Layered: dirty of bitmap scaled by opacity, kept for exposes, the

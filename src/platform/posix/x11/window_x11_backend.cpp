@@ -1,6 +1,9 @@
-// X11 window backend (Xlib). Implements: one connection per thread; every
-// window on a 32-bit ARGB visual when the server has one (so WS_EX_LAYERED can
-// come and go: opaque presentation writes alpha 255); WM_CLASS from the class
+// X11 window backend (Xlib). Implements: one connection per thread; windows
+// made with WS_EX_LAYERED on a 32-bit ARGB visual when the server has one,
+// all others on the screen's default visual (a window made layered later
+// keeps its visual: on the default one its translucent pixels show over
+// black); a ring-shaped region as four edge windows around the hole
+// (window_x11_ring.cpp); WM_CLASS from the class
 // name, WM_NAME and _NET_WM_NAME in UTF-8; Motif hints for undecorated popups;
 // owned windows as transients; windows that are never activated
 // (WS_EX_NOACTIVATE: tooltips, shadows) override-redirect, out of the window
@@ -11,7 +14,7 @@
 // it; pointer grabs for capture; waiting on the X connection beside the
 // thread's wake descriptor. Presentation is in window_x11_present.cpp.
 // Does not implement: child windows, several monitors (the screen is one
-// monitor).
+// monitor), input on the edges of a ring (they let it through).
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
@@ -93,18 +96,15 @@ void FollowCompositor(TConnection& c) {
   c.composited = CompositorRuns(c);
 }
 
-void ChooseVisual(TConnection& c) {
-  XVisualInfo info;
-  if (XMatchVisualInfo(c.display, c.screen, 32, TrueColor, &info)) {
-    c.visual = info.visual;
-    c.depth = 32;
-    c.argb = true;
-    c.colormap = XCreateColormap(c.display, c.root, c.visual, AllocNone);
-    return;
-  }
+void ChooseVisuals(TConnection& c) {
   c.visual = DefaultVisual(c.display, c.screen);
   c.depth = DefaultDepth(c.display, c.screen);
   c.colormap = DefaultColormap(c.display, c.screen);
+  XVisualInfo info;
+  c.argb = XMatchVisualInfo(c.display, c.screen, 32, TrueColor, &info) != 0;
+  c.argbVisual = c.argb ? info.visual : c.visual;
+  c.argbDepth = c.argb ? 32 : c.depth;
+  c.argbColormap = c.argb ? XCreateColormap(c.display, c.root, c.argbVisual, AllocNone) : c.colormap;
 }
 
 std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
@@ -119,7 +119,7 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
   c->screen = DefaultScreen(c->display);
   c->root = RootWindow(c->display, c->screen);
   InternAtoms(*c);
-  ChooseVisual(*c);
+  ChooseVisuals(*c);
   FollowCompositor(*c);
   c->arrow = XCreateFontCursor(c->display, XC_left_ptr);
   c->hand = XCreateFontCursor(c->display, XC_hand2);
@@ -172,7 +172,8 @@ bool IsToolTip(const TWindow& window) {
 // it likes; override-redirect keeps it where and as we put it.
 bool IsUnmanaged(const TWindow& window) { return (window.exStyle & WS_EX_NOACTIVATE) != 0; }
 
-// WM_CLASS, the window type, Motif decorations, owner, protocols and pid.
+}  // namespace
+
 void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   std::string className = Utf16ToUtf8(window.windowClass->name);
   XClassHint hint{className.data(), className.data()};
@@ -204,10 +205,13 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   XSetWMHints(c.display, id, &wm);
 }
 
+namespace {
 void AddRun(std::vector<XRectangle>& runs, int left, int right, int y) {
   if (right > left)
     runs.push_back({static_cast<short>(left), static_cast<short>(y), static_cast<unsigned short>(right - left), 1});
 }
+
+}  // namespace
 
 // The runs of each row of the region: the round rectangle's row is one run,
 // which a hole may split in two.
@@ -231,6 +235,8 @@ std::vector<XRectangle> RegionRows(const TRoundRegion& region, int width, int he
   return rows;
 }
 
+namespace {
+
 // Input passes through a WS_EX_TRANSPARENT window: its input shape is empty.
 void ApplyInputTransparency(TConnection& c, const TWindow& window, Window id) {
   if (window.exStyle & WS_EX_TRANSPARENT)
@@ -244,8 +250,10 @@ class CX11Backend final : public IWindowBackend {
   HWND CreateNative(TWindow& window) override {
     TConnection* c = Connection();
     if (!c) return nullptr;
+    // Only a window made layered needs per-pixel alpha.
+    const bool argb = (window.exStyle & WS_EX_LAYERED) != 0;
     XSetWindowAttributes attributes{};
-    attributes.colormap = c->colormap;
+    attributes.colormap = argb ? c->argbColormap : c->colormap;
     attributes.border_pixel = 0;
     attributes.background_pixel = (window.exStyle & WS_EX_LAYERED) ? 0 : 0xFFFFFFFF;
     attributes.override_redirect = IsUnmanaged(window) ? True : False;
@@ -254,12 +262,15 @@ class CX11Backend final : public IWindowBackend {
                             KeyReleaseMask | FocusChangeMask | PropertyChangeMask;
     const RECT& r = window.rect;
     Window id = XCreateWindow(c->display, c->root, r.left, r.top, std::max(1, r.right - r.left),
-                              std::max(1, r.bottom - r.top), 0, c->depth, InputOutput, c->visual,
+                              std::max(1, r.bottom - r.top), 0, argb ? c->argbDepth : c->depth, InputOutput,
+                              argb ? c->argbVisual : c->visual,
                               CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask,
                               &attributes);
     if (!id) return nullptr;
     auto* native = new TNativeWindow;
     native->id = id;
+    native->visual = argb ? c->argbVisual : c->visual;
+    native->depth = argb ? c->argbDepth : c->depth;
     native->gc = XCreateGC(c->display, id, 0, nullptr);
     window.native = native;
     DescribeToManager(*c, window, id);
@@ -275,6 +286,7 @@ class CX11Backend final : public IWindowBackend {
     auto* native = static_cast<TNativeWindow*>(window.native);
     if (!c || !native) return;
     ReleaseImage(*c, *native);
+    DestroyRing(*c, *native);
     XFreeGC(c->display, native->gc);
     XDestroyWindow(c->display, native->id);
     XFlush(c->display);
@@ -287,7 +299,9 @@ class CX11Backend final : public IWindowBackend {
     TNativeWindow& native = NativeOf(window);
     native.mapSerial = NextRequest(c->display);
     bool show = window.visible && !window.iconic;
-    if (show && !native.mapped) {
+    if (!native.edges.empty()) {
+      ShowRing(*c, native, show);
+    } else if (show && !native.mapped) {
       XMapWindow(c->display, native.id);
       native.focusWhenMapped = activate;
     } else if (!show && native.mapped) {
@@ -328,6 +342,7 @@ class CX11Backend final : public IWindowBackend {
       mask |= CWSibling;
     }
     XReconfigureWMWindow(c->display, NativeOf(window).id, c->screen, mask, &changes);
+    StackRing(*c, NativeOf(window));
     XFlush(c->display);
   }
 
@@ -381,6 +396,7 @@ class CX11Backend final : public IWindowBackend {
       XShapeCombineRectangles(c->display, id, ShapeBounding, 0, 0, rows.data(), static_cast<int>(rows.size()),
                               ShapeSet, YXBanded);
     }
+    SyncRing(*c, window);
     XFlush(c->display);
   }
 

@@ -103,9 +103,15 @@ void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
 }
 
 void OnExpose(TConnection& c, XExposeEvent& event) {
-  auto window = LocalWindow(HwndOf(event.window));
+  auto window = LocalWindow(HwndOfEventWindow(event.window));
   if (!window) return;
   RECT area{event.x, event.y, event.x + event.width, event.y + event.height};
+  // An edge of a ring reports in its own coordinates.
+  for (const TRingEdge& edge : NativeOf(*window).edges) {
+    if (edge.id != event.window) continue;
+    area = {area.left + edge.area.left, area.top + edge.area.top, area.right + edge.area.left,
+            area.bottom + edge.area.top};
+  }
   if ((window->exStyle & WS_EX_LAYERED) && PutBackLayered(c, NativeOf(*window), area)) return;
   InvalidateRect(window->hwnd, &area, false);
 }

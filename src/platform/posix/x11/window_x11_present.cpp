@@ -38,8 +38,10 @@ bool AttachSegment(TConnection& c, XShmSegmentInfo& segment) {
   return sent && !t_attachFailed;
 }
 
-XImage* CreateSharedImage(TConnection& c, XShmSegmentInfo& segment, int width, int height) {
-  XImage* image = XShmCreateImage(c.display, c.visual, c.depth, ZPixmap, nullptr, &segment, width, height);
+XImage* CreateSharedImage(TConnection& c, const TNativeWindow& native, XShmSegmentInfo& segment, int width,
+                          int height) {
+  XImage* image =
+      XShmCreateImage(c.display, native.visual, native.depth, ZPixmap, nullptr, &segment, width, height);
   if (!image) return nullptr;
   segment.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
   segment.shmaddr = segment.shmid < 0 ? reinterpret_cast<char*>(-1)
@@ -58,8 +60,8 @@ XImage* CreateSharedImage(TConnection& c, XShmSegmentInfo& segment, int width, i
   return nullptr;
 }
 
-XImage* CreatePlainImage(TConnection& c, int width, int height) {
-  XImage* image = XCreateImage(c.display, c.visual, c.depth, ZPixmap, 0, nullptr, width, height, 32, 0);
+XImage* CreatePlainImage(TConnection& c, const TNativeWindow& native, int width, int height) {
+  XImage* image = XCreateImage(c.display, native.visual, native.depth, ZPixmap, 0, nullptr, width, height, 32, 0);
   if (!image) return nullptr;
   image->data = static_cast<char*>(calloc(static_cast<size_t>(image->bytes_per_line), height));
   if (image->data) return image;
@@ -79,11 +81,11 @@ XImage* ImageOf(TConnection& c, TNativeWindow& native, int width, int height) {
   if (pixels.image && pixels.image->width == width && pixels.image->height == height) return pixels.image;
   ReleaseImage(c, native);
   if (UseShm(c)) {
-    pixels.image = CreateSharedImage(c, pixels.segment, width, height);
+    pixels.image = CreateSharedImage(c, native, pixels.segment, width, height);
     pixels.shared = pixels.image != nullptr;
     if (!pixels.shared) c.shm = TConnection::kShmUnusable;
   }
-  if (!pixels.image) pixels.image = CreatePlainImage(c, width, height);
+  if (!pixels.image) pixels.image = CreatePlainImage(c, native, width, height);
   return pixels.image;
 }
 
@@ -94,16 +96,28 @@ void AwaitServerRead(TConnection& c, TWindowImage& pixels) {
   pixels.pendingSerial = 0;
 }
 
-void Put(TConnection& c, TNativeWindow& native, const RECT& area) {
+// Puts area of the image (window coordinates) into the X window that shows
+// it, whose origin lies at origin of the window.
+void PutOn(TConnection& c, TNativeWindow& native, Window target, POINT origin, const RECT& area) {
   TWindowImage& pixels = native.pixels;
   const unsigned width = area.right - area.left, height = area.bottom - area.top;
+  const int x = area.left - origin.x, y = area.top - origin.y;
   if (pixels.shared) {
     pixels.pendingSerial = NextRequest(c.display);
-    XShmPutImage(c.display, native.id, native.gc, pixels.image, area.left, area.top, area.left, area.top, width,
-                 height, False);
+    XShmPutImage(c.display, target, native.gc, pixels.image, area.left, area.top, x, y, width, height, False);
   } else {
-    XPutImage(c.display, native.id, native.gc, pixels.image, area.left, area.top, area.left, area.top, width,
-              height);
+    XPutImage(c.display, target, native.gc, pixels.image, area.left, area.top, x, y, width, height);
+  }
+}
+
+// The window's own X window, or the edges of a ring, each its part.
+void Put(TConnection& c, TNativeWindow& native, const RECT& area) {
+  if (native.edges.empty()) PutOn(c, native, native.id, {0, 0}, area);
+  for (const TRingEdge& edge : native.edges) {
+    const RECT part{std::max(area.left, edge.area.left), std::max(area.top, edge.area.top),
+                    std::min(area.right, edge.area.right), std::min(area.bottom, edge.area.bottom)};
+    if (part.right > part.left && part.bottom > part.top)
+      PutOn(c, native, edge.id, {edge.area.left, edge.area.top}, part);
   }
   XFlush(c.display);
 }
