@@ -106,8 +106,10 @@ shot() {
     local x y w h margin=24
     read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
         /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}')
-    import -window root -crop "$((w + 2 * margin))x$((h + 2 * margin))+$((x - margin))+$((y - margin))" +repage \
-        "$demo/$2.png"
+    # xwd reads the screen as the X server holds it ("import -window root"
+    # would assemble it from the windows' own contents).
+    xwd -root -silent | convert xwd:- -crop \
+        "$((w + 2 * margin))x$((h + 2 * margin))+$((x - margin))+$((y - margin))" +repage "$demo/$2.png"
     echo "   screenshot $demo/$2.png"
 }
 

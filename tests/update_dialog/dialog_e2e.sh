@@ -94,7 +94,7 @@ screen_shows_window() {
     local x y w h
     read -r x y w h < <(placement)
     import -window "$window" "$work/$1-window.png" 2>/dev/null || return 1
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/$1-screen.png" 2>/dev/null || return 1
+    capture_screen "${w}x${h}+${x}+${y}" "$work/$1-screen.png" 2>/dev/null || return 1
     [ "$(convert "$work/$1-window.png" -format '%[fx:mean>0.3]' info:)" = 1 ] &&
         [ "$(compare -metric AE "$work/$1-window.png" "$work/$1-screen.png" null: 2>&1)" = 0 ]
 }

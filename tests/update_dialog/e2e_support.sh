@@ -87,6 +87,14 @@ start_devserver() {
     export ORV_API_BASE="http://127.0.0.1:$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")/"
 }
 
+# What the screen shows in the rectangle $1 ("WxH+X+Y"), as the PNG $2. xwd reads the root window's pixels as the X
+# server holds them, which is what a compositing manager painted; ImageMagick's
+# "import -window root" puts the picture together from the windows' own
+# contents instead and shows a window that the screen does not.
+capture_screen() {
+    xwd -root -silent | convert xwd:- -crop "$1" +repage "$2"
+}
+
 # The window's pixels are painted (not the X server's black) and stay the
 # same for 0.3 s; the last capture is $work/b.png. False after 10 s.
 await_settled() {
