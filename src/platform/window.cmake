@@ -22,9 +22,9 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
     posix/x11/window_x11_desktop.cpp
     posix/x11/window_x11_events.cpp
     posix/x11/window_x11_present.cpp
-    posix/x11/window_x11_ring.cpp
-    posix/x11/window_x11_test_input.cpp)
-  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp)
+    posix/x11/window_x11_ring.cpp)
+  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp
+                                         posix/x11/window_x11_test_input.cpp)
 else()
   set(ORV_PLATFORM_WINDOW_SOURCES
     window_loop.cpp
@@ -46,7 +46,8 @@ list(TRANSFORM ORV_PLATFORM_WINDOW_TESTING_SOURCES PREPEND ${CMAKE_CURRENT_LIST_
 add_library(orv_platform_window STATIC ${ORV_PLATFORM_WINDOW_SOURCES})
 target_link_libraries(orv_platform_window PUBLIC orv_platform PRIVATE orv_platform_text)
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
-  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes xtst)
+  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes)
+  pkg_check_modules(ORV_XTST REQUIRED IMPORTED_TARGET xtst)
   target_link_libraries(orv_platform_window PRIVATE PkgConfig::ORV_X11)
 else()
   target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32 oleacc ole32 oleaut32)
@@ -57,7 +58,7 @@ add_library(orv_platform_window_testing STATIC ${ORV_PLATFORM_WINDOW_TESTING_SOU
 target_link_libraries(orv_platform_window_testing PUBLIC orv_platform_window)
 target_include_directories(orv_platform_window_testing SYSTEM PRIVATE ${ORV_STB_INCLUDE_DIR})
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
-  target_link_libraries(orv_platform_window_testing PRIVATE PkgConfig::ORV_X11)
+  target_link_libraries(orv_platform_window_testing PRIVATE PkgConfig::ORV_X11 PkgConfig::ORV_XTST)
 else()
   target_link_libraries(orv_platform_window_testing PRIVATE user32 gdi32)
 endif()

@@ -177,11 +177,9 @@ bool ForeignMaximized(TConnection& c, Window window);
 bool ForeignShow(TConnection& c, Window window, int command);
 bool ActivateWindow(TConnection& c, Window window);
 
-// Test input and screenshots (window_x11_test_input.cpp).
-bool FakeMotion(TConnection& c, POINT screen);
-bool FakeButton(TConnection& c, unsigned button, bool down);
-bool FakeKey(TConnection& c, int virtualKey, bool down);
-bool CaptureRoot(TConnection& c, const RECT& rect, std::vector<uint32_t>* pixels);
+// Test input through XTEST and screenshots of the root window, for the test
+// driver (window_x11_test_input.cpp, in the testing library only).
+IWindowTestInput& TestInput();
 
 // Key translation (window_x11_events.cpp): the virtual key of a keysym.
 int VirtualKeyOf(unsigned long keysym);

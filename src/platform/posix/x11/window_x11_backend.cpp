@@ -513,26 +513,6 @@ class CX11Backend final : public IWindowBackend {
     TConnection* c = Connection();
     return c && ActivateWindow(*c, XidOf(hwnd));
   }
-
-  bool InjectMotion(POINT screen) override { return FakeMotion(*Connection(), screen); }
-  bool InjectButton(int button, bool down) override {
-    unsigned x = button == VK_LBUTTON ? 1 : button == VK_MBUTTON ? 2 : 3;
-    return FakeButton(*Connection(), x, down);
-  }
-  bool InjectWheel(int delta) override {
-    TConnection* c = Connection();
-    unsigned button = delta > 0 ? 4 : 5;
-    for (int i = 0; i < std::abs(delta); ++i)
-      if (!FakeButton(*c, button, true) || !FakeButton(*c, button, false)) return false;
-    return true;
-  }
-  bool InjectKey(int virtualKey, bool down) override { return FakeKey(*Connection(), virtualKey, down); }
-  void FlushInjected() override { XSync(Connection()->display, False); }
-  bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels) override {
-    TConnection* c = Connection();
-    return c && CaptureRoot(*c, rect, pixels);
-  }
-
 };
 
 }  // namespace
