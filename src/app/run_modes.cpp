@@ -134,8 +134,7 @@ bool IsNoActionRecent(int64_t now, int64_t noAction) {
 }
 
 bool IsNoActionRecent() {
-  uint64_t noAction = 0;
-  if (!CCfgApp().ReadQword(u"NoAction", &noAction)) noAction = 0;
+  const uint64_t noAction = CCfgApp().ReadQwordOr(u"NoAction", 0);
   return IsNoActionRecent(platform::GetUnixTime(), static_cast<int64_t>(noAction));
 }
 
