@@ -5,8 +5,11 @@
 # other):
 #   folders of src/:  common, platform, settings, paths_and_log, zip | lpc,
 #                     server_api, skinui, update_dialog, app
-#   inside skinui/:   core, control, layout, manager, builder, window
-# (the builder fills a paint manager, so it stands above the manager).
+#   inside skinui/:   markup, render, resources, control, layout, manager,
+#                     builder, window
+# (text drawing reads the html text tokens, so render stands above markup;
+# resources decode images into render's surfaces; the builder fills a paint
+# manager, so it stands above the manager).
 # A project include names its folder ("common/text.h", never "text.h"), and
 # both its folder and the including file's lie in a known layer: a new folder
 # must be given its place here before anything includes from it or lives in it.
@@ -27,12 +30,14 @@ rank() {
         skinui) echo 6 ;;
         update_dialog) echo 7 ;;
         app) echo 8 ;;
-        skinui/core) echo 60 ;;
-        skinui/control) echo 61 ;;
-        skinui/layout) echo 62 ;;
-        skinui/manager) echo 63 ;;
-        skinui/builder) echo 64 ;;
-        skinui/window) echo 65 ;;
+        skinui/markup) echo 60 ;;
+        skinui/render) echo 61 ;;
+        skinui/resources) echo 62 ;;
+        skinui/control) echo 63 ;;
+        skinui/layout) echo 64 ;;
+        skinui/manager) echo 65 ;;
+        skinui/builder) echo 66 ;;
+        skinui/window) echo 67 ;;
         *) echo "" ;;
     esac
 }

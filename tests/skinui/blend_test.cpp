@@ -1,4 +1,4 @@
-#include "skinui/core/blend.h"
+#include "skinui/render/blend.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/window_system.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

@@ -1,4 +1,4 @@
-#include "skinui/core/html_tokens.h"
+#include "skinui/markup/html_tokens.h"
 
 namespace SkinUI {
 namespace {

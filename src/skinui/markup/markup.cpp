@@ -1,10 +1,10 @@
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 #include <cstring>
 
 #include "common/text.h"
 #include "platform/codepage.h"
-#include "skinui/core/markup_scan.h"
+#include "skinui/markup/markup_scan.h"
 
 namespace SkinUI {
 namespace {

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -1,9 +1,9 @@
-#include "skinui/core/html_layout.h"
+#include "skinui/render/html_layout.h"
 
 #include <climits>
 #include <cstdlib>
 
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "skinui/core/html_tokens.h"
-#include "skinui/core/render_host.h"
+#include "skinui/markup/html_tokens.h"
+#include "skinui/render/render_host.h"
 
 namespace SkinUI {
 

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "skinui/core/ui_surface.h"
+#include "skinui/render/ui_surface.h"
 
 namespace SkinUI {
 

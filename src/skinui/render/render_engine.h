@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "skinui/core/image_info.h"
-#include "skinui/core/render_host.h"
-#include "skinui/core/ui_surface.h"
+#include "skinui/render/image_info.h"
+#include "skinui/render/render_host.h"
+#include "skinui/render/ui_surface.h"
 
 namespace SkinUI {
 

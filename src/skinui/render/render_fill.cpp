@@ -1,8 +1,8 @@
 #include <cstdlib>
 
-#include "skinui/core/blend.h"
-#include "skinui/core/render_engine.h"
-#include "skinui/core/ui_shape.h"
+#include "skinui/render/blend.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/render/ui_shape.h"
 
 namespace SkinUI {
 namespace {

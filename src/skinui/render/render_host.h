@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "platform/text_renderer.h"
-#include "skinui/core/image_info.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/render/image_info.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 
@@ -54,15 +54,5 @@ inline int ScaleByDpi(int value, int scale) {
   long long t = static_cast<long long>(value) * scale;
   return static_cast<int>(t >= 0 ? (t + 50) / 100 : -((-t + 50) / 100));
 }
-
-// Opens the face at size (96-DPI units) scaled by dpiScale percent and
-// records what it was asked for; null when the text renderer has no font.
-std::unique_ptr<TUIFontInfo> CreateFontInfo(std::u16string_view face, int size, bool bold,
-                                            bool underline, bool italic, int dpiScale = 100);
-// Records an opened font with what it was asked for (size in 96-DPI units,
-// made at dpiScale percent) and its metrics; null when font is null.
-std::unique_ptr<TUIFontInfo> MakeFontInfo(std::shared_ptr<platform::ITextFont> font,
-                                          std::u16string_view face, int size, bool bold,
-                                          bool underline, bool italic, int dpiScale);
 
 }  // namespace SkinUI

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "skinui/core/html_layout.h"
-#include "skinui/core/html_tokens.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/markup/html_tokens.h"
+#include "skinui/render/html_layout.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -1,4 +1,4 @@
-#include "skinui/core/ui_shape.h"
+#include "skinui/render/ui_shape.h"
 
 #include <algorithm>
 

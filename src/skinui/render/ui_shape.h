@@ -1,7 +1,7 @@
 // Pixel membership of rounded rectangles (aliased, like a window region).
 #pragma once
 
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

@@ -1,10 +1,10 @@
-#include "skinui/core/ui_surface.h"
+#include "skinui/render/ui_surface.h"
 
 #include <algorithm>
 #include <new>
 
-#include "skinui/core/blend.h"
-#include "skinui/core/ui_shape.h"
+#include "skinui/render/blend.h"
+#include "skinui/render/ui_shape.h"
 
 namespace SkinUI {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

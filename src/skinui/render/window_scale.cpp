@@ -1,8 +1,8 @@
-#include "skinui/core/window_scale.h"
+#include "skinui/render/window_scale.h"
 
 #include <algorithm>
 
-#include "skinui/core/render_host.h"
+#include "skinui/render/render_host.h"
 
 namespace SkinUI {
 namespace {

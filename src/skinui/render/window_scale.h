@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/window_system.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

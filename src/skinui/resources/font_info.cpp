@@ -1,4 +1,4 @@
-#include "skinui/core/render_host.h"
+#include "skinui/resources/font_info.h"
 
 #include <utility>
 

@@ -2,9 +2,9 @@
 
 #include "common/text.h"
 #include "platform/whole_file.h"
-#include "skinui/core/render_engine.h"
-#include "skinui/core/skin_resources.h"
-#include "skinui/core/stb_image_decoder.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/resources/skin_resources.h"
+#include "skinui/resources/stb_image_decoder.h"
 
 namespace SkinUI {
 namespace {

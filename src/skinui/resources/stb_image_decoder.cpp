@@ -1,4 +1,4 @@
-#include "skinui/core/stb_image_decoder.h"
+#include "skinui/resources/stb_image_decoder.h"
 
 #include <climits>
 #include <cstring>
