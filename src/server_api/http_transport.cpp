@@ -1,4 +1,4 @@
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,10 @@
-// WinHttpClient: one HTTP exchange with the transport's own rules on top of
-// the platform exchange: verb and URL checks, up to three attempts, the retry
-// of a GET whose HTML page arrived cut off, reply decoding by charset, the
-// header values the program reads, the reply buffer and progress calls.
+// WinHttpClient, the portable HTTP transport of the API client (the class
+// keeps the name the product gives it; the real WinHTTP calls live in
+// platform/win32/http_exchange_winhttp.cpp): one HTTP exchange with the
+// transport's own rules on top of the platform exchange: verb and URL checks,
+// up to three attempts, the retry of a GET whose HTML page arrived cut off,
+// reply decoding by charset, the header values the program reads, the reply
+// buffer and progress calls.
 // Make one object per request; nothing carries over to the next request.
 #pragma once
 
