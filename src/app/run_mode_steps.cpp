@@ -5,7 +5,7 @@
 #include "app/close_ad.h"
 #include "app/dump_upload.h"
 #include "app/program_icon.h"
-#include "app/run_modes.h"
+#include "app/start_facts.h"
 #include "common/product.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
