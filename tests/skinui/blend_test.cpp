@@ -37,6 +37,19 @@ TEST(Blend, RowsMatchThePixelRule) {
   }
 }
 
+// Every start alignment and length around the vector blocks: exactly the
+// pixels asked for change.
+TEST(Blend, FillRowWritesExactlyItsPixels) {
+  for (size_t offset = 0; offset < 4; ++offset) {
+    for (size_t n = 0; n <= 40; ++n) {
+      std::vector<uint32_t> row(48, 0x11111111);
+      FillRow(row.data() + offset, 0xFF2060C0, n);
+      for (size_t i = 0; i < row.size(); ++i)
+        ASSERT_EQ(row[i], i >= offset && i < offset + n ? 0xFF2060C0u : 0x11111111u) << offset << " " << n << " " << i;
+    }
+  }
+}
+
 TEST(Blend, PremultiplyAndScale) {
   EXPECT_EQ(Premultiply(0x80FFFFFF), 0x80808080u);
   EXPECT_EQ(Premultiply(0xFF123456), 0xFF123456u);

@@ -140,10 +140,27 @@ void BlendRowOverAlpha(uint32_t* dst, const uint32_t* src, size_t n, uint32_t al
   }
 }
 
+// Single pixels up to a 16-byte boundary, then aligned vector stores: a
+// scalar loop's speed depended on where the code and the row happened to
+// lie (a paint of the dialog went from 333 to 427 us by a change elsewhere).
+void FillRow(uint32_t* dst, uint32_t pixel, size_t n) {
+  size_t i = 0;
+  for (; i < n && (reinterpret_cast<uintptr_t>(dst + i) & 15) != 0; ++i) dst[i] = pixel;
+  const U32x4 block = {pixel, pixel, pixel, pixel};
+  for (; i + 16 <= n; i += 16) {
+    Store(dst + i, block);
+    Store(dst + i + 4, block);
+    Store(dst + i + 8, block);
+    Store(dst + i + 12, block);
+  }
+  for (; i + 4 <= n; i += 4) Store(dst + i, block);
+  for (; i < n; ++i) dst[i] = pixel;
+}
+
 void FillRowOver(uint32_t* dst, uint32_t pixel, size_t n) {
   uint32_t a = pixel >> 24;
   if (a == 255) {
-    for (size_t i = 0; i < n; ++i) dst[i] = pixel;
+    FillRow(dst, pixel, n);
     return;
   }
   if (pixel == 0) return;

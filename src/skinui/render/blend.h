@@ -37,5 +37,7 @@ void BlendRowOver(uint32_t* dst, const uint32_t* src, size_t n);
 void BlendRowOverAlpha(uint32_t* dst, const uint32_t* src, size_t n, uint32_t alpha);
 // dst[i] = pixel over dst[i].
 void FillRowOver(uint32_t* dst, uint32_t pixel, size_t n);
+// dst[i] = pixel, at the speed of memory whatever dst's alignment.
+void FillRow(uint32_t* dst, uint32_t pixel, size_t n);
 
 }  // namespace SkinUI

@@ -38,7 +38,7 @@ TUIRect CUICanvas::SetClip(const TUIRect& clip) {
 
 void CUICanvas::FillRect(const TUIRect& rect, uint32_t pixel) {
   TUIRect r = Intersect(rect, m_clip);
-  for (int y = r.top; y < r.bottom; ++y) std::fill_n(m_surface.Row(y) + r.left, r.Width(), pixel);
+  for (int y = r.top; y < r.bottom; ++y) FillRow(m_surface.Row(y) + r.left, pixel, r.Width());
 }
 
 void CUICanvas::BlendRect(const TUIRect& rect, uint32_t pixel) {
