@@ -114,6 +114,8 @@ class CHeadlessBackend final : public IWindowBackend {
   bool ForeignIsIconic(HWND) override { return false; }
   bool ForeignShow(HWND, int) override { return false; }
   bool Activate(HWND) override { return true; }
+  bool ForeignRect(HWND, RECT*) override { return false; }
+  bool ForeignPlace(HWND, const RECT&) override { return false; }
 
   bool InjectMotion(POINT screen) override {
     m_pointer = screen;

@@ -52,6 +52,12 @@ struct TConnection {
   // Xft.dpi as last read from the root's RESOURCE_MANAGER, which the
   // connection watches: a change reaches our windows as WM_DPICHANGED.
   UINT dpi = 96;
+  // The monitors with their work areas as last read (window_x11_monitors.cpp);
+  // RandR events and changes of the root's work area or desktop mark them stale.
+  std::vector<IWindowBackend::TMonitorInfo> monitors;
+  bool monitorsStale = true;
+  int randrVersion = -1;  // major * 100 + minor, 0 without RandR; -1: not asked yet
+  int randrEventBase = 0;
 };
 
 // What a window shows, on the client side: one image of the window's size,

@@ -28,6 +28,7 @@
 
 #include "common/text.h"
 #include "platform/posix/x11/window_x11.h"
+#include "platform/posix/x11/window_x11_monitors.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {
@@ -496,6 +497,10 @@ class CX11Backend final : public IWindowBackend {
   bool Activate(HWND hwnd) override {
     TConnection* c = Connection();
     return c && ActivateWindow(*c, XidOf(hwnd));
+  }
+  bool ForeignRect(HWND hwnd, RECT* rect) override { return x11::ForeignRect(*Connection(), XidOf(hwnd), rect); }
+  bool ForeignPlace(HWND hwnd, const RECT& rect) override {
+    return x11::ForeignPlace(*Connection(), XidOf(hwnd), rect);
   }
 
   bool InjectMotion(POINT screen) override { return FakeMotion(*Connection(), screen); }
