@@ -82,6 +82,9 @@ class IWindowBackend {
   virtual bool ForeignIsIconic(HWND hwnd) = 0;
   virtual bool ForeignShow(HWND hwnd, int command) = 0;
   virtual bool Activate(HWND hwnd) = 0;
+  // Its rectangle in screen coordinates, and moving and sizing it there.
+  virtual bool ForeignRect(HWND hwnd, RECT* rect) = 0;
+  virtual bool ForeignPlace(HWND hwnd, const RECT& rect) = 0;
 };
 
 // What the test driver asks of a display: input as a user gives it, and what

@@ -114,6 +114,8 @@ class CHeadlessBackend final : public IWindowBackend, public IWindowTestInput {
   bool ForeignIsIconic(HWND) override { return false; }
   bool ForeignShow(HWND, int) override { return false; }
   bool Activate(HWND) override { return true; }
+  bool ForeignRect(HWND, RECT*) override { return false; }
+  bool ForeignPlace(HWND, const RECT&) override { return false; }
 
   // The display's own input and screen, as the test driver reaches them.
   bool InjectMotion(POINT screen) override {

@@ -13,8 +13,8 @@
 // caption dragging through _NET_WM_MOVERESIZE when the window manager offers
 // it; pointer grabs for capture; waiting on the X connection beside the
 // thread's wake descriptor. Presentation is in window_x11_present.cpp.
-// Does not implement: child windows, several monitors (the screen is one
-// monitor), input on the edges of a ring (they let it through).
+// Monitors and work areas: window_x11_monitors.cpp. Does not implement:
+// child windows, input on the edges of a ring (they let it through).
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
@@ -31,6 +31,7 @@
 
 #include "common/text.h"
 #include "platform/posix/x11/window_x11.h"
+#include "platform/posix/x11/window_x11_monitors.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {
@@ -512,6 +513,10 @@ class CX11Backend final : public IWindowBackend {
   bool Activate(HWND hwnd) override {
     TConnection* c = Connection();
     return c && ActivateWindow(*c, XidOf(hwnd));
+  }
+  bool ForeignRect(HWND hwnd, RECT* rect) override { return x11::ForeignRect(*Connection(), XidOf(hwnd), rect); }
+  bool ForeignPlace(HWND hwnd, const RECT& rect) override {
+    return x11::ForeignPlace(*Connection(), XidOf(hwnd), rect);
   }
 };
 
