@@ -1,8 +1,8 @@
 #!/bin/bash
 # The Windows program as the product runs it, under Wine, against the POSIX
-# devserver: checks that ORVUpdate.exe is a self-contained PE32 GUI program
-# of at most 1.6 MB stripped,
-# sets the settings with Wine's reg.exe, runs "-inst_fix -startby=4" and
+# devserver: checks that ORVUpdate.exe is a self-contained PE32 GUI program of
+# at most 1.6 MB stripped, sets the settings with Wine's reg.exe, runs
+# "-inst_fix -startby=4" and
 # checks that the server saw the clock request and both signed start-up
 # reports with those settings, and that the program exited with 0.
 # Needs build/win (cross build; or $ORV_WIN_BUILD) and build/release
