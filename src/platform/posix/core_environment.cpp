@@ -25,14 +25,9 @@ std::u16string ExpandEnvironmentText(const std::u16string& text) {
     const std::optional<std::u16string> value =
         close > open + 1 ? ReadEnvironmentVariable(Utf16ToUtf8(text.substr(open + 1, close - open - 1)).c_str())
                          : std::nullopt;
-    if (value) {
-      out += *value;
-      at = close + 1;
-    } else {
-      // Not a variable: the first "%" stays, the second may open the next name.
-      out.append(text, open, close - open);
-      at = close;
-    }
+    // A name that is not set stays as written, both signs with it.
+    out += value ? *value : text.substr(open, close - open + 1);
+    at = close + 1;
   }
   out.append(text, at, std::u16string::npos);
   return out;
