@@ -130,7 +130,14 @@ TEST_F(DataFolderTest, RunningInstallerIsNeitherOfferedAgainNorReplaced) {
   ASSERT_GT(installer->pid(), 0);
   ASSERT_TRUE(WaitFor([&] { return platform::IsProgramFileRunning(Utf8ToUtf16(target)); }, seconds(10)));
 
-  // A new dialog offers nothing and says why.
+  // The program, as the product starts it, ends without touching it.
+  {
+    const ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+    ChildProcess program(BuiltProgram("ORVUpdate.exe"), {"ORVUpdate.exe", "-auto"});
+    EXPECT_EQ(program.Wait(seconds(30)), 0);
+  }
+  EXPECT_EQ(RequestCount("api/update/v2"), 1u);
+  // A new dialog offers nothing either, and says why.
   OpenAndWaitForAnswer();
   EXPECT_EQ(m_driver.PageOf(u"tab_main"), 0);
   EXPECT_EQ(m_driver.TextOf(u"lab_checking"), u"安装程序正在运行，请等待安装完成！");
