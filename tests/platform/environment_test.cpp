@@ -22,12 +22,13 @@ TEST_P(ExpandTest, ReplacesSetNamesAndKeepsTheRest) {
   EXPECT_EQ(Utf16ToUtf8(platform::ExpandEnvironmentText(Utf8ToUtf16(GetParam().text))), GetParam().expanded);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ExpandTest,
-                         ::testing::Values(TExpandRow{"plain", "plain"}, TExpandRow{"%ORV_EXPAND_A%/d", "x/d"},
-                                           TExpandRow{"%ORV_EXPAND_A%%ORV_EXPAND_B%", "xy"},
-                                           TExpandRow{"%ORV_EXPAND_UNSET%/d", "%ORV_EXPAND_UNSET%/d"},
-                                           TExpandRow{"%ORV_EXPAND_UNSET%ORV_EXPAND_A%", "%ORV_EXPAND_UNSET%ORV_EXPAND_A%"},
-                                           TExpandRow{"100%", "100%"}, TExpandRow{"a%%b", "a%%b"},
-                                           TExpandRow{"%ORV_EXPAND_A", "%ORV_EXPAND_A"}, TExpandRow{"", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ExpandTest,
+    ::testing::Values(TExpandRow{"plain", "plain"}, TExpandRow{"%ORV_EXPAND_A%/d", "x/d"},
+                      TExpandRow{"%ORV_EXPAND_A%%ORV_EXPAND_B%", "xy"},
+                      TExpandRow{"%ORV_EXPAND_UNSET%/d", "%ORV_EXPAND_UNSET%/d"},
+                      TExpandRow{"%ORV_EXPAND_UNSET%ORV_EXPAND_A%", "%ORV_EXPAND_UNSET%ORV_EXPAND_A%"},
+                      TExpandRow{"100%", "100%"}, TExpandRow{"a%%b", "a%%b"},
+                      TExpandRow{"%ORV_EXPAND_A", "%ORV_EXPAND_A"}, TExpandRow{"", ""}));
 
 }  // namespace
