@@ -1,6 +1,10 @@
 #include "paths_and_log/folders.h"
 
+#include <atomic>
+
 #include "common/product.h"
+#include "paths_and_log/log.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "platform/known_folders.h"
@@ -13,6 +17,30 @@ namespace {
 
 bool EndsWithSeparator(const std::u16string& path) {
   return !path.empty() && path.back() == kPathSeparator;
+}
+
+// The user's application-data folder + Brightfen + Folio, created when
+// missing; empty when the application-data folder is unknown.
+std::u16string DefaultDataDir() {
+  std::u16string path = platform::GetAppDataFolder();
+  if (path.empty()) return {};
+  if (!EndsWithSeparator(path)) path.push_back(kPathSeparator);
+  path += product::kMakerWord;
+  path.push_back(kPathSeparator);
+  path += product::kProductKey;
+  path.push_back(kPathSeparator);
+  EnsureDirectoryChain(path);
+  return path;
+}
+
+// A relative folder would follow whatever the working folder is. Said once
+// per process (the folder is asked for at every file use), and only in test
+// mode, whose marker is then looked up in the folder used instead.
+void LogRefusedDataDir(const std::u16string& stored, const std::u16string& used) {
+  static std::atomic<bool> logged{false};
+  if (logged.load() || !platform::PathExists(used + u"AppTest.txt") || logged.exchange(true)) return;
+  WriteLog("AppDataPath \"%s\" is not an absolute folder; using \"%s\"", platform::WideToAnsi(stored).c_str(),
+           platform::WideToAnsi(used).c_str());
 }
 
 }  // namespace
@@ -31,16 +59,15 @@ std::u16string GetInstallDir() {
 }
 
 std::u16string GetDataDir() {
-  const std::u16string stored = CCfgApp().GetAppDataPath();
-  if (!stored.empty()) return stored;
-  std::u16string path = platform::GetAppDataFolder();
-  if (path.empty()) return {};
-  if (!EndsWithSeparator(path)) path.push_back(kPathSeparator);
-  path += product::kMakerWord;
-  path.push_back(kPathSeparator);
-  path += product::kProductKey;
-  path.push_back(kPathSeparator);
-  EnsureDirectoryChain(path);
+  std::u16string stored = CCfgApp().GetAppDataPath();
+  if (platform::IsAbsolutePath(stored)) {
+    // Callers append file names directly: a folder stored without its
+    // separator would put them beside it instead of in it.
+    if (!EndsWithSeparator(stored)) stored.push_back(kPathSeparator);
+    return stored;
+  }
+  std::u16string path = DefaultDataDir();
+  if (!stored.empty()) LogRefusedDataDir(stored, path);
   return path;
 }
 

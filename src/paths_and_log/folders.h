@@ -9,9 +9,11 @@ std::u16string GetModuleDir();
 // "InstallPath" of the application settings with a separator appended when
 // it lacks one; else the program folder.
 std::u16string GetInstallDir();
-// "AppDataPath" of the application settings exactly as stored; else the
-// user's application-data folder + "Brightfen" + "Folio" (with separators),
-// created when missing. Empty when the application-data folder is unknown.
+// "AppDataPath" of the application settings (a REG_EXPAND_SZ expanded) with a
+// separator appended when it lacks one; else, and when that is not an
+// absolute path, the user's application-data folder + "Brightfen" + "Folio"
+// (with separators), created when missing. Empty when the application-data
+// folder is unknown.
 std::u16string GetDataDir();
 // Creates the missing folders of path, which ends with a separator. Errors are
 // ignored: the caller's later file operation reports them.

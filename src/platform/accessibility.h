@@ -48,6 +48,9 @@ class IAccessibleContent {
  public:
   // Fills element; false when the element does not exist (any more).
   virtual bool Describe(int32_t id, TAccessibleElement* element) = 0;
+  // True when id names an element that exists or once existed (whose
+  // control is gone); false for an id that never named one.
+  virtual bool HasExisted(int32_t id) = 0;
   // The children of an element in reading order; empty for an unknown id.
   virtual std::vector<int32_t> GetChildren(int32_t id) = 0;
   // The parent of an element; kAccessibleNone for the window's own element

@@ -18,6 +18,13 @@ struct ProcessEntry {
 // Lists the running processes, in the order the system reports them.
 std::vector<ProcessEntry> SnapshotProcesses();
 
+// True when a process that may be inspected runs the program file at path:
+// the same file as its image (by file identity, so another name for it
+// counts and another file of the same name does not). False when the file
+// does not exist. Windows: the toolhelp list and QueryFullProcessImageNameW;
+// POSIX: the /proc exe links.
+[[nodiscard]] bool IsProgramFileRunning(const std::u16string& path);
+
 // A process's access token. On POSIX it is the uid that owns the process.
 class ProcessToken {
  public:

@@ -7,9 +7,9 @@ CCfgApp::CCfgApp() : CCfgAppBase(product::kProductKey) {}
 
 CCfgApp::~CCfgApp() = default;
 
-std::u16string CCfgApp::GetInstallPath() const { return ReadStringValue(m_key, u"InstallPath"); }
+std::u16string CCfgApp::GetInstallPath() const { return ReadExpandedStringValue(m_key, u"InstallPath"); }
 
-std::u16string CCfgApp::GetAppDataPath() const { return ReadStringValue(m_key, u"AppDataPath"); }
+std::u16string CCfgApp::GetAppDataPath() const { return ReadExpandedStringValue(m_key, u"AppDataPath"); }
 
 CCfgPopMgr::CCfgPopMgr() : CCfgShellCode(u"PopMgr") {}
 

@@ -13,7 +13,8 @@ class CCfgApp : public CCfgAppBase {
   CCfgApp();
   ~CCfgApp() override;
 
-  // "InstallPath" (REG_SZ or REG_EXPAND_SZ, taken literally); empty on any error.
+  // "InstallPath" (REG_SZ, or REG_EXPAND_SZ with its %NAME% expanded); empty
+  // on any error.
   std::u16string GetInstallPath() const;
   // "AppDataPath", the same way.
   std::u16string GetAppDataPath() const;

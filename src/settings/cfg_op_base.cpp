@@ -6,6 +6,7 @@
 #include "common/byte_order.h"
 #include "common/product.h"
 #include "common/text.h"
+#include "platform/environment.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr uint32_t kMaxChars = 4096;
 std::u16string MakerKeyPath() { return std::u16string(u"SOFTWARE\\") + product::kMakerWord; }
 
 long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valueName,
-                    char16_t* buffer, uint32_t* size) {
+                    char16_t* buffer, uint32_t* size, uint32_t* typeOut = nullptr) {
   uint32_t type = 0;
   uint32_t bytes = *size * sizeof(char16_t);
   const long rc = key.QueryValue(valueName, &type, buffer, &bytes);
@@ -27,6 +28,7 @@ long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valu
     return platform::kErrorInvalidData;
   }
   *size = bytes / 2;
+  if (typeOut) *typeOut = type;
   return platform::kErrorSuccess;
 }
 
@@ -79,6 +81,16 @@ std::u16string ReadStringValue(const platform::RegistryKey& key, const std::u16s
   uint32_t size = maxChars;
   if (ReadStringInto(key, valueName, buffer.data(), &size) != platform::kErrorSuccess) return {};
   return std::u16string(buffer.data(), size - 1);
+}
+
+std::u16string ReadExpandedStringValue(const platform::RegistryKey& key, const std::u16string& valueName,
+                                       uint32_t maxChars) {
+  std::vector<char16_t> buffer(maxChars);
+  uint32_t size = maxChars;
+  uint32_t type = 0;
+  if (ReadStringInto(key, valueName, buffer.data(), &size, &type) != platform::kErrorSuccess) return {};
+  std::u16string text(buffer.data(), size - 1);
+  return type == platform::kRegExpandSz ? platform::ExpandEnvironmentText(text) : text;
 }
 
 CCfgOPBase::CCfgOPBase(std::u16string name) : m_strName(std::move(name)) {

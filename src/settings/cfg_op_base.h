@@ -59,3 +59,7 @@ class CCfgOPBase {
 // a buffer of maxChars characters; empty on any error.
 std::u16string ReadStringValue(const platform::RegistryKey& key, const std::u16string& valueName,
                                uint32_t maxChars = 4096);
+// The same for a value that names a place: a REG_EXPAND_SZ comes back with
+// its %NAME% references expanded, a REG_SZ as stored.
+std::u16string ReadExpandedStringValue(const platform::RegistryKey& key, const std::u16string& valueName,
+                                       uint32_t maxChars = 4096);

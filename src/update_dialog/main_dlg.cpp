@@ -13,6 +13,19 @@ using namespace platform;
 namespace {
 
 constexpr char16_t kUpToDateText[] = u"当前已是最新版本！";
+constexpr char16_t kInstallerRunningText[] = u"安装程序正在运行，请等待安装完成！";
+constexpr char16_t kPathTooLongText[] = u"数据文件夹路径过长，无法保存安装包！";
+
+// What the dialog says instead of its usual text when a worker held back.
+const char16_t* HoldText(EUpdateHold hold) {
+  switch (hold) {
+    case EUpdateHold::kInstallerRunning: return kInstallerRunningText;
+    case EUpdateHold::kInstallerPathTooLong: return kPathTooLongText;
+    case EUpdateHold::kNone: break;
+  }
+  return nullptr;
+}
+
 constexpr UINT kDialogClassStyle = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MINIMIZEBOX;
 
@@ -132,7 +145,8 @@ void CMainDlg::OnUpdateResult(bool ok) {
     return;
   }
   if (SkinUI::CControlUI* checking = Find(u"lab_checking")) {
-    checking->SetText(ok ? std::u16string(kUpToDateText) : checking->GetUserData());
+    const char16_t* hold = HoldText(m_pJob->m_hold.load());
+    checking->SetText(hold ? hold : ok ? std::u16string(kUpToDateText) : checking->GetUserData());
   }
   m_pJob->m_bFailed.store(true);
   if (hidden) PostSysCommand(SC_CLOSE);
@@ -160,7 +174,10 @@ void CMainDlg::OnInstallEnded() {
     return;
   }
   if (SkinUI::CControlUI* progress = Find(u"lab_progress")) progress->SetVisible(false);
-  if (SkinUI::CControlUI* error = Find(u"lab_error")) error->SetVisible(true);
+  if (SkinUI::CControlUI* error = Find(u"lab_error")) {
+    if (const char16_t* hold = HoldText(m_pJob->m_hold.load())) error->SetText(hold);
+    error->SetVisible(true);
+  }
 }
 
 void CMainDlg::OnClose() {

@@ -15,6 +15,14 @@
 
 #include "server_api/download_callback.h"
 
+// Why a worker held back although nothing failed on the way, so that the
+// dialog can say so instead of its generic texts.
+enum class EUpdateHold {
+  kNone,
+  kInstallerRunning,      // the installer an earlier run started still runs
+  kInstallerPathTooLong,  // no program can be started from the data folder
+};
+
 class CUpdateJob : public CDownLoadCallBack {
  public:
   // Takes the installer's progress (total and received bytes) into m_nProgress
@@ -35,6 +43,8 @@ class CUpdateJob : public CDownLoadCallBack {
   // Whether the dialog window is shown, kept up to date by the UI thread;
   // a hidden dialog asks for the update silently.
   std::atomic<bool> m_bWindowVisible{false};
+  // Set by a worker before it reports (m_onChecked) or ends.
+  std::atomic<EUpdateHold> m_hold{EUpdateHold::kNone};
 
   std::u16string m_strNewVersion;
   std::u16string m_strDownloadUrl;

@@ -7,6 +7,7 @@
 #include "common/md5.h"
 #include "common/text.h"
 #include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
 #include "platform/folder_listing.h"
@@ -78,7 +79,29 @@ bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16
   return installer.StartHidden(kInstallerSwitch);
 }
 
+// The installer an earlier run started may still be running from the file
+// this run would replace: a second one beside it would install twice.
+bool HoldForRunningInstaller(CUpdateJob* job, const std::u16string& path) {
+  if (!platform::IsProgramFileRunning(path)) return false;
+  if (IsTestMode()) WriteLog("installer still running from %s: no update offered or started",
+                             platform::WideToAnsi(path).c_str());
+  job->m_hold.store(EUpdateHold::kInstallerRunning);
+  return true;
+}
+
+// A path too long to start a program from is refused before anything is
+// fetched: the download would only end in a start that cannot work.
+bool HoldForLongPath(CUpdateJob* job, const std::u16string& path) {
+  if (path.size() <= platform::kMaxProgramPathLength) return false;
+  if (IsTestMode()) WriteLog("installer path of %u characters is too long to start: %s",
+                             static_cast<unsigned>(path.size()), platform::WideToAnsi(path).c_str());
+  job->m_hold.store(EUpdateHold::kInstallerPathTooLong);
+  return true;
+}
+
 void RunInstall(CUpdateJob* job) {
+  const std::u16string path = InstallerPath();
+  if (HoldForLongPath(job, path)) return;
   CServerConnect* server = GetServerConnect();
   (void)server->DownloadToMemory(job->m_strMd5Url, nullptr);
   const std::u16string text = DownloadedChecksumText(server);
@@ -87,7 +110,7 @@ void RunInstall(CUpdateJob* job) {
   // An "Update" folder that is a link may lead into a folder the user may
   // not write: an elevated run neither deletes nor writes anything there.
   if (!EnsureRealFolder(InstallerFolder())) return;
-  const std::u16string path = InstallerPath();
+  if (HoldForRunningInstaller(job, path)) return;
   (void)platform::DeleteFileAt(path);
   if (!server->DownloadToFile(job->m_strDownloadUrl, path, job)) return;
   if (job->m_bCancel.load()) return;
@@ -105,6 +128,9 @@ void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
   const bool ok = server->QueryUpdate(version.data(), version.size(), url.data(), url.size(),
                                       md5Url.data(), md5Url.size(), silent);
   if (job->m_bCancel.load()) return;
+  if (ok && version[0] != u'\0' && url[0] != u'\0' && HoldForRunningInstaller(job.get(), InstallerPath())) {
+    version[0] = url[0] = md5Url[0] = u'\0';
+  }
   job->m_strNewVersion = ok ? std::u16string(version.data()) : std::u16string();
   job->m_strDownloadUrl = ok ? std::u16string(url.data()) : std::u16string();
   job->m_strMd5Url = ok ? std::u16string(md5Url.data()) : std::u16string();

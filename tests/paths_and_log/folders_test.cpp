@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "paths_and_log/folders.h"
 #include "common/text.h"
@@ -13,9 +14,9 @@ namespace {
 const std::string kSep(1, static_cast<char>(platform::kPathSeparator));
 const std::u16string kSep16(1, platform::kPathSeparator);
 
-void SetAppString(const std::u16string& name, const std::u16string& value) {
+void SetAppString(const std::u16string& name, const std::u16string& value, uint32_t type = platform::kRegSz) {
   CCfgApp app;
-  ASSERT_EQ(app.WriteString(name, value.c_str(), platform::kRegSz), 0);
+  ASSERT_EQ(app.WriteString(name, value.c_str(), type), 0);
 }
 
 }  // namespace
@@ -37,18 +38,60 @@ TEST(Folders, InstallDirGetsATrailingSeparatorOnlyWhenMissing) {
   EXPECT_EQ(GetInstallDir(), u"P" + kSep16);
   SetAppString(u"InstallPath", u"");
   EXPECT_EQ(GetInstallDir(), GetModuleDir());
+  const ScopedEnv root("ORV_FOLDERS_TEST_ROOT", "R");
+  SetAppString(u"InstallPath", u"%ORV_FOLDERS_TEST_ROOT%P", platform::kRegExpandSz);
+  EXPECT_EQ(GetInstallDir(), u"RP" + kSep16);
 }
 
-TEST(Folders, StoredDataDirIsUsedUnchanged) {
+// One stored "AppDataPath"; "{root}" is the test's folder, "{sep}" the separator.
+struct TDataDirRow {
+  const char* name;
+  uint32_t type;
+  const char* stored;
+  const char* expected;  // nullptr: the default folder
+};
+
+void PrintTo(const TDataDirRow& row, std::ostream* os) { *os << row.name; }
+
+class StoredDataDirTest : public ::testing::TestWithParam<TDataDirRow> {};
+
+TEST_P(StoredDataDirTest, IsAnAbsoluteFolderThatFilesGoInto) {
+  const TDataDirRow& row = GetParam();
   TestEnvironment env;
   env.SeedUserSid();
-  const std::string stored = env.dir().File("Data");
-  SetAppString(u"AppDataPath", Utf8ToUtf16(stored));
-  EXPECT_EQ(Utf16ToUtf8(GetDataDir()), stored);
-  // The marker is then looked up as <stored>AppTest.txt.
+  const ScopedEnv root("ORV_FOLDERS_TEST_ROOT", env.dir().path().string());
+  const auto fill = [&](std::string text) {
+    for (const auto& [word, value] : {std::pair<std::string, std::string>{"{root}", env.dir().path().string()},
+                                      std::pair<std::string, std::string>{"{sep}", kSep}}) {
+      for (size_t at; (at = text.find(word)) != std::string::npos;) text.replace(at, word.size(), value);
+    }
+    return text;
+  };
+  SetAppString(u"AppDataPath", Utf8ToUtf16(fill(row.stored)), row.type);
+  const std::string expected = row.expected ? fill(row.expected) : env.DefaultDataDir();
+  EXPECT_EQ(Utf16ToUtf8(GetDataDir()), expected);
+  // The marker is looked up inside that folder.
+  std::filesystem::create_directories(expected);
   env.dir().Write("DataAppTest.txt", "");
+  EXPECT_FALSE(IsTestMode());
+  std::ofstream(expected + "AppTest.txt").put('x');
   EXPECT_TRUE(IsTestMode());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredDataDirTest,
+    ::testing::Values(
+        TDataDirRow{"WithoutSeparator", platform::kRegSz, "{root}{sep}Data", "{root}{sep}Data{sep}"},
+        TDataDirRow{"WithSeparator", platform::kRegSz, "{root}{sep}Data{sep}", "{root}{sep}Data{sep}"},
+        TDataDirRow{"Expanded", platform::kRegExpandSz, "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}",
+                    "{root}{sep}Data{sep}"},
+        TDataDirRow{"ExpandedUnknownName", platform::kRegExpandSz, "%ORV_FOLDERS_TEST_UNSET%{sep}Data{sep}",
+                    nullptr},
+        TDataDirRow{"PercentInPlainString", platform::kRegSz, "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}",
+                    nullptr},
+        TDataDirRow{"Relative", platform::kRegSz, "Data{sep}", nullptr},
+        TDataDirRow{"Empty", platform::kRegSz, "", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Folders, DefaultDataDirIsCreatedAndFollowsTheMarker) {
   TestEnvironment env;

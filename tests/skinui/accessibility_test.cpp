@@ -113,9 +113,22 @@ TEST_F(AccessibleContentTest, ElementsOfDestroyedControlsAndWindowsNoLongerExist
   EXPECT_FALSE(m_content.TakeFocus(bar));
   EXPECT_EQ(m_content.GetParent(go), platform::kAccessibleNone);
   EXPECT_NE(IdOf(u"go"), go);  // ids are never reused
+  EXPECT_TRUE(m_content.HasExisted(go));  // gone, not unknown
   platform::DestroyWindow(m_window.Hwnd());
   EXPECT_FALSE(m_content.Describe(platform::kAccessibleSelf, &element));
+  EXPECT_TRUE(m_content.HasExisted(platform::kAccessibleSelf));
   EXPECT_TRUE(m_content.GetChildren(platform::kAccessibleSelf).empty());
+}
+
+TEST_F(AccessibleContentTest, IdsThatNeverNamedAnElementAreToldApartFromGoneOnes) {
+  const int32_t newest = IdOf(u"bar");
+  EXPECT_TRUE(m_content.HasExisted(newest));
+  EXPECT_TRUE(m_content.HasExisted(platform::kAccessibleSelf));
+  for (const int32_t unknown : {newest + 1000000, INT32_MAX, -1, -newest, INT32_MIN}) {
+    TAccessibleElement element;
+    EXPECT_FALSE(m_content.Describe(unknown, &element)) << unknown;
+    EXPECT_FALSE(m_content.HasExisted(unknown)) << unknown;
+  }
 }
 
 }  // namespace

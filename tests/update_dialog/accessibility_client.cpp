@@ -3,7 +3,8 @@
 // processes), prints role, name, value and state of every child, presses
 // "一键升级" through accDoDefaultAction, follows the progress bar's value
 // changes with a WinEvent hook, and after the dialog has gone calls the
-// objects it still holds, which must fail cleanly.
+// objects it still holds, which must fail cleanly. Child ids that never
+// named an element are refused as invalid arguments, by every method.
 //
 //   accessibility_client.exe
 //
@@ -12,6 +13,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -155,6 +157,43 @@ IAccessible* AwaitOneClick(IAccessible** client) {
   return nullptr;
 }
 
+VARIANT ChildId(LONG id) {
+  VARIANT v;
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+// Every method that takes a child id answers E_INVALIDARG for one that never
+// named an element (an event's negative id from nowhere), and does nothing.
+bool RefusesUnknownChildIds(IAccessible* object) {
+  for (const LONG id : {static_cast<LONG>(-0x7FFFFFF0), static_cast<LONG>(LONG_MIN), static_cast<LONG>(0x7FFFFFF0)}) {
+    BSTR name = nullptr;
+    VARIANT end;
+    VariantInit(&end);
+    LONG x = 0, y = 0, w = 0, h = 0;
+    IDispatch* child = nullptr;
+    const HRESULT results[] = {object->get_accName(ChildId(id), &name),
+                               object->accNavigate(NAVDIR_NEXT, ChildId(id), &end),
+                               object->accLocation(&x, &y, &w, &h, ChildId(id)),
+                               object->accSelect(SELFLAG_TAKEFOCUS, ChildId(id)),
+                               object->accDoDefaultAction(ChildId(id)),
+                               object->get_accChild(ChildId(id), &child)};
+    SysFreeString(name);
+    VariantClear(&end);
+    if (child != nullptr) child->Release();
+    std::printf("unknown child %ld:", id);
+    bool refused = true;
+    for (const HRESULT result : results) {
+      std::printf(" 0x%08lx", static_cast<unsigned long>(result));
+      refused = refused && result == E_INVALIDARG;
+    }
+    std::printf("\n");
+    if (!refused) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main() {
@@ -177,6 +216,7 @@ int main() {
   oneClick->get_accDefaultAction(Self(), &action);
   std::printf("default action \"%s\"\n", Utf8(TakeBstr(action)).c_str());
 
+  if (!RefusesUnknownChildIds(client)) return Fail("an unknown child id was not refused as invalid");
   if (FAILED(oneClick->accDoDefaultAction(Self()))) return Fail("accDoDefaultAction");
   std::printf("pressed\n");
   for (int i = 0; i < 600 && IsWindow(g_dialog); ++i) Pump(100);

@@ -163,6 +163,21 @@ std::vector<ProcessEntry> SnapshotProcesses() {
   return list;
 }
 
+bool IsProgramFileRunning(const std::u16string& path) {
+  struct stat file;
+  if (stat(Utf16ToUtf8(path).c_str(), &file) != 0) return false;
+  for (const ProcessEntry& entry : SnapshotProcesses()) {
+    // The link leads to the image's inode even when it was started from a
+    // descriptor or its path has changed since.
+    struct stat image;
+    if (stat(("/proc/" + std::to_string(entry.pid) + "/exe").c_str(), &image) == 0 &&
+        image.st_dev == file.st_dev && image.st_ino == file.st_ino) {
+      return true;
+    }
+  }
+  return false;
+}
+
 ProcessToken::~ProcessToken() { Reset(); }
 
 ProcessToken::ProcessToken(ProcessToken&& other) noexcept { *this = std::move(other); }

@@ -1,7 +1,8 @@
 // Windows processes: toolhelp snapshots, OpenProcess + OpenProcessToken,
 // ImpersonateLoggedOnUser / RevertToSelf, GetUserNameW, LookupAccountNameW +
 // ConvertSidToStringSidW, TerminateProcess, the token's integrity level,
-// ShellExecuteW "open" and ShellExecuteExW "runas".
+// ShellExecuteW "open" and ShellExecuteExW "runas"; which process runs a file
+// (QueryFullProcessImageNameW, file identities by GetFileInformationByHandle).
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
@@ -37,6 +38,33 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
   return buffer;
 }
 
+// The volume and file index of the file at path (no access to its content
+// needed, so a running image opens too); false when it cannot be opened.
+bool FileIdentityAt(const wchar_t* path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const BOOL got = GetFileInformationByHandle(file, info);
+  CloseHandle(file);
+  return got != FALSE;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The identity of process pid's image file; false when it cannot be read.
+bool ProcessImageIdentity(DWORD pid, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return false;
+  std::vector<wchar_t> image(32768);
+  DWORD size = static_cast<DWORD>(image.size());
+  const BOOL named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+  CloseHandle(process);
+  return named && FileIdentityAt(image.data(), info);
+}
+
 }  // namespace
 
 std::vector<ProcessEntry> SnapshotProcesses() {
@@ -50,6 +78,22 @@ std::vector<ProcessEntry> SnapshotProcesses() {
   }
   CloseHandle(snapshot);
   return list;
+}
+
+bool IsProgramFileRunning(const std::u16string& path) {
+  BY_HANDLE_FILE_INFORMATION file;
+  if (!FileIdentityAt(W(path), &file)) return false;
+  // Toolhelp names each image by its file name: only those are opened.
+  const size_t cut = path.find_last_of(u"\\/");
+  const std::u16string name = cut == std::u16string::npos ? path : path.substr(cut + 1);
+  for (const ProcessEntry& entry : SnapshotProcesses()) {
+    BY_HANDLE_FILE_INFORMATION image;
+    if (CompareStringOrdinal(W(entry.exeName), -1, W(name), -1, TRUE) == CSTR_EQUAL &&
+        ProcessImageIdentity(entry.pid, &image) && SameFile(image, file)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 ProcessToken::~ProcessToken() { Reset(); }

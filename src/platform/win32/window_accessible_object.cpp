@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -128,7 +129,7 @@ class CAccessibleObject final : public IAccessible {
   IAccessibleContent* Content() const { return AccessibleContentOf(m_hwnd); }
   // The element a call names (see the child ids above); false for none.
   bool Resolve(const VARIANT& child, int32_t* id) const {
-    if (child.vt != VT_I4) return false;
+    if (child.vt != VT_I4 || child.lVal == LONG_MIN) return false;  // -LONG_MIN has no id
     if (child.lVal <= 0) {
       *id = child.lVal == CHILDID_SELF ? m_id : -child.lVal;
       return true;
@@ -141,12 +142,14 @@ class CAccessibleObject final : public IAccessible {
     return true;
   }
   // The id and description of the element child names: S_OK, or the error
-  // to answer (its window or control is gone; no such child).
+  // to answer: CO_E_OBJNOTCONNECTED when its window or control is gone,
+  // E_INVALIDARG when no element ever had that id or index.
   HRESULT Locate(const VARIANT& child, int32_t* id, TAccessibleElement* element) const {
     IAccessibleContent* content = Content();
     if (!content) return CO_E_OBJNOTCONNECTED;
     if (!Resolve(child, id)) return E_INVALIDARG;
-    return content->Describe(*id, element) ? S_OK : CO_E_OBJNOTCONNECTED;
+    if (content->Describe(*id, element)) return S_OK;
+    return content->HasExisted(*id) ? CO_E_OBJNOTCONNECTED : E_INVALIDARG;
   }
   // Runs read(element) for the element child names; out is cleared first.
   template <class Read, class Out>
@@ -207,7 +210,7 @@ HRESULT CAccessibleObject::get_accChild(VARIANT child, IDispatch** out) {
   TAccessibleElement element;
   if (!content || !content->Describe(m_id, &element)) return CO_E_OBJNOTCONNECTED;
   int32_t id = 0;
-  if (!Resolve(child, &id) || !content->Describe(id, &element)) return E_INVALIDARG;
+  if (const HRESULT located = Locate(child, &id, &element); FAILED(located)) return located;
   *out = NewAccessibleObject(m_hwnd, id);
   return S_OK;
 }

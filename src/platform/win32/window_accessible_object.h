@@ -2,7 +2,8 @@
 // content. It holds only the window and the element's id and finds the
 // content on every call, so that it outlives both safely: once the window's
 // content is disconnected or the element is gone, calls answer
-// CO_E_OBJNOTCONNECTED.
+// CO_E_OBJNOTCONNECTED; a child id that never named an element answers
+// E_INVALIDARG.
 #pragma once
 
 #include "platform/win32/window_win32.h"

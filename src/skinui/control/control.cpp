@@ -10,14 +10,13 @@
 namespace SkinUI {
 namespace {
 
-int32_t NextAccessibleId() {
-  static std::atomic<int32_t> last{0};
-  return ++last;
-}
+std::atomic<int32_t> g_lastAccessibleId{0};
 
 }  // namespace
 
-CControlUI::CControlUI() : m_nAccessibleId(NextAccessibleId()) {}
+int32_t CControlUI::GetLastAccessibleId() { return g_lastAccessibleId.load(); }
+
+CControlUI::CControlUI() : m_nAccessibleId(++g_lastAccessibleId) {}
 
 CControlUI::~CControlUI() {
   OnDestroy.Fire(this);

@@ -137,6 +137,9 @@ class CControlUI {
   // The id screen readers know the control by: positive, never reused in
   // the process.
   int32_t GetAccessibleId() const { return m_nAccessibleId; }
+  // The highest accessible id handed out so far: ids above it never named a
+  // control.
+  static int32_t GetLastAccessibleId();
 
   virtual IControlHost* GetManager() const { return m_pManager; }
   // Attaches to manager under parent; with init, Init() runs afterwards.

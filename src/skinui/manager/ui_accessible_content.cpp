@@ -48,6 +48,11 @@ bool CUIAccessibleContent::Describe(int32_t id, platform::TAccessibleElement* el
   return true;
 }
 
+bool CUIAccessibleContent::HasExisted(int32_t id) {
+  // Ids are handed out in order and never reused in the process.
+  return id == platform::kAccessibleSelf || (id > 0 && id <= CControlUI::GetLastAccessibleId());
+}
+
 bool CUIAccessibleContent::DescribeWindow(platform::TAccessibleElement* element) const {
   const platform::HWND hwnd = m_manager.GetPaintWindow();
   if (!hwnd || !platform::IsWindow(hwnd)) return false;

@@ -22,6 +22,7 @@ class CUIAccessibleContent final : public platform::IAccessibleContent {
   explicit CUIAccessibleContent(CUIPaintManager& manager) : m_manager(manager) {}
 
   bool Describe(int32_t id, platform::TAccessibleElement* element) override;
+  bool HasExisted(int32_t id) override;
   std::vector<int32_t> GetChildren(int32_t id) override;
   int32_t GetParent(int32_t id) override;
   int32_t GetFocus() override;
