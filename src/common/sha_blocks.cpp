@@ -1,6 +1,7 @@
 #include "common/sha_blocks.h"
 
 #if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define ORV_SHA_X86 1
 #endif
@@ -61,9 +62,12 @@ __attribute__((target("sha,sse4.1"))) void Sha256BlocksShaNi(uint32_t state[8], 
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), s1);
 }
 
+// CPUID: leaf 7 EBX bit 29 is SHA, leaf 1 ECX bit 19 SSE4.1 (bit 9 SSSE3).
 bool HasShaInstructions() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (!__get_cpuid(1, &a, &b, &c, &d) || (c & (1u << 19)) == 0 || (c & (1u << 9)) == 0) return false;
+  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  return (b & (1u << 29)) != 0;
 }
 #endif
 
