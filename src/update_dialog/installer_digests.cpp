@@ -7,6 +7,7 @@
 #include "code_signing/pe_layout.h"
 #include "common/md5.h"
 #include "common/text.h"
+#include "update_dialog/background_digest.h"
 
 namespace {
 
@@ -52,16 +53,19 @@ InstallerDigests ReadInstallerDigests(platform::CCheckedProgram* installer,
   code_signing::PeLayout layout;
   if (installer->Size(&size)) ReadSignature(installer, size, &layout, &digests);
   if (!installer->SeekTo(0)) return digests;
-  std::optional<code_signing::CImageDigest> image;
-  if (digests.signature == InstallerSignature::kPresent) image.emplace(layout, digests.authenticode.imageDigestKind);
+  std::optional<CBackgroundImageDigest> image;
+  if (digests.signature == InstallerSignature::kPresent) {
+    image.emplace(layout, digests.authenticode.imageDigestKind, kPassBlockSize);
+  }
   CMd5 md5;
-  std::vector<uint8_t> block(kPassBlockSize);
+  std::vector<uint8_t> ownBlock(image ? 0 : kPassBlockSize);
   uint32_t read = 0;
   uint64_t checked = 0;
   do {
-    if (!beforeBlock(checked) || !installer->Read(block.data(), kPassBlockSize, &read)) return digests;
-    md5.Update(block.data(), read);
-    if (image) image->Update(block.data(), read);
+    std::vector<uint8_t>* block = image ? image->Take() : &ownBlock;
+    if (!beforeBlock(checked) || !installer->Read(block->data(), kPassBlockSize, &read)) return digests;
+    if (image) image->Hand(read);
+    md5.Update(block->data(), read);
     checked += read;
   } while (read > 0);
   digests.md5 = Utf8ToUtf16(Md5Hex(md5.Finish()));

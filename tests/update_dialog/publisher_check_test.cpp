@@ -106,6 +106,10 @@ TEST(InstallerDigests, OnePassGivesBothDigests) {
   EXPECT_TRUE(signed_.imageDigestMatches);
   EXPECT_EQ(tampered.signature, InstallerSignature::kPresent);
   EXPECT_FALSE(tampered.imageDigestMatches);
+  // A pass stopped after its first block (a close) gives no MD5.
+  platform::CCheckedProgram file;
+  ASSERT_TRUE(file.Open(Utf8ToUtf16(Fixture("installer_signed.exe"))));
+  EXPECT_EQ(ReadInstallerDigests(&file, [](uint64_t checked) { return checked == 0; }).md5, u"");
 }
 
 // A key pinned for a certificate renewal lets another signer's installer in.
