@@ -73,6 +73,8 @@ TEST_P(SignedProgram, StartsOnlyOurPublishersInstaller) {
   if (!platform::SystemChecksCodeSignatures()) GTEST_SKIP() << "no code signing on this system";
   const std::string log = Run(Fixture("ORVUpdate.exe"), GetParam().installer);
   EXPECT_NE(log.find(GetParam().logLine), std::string::npos) << log;
+  // The system's policy is asked and recorded whatever it answers.
+  EXPECT_NE(log.find("installer trust policy: "), std::string::npos) << log;
   if (std::string(GetParam().logLine) == "installer signed by our publisher") {
     ASSERT_TRUE(WaitForInstallerRecord());
     EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
