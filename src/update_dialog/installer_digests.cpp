@@ -46,6 +46,14 @@ void ReadSignature(platform::CCheckedProgram* file, uint64_t size, code_signing:
 
 }  // namespace
 
+InstallerDigests ReadProgramSignature(platform::CCheckedProgram* program) {
+  InstallerDigests digests;
+  uint64_t size = 0;
+  code_signing::PeLayout layout;
+  if (program->Size(&size)) ReadSignature(program, size, &layout, &digests);
+  return digests;
+}
+
 InstallerDigests ReadInstallerDigests(platform::CCheckedProgram* installer,
                                       const std::function<bool(uint64_t)>& beforeBlock) {
   InstallerDigests digests;

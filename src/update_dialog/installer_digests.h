@@ -24,3 +24,5 @@ struct InstallerDigests {
 // false from it stops the pass (md5 stays empty).
 InstallerDigests ReadInstallerDigests(platform::CCheckedProgram* installer,
                                       const std::function<bool(uint64_t)>& beforeBlock);
+// Only the signature, without the pass (md5 stays empty).
+InstallerDigests ReadProgramSignature(platform::CCheckedProgram* program);

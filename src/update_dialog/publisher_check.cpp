@@ -49,8 +49,7 @@ OurPublisher FindOurPublisher() {
   platform::CCheckedProgram self;
   code_signing::PublisherKey own;
   const InstallerDigests digests =
-      self.Open(platform::GetProgramFilePath()) ? ReadInstallerDigests(&self, [](uint64_t) { return false; })
-                                                : InstallerDigests{};
+      self.Open(platform::GetProgramFilePath()) ? ReadProgramSignature(&self) : InstallerDigests{};
   if (digests.signature != InstallerSignature::kPresent || !VerifiedSignerKey(digests.authenticode, &own)) {
     publisher.skipReason = "unsigned program";
     return publisher;
