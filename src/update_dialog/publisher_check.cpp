@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/code_signature.h"
-#include "platform/known_folders.h"
 #include "skinui/core/skin_resources.h"
 
 namespace {
@@ -38,7 +37,7 @@ std::vector<code_signing::PublisherKey> PinnedPublisherKeys() {
       std::string_view(reinterpret_cast<const char*>(text.data()), std::min(size, text.size())));
 }
 
-OurPublisher FindOurPublisher() {
+OurPublisher FindOurPublisher(const std::u16string& program) {
   OurPublisher publisher;
   if (!platform::SystemChecksCodeSignatures()) {
     publisher.skipReason = "no code signing on this system";
@@ -49,7 +48,7 @@ OurPublisher FindOurPublisher() {
   platform::CCheckedProgram self;
   code_signing::PublisherKey own;
   const InstallerDigests digests =
-      self.Open(platform::GetProgramFilePath()) ? ReadProgramSignature(&self) : InstallerDigests{};
+      self.Open(program) ? ReadProgramSignature(&self) : InstallerDigests{};
   if (digests.signature != InstallerSignature::kPresent || !VerifiedSignerKey(digests.authenticode, &own)) {
     publisher.skipReason = "unsigned program";
     return publisher;

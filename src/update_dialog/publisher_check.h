@@ -17,9 +17,9 @@ struct OurPublisher {
   std::vector<code_signing::PublisherKey> keys;  // the program's signer key first, then the pinned ones
 };
 
-// Our publisher as this program and this system tell it: the running
-// program's signer key (checked with the system) and the pinned keys.
-OurPublisher FindOurPublisher();
+// Our publisher as this system and program tell it: the signer key of
+// program (checked with the system) and the pinned keys.
+OurPublisher FindOurPublisher(const std::u16string& program);
 
 // Why the installer must not start; empty when it may. The system checks the
 // signer's signature; the caller has compared the MD5 before.

@@ -36,6 +36,10 @@ class CUpdateJob : public CDownLoadCallBack {
   // a hidden dialog asks for the update silently.
   std::atomic<bool> m_bWindowVisible{false};
 
+  // The program whose signer is our publisher; the running program when
+  // empty. Set before the start.
+  std::u16string m_publisherProgram;
+
   std::u16string m_strNewVersion;
   std::u16string m_strDownloadUrl;
   std::u16string m_strMd5Url;

@@ -12,6 +12,7 @@
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
 #include "platform/folder_listing.h"
+#include "platform/known_folders.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"
@@ -87,7 +88,8 @@ bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16
     Log("installer refused: checksum differs");
     return false;
   }
-  const OurPublisher publisher = FindOurPublisher();
+  const OurPublisher publisher = FindOurPublisher(
+      job->m_publisherProgram.empty() ? platform::GetProgramFilePath() : job->m_publisherProgram);
   if (!publisher.checked) {
     Log("publisher check skipped: " + publisher.skipReason);
   } else {

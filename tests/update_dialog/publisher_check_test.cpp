@@ -5,8 +5,10 @@
 // POSIX one leave it to the checksum and say so in the log.
 #include <filesystem>
 
+#include "app/skin_archive.h"
 #include "common/md5.h"
 #include "common/text.h"
+#include "dialog_driver.h"
 #include "dialog_fixture.h"
 #include "platform/code_signature.h"
 #include "support/child_process.h"
@@ -94,6 +96,28 @@ INSTANTIATE_TEST_SUITE_P(
         TRow{"installer_truncated.exe", "installer refused: installer signature malformed: truncated signature"},
         TRow{"installer_past_end.exe",
              "installer refused: installer signature malformed: certificate table past the end of the file"}));
+
+// The shown dialog of a signed program: the failure page, nothing started.
+class SignedProgramDialog : public DialogTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(RegisterSkinArchive()); }
+  CDialogDriver m_driver;
+};
+
+TEST_F(SignedProgramDialog, ShowsTheFailureForAnInstallerChangedAfterSigning) {
+  if (!platform::SystemChecksCodeSignatures()) GTEST_SKIP() << "no code signing on this system";
+  m_env->dir().Write("files/Update.exe", ReadFileBytes(Fixture("installer_tampered.exe")));
+  ASSERT_TRUE(m_driver.Open(true));
+  m_driver.dialog().GetJob().m_publisherProgram = Utf8ToUtf16(Fixture("ORVUpdate.exe"));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.PageOf(u"tab_main") == 1; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(m_driver.Click(u"btn_update"));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.IsShown(u"lab_error"); }, std::chrono::seconds(20)));
+  EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
+  EXPECT_EQ(RequestCount("files/Update.exe"), 1u);
+  ASSERT_TRUE(m_driver.Click(u"sysclosebutton"));
+  ASSERT_TRUE(m_driver.WaitForClose());
+  EXPECT_EQ(InstallerRecord(), "");
+}
 
 InstallerDigests DigestsOf(const std::string& name) {
   platform::CCheckedProgram file;
