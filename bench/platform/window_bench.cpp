@@ -2,7 +2,8 @@
 // pipe between two threads. A posted message's round trip (post on one
 // thread, handled on the other, reply posted back) against a pipe ping-pong,
 // and a timer's lateness against one pipe wake-up and against a bare timed
-// wait (the kernel's own timer lateness). Run once per backend:
+// wait (the kernel's own timer lateness); a monitor query against one round
+// trip to the display. Run once per backend:
 //   window_bench --backend=headless    window_bench --backend=x11 (own Xvfb)
 #include <benchmark/benchmark.h>
 #include <poll.h>
@@ -156,6 +157,23 @@ void BM_TimerLateness(benchmark::State& state) {
   DestroyWindow(hwnd);
 }
 BENCHMARK(BM_TimerLateness)->UseRealTime()->Iterations(100);
+
+// One round trip to the display (where the pointer is; headless: none): the
+// anchor of the monitor query below.
+void BM_PointerQuery(benchmark::State& state) {
+  POINT point;
+  for (auto _ : state) benchmark::DoNotOptimize(GetCursorPos(&point));
+}
+BENCHMARK(BM_PointerQuery)->UseRealTime();
+
+// A window's monitor and work area, as placing a window asks them; X11
+// answers from the list its connection keeps, without a round trip.
+void BM_MonitorQuery(benchmark::State& state) {
+  MONITORINFO info;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(GetMonitorInfo(MonitorFromPoint({640, 400}, MONITOR_DEFAULTTONEAREST), &info));
+}
+BENCHMARK(BM_MonitorQuery)->UseRealTime();
 
 }  // namespace
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "skinui/core/blend.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/blend.h"
+#include "skinui/render/render_engine.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 namespace {
 

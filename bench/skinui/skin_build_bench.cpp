@@ -8,8 +8,8 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/builder/skin_builder.h"
-#include "skinui/core/markup.h"
 #include "skinui/manager/paint_manager.h"
+#include "skinui/markup/markup.h"
 #include "skinui/window/paint_manager_window.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace {
 

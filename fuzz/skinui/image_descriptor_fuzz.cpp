@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 namespace {
 

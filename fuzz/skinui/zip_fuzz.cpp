@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 #include "zip/zip_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

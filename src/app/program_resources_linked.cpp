@@ -6,7 +6,7 @@
 #include "app/linked_skin_archive.h"
 #include "app/program_icon.h"
 #include "app/skin_archive.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace {
 

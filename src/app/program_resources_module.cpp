@@ -3,7 +3,7 @@
 #include "app/program_icon.h"
 #include "app/skin_archive.h"
 #include "platform/program_resources.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace {
 

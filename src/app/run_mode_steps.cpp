@@ -5,7 +5,7 @@
 #include "app/close_ad.h"
 #include "app/dump_upload.h"
 #include "app/program_icon.h"
-#include "app/run_modes.h"
+#include "app/start_facts.h"
 #include "common/product.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
@@ -35,14 +35,12 @@ void SetWindowIcons(platform::HWND hwnd) {
 void InitServerClient() {
   CServerConnect* server = GetServerConnect();
   CCfgApp settings;
-  uint64_t noAction = 0, installTime = 0;
-  if (!settings.ReadQword(u"NoAction", &noAction)) noAction = 0;
-  if (!settings.ReadQword(u"InstallSvrTime", &installTime)) installTime = 0;
+  const uint64_t noAction = settings.ReadQwordOr(u"NoAction", 0);
+  const uint64_t installTime = settings.ReadQwordOr(u"InstallSvrTime", 0);
   // Before Init the client's clock has no server offset: this is local time.
   const int64_t instTime = installTime == 0 ? server->GetTimestamp() : static_cast<int64_t>(installTime);
-  uint32_t av = 0, qid = 0;
-  if (settings.ReadDword(u"AV", &av) != 0) av = 0;
-  if (settings.ReadDword(u"QID", &qid) != 0) qid = 1;
+  const uint32_t av = settings.ReadDwordOr(u"AV", 0);
+  const uint32_t qid = settings.ReadDwordOr(u"QID", 1);
   (void)server->Init(kSoftId, static_cast<int32_t>(qid), product::kVersionText,
                      static_cast<int32_t>(av), kCategory, instTime, noAction != 0 ? 1 : 0);
 }

@@ -1,7 +1,7 @@
 #include "app/skin_archive.h"
 
 #include "skinui/manager/paint_manager.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 bool FindSkinArchive(const uint8_t** data, size_t* size) {
   const uint8_t* bytes = nullptr;

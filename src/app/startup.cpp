@@ -1,6 +1,7 @@
 #include "app/main_module.h"
 #include "app/run_mode_steps.h"
 #include "app/run_modes.h"
+#include "app/start_facts.h"
 #include "app/skin_archive.h"
 #include "platform/crash_filter.h"
 #include "platform/process_command_line.h"

@@ -13,7 +13,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
 else()
   add_library(orv_platform_crash STATIC
     ${CMAKE_CURRENT_LIST_DIR}/win32/crash_filter.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/win32/crash_dump.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/crash_minidump.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/crash_report.cpp)
   target_link_libraries(orv_platform_crash PUBLIC orv_platform PRIVATE dbghelp)
 endif()

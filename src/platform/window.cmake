@@ -1,7 +1,7 @@
 # orv_platform_window: the window system (window_system.h, window_messages.h)
 # and the message loop; the window activation of another instance rides on it.
-# POSIX: the shared core in posix/, with the X11 (Xlib, XShape, XFixes, XTEST)
-# and the headless display backends. Windows: the real calls.
+# POSIX: the shared core in posix/, with the X11 (Xlib, XShape, XFixes, XTEST,
+# RandR, Xinerama) and the headless display backends. Windows: the real calls.
 # orv_platform_window_testing: the test driver (input like a user's, screenshots).
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   set(ORV_PLATFORM_WINDOW_SOURCES
@@ -12,6 +12,7 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
     posix/window_icon.cpp
     posix/window_input.cpp
     posix/window_monitor.cpp
+    posix/window_monitor_changes.cpp
     posix/window_paint.cpp
     posix/window_placement.cpp
     posix/window_queue.cpp
@@ -21,10 +22,11 @@ if(ORV_PLATFORM_BACKEND STREQUAL "posix")
     posix/x11/window_x11_backend.cpp
     posix/x11/window_x11_desktop.cpp
     posix/x11/window_x11_events.cpp
+    posix/x11/window_x11_monitors.cpp
     posix/x11/window_x11_present.cpp
-    posix/x11/window_x11_ring.cpp
-    posix/x11/window_x11_test_input.cpp)
-  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp)
+    posix/x11/window_x11_ring.cpp)
+  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window_test_driver.cpp
+                                         posix/x11/window_x11_test_input.cpp)
 else()
   set(ORV_PLATFORM_WINDOW_SOURCES
     window_loop.cpp
@@ -46,7 +48,8 @@ list(TRANSFORM ORV_PLATFORM_WINDOW_TESTING_SOURCES PREPEND ${CMAKE_CURRENT_LIST_
 add_library(orv_platform_window STATIC ${ORV_PLATFORM_WINDOW_SOURCES})
 target_link_libraries(orv_platform_window PUBLIC orv_platform PRIVATE orv_platform_text)
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
-  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes xtst)
+  pkg_check_modules(ORV_X11 REQUIRED IMPORTED_TARGET x11 xext xfixes xrandr xinerama)
+  pkg_check_modules(ORV_XTST REQUIRED IMPORTED_TARGET xtst)
   target_link_libraries(orv_platform_window PRIVATE PkgConfig::ORV_X11)
 else()
   target_link_libraries(orv_platform_window PUBLIC user32 gdi32 comctl32 oleacc ole32 oleaut32)
@@ -57,7 +60,7 @@ add_library(orv_platform_window_testing STATIC ${ORV_PLATFORM_WINDOW_TESTING_SOU
 target_link_libraries(orv_platform_window_testing PUBLIC orv_platform_window)
 target_include_directories(orv_platform_window_testing SYSTEM PRIVATE ${ORV_STB_INCLUDE_DIR})
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
-  target_link_libraries(orv_platform_window_testing PRIVATE PkgConfig::ORV_X11)
+  target_link_libraries(orv_platform_window_testing PRIVATE PkgConfig::ORV_X11 PkgConfig::ORV_XTST)
 else()
   target_link_libraries(orv_platform_window_testing PRIVATE user32 gdi32)
 endif()

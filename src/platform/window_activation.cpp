@@ -1,18 +1,39 @@
-// Bringing another instance's window to the front, through the window system
-// (Win32: the real calls; X11: WM_CLASS search and _NET_ACTIVE_WINDOW;
-// headless: no other process's window is ever found).
+// Bringing a window to the front and into view, through the window system
+// (Win32: the real calls; X11: WM_CLASS search, _NET_ACTIVE_WINDOW and a
+// configure request for a window of another process; headless: no other
+// process's window is ever found).
 #include "platform/window_activation.h"
 
+#include <algorithm>
+
 #include "platform/window_messages.h"
-#include "platform/window_system.h"
 
 namespace platform {
 
 bool ActivateWindowOfClass(const std::u16string& windowClass) {
   HWND window = FindWindow(windowClass);
   if (!IsZoomed(window) || !IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
+  BringOntoWorkArea(window);
   SetForegroundWindow(window);
   return window != nullptr;
+}
+
+bool BringOntoWorkArea(HWND hwnd) {
+  RECT rect;
+  MONITORINFO info;
+  if (!GetWindowRect(hwnd, &rect)) return false;
+  const RECT& work = info.rcWork;
+  if (GetMonitorInfo(MonitorFromRect(rect, MONITOR_DEFAULTTONULL), &info) && rect.left < work.right &&
+      work.left < rect.right && rect.top < work.bottom && work.top < rect.bottom)
+    return false;
+  const POINT centre{static_cast<int>((0LL + rect.left + rect.right) / 2),
+                     static_cast<int>((0LL + rect.top + rect.bottom) / 2)};
+  if (!GetMonitorInfo(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) return false;
+  // Kept at its size; the nearest place inside, its top-left corner first
+  // when it is larger than the work area.
+  const int x = std::max(work.left, std::min(rect.left, work.right - (rect.right - rect.left)));
+  const int y = std::max(work.top, std::min(rect.top, work.bottom - (rect.bottom - rect.top)));
+  return SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace platform

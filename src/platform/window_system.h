@@ -261,13 +261,15 @@ bool EnableWindow(HWND hwnd, bool enable);
 // means directly above it). No WM_SHOWWINDOW, as on Windows. Size changes send
 // WM_GETMINMAXINFO first (the size is limited
 // to its min/max track sizes) and WM_SIZE after, moves WM_MOVE; FRAMECHANGED
-// sends WM_NCCALCSIZE. False when hwnd is no window.
+// sends WM_NCCALCSIZE. A window of another process is only moved and sized.
+// False when hwnd is no window.
 bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // SetWindowPos with NOZORDER (and NOACTIVATE); repaint invalidates all of it.
 bool MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint);
 
-// The window rectangle in screen coordinates; false when hwnd is no window.
+// The window rectangle in screen coordinates (also of another process's
+// window); false when hwnd is no window.
 bool GetWindowRect(HWND hwnd, RECT* rect);
 // The client rectangle: (0, 0, width, height) of the client area.
 bool GetClientRect(HWND hwnd, RECT* rect);
@@ -411,6 +413,8 @@ bool HideToolTip(HWND tooltip);
 HMONITOR MonitorFromPoint(POINT point, DWORD flags);
 // The monitor that holds most of the window, else per flags.
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags);
+// The monitor that holds most of rect (screen coordinates), else per flags.
+HMONITOR MonitorFromRect(const RECT& rect, DWORD flags);
 // Its rectangle and work area; false for a null monitor.
 bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
 // The effective DPI of monitor (horizontal), with the fallbacks: Win32 asks

@@ -120,6 +120,5 @@ int OsCodeFor(const std::optional<platform::OsVersion>& version) {
 int GetOsCode() { return OsCodeFor(platform::QueryOsVersion()); }
 
 bool IsVirtualMachineFlagSet() {
-  uint32_t value = 0;
-  return CCfgApp().ReadDword(u"VirtualMachine", &value) == 0 && value != 0;
+  return CCfgApp().ReadDwordOr(u"VirtualMachine", 0) != 0;
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/file_handle.h"
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 
 class CDownloadPartFile : public IReplyWriter {
  public:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "server_api/request_signing.h"
 #include "server_api/server_connect.h"
 #include "server_api/transfer_limits.h"
 
@@ -28,8 +29,6 @@ CClientSetup DefaultClientSetup();
 
 // API replies (not downloads) larger than this are refused.
 inline constexpr uint64_t kMaxApiReplyBytes = 16u * 1024 * 1024;
-// The signing key appended to every signature input.
-inline constexpr char16_t kSigningKey[] = u"5e0c9a7d2b41f8e63c0d7a9b1e24f6c8";
 
 class CHttpClient : public CServerConnect {
  public:
@@ -78,9 +77,8 @@ class CHttpClient : public CServerConnect {
   bool SendJsonRequest(std::u16string_view verb, const std::u16string& url,
                        const std::u16string* body, JsonPtr* document);
   int64_t LocalTime() const;
-  int32_t NextNonce();
-  // Adds the identity parameters both request forms carry.
-  void AddIdentityParams(CParamMap& params);
+  // The identity of a request now (the virtual-machine flag read afresh).
+  TRequestIdentity Identity() const;
 
   std::u16string m_fingerprint;
   std::u16string m_signedBase;

@@ -7,7 +7,7 @@
 #include "platform/path_separator.h"
 #include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/text.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
-#include "common/text.h"
 #include "server_api/api_base.h"
 #include "server_api/file_body_source.h"
 #include "server_api/http_client.h"
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 
 namespace {
 

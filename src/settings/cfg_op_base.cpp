@@ -104,6 +104,16 @@ bool CCfgOPBase::ReadQword(const std::u16string& valueName, uint64_t* value) con
   return true;
 }
 
+uint64_t CCfgOPBase::ReadQwordOr(const std::u16string& valueName, uint64_t fallback) const {
+  uint64_t value = 0;
+  return ReadQword(valueName, &value) ? value : fallback;
+}
+
+uint32_t CCfgOPBase::ReadDwordOr(const std::u16string& valueName, uint32_t fallback) const {
+  uint32_t value = 0;
+  return ReadDword(valueName, &value) == 0 ? value : fallback;
+}
+
 long CCfgOPBase::ReadDword(const std::u16string& valueName, uint32_t* value) const {
   uint8_t bytes[4] = {};
   uint32_t type = 0;

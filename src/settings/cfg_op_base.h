@@ -25,6 +25,10 @@ class CCfgOPBase {
   [[nodiscard]] bool ReadQword(const std::u16string& valueName, uint64_t* value) const;
   // 0 for a REG_DWORD; 13 when the value has another type; else the read's error.
   [[nodiscard]] long ReadDword(const std::u16string& valueName, uint32_t* value) const;
+  // The value, or fallback when it cannot be read as its type: the two reads
+  // above report failure in different ways, these say what the caller means.
+  uint64_t ReadQwordOr(const std::u16string& valueName, uint64_t fallback) const;
+  uint32_t ReadDwordOr(const std::u16string& valueName, uint32_t fallback) const;
   // Reads a REG_SZ or REG_EXPAND_SZ (not expanded) into buffer of *size
   // characters; *size becomes the character count with the terminator.
   // 13 for another type, an odd byte length or a missing terminator.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/code_signature.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace {
 

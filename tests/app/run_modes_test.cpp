@@ -5,6 +5,7 @@
 
 #include "app/main_module.h"
 #include "app/run_modes.h"
+#include "app/start_facts.h"
 #include "common/text.h"
 #include "paths_and_log/log.h"
 #include "platform/clock.h"

@@ -1,7 +1,7 @@
 // The system's proxy settings on POSIX: the usual proxy variables.
 #include "common/text.h"
 #include "server_api/api_test_fixture.h"
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 #include "support/test_environment.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "server_api/api_test_fixture.h"
-#include "server_api/win_http_client.h"
+#include "server_api/http_transport.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"
 

@@ -2,8 +2,8 @@
 // proxies and limits; and the header readers on their own.
 #include "common/text.h"
 #include "server_api/api_test_fixture.h"
+#include "server_api/http_transport.h"
 #include "server_api/reply_headers.h"
-#include "server_api/win_http_client.h"
 #include "support/test_environment.h"
 
 namespace {

@@ -49,6 +49,8 @@ TEST_F(SettingsTest, QwordReadsOnlyARealQword) {
   EXPECT_FALSE(app.ReadQword(u"InstallSvrTime", &value));  // a DWORD counts as missing
   EXPECT_FALSE(app.ReadQword(u"Long", &value));
   EXPECT_FALSE(app.ReadQword(u"Missing", &value));
+  EXPECT_EQ(app.ReadQwordOr(u"NoAction", 7), 10000u);
+  EXPECT_EQ(app.ReadQwordOr(u"InstallSvrTime", 7), 7u);
 }
 
 TEST_F(SettingsTest, DwordReportsWrongTypesAsInvalidData) {
@@ -60,6 +62,8 @@ TEST_F(SettingsTest, DwordReportsWrongTypesAsInvalidData) {
   EXPECT_EQ(value, 5u);
   EXPECT_EQ(app.ReadDword(u"QID", &value), platform::kErrorInvalidData);
   EXPECT_EQ(app.ReadDword(u"Missing", &value), platform::kErrorFileNotFound);
+  EXPECT_EQ(app.ReadDwordOr(u"AV", 1), 5u);
+  EXPECT_EQ(app.ReadDwordOr(u"QID", 1), 1u);
 }
 
 TEST_F(SettingsTest, StringsNeedTheirTerminatorAndAnEvenLength) {

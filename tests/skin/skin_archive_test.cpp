@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "common/text.h"
-#include "skinui/core/markup.h"
-#include "skinui/core/skin_resources.h"
-#include "skinui/core/stb_image_decoder.h"
+#include "skinui/markup/markup.h"
+#include "skinui/resources/skin_resources.h"
+#include "skinui/resources/stb_image_decoder.h"
 #include "support/temp_dir.h"
 
 namespace {

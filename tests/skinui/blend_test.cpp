@@ -1,4 +1,4 @@
-#include "skinui/core/blend.h"
+#include "skinui/render/blend.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,19 @@ TEST(Blend, RowsMatchThePixelRule) {
                                                                           : s + ScalePixel(dst[i], 255 - (s >> 24));
       ASSERT_EQ(faded[i], expected) << i;
       ASSERT_EQ(filled[i], fill == 0 ? dst[i] : OverPixel(dst[i], fill)) << i;
+    }
+  }
+}
+
+// Every start alignment and length around the vector blocks: exactly the
+// pixels asked for change.
+TEST(Blend, FillRowWritesExactlyItsPixels) {
+  for (size_t offset = 0; offset < 4; ++offset) {
+    for (size_t n = 0; n <= 40; ++n) {
+      std::vector<uint32_t> row(48, 0x11111111);
+      FillRow(row.data() + offset, 0xFF2060C0, n);
+      for (size_t i = 0; i < row.size(); ++i)
+        ASSERT_EQ(row[i], i >= offset && i < offset + n ? 0xFF2060C0u : 0x11111111u) << offset << " " << n << " " << i;
     }
   }
 }

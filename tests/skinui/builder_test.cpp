@@ -7,10 +7,10 @@
 #include "manager_support.h"
 #include "platform/path_separator.h"
 #include "platform/window_test_driver.h"
-#include "skinui/control/label.h"
 #include "skinui/builder/skin_builder.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/control/label.h"
 #include "skinui/layout/container.h"
+#include "skinui/resources/skin_resources.h"
 #include "support/temp_dir.h"
 
 namespace skinui_test {

@@ -8,10 +8,10 @@
 #include "skinui/control/label.h"
 #include "skinui/control/progress.h"
 #include "skinui/control/user_data_format.h"
-#include "skinui/manager/paint_manager.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/layout/tab_layout.h"
 #include "skinui/layout/vertical_layout.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

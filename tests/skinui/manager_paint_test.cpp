@@ -8,12 +8,12 @@
 
 #include "common/text.h"
 #include "manager_support.h"
-#include "png_file.h"
 #include "platform/path_separator.h"
 #include "platform/window_messages.h"
 #include "platform/window_test_driver.h"
-#include "skinui/core/skin_resources.h"
-#include "skinui/core/stb_image_decoder.h"
+#include "png_file.h"
+#include "skinui/resources/skin_resources.h"
+#include "skinui/resources/stb_image_decoder.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"
 

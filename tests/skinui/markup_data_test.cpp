@@ -9,7 +9,7 @@
 
 #include "common/text.h"
 #include "platform/codepage.h"
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 #include "support/temp_dir.h"
 
 namespace SkinUI {

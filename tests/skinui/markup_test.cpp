@@ -1,4 +1,4 @@
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 #include <gtest/gtest.h>
 

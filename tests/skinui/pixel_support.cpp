@@ -7,7 +7,8 @@
 #include <fstream>
 
 #include "common/text.h"
-#include "skinui/core/stb_image_decoder.h"
+#include "skinui/resources/font_info.h"
+#include "skinui/resources/stb_image_decoder.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "skinui/core/render_engine.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/resources/skin_resources.h"
 #include "support/temp_dir.h"
 
 namespace skinui_test {

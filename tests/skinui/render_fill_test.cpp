@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "skinui/core/render_engine.h"
-#include "skinui/core/ui_shape.h"
 #include "skinui/pixel_support.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/render/ui_shape.h"
 
 namespace SkinUI {
 namespace {

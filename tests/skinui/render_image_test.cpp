@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "skinui/core/render_engine.h"
 #include "common/text.h"
 #include "skinui/pixel_support.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

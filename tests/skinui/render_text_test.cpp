@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "skinui/core/render_engine.h"
 #include "skinui/pixel_support.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

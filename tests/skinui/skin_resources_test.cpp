@@ -1,4 +1,4 @@
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 #include <gtest/gtest.h>
 

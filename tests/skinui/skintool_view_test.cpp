@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "skinui/core/stb_image_decoder.h"
+#include "skinui/resources/stb_image_decoder.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"
 #include "view_commands.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/window_system.h"
-#include "skinui/core/ui_notify.h"
+#include "skinui/control/ui_notify.h"
 #include "update_dialog/main_dlg.h"
 
 class CDialogDriver {

@@ -34,8 +34,9 @@ start_xvfb() {
 }
 
 # Starts a real X.Org server with the dummy video driver on a free display
-# and points DISPLAY at it: no input devices, a 2560 x 800 screen showing one
-# 1280 x 800 monitor (DUMMY0); a second can be added with xrandr. Compositing
+# and points DISPLAY at it: no input devices, one 1280 x 800 monitor (DUMMY0)
+# on a screen that may grow to 2560 x 800, so that a second can be added
+# with xrandr. Compositing
 # managers and RandR monitors behave there as on the X servers of remote and
 # virtual desktops. False when it did not start.
 start_xorg() {

@@ -2,7 +2,7 @@
 
 #include "common/text.h"
 #include "platform/whole_file.h"
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 namespace skintool {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/path_separator.h"
 #include "platform/window_messages.h"
 #include "skinui/builder/skin_builder.h"
-#include "skinui/core/skin_resources.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace skintool {
 namespace {

@@ -7,6 +7,9 @@
 // CodeView records, handle and unloaded-module streams.
 #include <time.h>
 
+#include <string_view>
+
+#include "common/text.h"
 #include "platform/posix/crash_context.h"
 #include "platform/posix/crash_maps.h"
 #include "platform/posix/crash_minidump.h"
@@ -16,53 +19,10 @@ namespace platform::crash {
 namespace {
 
 constexpr uint32_t kStreamCount = 5;
-constexpr uint32_t kSystemInfoSize = 56;
-constexpr uint32_t kExceptionStreamSize = 168;
-constexpr uint32_t kThreadSize = 48;
-constexpr uint32_t kModuleSize = 108;
-constexpr uint32_t kMemoryDescriptorSize = 16;
-constexpr uint16_t kArchitectureAmd64 = 9;
-constexpr uint32_t kPlatformLinux = 0x8201;  // the id Linux minidump writers use
-constexpr uint64_t kRedZone = 128;           // below the stack pointer, still in use
-constexpr uint32_t kStackOverflowCode = 0xC00000FD;  // EXCEPTION_STACK_OVERFLOW
-constexpr uint64_t kOverflowReach = 64 * 1024;       // fault to stack pointer, at most
+constexpr uint64_t kRedZone = 128;              // below the stack pointer, still in use
+constexpr uint64_t kOverflowReach = 64 * 1024;  // fault to stack pointer, at most
 
 uint32_t Align(uint32_t value, uint32_t to) { return (value + to - 1) / to * to; }
-
-// Decodes one UTF-8 sequence at text[*i]; malformed input gives U+FFFD.
-uint32_t NextCodePoint(const char* text, uint32_t length, uint32_t* i) {
-  const uint8_t lead = static_cast<uint8_t>(text[(*i)++]);
-  if (lead < 0x80) return lead;
-  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-  if (extra < 0 || lead > 0xF4 || *i + static_cast<uint32_t>(extra) > length) return 0xFFFD;
-  uint32_t cp = lead & (0x3F >> extra);
-  for (int k = 0; k < extra; ++k) {
-    const uint8_t next = static_cast<uint8_t>(text[*i]);
-    if ((next & 0xC0) != 0x80) return 0xFFFD;
-    cp = (cp << 6) | (next & 0x3F);
-    ++*i;
-  }
-  return cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp;
-}
-
-// Number of UTF-16 units of a UTF-8 text; bad bytes count as one U+FFFD.
-uint32_t Utf16Units(const char* text, uint32_t length) {
-  uint32_t units = 0;
-  for (uint32_t i = 0; i < length;) units += NextCodePoint(text, length, &i) > 0xFFFF ? 2 : 1;
-  return units;
-}
-
-void WriteUtf16(CSafeWriter& out, const char* text, uint32_t length) {
-  for (uint32_t i = 0; i < length;) {
-    const uint32_t cp = NextCodePoint(text, length, &i);
-    if (cp > 0xFFFF) {
-      out.U16(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.U16(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.U16(static_cast<uint16_t>(cp));
-    }
-  }
-}
 
 // File offsets of every part of the dump, worked out before writing.
 struct Layout {
@@ -70,10 +30,31 @@ struct Layout {
       memoryList, stack, end;
 };
 
+// The modules' names in UTF-16, each at its offset and length in units; UTF-8
+// never needs more units than bytes. common/text's converter allocates
+// nothing, so the signal handler may use it.
+struct WideNames {
+  char16_t units[kModuleNamePool];
+  uint32_t offset[kMaxModules];
+  uint32_t length[kMaxModules];
+};
+
 // Too large for the signal stack; only one crash is written per process.
 // Namespace scope, so that no guarded initialisation runs in the handler.
 MapsSnapshot g_maps;
 Layout g_layout;
+WideNames g_wideNames;
+
+void WidenNames(const MapsSnapshot& maps, WideNames* wide) {
+  uint32_t used = 0;
+  for (uint32_t i = 0; i < maps.moduleCount; ++i) {
+    const MappedModule& m = maps.modules[i];
+    wide->offset[i] = used;
+    wide->length[i] = static_cast<uint32_t>(
+        Utf8ToUtf16(std::string_view(maps.names + m.nameOffset, m.nameLength), wide->units + used));
+    used += wide->length[i];
+  }
+}
 
 struct StackRange {
   uint64_t start = 0;
@@ -94,9 +75,9 @@ StackRange StackToKeep(const MapsSnapshot& maps, uint64_t sp) {
   return range;
 }
 
-Layout PlanLayout(const MapsSnapshot& maps, const StackRange& stack) {
+Layout PlanLayout(const MapsSnapshot& maps, const WideNames& wide, const StackRange& stack) {
   Layout l{};
-  l.systemInfo = Align(32 + kStreamCount * 12, 8);
+  l.systemInfo = Align(kMinidumpHeaderSize + kStreamCount * kDirectoryEntrySize, 8);
   l.csdVersion = l.systemInfo + kSystemInfoSize;
   l.exception = Align(l.csdVersion + 6, 8);
   l.threadList = l.exception + kExceptionStreamSize;
@@ -105,8 +86,7 @@ Layout PlanLayout(const MapsSnapshot& maps, const StackRange& stack) {
   uint32_t at = l.moduleList + 4 + maps.moduleCount * kModuleSize;
   for (uint32_t i = 0; i < maps.moduleCount; ++i) {
     l.names[i] = Align(at, 4);
-    const MappedModule& m = maps.modules[i];
-    at = l.names[i] + 4 + 2 * Utf16Units(maps.names + m.nameOffset, m.nameLength) + 2;
+    at = l.names[i] + 4 + 2 * wide.length[i] + 2;
   }
   l.memoryList = Align(at, 8);
   l.stack = Align(l.memoryList + 4 + kMemoryDescriptorSize, 16);
@@ -120,7 +100,7 @@ void WriteHeader(CSafeWriter& out, const Layout& l, const MapsSnapshot& maps) {
   out.U32(kMinidumpSignature);
   out.U32(kMinidumpVersion);
   out.U32(kStreamCount);
-  out.U32(32);  // the stream directory follows the header
+  out.U32(kMinidumpHeaderSize);  // the stream directory follows the header
   out.U32(0);   // checksum
   out.U32(static_cast<uint32_t>(now.tv_sec));
   out.U64(0);   // MiniDumpNormal
@@ -210,7 +190,7 @@ void WriteThread(CSafeWriter& out, const Layout& l, const CrashInfo& crash, cons
   out.Bytes(context, sizeof context);
 }
 
-void WriteModules(CSafeWriter& out, const Layout& l, const MapsSnapshot& maps) {
+void WriteModules(CSafeWriter& out, const Layout& l, const MapsSnapshot& maps, const WideNames& wide) {
   out.PadTo(l.moduleList);
   out.U32(maps.moduleCount);
   for (uint32_t i = 0; i < maps.moduleCount; ++i) {
@@ -226,11 +206,9 @@ void WriteModules(CSafeWriter& out, const Layout& l, const MapsSnapshot& maps) {
     out.U64(0);
   }
   for (uint32_t i = 0; i < maps.moduleCount; ++i) {
-    const MappedModule& m = maps.modules[i];
-    const char* name = maps.names + m.nameOffset;
     out.PadTo(l.names[i]);
-    out.U32(2 * Utf16Units(name, m.nameLength));
-    WriteUtf16(out, name, m.nameLength);
+    out.U32(2 * wide.length[i]);
+    for (uint32_t k = 0; k < wide.length[i]; ++k) out.U16(wide.units[wide.offset[i] + k]);
     out.U16(0);
   }
 }
@@ -274,13 +252,14 @@ bool WriteMinidump(int fd, const CrashInfo& crash) {
   const ThreadRegisters regs = ReadRegisters(crash.ucontext);
   ReadMaps(regs.stackPointer, &maps);
   const StackRange stack = StackToKeep(maps, regs.stackPointer);
-  layout = PlanLayout(maps, stack);
+  WidenNames(maps, &g_wideNames);
+  layout = PlanLayout(maps, g_wideNames, stack);
   CSafeWriter out(fd);
   WriteHeader(out, layout, maps);
   WriteSystemInfo(out, layout, crash);
   WriteException(out, layout, crash, regs, IsStackOverflow(crash, regs, maps));
   WriteThread(out, layout, crash, stack);
-  WriteModules(out, layout, maps);
+  WriteModules(out, layout, maps, g_wideNames);
   WriteMemory(out, layout, stack);
   return out.Flush() && out.Position() == layout.end;
 }

@@ -7,17 +7,9 @@
 
 #include <cstdint>
 
-namespace platform::crash {
+#include "platform/posix/crash_minidump_format.h"
 
-// Minidump format constants, as Windows' dbghelp defines them.
-inline constexpr uint32_t kMinidumpSignature = 0x504D444D;  // "MDMP"
-inline constexpr uint32_t kMinidumpVersion = 0xA793;
-inline constexpr uint32_t kThreadListStream = 3;
-inline constexpr uint32_t kModuleListStream = 4;
-inline constexpr uint32_t kMemoryListStream = 5;
-inline constexpr uint32_t kExceptionStream = 6;
-inline constexpr uint32_t kSystemInfoStream = 7;
-inline constexpr uint32_t kAmd64ContextSize = 1232;
+namespace platform::crash {
 
 // The most stack memory kept, counted up from the stack pointer.
 inline constexpr uint64_t kMaxStackBytes = 1024 * 1024;

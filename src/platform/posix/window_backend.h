@@ -82,8 +82,17 @@ class IWindowBackend {
   virtual bool ForeignIsIconic(HWND hwnd) = 0;
   virtual bool ForeignShow(HWND hwnd, int command) = 0;
   virtual bool Activate(HWND hwnd) = 0;
+  // Its rectangle in screen coordinates, and moving and sizing it there.
+  virtual bool ForeignRect(HWND hwnd, RECT* rect) = 0;
+  virtual bool ForeignPlace(HWND hwnd, const RECT& rect) = 0;
+};
 
-  // Test driver: input as a user gives it, and what the screen shows.
+// What the test driver asks of a display: input as a user gives it, and what
+// the screen shows. The headless backend is its own; the X11 one lives in the
+// testing library (XTEST), so the program never carries it.
+class IWindowTestInput {
+ public:
+  virtual ~IWindowTestInput() = default;
   virtual bool InjectMotion(POINT screen) = 0;
   virtual bool InjectButton(int button, bool down) = 0;
   virtual bool InjectWheel(int delta) = 0;

@@ -191,6 +191,11 @@ void OnExternalIconic(HWND hwnd, bool iconic);
 // thread gets WM_DPICHANGED, suggesting its rectangle scaled by newDpi /
 // oldDpi around the same centre.
 void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi);
+// Monitors came, went or moved: every window of the calling thread gets
+// WM_DISPLAYCHANGE, and each visible, not minimised window without owner that
+// lies on no monitor's work area any more is moved onto the nearest one
+// (owned windows follow their owner).
+void OnMonitorsChanged();
 
 // DefWindowProc's WM_NCLBUTTONDOWN on HTCAPTION: moves the window with the
 // pointer while the left button stays down.

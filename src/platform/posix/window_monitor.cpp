@@ -21,16 +21,25 @@ bool IndexOf(HMONITOR monitor, size_t count, size_t* index) {
   return true;
 }
 
+// In 64 bits: a rectangle another client gave may span all of int.
 long long DistanceSquared(const RECT& r, POINT p) {
-  long long dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - r.right + 1 : 0;
-  long long dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
+  long long dx = p.x < r.left ? 0LL + r.left - p.x : p.x >= r.right ? 1LL + p.x - r.right : 0;
+  long long dy = p.y < r.top ? 0LL + r.top - p.y : p.y >= r.bottom ? 1LL + p.y - r.bottom : 0;
   return dx * dx + dy * dy;
 }
 
 long long Overlap(const RECT& a, const RECT& b) {
-  long long w = std::min(a.right, b.right) - std::max(a.left, b.left);
-  long long h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  long long w = 0LL + std::min(a.right, b.right) - std::max(a.left, b.left);
+  long long h = 0LL + std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
   return w > 0 && h > 0 ? w * h : 0;
+}
+
+// The squared distance between two rectangles (0 when they touch or overlap).
+long long DistanceSquared(const RECT& a, const RECT& b) {
+  auto gap = [](int lowEnd, int highStart) { return std::max(0LL, 0LL + highStart - lowEnd); };
+  long long dx = std::max(gap(a.right, b.left), gap(b.right, a.left));
+  long long dy = std::max(gap(a.bottom, b.top), gap(b.bottom, a.top));
+  return dx * dx + dy * dy;
 }
 
 struct TChosenBackend {
@@ -99,18 +108,25 @@ HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
   return posix::HandleOf(flags == MONITOR_DEFAULTTONEAREST ? nearest : 0);
 }
 
-HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
-  RECT rect;
-  if (!GetWindowRect(hwnd, &rect)) return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint({0, 0}, flags);
+HMONITOR MonitorFromRect(const RECT& rect, DWORD flags) {
   auto monitors = posix::Backend().GetMonitors();
-  size_t most = 0;
-  long long best = 0;
+  size_t most = 0, nearest = 0;
+  long long best = 0, closest = std::numeric_limits<long long>::max();
   for (size_t i = 0; i < monitors.size(); ++i) {
     long long overlap = posix::Overlap(monitors[i].monitor, rect);
     if (overlap > best) best = overlap, most = i;
+    long long distance = posix::DistanceSquared(monitors[i].monitor, rect);
+    if (distance < closest) closest = distance, nearest = i;
   }
   if (best > 0) return posix::HandleOf(most);
-  return MonitorFromPoint({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, flags);
+  if (monitors.empty() || flags == MONITOR_DEFAULTTONULL) return nullptr;
+  return posix::HandleOf(flags == MONITOR_DEFAULTTONEAREST ? nearest : 0);
+}
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
+  RECT rect;
+  if (!GetWindowRect(hwnd, &rect)) return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint({0, 0}, flags);
+  return MonitorFromRect(rect, flags);
 }
 
 bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {

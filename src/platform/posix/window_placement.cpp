@@ -163,6 +163,16 @@ void Restore(TWindow& window, bool activate) {
   SendSizeAndMove(window, true, true);
 }
 
+// SetWindowPos of another process's window: its place and size; the rest
+// is its own process's business.
+bool PlaceForeign(HWND hwnd, int x, int y, int width, int height, UINT flags) {
+  RECT rect;
+  if (!Backend().IsForeign(hwnd) || !Backend().ForeignRect(hwnd, &rect)) return false;
+  if (!(flags & SWP_NOMOVE)) rect = {x, y, x + Width(rect), y + Height(rect)};
+  if (!(flags & SWP_NOSIZE)) rect.right = rect.left + width, rect.bottom = rect.top + height;
+  return Backend().ForeignPlace(hwnd, rect);
+}
+
 }  // namespace
 
 void OnExternalPlacement(HWND hwnd, const RECT& proposed) {
@@ -277,7 +287,7 @@ bool EnableWindow(HWND hwnd, bool enable) {
 
 bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
   auto window = LocalWindow(hwnd);
-  if (!window) return false;
+  if (!window) return posix::PlaceForeign(hwnd, x, y, width, height, flags);
   RECT target = window->rect;
   if (!(flags & SWP_NOMOVE)) target = {x, y, x + posix::Width(target), y + posix::Height(target)};
   if (!(flags & SWP_NOSIZE)) {
@@ -306,7 +316,8 @@ bool MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint) {
 
 bool GetWindowRect(HWND hwnd, RECT* rect) {
   auto window = posix::FindWindowRecord(hwnd);
-  if (!window || !rect) return false;
+  if (!window) return rect && posix::Backend().IsForeign(hwnd) && posix::Backend().ForeignRect(hwnd, rect);
+  if (!rect) return false;
   *rect = window->rect;
   return true;
 }

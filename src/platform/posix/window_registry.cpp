@@ -40,19 +40,22 @@ void Unregister(TWindow& window) {
   g_windows.erase(window.hwnd);
 }
 
-// Windows' defaults for CW_USEDEFAULT: popups get 0, overlapped windows a
-// cascade position and three quarters of the work area.
+// Windows' defaults for CW_USEDEFAULT: popups get the primary monitor's
+// corner, overlapped windows a cascade position and three quarters of the
+// primary's work area. Windows' primary monitor is the one at 0, 0; an X
+// server's may lie anywhere (the backend lists it first).
 void ResolveDefaults(DWORD style, int* x, int* y, int* width, int* height) {
-  MONITORINFO info;
-  GetMonitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  const auto monitors = Backend().GetMonitors();
+  const RECT monitor = monitors.empty() ? RECT{} : monitors.front().monitor;
+  const RECT work = monitors.empty() ? RECT{} : monitors.front().work;
   bool popup = (style & WS_POPUP) != 0;
   if (*x == CW_USEDEFAULT) {
-    *x = popup ? 0 : info.rcWork.left + 26;
-    *y = popup ? 0 : info.rcWork.top + 26;
+    *x = popup ? monitor.left : work.left + 26;
+    *y = popup ? monitor.top : work.top + 26;
   }
   if (*width == CW_USEDEFAULT) {
-    *width = popup ? 0 : (info.rcWork.right - info.rcWork.left) * 3 / 4;
-    *height = popup ? 0 : (info.rcWork.bottom - info.rcWork.top) * 3 / 4;
+    *width = popup ? 0 : (work.right - work.left) * 3 / 4;
+    *height = popup ? 0 : (work.bottom - work.top) * 3 / 4;
   }
 }
 

@@ -1,18 +1,28 @@
-// POSIX test driver: forwards to the display backend in use.
+// POSIX test driver: input and screenshots of the display backend in use
+// (the headless display's own, or XTEST on an X server).
 #include "platform/posix/window_backend.h"
+#include "platform/posix/x11/window_x11.h"
 #include "platform/window_test_driver.h"
 
 namespace platform::testing {
+namespace {
+
+posix::IWindowTestInput& Input() {
+  auto* own = dynamic_cast<posix::IWindowTestInput*>(&posix::Backend());
+  return own ? *own : posix::x11::TestInput();
+}
+
+}  // namespace
 
 std::string WindowBackendName() { return posix::Backend().GetName(); }
-bool MoveMouse(POINT screen) { return posix::Backend().InjectMotion(screen); }
-bool MouseButton(int button, bool down) { return posix::Backend().InjectButton(button, down); }
-bool MouseWheel(int steps) { return posix::Backend().InjectWheel(steps); }
-bool Key(int virtualKey, bool down) { return posix::Backend().InjectKey(virtualKey, down); }
-void FlushInput() { posix::Backend().FlushInjected(); }
+bool MoveMouse(POINT screen) { return Input().InjectMotion(screen); }
+bool MouseButton(int button, bool down) { return Input().InjectButton(button, down); }
+bool MouseWheel(int steps) { return Input().InjectWheel(steps); }
+bool Key(int virtualKey, bool down) { return Input().InjectKey(virtualKey, down); }
+void FlushInput() { Input().FlushInjected(); }
 
 bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels) {
-  return pixels && posix::Backend().CaptureScreen(rect, pixels);
+  return pixels && Input().CaptureScreen(rect, pixels);
 }
 
 bool SetTestMonitor(const RECT& monitor, const RECT& work, UINT dpi) {

@@ -21,7 +21,7 @@
 #include "common/command_line.h"
 #include "platform/crash_filter.h"
 #include "platform/process_command_line.h"
-#include "platform/win32/crash_dump.h"
+#include "platform/win32/crash_minidump.h"
 #include "platform/win32/crash_report.h"
 #include "platform/win32/wide.h"
 

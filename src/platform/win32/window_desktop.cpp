@@ -20,6 +20,11 @@ HMONITOR MonitorFromPoint(POINT point, DWORD flags) { return Portable(::MonitorF
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) { return Portable(::MonitorFromWindow(hwnd, flags)); }
 
+HMONITOR MonitorFromRect(const RECT& rect, DWORD flags) {
+  const ::RECT native{rect.left, rect.top, rect.right, rect.bottom};
+  return Portable(::MonitorFromRect(&native, flags));
+}
+
 bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
   ::MONITORINFO native{};
   native.cbSize = sizeof native;

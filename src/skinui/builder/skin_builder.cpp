@@ -5,13 +5,13 @@
 #include "common/text.h"
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
+#include "skinui/builder/skin_builder.h"
+#include "skinui/builder/skin_builder_load.h"
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
-#include "skinui/builder/skin_builder.h"
-#include "skinui/builder/skin_builder_load.h"
-#include "skinui/core/skin_resources.h"
-#include "skinui/core/window_scale.h"
+#include "skinui/render/window_scale.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace SkinUI {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 namespace SkinUI {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "skinui/core/markup.h"
+#include "skinui/markup/markup.h"
 
 namespace SkinUI {
 

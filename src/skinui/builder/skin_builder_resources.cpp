@@ -6,11 +6,11 @@
 #include "common/text.h"
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
-#include "skinui/control/attribute_values.h"
-#include "skinui/manager/paint_manager.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/builder/skin_builder.h"
 #include "skinui/builder/skin_builder_load.h"
+#include "skinui/control/attribute_values.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

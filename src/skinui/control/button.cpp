@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 

@@ -2,8 +2,8 @@
 #include "common/text.h"
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/button.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/control/rect_ops.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "skinui/control/ui_scale.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -11,8 +11,8 @@
 #include "platform/accessibility.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/event_source.h"
-#include "skinui/core/ui_surface.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_surface.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

@@ -3,7 +3,7 @@
 
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/control.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

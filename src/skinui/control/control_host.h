@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "platform/accessibility.h"
-#include "skinui/core/render_host.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/render/render_host.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

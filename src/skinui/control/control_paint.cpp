@@ -4,7 +4,7 @@
 
 #include "skinui/control/control.h"
 #include "skinui/control/rect_ops.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -2,8 +2,8 @@
 #include "skinui/control/label.h"
 
 #include "skinui/control/rect_ops.h"
-#include "skinui/core/html_tokens.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/markup/html_tokens.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 

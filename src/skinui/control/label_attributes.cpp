@@ -1,7 +1,7 @@
 // Skin attributes of the label.
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/label.h"
-#include "skinui/core/render_engine.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

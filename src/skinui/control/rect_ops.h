@@ -1,7 +1,7 @@
 // Rectangle arithmetic shared by controls and layouts.
 #pragma once
 
-#include "skinui/core/ui_types.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

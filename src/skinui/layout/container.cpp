@@ -5,8 +5,8 @@
 
 #include "skinui/control/attribute_values.h"
 #include "skinui/control/ui_scale.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/layout/layout_math.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 

@@ -28,11 +28,11 @@
 #include "platform/accessibility.h"
 #include "platform/window_system.h"
 #include "skinui/control/control_host.h"
-#include "skinui/core/image_info.h"
-#include "skinui/core/render_host.h"
-#include "skinui/core/ui_notify.h"
-#include "skinui/core/ui_surface.h"
-#include "skinui/core/ui_types.h"
+#include "skinui/control/ui_notify.h"
+#include "skinui/render/image_info.h"
+#include "skinui/render/render_host.h"
+#include "skinui/render/ui_surface.h"
+#include "skinui/render/ui_types.h"
 
 namespace SkinUI {
 

@@ -7,9 +7,9 @@
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
-#include "skinui/manager/paint_manager.h"
-#include "skinui/core/render_engine.h"
 #include "skinui/layout/container.h"
+#include "skinui/manager/paint_manager.h"
+#include "skinui/render/render_engine.h"
 
 namespace SkinUI {
 namespace {

@@ -5,8 +5,8 @@
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/manager/paint_manager_shared.h"
-#include "skinui/core/render_engine.h"
-#include "skinui/core/window_scale.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/render/window_scale.h"
 
 namespace SkinUI {
 namespace {

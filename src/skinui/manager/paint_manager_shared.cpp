@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "skinui/core/render_engine.h"
-#include "skinui/core/skin_resources.h"
 #include "skinui/manager/paint_manager.h"
+#include "skinui/render/render_engine.h"
+#include "skinui/resources/font_info.h"
+#include "skinui/resources/skin_resources.h"
 
 namespace SkinUI {
 

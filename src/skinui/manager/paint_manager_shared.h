@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "skinui/core/render_host.h"
+#include "skinui/render/render_host.h"
 
 namespace SkinUI {
 

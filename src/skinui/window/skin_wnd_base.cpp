@@ -5,7 +5,7 @@
 #include "platform/window_messages.h"
 #include "skinui/control/control.h"
 #include "skinui/control/ui_scale.h"
-#include "skinui/core/window_scale.h"
+#include "skinui/render/window_scale.h"
 
 using namespace platform;
 

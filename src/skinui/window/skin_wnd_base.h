@@ -7,9 +7,9 @@
 
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
-#include "skinui/manager/paint_manager.h"
 #include "skinui/builder/skin_builder.h"
-#include "skinui/core/ui_notify.h"
+#include "skinui/control/ui_notify.h"
+#include "skinui/manager/paint_manager.h"
 #include "skinui/window/native_window.h"
 
 // The parts that do not depend on T.

@@ -43,7 +43,7 @@ uint32_t Over(uint32_t src, uint32_t dst, BYTE opacity) {
   return out;
 }
 
-class CHeadlessBackend final : public IWindowBackend {
+class CHeadlessBackend final : public IWindowBackend, public IWindowTestInput {
  public:
   const char* GetName() const override { return "headless"; }
 
@@ -114,7 +114,10 @@ class CHeadlessBackend final : public IWindowBackend {
   bool ForeignIsIconic(HWND) override { return false; }
   bool ForeignShow(HWND, int) override { return false; }
   bool Activate(HWND) override { return true; }
+  bool ForeignRect(HWND, RECT*) override { return false; }
+  bool ForeignPlace(HWND, const RECT&) override { return false; }
 
+  // The display's own input and screen, as the test driver reaches them.
   bool InjectMotion(POINT screen) override {
     m_pointer = screen;
     return Queue({TRawInput::kMotion, screen});

@@ -60,6 +60,12 @@ struct TConnection {
   // Xft.dpi as last read from the root's RESOURCE_MANAGER, which the
   // connection watches: a change reaches our windows as WM_DPICHANGED.
   UINT dpi = 96;
+  // The monitors with their work areas as last read (window_x11_monitors.cpp);
+  // RandR events and changes of the root's work area or desktop mark them stale.
+  std::vector<IWindowBackend::TMonitorInfo> monitors;
+  bool monitorsStale = true;
+  int randrVersion = -1;  // major * 100 + minor, 0 without RandR; -1: not asked yet
+  int randrEventBase = 0;
 };
 
 // What a window shows, on the client side: one image of the window's size,
@@ -162,8 +168,9 @@ bool CompositorRuns(TConnection& c);
 // itself when it has none.
 Window TopLevelOf(TConnection& c, Window window);
 
-// Desktop facts and windows of other processes (window_x11_desktop.cpp).
+// The monitors with their work areas (window_x11_monitors.cpp).
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);
+// Desktop facts and windows of other processes (window_x11_desktop.cpp).
 // Xft.dpi of the root's RESOURCE_MANAGER property as it is now; 96 without one.
 UINT ReadXftDpi(TConnection& c);
 // RESOURCE_MANAGER changed: a new Xft.dpi is recorded and sent to the
@@ -177,11 +184,9 @@ bool ForeignMaximized(TConnection& c, Window window);
 bool ForeignShow(TConnection& c, Window window, int command);
 bool ActivateWindow(TConnection& c, Window window);
 
-// Test input and screenshots (window_x11_test_input.cpp).
-bool FakeMotion(TConnection& c, POINT screen);
-bool FakeButton(TConnection& c, unsigned button, bool down);
-bool FakeKey(TConnection& c, int virtualKey, bool down);
-bool CaptureRoot(TConnection& c, const RECT& rect, std::vector<uint32_t>* pixels);
+// Test input through XTEST and screenshots of the root window, for the test
+// driver (window_x11_test_input.cpp, in the testing library only).
+IWindowTestInput& TestInput();
 
 // Key translation (window_x11_events.cpp): the virtual key of a keysym.
 int VirtualKeyOf(unsigned long keysym);

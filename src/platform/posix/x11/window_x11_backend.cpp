@@ -13,8 +13,8 @@
 // caption dragging through _NET_WM_MOVERESIZE when the window manager offers
 // it; pointer grabs for capture; waiting on the X connection beside the
 // thread's wake descriptor. Presentation is in window_x11_present.cpp.
-// Does not implement: child windows, several monitors (the screen is one
-// monitor), input on the edges of a ring (they let it through).
+// Monitors and work areas: window_x11_monitors.cpp. Does not implement:
+// child windows, input on the edges of a ring (they let it through).
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xfixes.h>
@@ -31,6 +31,7 @@
 
 #include "common/text.h"
 #include "platform/posix/x11/window_x11.h"
+#include "platform/posix/x11/window_x11_monitors.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {
@@ -513,26 +514,10 @@ class CX11Backend final : public IWindowBackend {
     TConnection* c = Connection();
     return c && ActivateWindow(*c, XidOf(hwnd));
   }
-
-  bool InjectMotion(POINT screen) override { return FakeMotion(*Connection(), screen); }
-  bool InjectButton(int button, bool down) override {
-    unsigned x = button == VK_LBUTTON ? 1 : button == VK_MBUTTON ? 2 : 3;
-    return FakeButton(*Connection(), x, down);
+  bool ForeignRect(HWND hwnd, RECT* rect) override { return x11::ForeignRect(*Connection(), XidOf(hwnd), rect); }
+  bool ForeignPlace(HWND hwnd, const RECT& rect) override {
+    return x11::ForeignPlace(*Connection(), XidOf(hwnd), rect);
   }
-  bool InjectWheel(int delta) override {
-    TConnection* c = Connection();
-    unsigned button = delta > 0 ? 4 : 5;
-    for (int i = 0; i < std::abs(delta); ++i)
-      if (!FakeButton(*c, button, true) || !FakeButton(*c, button, false)) return false;
-    return true;
-  }
-  bool InjectKey(int virtualKey, bool down) override { return FakeKey(*Connection(), virtualKey, down); }
-  void FlushInjected() override { XSync(Connection()->display, False); }
-  bool CaptureScreen(const RECT& rect, std::vector<uint32_t>* pixels) override {
-    TConnection* c = Connection();
-    return c && CaptureRoot(*c, rect, pixels);
-  }
-
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // X11 window backend: the desktop and the windows of other processes. The
-// screen is one monitor; its work area comes from _NET_WORKAREA (else the
-// screen), its DPI from the Xft.dpi resource (else 96), followed when the
-// root's RESOURCE_MANAGER changes; it blends translucent windows while a
+// monitors and their work areas are window_x11_monitors.cpp's; their DPI
+// comes from the Xft.dpi resource (else 96), followed when the root's
+// RESOURCE_MANAGER changes; the desktop blends translucent windows while a
 // compositing manager owns _NET_WM_CM_S<screen>. Windows of other
 // processes are found by WM_CLASS and brought forward with _NET_ACTIVE_WINDOW
 // (or raised and focused directly when no window manager answers).
@@ -16,15 +16,6 @@
 
 namespace platform::posix::x11 {
 namespace {
-
-RECT WorkArea(TConnection& c, const RECT& screen) {
-  auto desktop = ReadLongs(c, c.root, c.atoms.netCurrentDesktop, XA_CARDINAL);
-  auto areas = ReadLongs(c, c.root, c.atoms.netWorkArea, XA_CARDINAL);
-  size_t index = (desktop.empty() ? 0 : desktop[0]) * 4;
-  if (areas.size() < index + 4) return screen;
-  int x = static_cast<int>(areas[index]), y = static_cast<int>(areas[index + 1]);
-  return {x, y, x + static_cast<int>(areas[index + 2]), y + static_cast<int>(areas[index + 3])};
-}
 
 // The root's RESOURCE_MANAGER as it is now (XResourceManagerString keeps the
 // text of when the connection was opened).
@@ -119,11 +110,6 @@ Window TopLevelOf(TConnection& c, Window window) {
     window = parent;
   }
   return window;
-}
-
-std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c) {
-  RECT screen{0, 0, DisplayWidth(c.display, c.screen), DisplayHeight(c.display, c.screen)};
-  return {{screen, WorkArea(c, screen), c.dpi}};
 }
 
 UINT ReadXftDpi(TConnection& c) {

@@ -2,13 +2,14 @@
 // core understands (pointer, keys with Windows virtual-key codes, placement
 // and visibility changes made by others, a window destroyed by another client,
 // focus, exposure, close requests, a compositing manager that comes or goes,
-// a new Xft.dpi on the root).
+// a new Xft.dpi on the root, monitors and work areas that change).
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 #include "platform/posix/x11/window_x11.h"
+#include "platform/posix/x11/window_x11_monitors.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {
@@ -136,6 +137,7 @@ void Translate(TConnection& c, XEvent& event) {
     OnCompositorChange(c);
     return;
   }
+  if (OnMonitorEvent(c, event)) return;
   switch (event.type) {
     case MotionNotify: {
       POINT screen{event.xmotion.x_root, event.xmotion.y_root};

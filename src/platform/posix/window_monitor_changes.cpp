@@ -1,0 +1,27 @@
+// POSIX window core: monitors that came, went or moved. Windows tells its
+// top-level windows with WM_DISPLAYCHANGE and brings back those left on no
+// monitor; the core does the same when a backend reports a change.
+#include "platform/posix/window_backend.h"
+#include "platform/posix/window_core.h"
+#include "platform/window_activation.h"
+#include "platform/window_messages.h"
+
+namespace platform::posix {
+
+void OnMonitorsChanged() {
+  const auto monitors = Backend().GetMonitors();
+  if (monitors.empty()) return;
+  const RECT& m = monitors.front().monitor;  // the primary's size, as Windows gives it
+  const LPARAM size = MakeLParam(m.right - m.left, m.bottom - m.top);
+  constexpr WPARAM kBitsPerPixel = 32;
+  // A handler may create or destroy windows: walk a copy.
+  const std::vector<HWND> windows = CurrentQueue()->windows;
+  for (HWND hwnd : windows)
+    if (LocalWindow(hwnd)) SendMessage(hwnd, WM_DISPLAYCHANGE, kBitsPerPixel, size);
+  for (HWND hwnd : windows) {
+    auto window = LocalWindow(hwnd);
+    if (window && !window->owner && window->visible && !window->iconic) BringOntoWorkArea(hwnd);
+  }
+}
+
+}  // namespace platform::posix
