@@ -1,7 +1,8 @@
 #!/bin/bash
 # The Windows program as the product runs it, under Wine, against the POSIX
-# devserver: checks that ORVUpdate.exe is a self-contained PE32 GUI program,
-# sets the settings with Wine's reg.exe, runs "-inst_fix -startby=4" and
+# devserver: checks that ORVUpdate.exe is a self-contained PE32 GUI program of
+# at most 1.6 MB stripped, sets the settings with Wine's reg.exe, runs
+# "-inst_fix -startby=4" and
 # checks that the server saw the clock request and both signed start-up
 # reports with those settings, and that the program exited with 0.
 # Needs build/win (cross build; or $ORV_WIN_BUILD) and build/release
@@ -25,6 +26,10 @@ done
 work=$(mktemp -d /tmp/orv-smoke.XXXXXX)
 server=
 trap '[ -n "$server" ] && kill $server 2>/dev/null; rm -rf "$work"' EXIT
+# As it ships (stripped) the program stays lean: at most 1.6 MB.
+i686-w64-mingw32-strip -o "$work/stripped.exe" "$exe"
+size=$(stat -c %s "$work/stripped.exe")
+[ "$size" -le 1677721 ] || fail "the stripped ORVUpdate.exe is $size bytes, more than 1.6 MB"
 "$devserver" --port 0 --log "$work/requests.jsonl" > "$work/devserver.out" &
 server=$!
 for _ in $(seq 100); do grep -q '^http ' "$work/devserver.out" 2>/dev/null && break; sleep 0.1; done

@@ -1,7 +1,7 @@
 // Walking folders without following links: listing a folder, describing a
 // path, deleting a file (FindFirstFileW / FindNextFileW;
 // GetFileInformationByHandle on the path opened as a reparse point;
-// DeleteFileW).
+// DeleteFileW; MoveFileExW).
 #pragma once
 
 #include <cstdint>
@@ -40,5 +40,10 @@ struct FileIdentity {
 // Deletes the file at path; a link is deleted itself, never its target.
 // False when nothing was deleted.
 bool DeleteFileAt(const std::u16string& path);
+
+// Gives the file at from the name to, replacing a file of that name (a link
+// at either is renamed or replaced itself, never followed). False when
+// nothing was renamed.
+bool RenameFileAt(const std::u16string& from, const std::u16string& to);
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 #include "server_api/download_part_file.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 
 #include "common/text.h"
@@ -184,9 +183,7 @@ bool CDownloadPartFile::Complete() {
   }
   // A link at the target is replaced itself: the rename never follows it.
   (void)platform::DeleteFileAt(m_target);
-  std::error_code error;
-  std::filesystem::rename(std::filesystem::path(m_part), std::filesystem::path(m_target), error);
-  if (error) return false;
+  if (!platform::RenameFileAt(m_part, m_target)) return false;
   (void)platform::DeleteFileAt(m_resume);
   m_completed = true;
   return true;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/byte_order.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_icons.h"
 #include "platform/window_messages.h"
 #include "platform/window_test_driver.h"

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -57,5 +58,9 @@ bool QueryPathIdentity(const std::u16string& path, FileIdentity* identity) {
 }
 
 bool DeleteFileAt(const std::u16string& path) { return unlink(Utf16ToUtf8(path).c_str()) == 0; }
+
+bool RenameFileAt(const std::u16string& from, const std::u16string& to) {
+  return rename(Utf16ToUtf8(from).c_str(), Utf16ToUtf8(to).c_str()) == 0;
+}
 
 }  // namespace platform

@@ -46,6 +46,18 @@ void NoteBusyStore() {
   g_busyQuietUntil.store(NowTicks() + quiet.count());
 }
 
+// SQLite's own busy handler sleeps longer the longer it waits (up to 100 ms
+// between tries). Another process that writes value after value frees the
+// store for only the moment between two of its operations, which such
+// sleeps nearly always miss: a writer waited out its whole second and lost
+// its value. Trying again every millisecond until the deadline finds those
+// moments.
+int RetryUntilDeadline(void* deadline, int) {
+  if (NowTicks() >= *static_cast<const int64_t*>(deadline)) return 0;
+  usleep(1000);
+  return 1;
+}
+
 std::string StorePath() {
   if (const char* env = std::getenv("ORV_REGISTRY"); env && *env) return env;
   return Utf16ToUtf8(GetAppDataFolder()) + "/orvane/registry.db";
@@ -73,7 +85,13 @@ class Store {
       return;
     }
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) return;
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs());
+    const auto wait = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::milliseconds(BusyTimeoutMs()));
+    m_deadline = NowTicks() + wait.count();
+    sqlite3_busy_handler(m_db, RetryUntilDeadline, &m_deadline);
+    // A write-ahead log: a commit is one append, so a writer holds the store
+    // for a far shorter time than with a rollback journal.
+    if (use == EStoreUse::kWrite) Exec("PRAGMA journal_mode=WAL");
     if (!Exec("BEGIN IMMEDIATE")) {
       if (sqlite3_errcode(m_db) == SQLITE_BUSY) NoteBusyStore();
       return;
@@ -102,6 +120,7 @@ class Store {
   bool Exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
   sqlite3* m_db = nullptr;
+  int64_t m_deadline = 0;  // of waiting for a store another process holds
   bool m_ok = false;
   bool m_failed = false;
   bool m_missing = false;

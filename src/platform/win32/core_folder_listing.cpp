@@ -59,4 +59,8 @@ bool QueryPathIdentity(const std::u16string& path, FileIdentity* identity) {
 
 bool DeleteFileAt(const std::u16string& path) { return DeleteFileW(W(path)) != 0; }
 
+bool RenameFileAt(const std::u16string& from, const std::u16string& to) {
+  return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace platform

@@ -14,7 +14,7 @@
 #include <atomic>
 #include <deque>
 
-#include "platform/posix/window_backend.h"
+#include "platform/posix/window/window_backend.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {

@@ -1,8 +1,8 @@
 // POSIX window core: monitors that came, went or moved. Windows tells its
 // top-level windows with WM_DISPLAYCHANGE and brings back those left on no
 // monitor; the core does the same when a backend reports a change.
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_activation.h"
 #include "platform/window_messages.h"
 

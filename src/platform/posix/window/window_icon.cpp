@@ -6,8 +6,8 @@
 #include <mutex>
 
 #include "common/byte_order.h"
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_icons.h"
 #include "platform/window_messages.h"
 

@@ -2,8 +2,8 @@
 // on: creation goes ahead, the whole window is client area, a caption hit
 // drags the window, close destroys it, system commands minimise, maximise,
 // restore and close, the class cursor is shown, paint validates.
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {

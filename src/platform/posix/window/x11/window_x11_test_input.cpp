@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/posix/x11/window_x11.h"
+#include "platform/posix/window/x11/window_x11.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {

@@ -3,8 +3,8 @@
 // is kept as its bounding rectangle, which is what BeginPaint hands out.
 #include <algorithm>
 
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {

@@ -16,7 +16,7 @@
 // _NET_CURRENT_DESKTOP (the root's PropertyChangeMask delivers them) marks
 // it stale. A dock that changes its struts is seen through the work area its
 // window manager sets anew.
-#include "platform/posix/x11/window_x11_monitors.h"
+#include "platform/posix/window/x11/window_x11_monitors.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xinerama.h>

@@ -30,8 +30,8 @@
 #include <thread>
 
 #include "common/text.h"
-#include "platform/posix/x11/window_x11.h"
-#include "platform/posix/x11/window_x11_monitors.h"
+#include "platform/posix/window/x11/window_x11.h"
+#include "platform/posix/window/x11/window_x11_monitors.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {

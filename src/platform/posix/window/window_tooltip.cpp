@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/text_renderer.h"
 #include "platform/window_messages.h"
 

@@ -3,8 +3,8 @@
 // caption drag), and capture, focus, key state and cursors.
 #include <cstdlib>
 
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {

@@ -10,8 +10,8 @@
 #include <atomic>
 #include <ctime>
 
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/posix/x11/window_x11.h"
+#include "platform/posix/window/x11/window_x11.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {

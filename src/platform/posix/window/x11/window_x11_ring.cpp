@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "platform/posix/x11/window_x11.h"
+#include "platform/posix/window/x11/window_x11.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix::x11 {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/window_backend.h"
+#include "platform/posix/window/window_backend.h"
 
 namespace platform::posix::x11 {
 

@@ -6,7 +6,7 @@
 
 #include <poll.h>
 
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_core.h"
 
 namespace platform::posix {
 

@@ -3,8 +3,8 @@
 // windows are kept directly above their owner, as Windows keeps them.
 #include <algorithm>
 
-#include "platform/posix/window_backend.h"
-#include "platform/posix/window_core.h"
+#include "platform/posix/window/window_backend.h"
+#include "platform/posix/window/window_core.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {
