@@ -3,7 +3,7 @@
 # its own. The layers, bottom first (a name may include its own layer and the
 # ones before it; names on one line share a layer and may not include each
 # other):
-#   folders of src/:  common, platform, settings, paths_and_log, zip | lpc,
+#   folders of src/:  common, platform | code_signing, settings, paths_and_log, zip | lpc,
 #                     server_api, skinui, update_dialog, app
 #   inside skinui/:   markup, render, resources, control, layout, manager,
 #                     builder, window
@@ -22,7 +22,7 @@ cd "$src"
 rank() {
     case $1 in
         common) echo 0 ;;
-        platform) echo 1 ;;
+        platform | code_signing) echo 1 ;;
         settings) echo 2 ;;
         paths_and_log) echo 3 ;;
         zip | lpc) echo 4 ;;

@@ -20,6 +20,7 @@ targets=(
   "api_reply        fuzz/server_api/server_api_api_reply_fuzz      fuzz/server_api/corpus/api_reply"
   "reply_headers    fuzz/server_api/server_api_reply_headers_fuzz  fuzz/server_api/corpus/reply_headers"
   "settings_values  fuzz/settings/settings_values_fuzz       fuzz/settings/corpus/settings_values"
+  "authenticode     fuzz/code_signing/code_signing_authenticode_fuzz -"
 )
 wanted=("$@")
 
@@ -53,6 +54,14 @@ fi
 printf '\001{c #969696}abc{/c}{c #23bf04}50%%{/c}' > "$work/skinui_html/percent"
 printf '\002{p 4}{b}new{/b} {a https://x}link{/a}{n}{i img.png 2 1}{x 5}{y 20}{v center}v{/v}{/p}' > "$work/skinui_html/tags"
 printf '\003<{>raw<}>{r}{b}{/r}{f 微软雅黑 14 bold underline}字{/f}{s}sel{/s}' > "$work/skinui_html/escapes"
+
+# Installers: small PE images signed at this run (keys made and dropped by
+# the script), and the broken ones it makes of them.
+mkdir -p "$work/authenticode"
+if command -v osslsigncode >/dev/null; then
+  "$root/tests/support/sign_fixtures.sh" "$work/signed" /bin/true /bin/true
+  cp -f "$work/signed"/*.exe "$work/authenticode/"
+fi
 
 # The API client reads a setting at every signed request: keep the targets
 # off the user's own registry stand-in and data folder.

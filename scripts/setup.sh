@@ -25,7 +25,8 @@ fi
 
 apt-get update
 # xdotool drives the dialog like a user; ImageMagick and xwd take and compare
-# screenshots of the screen (the demo, the end-to-end tests); openbox is the
+# screenshots of the screen (the demo, the end-to-end tests); osslsigncode signs
+# the publisher-check tests' programs; openbox is the
 # window manager and picom the compositor those tests run the dialog under.
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
@@ -35,5 +36,5 @@ apt-get install -y --no-install-recommends \
     libcpp-httplib-dev \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 zip unzip curl openssl xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 imagemagick procps file \
+    python3 zip unzip curl openssl osslsigncode xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 imagemagick procps file \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32

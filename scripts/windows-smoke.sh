@@ -18,7 +18,7 @@ file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || fail "$exe is not a
 imports=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 for dll in $imports; do
     case "$dll" in
-        advapi32.dll|comctl32.dll|dbghelp.dll|gdi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleacc.dll|oleaut32.dll|shell32.dll|shlwapi.dll|user32.dll|winhttp.dll|ws2_32.dll) ;;
+        advapi32.dll|comctl32.dll|crypt32.dll|dbghelp.dll|gdi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleacc.dll|oleaut32.dll|shell32.dll|shlwapi.dll|user32.dll|winhttp.dll|wintrust.dll|ws2_32.dll) ;;
         *) fail "ORVUpdate.exe needs $dll, which Windows does not ship" ;;
     esac
 done

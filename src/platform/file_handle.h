@@ -50,6 +50,8 @@ class CFileHandle {
   [[nodiscard]] bool SeekTo(uint64_t offset);
   // Moves the file position to the end of the file.
   [[nodiscard]] bool SeekToEnd();
+  // The file's size in bytes.
+  [[nodiscard]] bool Size(uint64_t* size) const;
 
   void Close();
   bool IsOpen() const { return m_handle != kInvalid; }

@@ -101,6 +101,11 @@ class CCheckedProgram {
   [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read) {
     return m_file.Read(buffer, size, read);
   }
+  // Moves to offset from the file's start, for the next Read.
+  [[nodiscard]] bool SeekTo(uint64_t offset) { return m_file.SeekTo(offset); }
+  [[nodiscard]] bool Size(uint64_t* size) const { return m_file.Size(size); }
+  // The held file, for the system's questions about it.
+  const CFileHandle& File() const { return m_file; }
   // Starts the held file with a Windows-style parameter string and no
   // window shown (ShellExecuteW "open", SW_HIDE; a file without execute
   // permission gets it first on POSIX), not waiting for it. True when it

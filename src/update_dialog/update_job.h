@@ -46,6 +46,10 @@ class CUpdateJob : public CDownLoadCallBack {
   // Set by a worker before it reports (m_onChecked) or ends.
   std::atomic<EUpdateHold> m_hold{EUpdateHold::kNone};
 
+  // The program whose signer is our publisher; the running program when
+  // empty. Set before the start.
+  std::u16string m_publisherProgram;
+
   std::u16string m_strNewVersion;
   std::u16string m_strDownloadUrl;
   std::u16string m_strMd5Url;

@@ -8,13 +8,17 @@
 #include "common/text.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
+#include "platform/code_signature.h"
 #include "platform/codepage.h"
 #include "platform/file_handle.h"
 #include "platform/folder_listing.h"
+#include "platform/known_folders.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
 #include "server_api/server_connect.h"
 #include "server_api/transfer_cancel.h"
+#include "update_dialog/installer_digests.h"
+#include "update_dialog/publisher_check.h"
 
 namespace {
 
@@ -56,6 +60,10 @@ std::u16string Md5OfReader(Reader* reader, BeforeBlock beforeBlock) {
   return Utf8ToUtf16(Md5Hex(md5.Finish()));
 }
 
+void Log(const std::string& line) {
+  if (IsTestMode()) WriteLog("%s", line.c_str());
+}
+
 // The downloaded checksum text, decoded with the ANSI code page up to its
 // first zero byte.
 std::u16string DownloadedChecksumText(CServerConnect* server) {
@@ -65,17 +73,35 @@ std::u16string DownloadedChecksumText(CServerConnect* server) {
   return platform::AnsiToWide(bytes.data());
 }
 
-// Checks the installer at path against checksum and starts that very file,
-// unless the user closed the dialog before the start: a close during the
-// pass over a large installer ends it at the next block.
+// Checks the installer at path against checksum and our publisher, and starts
+// that very file, unless the user closed the dialog before the start: a close
+// during the pass over a large installer ends it at the next block.
 bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16string_view checksum) {
   platform::CCheckedProgram installer;
   if (!installer.Open(path)) return false;
-  const std::u16string digest = Md5OfReader(&installer, [job](uint64_t checked) {
+  const InstallerDigests digests = ReadInstallerDigests(&installer, [job](uint64_t checked) {
     job->OnInstallerCheckProgress(checked);
     return !job->m_bCancel.load();
   });
-  if (job->m_bCancel.load() || !EqualsIgnoreAsciiCase(digest, checksum)) return false;
+  if (job->m_bCancel.load()) return false;
+  if (!EqualsIgnoreAsciiCase(digests.md5, checksum)) {
+    Log("installer refused: checksum differs");
+    return false;
+  }
+  const OurPublisher publisher = FindOurPublisher(
+      job->m_publisherProgram.empty() ? platform::GetProgramFilePath() : job->m_publisherProgram);
+  if (!publisher.checked) {
+    Log("publisher check skipped: " + publisher.skipReason);
+  } else {
+    // The system's policy (chain, revocation) is recorded, not obeyed: a
+    // test publisher is untrusted there.
+    Log("installer trust policy: " + platform::AskTrustPolicy(installer.File()));
+    if (const std::string refusal = PublisherRefusal(publisher, digests); !refusal.empty()) {
+      Log("installer refused: " + refusal);
+      return false;
+    }
+    Log("installer signed by our publisher");
+  }
   return installer.StartHidden(kInstallerSwitch);
 }
 

@@ -153,6 +153,13 @@ bool CFileHandle::SeekToEnd() {
   return IsOpen() && ::lseek(static_cast<int>(m_handle), 0, SEEK_END) >= 0;
 }
 
+bool CFileHandle::Size(uint64_t* size) const {
+  struct stat st;
+  if (fstat(static_cast<int>(m_handle), &st) != 0) return false;
+  *size = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
 void CFileHandle::Close() {
   if (IsOpen()) ::close(static_cast<int>(m_handle));
   m_handle = kInvalid;

@@ -134,6 +134,13 @@ bool CFileHandle::SeekToEnd() {
   return SetFilePointerEx(H(m_handle), zero, nullptr, FILE_END) != FALSE;
 }
 
+bool CFileHandle::Size(uint64_t* size) const {
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(H(m_handle), &length)) return false;
+  *size = static_cast<uint64_t>(length.QuadPart);
+  return true;
+}
+
 void CFileHandle::Close() {
   if (m_handle != kInvalid) CloseHandle(H(m_handle));
   m_handle = kInvalid;

@@ -1,0 +1,151 @@
+// The program as the product runs it ("-auto") with installers signed by its
+// publisher, by another, changed after signing, with broken signatures or
+// none (tests/support/sign_fixtures.sh). A signed program on a system with
+// code signing refuses all but its publisher's; an unsigned program and the
+// POSIX one leave it to the checksum and say so in the log.
+#include <filesystem>
+
+#include "app/skin_archive.h"
+#include "common/md5.h"
+#include "common/text.h"
+#include "dialog_driver.h"
+#include "dialog_fixture.h"
+#include "platform/code_signature.h"
+#include "support/child_process.h"
+#include "update_dialog/publisher_check.h"
+
+namespace {
+
+std::string Fixture(const std::string& name) { return std::string(ORV_BINARY_DIR) + "/signed_fixtures/" + name; }
+
+class PublisherCheckTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    m_delay = std::make_unique<ScopedEnv>("ORV_AUTO_DELAY_MS", "0");
+    // Test mode (for the log) sends requests to its own base through a proxy:
+    // both are devserver.
+    m_env->WriteDataFile("AppTest.txt", "");
+    m_testBase = std::make_unique<ScopedEnv>("ORV_API_BASE_TEST", m_server->BaseUrl());
+    m_proxy = std::make_unique<ScopedEnv>("ORV_TEST_PROXY", "127.0.0.1:" + std::to_string(m_server->Port()));
+  }
+  void TearDown() override {
+    m_proxy.reset();
+    m_testBase.reset();
+    m_delay.reset();
+    DialogTest::TearDown();
+  }
+  // Serves installer, runs a copy of program with "-auto" and returns its log.
+  std::string Run(const std::string& program, const std::string& installer) {
+    const std::string installerBytes = ReadFileBytes(Fixture(installer));
+    EXPECT_FALSE(installerBytes.empty()) << "the SignFixtures test makes " << installer;
+    m_env->dir().Write("files/Update.exe", installerBytes);
+    m_env->dir().Write("program/ORVUpdate.exe", ReadFileBytes(program));
+    const std::string copy = m_env->dir().File("program/ORVUpdate.exe");
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    ChildProcess run(copy, {"ORVUpdate.exe", "-auto"});
+    EXPECT_EQ(run.Wait(std::chrono::seconds(60)), 0);
+    return ReadFileBytes(copy + ".log");
+  }
+
+  std::unique_ptr<ScopedEnv> m_delay, m_testBase, m_proxy;
+};
+
+TEST_F(PublisherCheckTest, UnsignedProgramLeavesItToTheChecksum) {
+  const std::string log = Run(BuiltProgram("ORVUpdate.exe"), "installer_other.exe");
+  if (!platform::SystemChecksCodeSignatures()) {
+    EXPECT_NE(log.find("publisher check skipped: no code signing on this system"), std::string::npos) << log;
+    return;
+  }
+  EXPECT_NE(log.find("publisher check skipped: unsigned program"), std::string::npos) << log;
+  ASSERT_TRUE(WaitForInstallerRecord());
+  EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+}
+
+struct TRow {
+  const char* installer;
+  const char* logLine;  // a started installer's, or why it was refused
+};
+
+void PrintTo(const TRow& row, std::ostream* os) { *os << row.installer; }
+
+class SignedProgram : public PublisherCheckTest, public ::testing::WithParamInterface<TRow> {};
+
+TEST_P(SignedProgram, StartsOnlyOurPublishersInstaller) {
+  if (!platform::SystemChecksCodeSignatures()) GTEST_SKIP() << "no code signing on this system";
+  const std::string log = Run(Fixture("ORVUpdate.exe"), GetParam().installer);
+  EXPECT_NE(log.find(GetParam().logLine), std::string::npos) << log;
+  // The system's policy is asked and recorded whatever it answers.
+  EXPECT_NE(log.find("installer trust policy: "), std::string::npos) << log;
+  if (std::string(GetParam().logLine) == "installer signed by our publisher") {
+    ASSERT_TRUE(WaitForInstallerRecord());
+    EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+  } else {
+    EXPECT_EQ(InstallerRecord(), "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Installers, SignedProgram,
+    ::testing::Values(
+        TRow{"installer_signed.exe", "installer signed by our publisher"},
+        TRow{"installer_signed_sha1.exe", "installer signed by our publisher"},
+        TRow{"installer_unsigned.exe", "installer refused: installer unsigned"},
+        TRow{"installer_other.exe", "installer refused: installer signed by another publisher"},
+        TRow{"installer_tampered.exe", "installer refused: installer changed after signing"},
+        TRow{"installer_truncated.exe", "installer refused: installer signature malformed: truncated signature"},
+        TRow{"installer_past_end.exe",
+             "installer refused: installer signature malformed: certificate table past the end of the file"}));
+
+// The shown dialog of a signed program: the failure page, nothing started.
+class SignedProgramDialog : public DialogTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(RegisterSkinArchive()); }
+  CDialogDriver m_driver;
+};
+
+TEST_F(SignedProgramDialog, ShowsTheFailureForAnInstallerChangedAfterSigning) {
+  if (!platform::SystemChecksCodeSignatures()) GTEST_SKIP() << "no code signing on this system";
+  m_env->dir().Write("files/Update.exe", ReadFileBytes(Fixture("installer_tampered.exe")));
+  ASSERT_TRUE(m_driver.Open(true));
+  m_driver.dialog().GetJob().m_publisherProgram = Utf8ToUtf16(Fixture("ORVUpdate.exe"));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.PageOf(u"tab_main") == 1; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(m_driver.Click(u"btn_update"));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.IsShown(u"lab_error"); }, std::chrono::seconds(20)));
+  EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
+  EXPECT_EQ(RequestCount("files/Update.exe"), 1u);
+  ASSERT_TRUE(m_driver.Click(u"sysclosebutton"));
+  ASSERT_TRUE(m_driver.WaitForClose());
+  EXPECT_EQ(InstallerRecord(), "");
+}
+
+InstallerDigests DigestsOf(const std::string& name) {
+  platform::CCheckedProgram file;
+  EXPECT_TRUE(file.Open(Utf8ToUtf16(Fixture(name))));
+  return ReadInstallerDigests(&file, [](uint64_t) { return true; });
+}
+
+// The MD5 and the image digest come from one pass.
+TEST(InstallerDigests, OnePassGivesBothDigests) {
+  const InstallerDigests signed_ = DigestsOf("installer_signed.exe"), tampered = DigestsOf("installer_tampered.exe");
+  EXPECT_EQ(Utf16ToUtf8(signed_.md5), Md5HexOf(ReadFileBytes(Fixture("installer_signed.exe"))));
+  EXPECT_TRUE(signed_.imageDigestMatches);
+  EXPECT_EQ(tampered.signature, InstallerSignature::kPresent);
+  EXPECT_FALSE(tampered.imageDigestMatches);
+  // A pass stopped after its first block (a close) gives no MD5.
+  platform::CCheckedProgram file;
+  ASSERT_TRUE(file.Open(Utf8ToUtf16(Fixture("installer_signed.exe"))));
+  EXPECT_EQ(ReadInstallerDigests(&file, [](uint64_t checked) { return checked == 0; }).md5, u"");
+}
+
+// A key pinned for a certificate renewal lets another signer's installer in.
+TEST(PinnedPublisherKeys, AcceptAnotherSigner) {
+  if (!platform::SystemChecksCodeSignatures()) GTEST_SKIP() << "no code signing on this system";
+  const auto pinned = code_signing::ParsePinnedPublisherKeys(ReadFileBytes(Fixture("publisher_b.key")));
+  ASSERT_EQ(pinned.size(), 1u);
+  const InstallerDigests other = DigestsOf("installer_other.exe");
+  EXPECT_EQ(PublisherRefusal(OurPublisher{true, "", {}}, other), "installer signed by another publisher");
+  EXPECT_EQ(PublisherRefusal(OurPublisher{true, "", pinned}, other), "");
+}
+
+}  // namespace
