@@ -103,7 +103,9 @@ LRESULT CMainDlg::OnCreate() {
   SetLabelFromUserData(u"lab_cur_version", product::kVersionText);
   const HWND hWnd = m_hWnd;
   m_pJob->m_onChecked = [hWnd](bool ok) { PostMessage(hWnd, WM_UPDATE_RESULT, ok ? 1 : 0, 0); };
-  (void)m_checkThread.Start([job = m_pJob] { CheckUpdateThread(job); });
+  // No thread for the check (out of memory or threads): the check failed.
+  // Posted, so that it is judged once the window is shown or kept hidden.
+  if (!m_checkThread.Start([job = m_pJob] { CheckUpdateThread(job); })) PostMessage(hWnd, WM_UPDATE_RESULT, 0, 0);
   if (CMessageLoop* loop = GetMessageLoop()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
@@ -115,7 +117,7 @@ void CMainDlg::Notify(SkinUI::TUINotify& msg) {
   if (msg.sType != u"click" || msg.pSender == nullptr) return;
   const std::u16string& name = msg.pSender->GetName();
   if (name == u"btn_update") {
-    (void)StartInstall();
+    StartInstall();  // a failed start shows the failure itself
   } else if (name == u"sysminbutton") {
     PostSysCommand(SC_MINIMIZE);
   } else if (name == u"sysclosebutton" || name == u"btn_close") {
@@ -131,7 +133,11 @@ BOOL CMainDlg::OnIdle() {
 
 bool CMainDlg::StartInstall() {
   m_pTabStatus->SelectItem(1, true);
-  if (!m_installThread.Start([job = m_pJob] { InstallThread(job); })) return false;
+  if (!m_installThread.Start([job = m_pJob] { InstallThread(job); })) {
+    // Ends as a download that failed at once; 0 % would otherwise stay.
+    EndWithFailure();
+    return false;
+  }
   SetTimer(m_hWnd, TIMER_ID_PROGRESS, kProgressTimerElapse);
   return true;
 }
@@ -141,7 +147,7 @@ void CMainDlg::OnUpdateResult(bool ok) {
   if (ok && !m_pJob->m_strNewVersion.empty() && !m_pJob->m_strDownloadUrl.empty()) {
     m_pTabMain->SelectItem(1, true);
     SetLabelFromUserData(u"lab_new_version", m_pJob->m_strNewVersion);
-    if (hidden && !StartInstall()) CloseAsFailed();
+    if (hidden) StartInstall();  // a failed start closes the hidden dialog
     return;
   }
   if (SkinUI::CControlUI* checking = Find(u"lab_checking")) {
@@ -167,6 +173,11 @@ void CMainDlg::OnInstallEnded() {
     PostSysCommand(SC_CLOSE);
     return;
   }
+  EndWithFailure();
+}
+
+void CMainDlg::EndWithFailure() {
+  m_pJob->m_bFailed.store(true);
   if (!IsWindowVisible(m_hWnd)) {
     // Nobody would ever close a hidden dialog that stays; it would hold the
     // update mutex until logoff.

@@ -51,7 +51,8 @@ class CMainDlg : public CSkinFrameWndImpl<CMainDlg>,
   // Centres it on its monitor's work area, then shows or hides it.
   void Place(bool show);
   // Switches to the progress page and starts the download; false when the
-  // worker could not be started.
+  // worker could not be started, and the dialog then ends as after a failed
+  // download (EndWithFailure).
   bool StartInstall();
   // The dialog's result once it has closed: whether the installer started.
   bool IsInstallerStarted() const { return !m_pJob->m_bFailed.load(); }
@@ -65,8 +66,11 @@ class CMainDlg : public CSkinFrameWndImpl<CMainDlg>,
   void OnDestroy();
   void OnTimer(platform::UINT_PTR id);
   void OnUpdateResult(bool ok);
-  // The ended download: closes after a start, else shows the failure.
+  // The ended download: closes after a start, else EndWithFailure.
   void OnInstallEnded();
+  // No installer started: a hidden dialog closes, a shown one shows the
+  // failure text in place of the progress.
+  void EndWithFailure();
   void PostSysCommand(platform::WPARAM command);
   void CloseAsFailed();
   // The label named name gets its userdata filled with arg.
