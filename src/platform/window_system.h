@@ -424,6 +424,11 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
 // When it changes, the windows get WM_DPICHANGED (Win32: from the system; X11:
 // when the root's RESOURCE_MANAGER changes; headless: SetTestMonitor).
 UINT GetDpiForMonitor(HMONITOR monitor);
+// The DPIs a display may sensibly claim. Anything else (0, a misread or
+// hostile resource) is unknown and taken as 96, so no window is ever drawn
+// at a scale it cannot come back from.
+inline constexpr UINT kMinDpi = 48, kMaxDpi = 960;
+inline UINT SaneDpi(UINT dpi) { return dpi >= kMinDpi && dpi <= kMaxDpi ? dpi : 96; }
 
 // ---- other processes -----------------------------------------------------
 

@@ -235,7 +235,9 @@ INSTANTIATE_TEST_SUITE_P(Dpi, BuilderDpiTest,
                                            // 200 % does not fit: the largest 25 % step that does
                                            TDpiCase{192, {0, 0, 1280, 800}, 175, 1138, 753},
                                            TDpiCase{288, {0, 0, 1280, 1024}, 175, 1138, 753},
-                                           TDpiCase{120, {0, 0, 640, 480}, 100, 650, 430}));
+                                           // below 100 % on a screen smaller than the skin, down to 50 %
+                                           TDpiCase{120, {0, 0, 640, 480}, 75, 488, 323},
+                                           TDpiCase{96, {0, 0, 320, 240}, 50, 325, 215}));
 
 }  // namespace
 }  // namespace skinui_test

@@ -11,7 +11,11 @@
 #   96 -> 192 while the dialog is open: 650 x 430, then 1300 x 860 (200 %);
 #   144 at the start: 975 x 645 (150 %);
 #   192 at the start on a 1280 x 800 screen: 1138 x 753 (175 %, the largest
-#   step at which the dialog fits).
+#   step at which the dialog fits); then, while one dialog stays open, back
+#   to 96 and on to 144 (the skin's size at each scale), values no display
+#   means (each counts as 96) between sane ones, and many changes in a row;
+#   a dialog started at such a value is 650 x 430;
+#   96 on a 320 x 240 screen: 325 x 215 (50 %), and "一键升级" works.
 # With RUNNER "wine" the Windows program runs in a Wine prefix of its own:
 # first at 96 DPI, then with LogPixels 144: 975 x 645 (150 %).
 set -euo pipefail
@@ -106,7 +110,7 @@ upgrade_at_scaled_place() {
 }
 expect_geometry() {
     await 10 bash -c "[ \"\$(xdotool getwindowgeometry $window | sed -n 's/.*Geometry: //p')\" = $1 ]" ||
-        fail "run $run: the window is $(geometry), not $1 at $scale %"
+        fail "run $run: the window is $(geometry), not $1 ${2:-at $scale %}"
 }
 # The program started at $1 % is $2 big, its text is scaled, and "一键升级"
 # at its scaled place starts the installer.
@@ -139,7 +143,32 @@ if [ ${#runner[@]} -eq 0 ]; then
     start_x 1280x800
     set_xft_dpi 192
     upgrade_run 175 1138x753
-    echo "dialog_dpi_e2e: 96 -> 192 live, 144 and 192 on 1280 x 800 (175 %): sizes, text and the click follow"
+
+    set_xft_dpi 3000000000
+    scale=100
+    start_program
+    expect_geometry 650x430
+    for step in 192:1138x753 96:650x430 144:975x645 inf:650x430 144:975x645 1e300:650x430 144:975x645 \
+        3000000000:650x430 144:975x645 22369622:650x430 144:975x645 4294967297:650x430 144:975x645 \
+        1:650x430 144:975x645 nan:650x430 960:1138x753 -96:650x430; do
+        set_xft_dpi "${step%%:*}"
+        expect_geometry "${step#*:}" "after Xft.dpi ${step%%:*}"
+    done
+    for _ in $(seq 100); do set_xft_dpi 120; set_xft_dpi 144; set_xft_dpi 100; done
+    set_xft_dpi 96
+    expect_geometry 650x430
+    click_skin 633 16   # the close button
+    await_end
+
+    start_x 320x240
+    scale=50
+    start_program
+    expect_geometry 325x215
+    await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "run $run: the update query never came"
+    await_settled root || fail "run $run: the screen did not settle"
+    upgrade_at_scaled_place
+    echo "dialog_dpi_e2e: 96 -> 192 live, 144 and 192 on 1280 x 800 (175 %), back and forth and insane DPIs" \
+         "while open, 50 % on 320 x 240: sizes, text and the click follow"
 else
     start_x 1920x1080
     export WINEPREFIX="$work/prefix"

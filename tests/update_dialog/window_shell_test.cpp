@@ -100,6 +100,22 @@ TEST_F(WindowShellTest, CaptionDragsOverLabelsButNotOverButtons) {
   EXPECT_EQ(HitTestAt({0, 0}), HTCAPTION);  // no sizebox: no resize border
 }
 
+// A DPI that reaches the window as the system sends it (WM_DPICHANGED's
+// wParam, on every backend): one outside 48..960 is 96's, and a sane one
+// after it is followed.
+TEST_F(WindowShellTest, AnInsaneDpiInWmDpiChangedIs96) {
+  ASSERT_TRUE(m_driver.Open(true));
+  for (const unsigned dpi : {0u, 1u, 47u, 961u, 0xFFFFu, 144u, 0u}) {
+    platform::RECT suggested = RectOf(Dialog());
+    platform::SendMessage(Dialog(), WM_DPICHANGED, dpi << 16 | dpi, reinterpret_cast<platform::LPARAM>(&suggested));
+    const platform::RECT rc = RectOf(Dialog());
+    const bool sane = dpi == 144;
+    EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), sane ? 150 : 100) << dpi;
+    EXPECT_EQ(rc.right - rc.left, sane ? 975 : 650) << dpi;
+    EXPECT_EQ(rc.bottom - rc.top, sane ? 645 : 430) << dpi;
+  }
+}
+
 constexpr platform::RECT kScreen{0, 0, 1920, 1080};
 
 // The monitor's DPI changes while the dialog is open (the headless backend's
@@ -109,9 +125,17 @@ class WindowShellDpiTest : public WindowShellTest {
   void SetUp() override {
     WindowShellTest::SetUp();
     if (!platform::testing::SetTestMonitor(kScreen, kScreen, 96)) GTEST_SKIP() << "headless only";
+  }
+  void Open(const platform::RECT& screen = kScreen) {
+    ASSERT_TRUE(platform::testing::SetTestMonitor(screen, screen, 96));
     ASSERT_TRUE(m_driver.Open(true));
     ASSERT_TRUE(platform::SetWindowPos(Dialog(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
     ASSERT_TRUE(m_driver.PumpUntil([this] { return RectOf(Shadow()).left == 392; }, seconds(2)));
+  }
+  platform::SIZE SizeAt(unsigned dpi, const platform::RECT& screen) {
+    platform::testing::SetTestMonitor(screen, screen, dpi);
+    const platform::RECT rc = RectOf(Dialog());
+    return {rc.right - rc.left, rc.bottom - rc.top};
   }
   void TearDown() override {
     platform::testing::SetTestMonitor(kScreen, kScreen, 96);
@@ -127,6 +151,7 @@ class WindowShellDpiTest : public WindowShellTest {
 };
 
 TEST_F(WindowShellDpiTest, TheDialogIsRescaledAroundItsCentre) {
+  Open();
   const SkinUI::TUIRect closeAt100 = m_driver.Find(u"btn_close")->GetPos();
   ASSERT_TRUE(platform::testing::SetTestMonitor(kScreen, kScreen, 144));
   // 650 x 430 centred on (725, 515) becomes 975 x 645 around the same centre.
@@ -150,11 +175,55 @@ TEST_F(WindowShellDpiTest, TheDialogIsRescaledAroundItsCentre) {
 TEST_F(WindowShellDpiTest, ADialogTooLargeForTheScreenTakesTheLargestStepThatFits) {
   // 200 % would be 1300 x 860 on a 1280 x 800 screen: 175 % is 1138 x 753,
   // kept on the screen.
+  Open();
   const platform::RECT small{0, 0, 1280, 800};
   ASSERT_TRUE(platform::testing::SetTestMonitor(small, small, 192));
   EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), 175);
   EXPECT_EQ(RectOf(Dialog()), (platform::RECT{1280 - 1138, 800 - 753, 1280, 800}));
   EXPECT_TRUE(ShadowAround(14));
+}
+
+struct TDpiStep {
+  unsigned dpi;
+  int width, height;
+};
+
+// Each size is the skin's at the DPI's scale, or at the step that fits, after
+// a fitted one as after insane ones, which count as 96.
+TEST_F(WindowShellDpiTest, EveryDpiGivesTheSkinsSizeAtItsScale) {
+  const platform::RECT small{0, 0, 1280, 800};
+  Open(small);
+  for (const TDpiStep& step : {TDpiStep{192, 1138, 753}, {96, 650, 430}, {144, 975, 645}, {0, 650, 430},
+                               {144, 975, 645}, {1, 650, 430}, {144, 975, 645}, {4294967295u, 650, 430},
+                               {144, 975, 645}, {22369622, 650, 430}, {960, 1138, 753}, {48, 325, 215},
+                               {96, 650, 430}}) {
+    const platform::SIZE size = SizeAt(step.dpi, small);
+    EXPECT_EQ(size.cx, step.width) << step.dpi;
+    EXPECT_EQ(size.cy, step.height) << step.dpi;
+  }
+}
+
+TEST_F(WindowShellDpiTest, ManyChangesDoNotMoveTheSize) {
+  Open();
+  const unsigned dpis[] = {100, 110, 120, 132, 144, 168, 97};
+  for (unsigned i = 0; i < 300; ++i) SizeAt(dpis[i * 7919 % 7], kScreen);
+  const platform::SIZE size = SizeAt(96, kScreen);
+  EXPECT_EQ(size.cx, 650);
+  EXPECT_EQ(size.cy, 430);
+}
+
+// A screen smaller than the dialog at 100 %: drawn at 50 % it fits as far as
+// it can, and its main button is where a click reaches it.
+TEST_F(WindowShellDpiTest, OnATinyScreenTheDialogIsScaledDownAndItsButtonWorks) {
+  const platform::RECT tiny{0, 0, 320, 240};
+  ASSERT_TRUE(platform::testing::SetTestMonitor(tiny, tiny, 96));
+  ASSERT_TRUE(m_driver.Open(true));
+  EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), 50);
+  EXPECT_EQ(RectOf(Dialog()), (platform::RECT{-2, 12, -2 + 325, 12 + 215}));
+  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.PageOf(u"tab_main") == 1; }, seconds(10)));
+  ASSERT_TRUE(m_driver.Click(u"btn_update"));
+  ASSERT_TRUE(m_driver.WaitForClose());
+  EXPECT_TRUE(m_driver.dialog().IsInstallerStarted());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Win32 window system: monitors, work areas, DPI and desktop composition.
 // The per-monitor DPI query lives in shcore.dll (Windows 8.1 on) and is
 // looked up at run time: 96 when the call fails or is missing, the screen's
-// logical pixels per inch when the library itself is missing. Composition is
-// asked of dwmapi.dll, also looked up at run time.
+// logical pixels per inch when the library itself is missing; a DPI outside
+// the sane range is 96 too. Composition is asked of dwmapi.dll, also looked
+// up at run time.
 #include "platform/win32/window_win32.h"
 
 namespace platform {
@@ -41,7 +42,7 @@ UINT GetDpiForMonitor(HMONITOR monitor) {
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+    return dpi > 0 ? SaneDpi(static_cast<UINT>(dpi)) : 96;
   }
   auto query = reinterpret_cast<GetDpiForMonitorFn>(
       reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
@@ -49,7 +50,7 @@ UINT GetDpiForMonitor(HMONITOR monitor) {
   constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
   bool ok = query && query(Native(monitor), kEffectiveDpi, &x, &y) == S_OK;
   FreeLibrary(shcore);
-  return ok ? x : 96;
+  return ok ? SaneDpi(x) : 96;
 }
 
 // Desktop composition is always on from Windows 8; before, the user or a

@@ -52,7 +52,8 @@ class CUIDpi {
   int GetScale() const { return m_scale; }
   // The scale the window started with.
   int GetFirstScale() const { return m_firstScale; }
-  // Sets the scale in percent. The first call also records the first scale.
+  // Sets the scale in percent, clamped to kMinScale..kMaxScale. The first
+  // call also records the first scale.
   void SetScale(int scale);
   // S(v) = v x scale / 100, rounded half away from zero.
   int Scale(int value) const { return ScaleByDpi(value, m_scale); }
@@ -220,6 +221,7 @@ class CUIPaintManager : public IControlHost {
   // Window geometry settings, stored in 96-DPI units.
   void SetInitSize(int cx, int cy);
   TUISize GetInitSize() const;  // scaled
+  TUISize GetInitSize96() const { return m_szInitWindowSize; }
   void SetMinInfo(int cx, int cy) { m_szMinWindow = {cx, cy}; }
   TUISize GetMinInfo() const { return m_szMinWindow; }
   void SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }

@@ -25,7 +25,7 @@ TUIRect ScaleRect(const CUIPaintManager& manager, const TUIRect& rc) {
 }  // namespace
 
 void CUIDpi::SetScale(int scale) {
-  m_scale = scale;
+  m_scale = ClampScale(scale);
   if (!m_bScaleSet) m_firstScale = m_scale;
   m_bScaleSet = true;
 }

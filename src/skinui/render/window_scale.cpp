@@ -13,14 +13,20 @@ bool FitsAt(int scale, TUISize size96, TUISize area) {
 
 }  // namespace
 
-int ScaleOfDpi(int dpi) { return (dpi * 100 + 48) / 96; }
+int ClampScale(int scale) { return std::clamp(scale, kMinScale, kMaxScale); }
+
+int ScaleOfDpi(int dpi) {
+  const platform::UINT sane = platform::SaneDpi(dpi > 0 ? static_cast<platform::UINT>(dpi) : 0);
+  return static_cast<int>((sane * 100 + 48) / 96);
+}
 
 int FittingScale(int scale, TUISize size96, TUISize area) {
+  scale = ClampScale(scale);
   if (area.cx <= 0 || area.cy <= 0 || FitsAt(scale, size96, area)) return scale;
-  for (int step = (scale - 1) / kScaleStep * kScaleStep; step > 100; step -= kScaleStep) {
+  for (int step = (scale - 1) / kScaleStep * kScaleStep; step > kMinScale; step -= kScaleStep) {
     if (FitsAt(step, size96, area)) return step;
   }
-  return std::min(scale, 100);
+  return kMinScale;
 }
 
 TUISize WorkAreaSize(platform::HMONITOR monitor) {

@@ -11,12 +11,17 @@ using namespace platform;
 
 namespace {
 
-// A width x height rectangle centred on the centre of around, moved inside
-// work as far as it fits.
+// A width x height rectangle centred on the centre of around.
+RECT CentredOn(const RECT& around, int width, int height) {
+  const int left = (around.left + around.right - width) / 2, top = (around.top + around.bottom - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+// The same, moved inside work as far as it fits.
 RECT CentredInside(const RECT& around, int width, int height, const RECT& work) {
-  int left = (around.left + around.right - width) / 2, top = (around.top + around.bottom - height) / 2;
-  left = std::max(work.left, std::min(left, work.right - width));
-  top = std::max(work.top, std::min(top, work.bottom - height));
+  RECT rc = CentredOn(around, width, height);
+  const int left = std::max(work.left, std::min(rc.left, work.right - width));
+  const int top = std::max(work.top, std::min(rc.top, work.bottom - height));
   return {left, top, left + width, top + height};
 }
 
@@ -70,19 +75,24 @@ void CSkinWndBase::OnDpiChanged(UINT dpi, const RECT& suggested) {
   if (!GetWindowRect(m_hWnd, &rc) || !GetMonitorInfo(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) {
     return;
   }
-  const int before = m_pm.GetDPIScale(), wanted = SkinUI::ScaleOfDpi(static_cast<int>(dpi));
-  const SkinUI::TUISize size96{SkinUI::UnscaleSize(rc.right - rc.left, before),
-                               SkinUI::UnscaleSize(rc.bottom - rc.top, before)};
+  const int wanted = SkinUI::ScaleOfDpi(static_cast<int>(dpi));
   if (IsZoomed(m_hWnd)) {
     m_pm.SetDPIScale(wanted);  // the maximised place stays the system's
     return;
   }
+  // Always from the skin's own size: the window's present size may have been
+  // fitted to a screen, and scaling it on would never give the room back,
+  // nor would rounding, change after change, keep it.
+  SkinUI::TUISize size96 = m_pm.GetInitSize96();
+  if (size96.cx <= 0 || size96.cy <= 0) {
+    size96 = {SkinUI::UnscaleSize(rc.right - rc.left, m_pm.GetDPIScale()),
+              SkinUI::UnscaleSize(rc.bottom - rc.top, m_pm.GetDPIScale())};
+  }
   const RECT& work = info.rcWork;
   const int scale = SkinUI::FittingScale(wanted, size96, {work.right - work.left, work.bottom - work.top});
   m_pm.SetDPIScale(scale);
-  const RECT target = scale == wanted ? suggested
-                                      : CentredInside(suggested, SkinUI::ScaleSize(size96.cx, scale),
-                                                      SkinUI::ScaleSize(size96.cy, scale), work);
-  SetWindowPos(m_hWnd, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = SkinUI::ScaleByDpi(size96.cx, scale), height = SkinUI::ScaleByDpi(size96.cy, scale);
+  const RECT target =
+      scale == wanted ? CentredOn(suggested, width, height) : CentredInside(suggested, width, height, work);
+  SetWindowPos(m_hWnd, nullptr, target.left, target.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -37,10 +37,10 @@ class CSkinWndBase : public CNativeWindow,
                                      platform::LPARAM lParam, platform::LRESULT& lResult);
   // Centres the window on the work area of its nearest monitor.
   void CenterOnWorkArea();
-  // WM_DPICHANGED: the skin is drawn at the new DPI, or at the largest scale
-  // step at which the window fits the work area there, and the window takes
-  // the suggested rectangle (at a smaller step: a rectangle of its size with
-  // the same centre, kept inside the work area).
+  // WM_DPICHANGED: the skin is drawn at the new DPI (an insane one is 96's),
+  // or at the largest scale step at which the window fits the work area
+  // there, and the window takes the skin's size at that scale, centred on
+  // the suggested rectangle (at a smaller step: kept inside the work area).
   void OnDpiChanged(platform::UINT dpi, const platform::RECT& suggested);
 };
 

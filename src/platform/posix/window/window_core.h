@@ -187,9 +187,9 @@ void OnExternalPlacement(HWND hwnd, const RECT& rect);
 void OnExternalFocus(HWND hwnd, bool focused);
 // The window was minimised or restored from the outside.
 void OnExternalIconic(HWND hwnd, bool iconic);
-// The monitor's DPI went from oldDpi to newDpi: every window of the calling
-// thread gets WM_DPICHANGED, suggesting its rectangle scaled by newDpi /
-// oldDpi around the same centre.
+// The monitor's DPI went from oldDpi to newDpi (each taken through
+// SaneDpi): every window of the calling thread gets WM_DPICHANGED,
+// suggesting its rectangle scaled by newDpi / oldDpi around the same centre.
 void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi);
 // Monitors came, went or moved: every window of the calling thread gets
 // WM_DISPLAYCHANGE, and each visible, not minimised window without owner that

@@ -76,7 +76,11 @@ RECT ScaledAroundCentre(const RECT& rect, UINT num, UINT den) {
 IWindowBackend& Backend() { return *Chosen().backend; }
 
 void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi) {
-  if (oldDpi == 0 || newDpi == 0 || oldDpi == newDpi) return;
+  // Windows were drawn at the sane value of the old DPI; an insane one
+  // before must not keep them from following a sane one now.
+  oldDpi = SaneDpi(oldDpi);
+  newDpi = SaneDpi(newDpi);
+  if (oldDpi == newDpi) return;
   // A handler may create or destroy windows: walk a copy.
   const std::vector<HWND> windows = CurrentQueue()->windows;
   for (HWND hwnd : windows) {
@@ -142,7 +146,7 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
 UINT GetDpiForMonitor(HMONITOR monitor) {
   auto monitors = posix::Backend().GetMonitors();
   size_t index;
-  return posix::IndexOf(monitor, monitors.size(), &index) ? monitors[index].dpi : 96;
+  return posix::IndexOf(monitor, monitors.size(), &index) ? SaneDpi(monitors[index].dpi) : 96;
 }
 
 }  // namespace platform

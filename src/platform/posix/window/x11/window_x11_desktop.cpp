@@ -9,6 +9,7 @@
 #include <X11/Xresource.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/window/x11/window_x11.h"
@@ -122,8 +123,10 @@ UINT ReadXftDpi(TConnection& c) {
   XrmValue value{};
   UINT dpi = 96;
   if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
-    double parsed = std::atof(value.addr);
-    if (parsed > 0) dpi = static_cast<UINT>(std::lround(parsed));
+    // Any client may write the resource: only a number in the sane range is
+    // rounded (NaN fails both tests), anything else means 96.
+    const double parsed = std::strtod(value.addr, nullptr);
+    if (parsed >= kMinDpi - 0.5 && parsed < kMaxDpi + 0.5) dpi = static_cast<UINT>(std::lround(parsed));
   }
   XrmDestroyDatabase(database);
   return dpi;
