@@ -62,8 +62,11 @@ void CUISkinBuilder::ScaleWindow(CUIPaintManager* manager, CControlUI* root) {
   const platform::HWND hwnd = manager->GetPaintWindow();
   platform::RECT rc;
   if (platform::GetWindowRect(hwnd, &rc) && !platform::IsZoomed(hwnd)) {
-    // The window's size is still the skin's, in 96-DPI units.
-    const TUISize size96{rc.right - rc.left, rc.bottom - rc.top};
+    // The skin's size when the window took it, else the window's own, still
+    // in 96-DPI units (a window of fixed size may already show it scaled).
+    TUISize size96{rc.right - rc.left, rc.bottom - rc.top};
+    const TUISize skin = manager->GetInitSize96();
+    if (!manager->GetRoot() && skin.cx > 0 && skin.cy > 0) size96 = skin;
     const TUISize work = WorkAreaSize(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST));
     manager->SetDPIScale(FittingScale(manager->GetDPIScale(), size96, work));
     const int scale = manager->GetDPIScale();

@@ -40,9 +40,9 @@ void ApplyRoundRegion(HWND hWnd, const SkinUI::CUIPaintManager& pm) {
   SetWindowRoundRgn(hWnd, region, corner.cx, corner.cy, true);
 }
 
-LRESULT CalcClientSize(HWND hWnd, WPARAM wParam, LPARAM lParam) {
+LRESULT CalcClientSize(HWND hWnd, const SkinUI::CUIPaintManager& pm, WPARAM wParam, LPARAM lParam) {
   MONITORINFO info;
-  if (!IsZoomed(hWnd) || wParam == 0 || !WorkAreaOf(hWnd, &info)) return 0;
+  if (!IsZoomed(hWnd) || wParam == 0 || FixedSize(hWnd, pm).cx > 0 || !WorkAreaOf(hWnd, &info)) return 0;
   RECT& proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
   proposed.right = proposed.left + (info.rcWork.right - info.rcWork.left);
   proposed.bottom = proposed.top + (info.rcWork.bottom - info.rcWork.top);
@@ -79,6 +79,19 @@ void FillMinMaxInfo(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam)
   }
   const SkinUI::TUISize min = pm.GetMinInfo();
   mmi->ptMinTrackSize = {min.cx, min.cy};
+  const SkinUI::TUISize fixed = FixedSize(hWnd, pm);
+  if (fixed.cx > 0) mmi->ptMinTrackSize = mmi->ptMaxTrackSize = mmi->ptMaxSize = {fixed.cx, fixed.cy};
+}
+
+SkinUI::TUISize FixedSize(HWND hWnd, const SkinUI::CUIPaintManager& pm) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtr(hWnd, GWL_STYLE));
+  const SkinUI::TUIRect box = pm.GetSizeBox();
+  const SkinUI::TUISize size = pm.GetInitSize();
+  if ((style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) != 0 || box.left != 0 || box.top != 0 || box.right != 0 ||
+      box.bottom != 0 || size.cx <= 0 || size.cy <= 0) {
+    return {};
+  }
+  return size;
 }
 
 }  // namespace frame_wnd

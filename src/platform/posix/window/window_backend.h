@@ -24,6 +24,9 @@ class IWindowBackend {
   virtual void ApplyVisibility(TWindow& window, bool activate) = 0;
   // Moves and sizes the native window to window.rect.
   virtual void ApplyPlacement(TWindow& window) = 0;
+  // Tells the desktop that window.fixedSize is the only size the window may
+  // have (0 x 0: any), before a placement of that size.
+  virtual void ApplySizeLimits(TWindow& window) = 0;
   // Restacks the native window directly above `below` (null: to the top).
   virtual void ApplyStacking(TWindow& window, HWND below) = 0;
   virtual void ApplyTitle(TWindow& window) = 0;

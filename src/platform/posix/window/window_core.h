@@ -71,6 +71,9 @@ struct TWindow {
   TRoundRegion region;
   HICON bigIcon = nullptr;  // WM_SETICON's ICON_BIG and ICON_SMALL
   HICON smallIcon = nullptr;
+  // WM_GETMINMAXINFO's track sizes when both are this one size: no one else
+  // is to resize or maximise the window. 0 x 0 otherwise.
+  SIZE fixedSize;
   void* native = nullptr;  // the backend's data
 };
 
@@ -201,7 +204,8 @@ void OnMonitorsChanged();
 // pointer while the left button stays down.
 void StartCaptionDrag(TWindow& window, POINT screen);
 
-// Sends WM_GETMINMAXINFO and limits a proposed size to its track sizes.
+// Sends WM_GETMINMAXINFO and limits a proposed size to its track sizes;
+// a new fixed size (TWindow::fixedSize) goes to the backend first.
 void LimitSize(HWND hwnd, int* width, int* height);
 
 // The topmost visible window of the calling thread at screen (regions

@@ -72,6 +72,15 @@ void LimitSize(HWND hwnd, int* width, int* height) {
   mmi.ptMinTrackSize = {0, 0};
   mmi.ptMaxTrackSize = {screenWidth + 12, screenHeight + 12};
   SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  const bool fixed = mmi.ptMinTrackSize.x == mmi.ptMaxTrackSize.x && mmi.ptMinTrackSize.y == mmi.ptMaxTrackSize.y &&
+                     mmi.ptMinTrackSize.x > 0 && mmi.ptMinTrackSize.y > 0;
+  const SIZE fixedSize = fixed ? SIZE{mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y} : SIZE{};
+  auto window = FindWindowRecord(hwnd);
+  if (window && (window->fixedSize.cx != fixedSize.cx || window->fixedSize.cy != fixedSize.cy)) {
+    // Told before the window takes the size, so a window manager lets it.
+    window->fixedSize = fixedSize;
+    Backend().ApplySizeLimits(*window);
+  }
   *width = std::clamp(*width, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
   *height = std::clamp(*height, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
 }

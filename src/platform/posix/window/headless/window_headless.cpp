@@ -58,6 +58,7 @@ class CHeadlessBackend final : public IWindowBackend, public IWindowTestInput {
   }
   void ApplyVisibility(TWindow&, bool) override {}
   void ApplyPlacement(TWindow& window) override { Resize(window); }
+  void ApplySizeLimits(TWindow&) override {}
   void ApplyStacking(TWindow&, HWND) override {}
   void ApplyTitle(TWindow&) override {}
   void ApplyIcons(TWindow&) override {}

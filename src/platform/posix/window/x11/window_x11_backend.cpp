@@ -328,6 +328,20 @@ class CX11Backend final : public IWindowBackend {
     XFlush(c->display);
   }
 
+  // Minimum and maximum size hints of one size: window managers neither
+  // resize nor maximise the window (and offer no such action).
+  void ApplySizeLimits(TWindow& window) override {
+    TConnection* c = Connection();
+    XSizeHints size{};
+    size.flags = USPosition | USSize;
+    if (window.fixedSize.cx > 0 && window.fixedSize.cy > 0) {
+      size.flags |= PMinSize | PMaxSize;
+      size.min_width = size.max_width = window.fixedSize.cx;
+      size.min_height = size.max_height = window.fixedSize.cy;
+    }
+    XSetWMNormalHints(c->display, NativeOf(window).id, &size);
+  }
+
   // A window manager keeps managed windows inside frames: stacking is
   // relative to the frame that holds `below`. A see-through window that the
   // core puts directly above its owner (a shadow) goes directly below it
