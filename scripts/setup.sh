@@ -26,8 +26,10 @@ fi
 apt-get update
 # xdotool drives the dialog like a user; ImageMagick and xwd take and compare
 # screenshots of the screen (the demo, the end-to-end tests); osslsigncode signs
-# the publisher-check tests' programs; openbox is the
-# window manager and picom the compositor those tests run the dialog under.
+# the publisher-check tests' programs. The desktops those tests run the dialog
+# on: Xvfb, and X.Org with the dummy video driver (xrandr adds a monitor);
+# openbox as window manager; picom, xcompmgr and xfwm4's compositor (xfwm4
+# runs in a D-Bus session for its settings daemon, xfconf).
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
@@ -36,5 +38,5 @@ apt-get install -y --no-install-recommends \
     libcpp-httplib-dev \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
-    python3 zip unzip curl openssl osslsigncode xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 imagemagick procps file \
+    python3 zip unzip curl openssl osslsigncode xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 xfconf dbus-daemon dbus-session-bus-common imagemagick procps file \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32
