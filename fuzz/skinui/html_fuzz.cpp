@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "skinui/render/render_engine.h"
+#include "skinui/resources/font_info.h"
 
 namespace {
 
