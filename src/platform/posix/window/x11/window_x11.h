@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/posix/window/window_backend.h"
+#include "platform/window_messages.h"
 
 namespace platform::posix::x11 {
 
@@ -121,6 +122,10 @@ const std::string& DisplayName();
 inline Window XidOf(HWND hwnd) { return static_cast<Window>(reinterpret_cast<uintptr_t>(hwnd)); }
 inline HWND HwndOf(Window id) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(id)); }
 inline TNativeWindow& NativeOf(TWindow& window) { return *static_cast<TNativeWindow*>(window.native); }
+// A window that is never activated wants nothing of a window manager, which
+// would frame it, list it, focus it, keep it above its owner and place it as
+// it likes; override-redirect keeps it where and as we put it.
+inline bool IsUnmanaged(const TWindow& window) { return (window.exStyle & WS_EX_NOACTIVATE) != 0; }
 
 // Reads one property of 32-bit items (CARD32, ATOM, WINDOW); empty when absent.
 std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom property, Atom type);

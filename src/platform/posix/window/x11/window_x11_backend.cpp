@@ -168,11 +168,6 @@ bool IsToolTip(const TWindow& window) {
   return (window.exStyle & WS_EX_TOOLWINDOW) && (window.exStyle & WS_EX_NOACTIVATE);
 }
 
-// A window that is never activated wants nothing of a window manager, which
-// would frame it, list it, focus it, keep it above its owner and place it as
-// it likes; override-redirect keeps it where and as we put it.
-bool IsUnmanaged(const TWindow& window) { return (window.exStyle & WS_EX_NOACTIVATE) != 0; }
-
 }  // namespace
 
 void DescribeToManager(TConnection& c, TWindow& window, Window id) {

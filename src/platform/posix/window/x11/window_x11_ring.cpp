@@ -22,7 +22,7 @@ namespace {
 std::vector<RECT> EdgeAreas(const TWindow& window) {
   const int width = window.rect.right - window.rect.left, height = window.rect.bottom - window.rect.top;
   const RECT& hole = window.region.hole;
-  if (!window.region.on || !(window.exStyle & WS_EX_NOACTIVATE) || hole.right <= hole.left ||
+  if (!window.region.on || !IsUnmanaged(window) || hole.right <= hole.left ||
       hole.bottom <= hole.top || hole.left < 0 || hole.top < 0 || hole.right > width || hole.bottom > height)
     return {};
   std::vector<RECT> areas;
