@@ -23,7 +23,7 @@ struct TPlace {
 class DialogLayout : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(RegisterSkinArchive()); }
-  static void TearDownTestSuite() { CUIPaintManager::RemoveAllShared(); }
+  static void TearDownTestSuite() { CUIResources::RemoveAllShared(); }
 
   void SetUp() override {
     CUISkinBuilder builder;

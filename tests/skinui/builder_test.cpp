@@ -18,18 +18,19 @@ namespace {
 
 using SkinUI::CControlUI;
 using SkinUI::CUIPaintManager;
+using SkinUI::CUIResources;
 using SkinUI::CUISkinBuilder;
 
 class BuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CUIPaintManager::RemoveAllShared();
+    CUIResources::RemoveAllShared();
     auto& resources = SkinUI::SkinResources();
     (void)resources.SetResourceZip(u"", false);
     resources.SetResourcePath(Utf8ToUtf16(m_dir.path().string()) + platform::kPathSeparator);
   }
   void TearDown() override {
-    CUIPaintManager::RemoveAllShared();
+    CUIResources::RemoveAllShared();
     SkinUI::SkinResources().SetResourcePath(u"");
   }
   void Write(const std::string& name, const std::string& text) { m_dir.Write(name, text); }
@@ -68,16 +69,16 @@ TEST_F(BuilderTest, AFontsFileRegistersItsFontsSharedWhenEitherElementSaysSo) {
   CManagerWindow window;
   ASSERT_NE(window.Attach(u"<Window><Fonts xmlfile=\"fonts.xml\"/><Control/></Window>"), nullptr);
   auto& manager = window.Manager();
-  EXPECT_EQ(manager.GetFontCount(false), 1);
-  EXPECT_EQ(manager.GetFontCount(true), 1);
+  EXPECT_EQ(manager.Resources().GetFontCount(false), 1);
+  EXPECT_EQ(manager.Resources().GetFontCount(true), 1);
   EXPECT_EQ(manager.GetFontInfo(3)->iSize, 14);
   EXPECT_TRUE(manager.GetFontInfo(3)->bBold);
   EXPECT_EQ(manager.FindFont(u"Sans", 9, false, false, false), 4);
 
   CManagerWindow second;
   ASSERT_NE(second.Attach(u"<Window><Fonts xmlfile=\"fonts.xml\" shared=\"true\"/><Control/></Window>"), nullptr);
-  EXPECT_EQ(second.Manager().GetFontCount(false), 0);
-  EXPECT_EQ(second.Manager().GetFontCount(true), 2);
+  EXPECT_EQ(second.Manager().Resources().GetFontCount(false), 0);
+  EXPECT_EQ(second.Manager().Resources().GetFontCount(true), 2);
 }
 
 TEST_F(BuilderTest, AFontWithoutIdTakesTheCountOfItsTable) {
@@ -87,7 +88,7 @@ TEST_F(BuilderTest, AFontWithoutIdTakesTheCountOfItsTable) {
       u"<Font id=\"9\" name=\"Sans\" size=\"15\"/><Font name=\"Sans\" size=\"20\" default=\"true\"/>"
       u"<Control/></Window>");
   EXPECT_EQ(window.Manager().GetFontInfo(3)->iSize, 20);
-  EXPECT_EQ(window.Manager().GetDefaultFontInfo()->iSize, 20);
+  EXPECT_EQ(window.Manager().Resources().GetDefaultFontInfo()->iSize, 20);
 }
 
 TEST_F(BuilderTest, SharedStylesKeepTheFirstLocalOnesTheLastAndLocalHidesShared) {
@@ -100,15 +101,15 @@ TEST_F(BuilderTest, SharedStylesKeepTheFirstLocalOnesTheLastAndLocalHidesShared)
   EXPECT_EQ(b.Manager().GetStyle(u"s"), u"1");
   EXPECT_EQ(a.Manager().GetStyle(u"l"), u"y");
   EXPECT_EQ(b.Manager().GetStyle(u"l"), u"");
-  b.Manager().AddStyle(u"s", u"local", false);
+  b.Manager().Resources().AddStyle(u"s", u"local", false);
   EXPECT_EQ(b.Manager().GetStyle(u"s"), u"local");
   EXPECT_EQ(a.Manager().GetStyle(u"s"), u"1");
   // Default lists replace in their table; shared fonts keep the first.
-  a.Manager().AddDefaultAttributeList(u"Label", u"a", true);
-  b.Manager().AddDefaultAttributeList(u"Label", u"b", true);
-  EXPECT_EQ(a.Manager().GetDefaultAttributeList(u"Label"), u"b");
-  const auto* first = a.Manager().AddFont(5, u"Sans", 11, false, false, false, true);
-  EXPECT_EQ(b.Manager().AddFont(5, u"Serif", 30, false, false, false, true), first);
+  a.Manager().Resources().AddDefaultAttributeList(u"Label", u"a", true);
+  b.Manager().Resources().AddDefaultAttributeList(u"Label", u"b", true);
+  EXPECT_EQ(a.Manager().Resources().GetDefaultAttributeList(u"Label"), u"b");
+  const auto* first = a.Manager().Resources().AddFont(5, u"Sans", 11, false, false, false, true);
+  EXPECT_EQ(b.Manager().Resources().AddFont(5, u"Serif", 30, false, false, false, true), first);
 }
 
 TEST_F(BuilderTest, DefaultListComesBeforeTheElementAndStyleWhereItStands) {
@@ -167,8 +168,8 @@ TEST_F(BuilderTest, WindowAttributesNeedANativeWindow) {
   std::unique_ptr<CControlUI> root(builder.Create(
       u"<Window size=\"650,430\" caption=\"0,0,0,30\"><Control/></Window>", {}, nullptr, &manager));
   ASSERT_NE(root, nullptr);
-  EXPECT_EQ(manager.GetInitSize().cx, 0);
-  EXPECT_EQ(manager.GetCaptionRect().bottom, 0);
+  EXPECT_EQ(manager.GetWindowAttributes().initSize.cx, 0);
+  EXPECT_EQ(manager.GetWindowAttributes().caption.bottom, 0);
 }
 
 TEST_F(BuilderTest, WindowAttributesReachTheManager) {
@@ -182,21 +183,29 @@ TEST_F(BuilderTest, WindowAttributesReachTheManager) {
   platform::RECT rc;
   platform::GetWindowRect(window.Hwnd(), &rc);
   EXPECT_EQ(rc.right - rc.left, 400);
-  EXPECT_EQ(m.GetCaptionRect(), (SkinUI::TUIRect{0, 0, 0, 32}));
-  EXPECT_EQ(m.GetSizeBox(), (SkinUI::TUIRect{4, 4, 4, 4}));
-  EXPECT_EQ(m.GetRoundCorner().cx, 5);
-  EXPECT_EQ(m.GetMinInfo().cx, 200);
-  EXPECT_EQ(m.GetMaxInfo().cy, 600);
-  EXPECT_EQ(m.GetOpacity(), 200);
-  EXPECT_TRUE(m.IsShowUpdateRect());
+  const SkinUI::TUIWindowAttributes& attributes = m.GetWindowAttributes();
+  EXPECT_EQ(attributes.caption, (SkinUI::TUIRect{0, 0, 0, 32}));
+  EXPECT_EQ(attributes.sizeBox, (SkinUI::TUIRect{4, 4, 4, 4}));
+  EXPECT_EQ(attributes.roundCorner.cx, 5);
+  EXPECT_EQ(attributes.minSize.cx, 200);
+  EXPECT_EQ(attributes.maxSize.cy, 600);
+  EXPECT_EQ(attributes.opacity, 200);
+  EXPECT_TRUE(attributes.showUpdateRect);
   EXPECT_EQ(m.GetDefaultFontColor(), 0xFF112233u);
   EXPECT_EQ(m.GetDefaultDisabledColor(), 0xFF445566u);
   EXPECT_EQ(m.GetSelectedBkColor(), 0xFF000003u);
+  // The window shows every size of the skin at its scale, its limits too.
+  m.SetDPI(192);
+  const SkinUI::TUIWindowAttributes scaled = m.GetScaledWindowAttributes();
+  EXPECT_EQ(scaled.caption.bottom, 64);
+  EXPECT_EQ(scaled.minSize.cx, 400);
+  EXPECT_EQ(scaled.maxSize.cy, 1200);
+  m.SetDPI(96);
   // With a root attached, a new size is stored without resizing.
   window.Attach(u"<Window size=\"650,430\"><Control/></Window>");
   platform::GetWindowRect(window.Hwnd(), &rc);
   EXPECT_EQ(rc.right - rc.left, 400);
-  EXPECT_EQ(m.GetInitSize().cx, 650);
+  EXPECT_EQ(m.GetWindowAttributes().initSize.cx, 650);
 }
 
 struct TDpiCase {

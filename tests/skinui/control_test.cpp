@@ -113,7 +113,7 @@ TEST_F(ControlTest, TooltipLineBreaksAndFlags) {
 }
 
 TEST_F(ControlTest, StyleAppliesTheRegisteredList) {
-  m_manager.AddStyle(u"big", u"width=\"70\" height=\"20\"", false);
+  m_manager.Resources().AddStyle(u"big", u"width=\"70\" height=\"20\"", false);
   CControlUI c;
   c.SetManager(&m_manager, nullptr, false);
   c.ApplyAttributeList(u"height=\"5\" style=\"big\" style=\"unknown\"");

@@ -26,7 +26,7 @@ using SkinUI::CUISurface;
 class ManagerPaintTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SkinUI::CUIPaintManager::RemoveAllShared();
+    SkinUI::CUIResources::RemoveAllShared();
     (void)SkinUI::SkinResources().SetResourceZip(u"", false);
   }
   void TearDown() override { SkinUI::SkinResources().SetResourcePath(u""); }

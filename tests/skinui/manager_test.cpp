@@ -361,7 +361,7 @@ namespace {
 TEST(ManagerFonts, SharedFontsAreDrawnAtEachWindowsOwnScale) {
   CManagerWindow plain, doubled;
   constexpr int kId = 930;
-  ASSERT_NE(plain.Manager().AddFont(kId, u"微软雅黑", 20, false, false, false, true), nullptr);
+  ASSERT_NE(plain.Manager().Resources().AddFont(kId, u"微软雅黑", 20, false, false, false, true), nullptr);
   doubled.Manager().SetDPI(192);
   const SkinUI::TUIFontInfo* atPlain = plain.Manager().GetFontInfo(kId);
   const SkinUI::TUIFontInfo* atDoubled = doubled.Manager().GetFontInfo(kId);

@@ -158,7 +158,7 @@ TEST_F(WindowShellDpiTest, TheDialogIsRescaledAroundItsCentre) {
   EXPECT_EQ(RectOf(Dialog()), (platform::RECT{238, 193, 238 + 975, 193 + 645}));
   EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), 150);
   EXPECT_EQ(m_driver.dialog().m_pm.GetFontInfo(201)->iScale, 150);
-  EXPECT_EQ(m_driver.dialog().m_pm.GetCaptionRect().bottom, 420);
+  EXPECT_EQ(m_driver.dialog().m_pm.GetScaledWindowAttributes().caption.bottom, 420);
   ASSERT_TRUE(m_driver.PumpUntil([&] { return m_driver.Find(u"btn_close")->GetPos().top != closeAt100.top; },
                                  seconds(2)));
   const SkinUI::TUIRect close = m_driver.Find(u"btn_close")->GetPos();

@@ -52,7 +52,7 @@ bool CSkinSession::Open(const TSkinOptions& options, std::string* error) {
     return false;
   }
   // Shared fonts and styles of an earlier skin in this process do not count.
-  SkinUI::CUIPaintManager::RemoveAllShared();
+  SkinUI::CUIResources::RemoveAllShared();
   m_manager.Init(m_hwnd);
   if (options.dpiPercent > 0) m_manager.SetDPI(DpiOfPercent(options.dpiPercent));
   const std::u16string name = SelectSource(options.file);
@@ -66,7 +66,7 @@ bool CSkinSession::Open(const TSkinOptions& options, std::string* error) {
   }
   // The asked scale wins over the monitor's, which the builder applied.
   if (options.dpiPercent > 0) m_manager.SetDPI(DpiOfPercent(options.dpiPercent));
-  SkinUI::TUISize size = m_manager.GetInitSize();
+  SkinUI::TUISize size = m_manager.GetScaledWindowAttributes().initSize;
   if (options.width > 0) size = {options.width, options.height};
   if (size.cx <= 0 || size.cy <= 0) {
     *error = "the skin gives no window size: use --size WxH";

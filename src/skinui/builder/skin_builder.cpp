@@ -50,7 +50,7 @@ CControlUI* CUISkinBuilder::Build(CUIPaintManager* manager, CControlUI* parent) 
   CUIMarkupNode root = m_xml.GetRoot();
   if (!root.IsValid()) return nullptr;
   if (manager) {
-    RegisterResources(root, manager);
+    RegisterResources(root, manager->Resources());
     if (std::u16string_view(root.GetName()) == u"Window" && manager->GetPaintWindow()) {
       ApplyWindowAttributes(root, manager);
     }
@@ -65,7 +65,7 @@ void CUISkinBuilder::ScaleWindow(CUIPaintManager* manager, CControlUI* root) {
     // The skin's size when the window took it, else the window's own, still
     // in 96-DPI units (a window of fixed size may already show it scaled).
     TUISize size96{rc.right - rc.left, rc.bottom - rc.top};
-    const TUISize skin = manager->GetInitSize96();
+    const TUISize skin = manager->GetWindowAttributes().initSize;
     if (!manager->GetRoot() && skin.cx > 0 && skin.cy > 0) size96 = skin;
     const TUISize work = WorkAreaSize(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST));
     manager->SetDPIScale(FittingScale(manager->GetDPIScale(), size96, work));

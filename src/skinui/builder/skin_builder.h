@@ -18,6 +18,7 @@ namespace SkinUI {
 
 class CControlUI;
 class CUIPaintManager;
+class CUIResources;
 
 // Makes controls for element names the builder does not know.
 class IDialogBuilderCallback {
@@ -53,11 +54,10 @@ class CUISkinBuilder {
   bool Load(std::u16string_view skin, std::u16string_view type);
   CControlUI* Build(CUIPaintManager* manager, CControlUI* parent);
   // The top-level resource elements (Image, Font, Default, Style, Fonts, Styles).
-  void RegisterResources(CUIMarkupNode root, CUIPaintManager* manager);
-  void RegisterResourceFile(CUIMarkupNode node, CUIPaintManager* manager, bool fonts);
+  void RegisterResources(CUIMarkupNode root, CUIResources& resources);
+  void RegisterResourceFile(CUIMarkupNode node, CUIResources& resources, bool fonts);
+  // The root Window element's settings and colours, and its size.
   void ApplyWindowAttributes(CUIMarkupNode root, CUIPaintManager* manager);
-  void ApplyWindowColor(std::u16string_view name, std::u16string_view value,
-                        CUIPaintManager* manager);
   void ScaleWindow(CUIPaintManager* manager, CControlUI* root);
   CControlUI* ParseChildren(CUIMarkupNode parentNode, CControlUI* parent,
                             CUIPaintManager* manager);

@@ -97,7 +97,7 @@ void CUISkinBuilder::ApplyAttributes(CControlUI* control, CUIMarkupNode node,
   IControlHost* attached = control->GetManager();
   if (manager) {
     control->SetManager(manager, control->GetParent(), false);
-    const std::u16string defaults = manager->GetDefaultAttributeList(node.GetName());
+    const std::u16string defaults = manager->Resources().GetDefaultAttributeList(node.GetName());
     if (!defaults.empty()) control->ApplyAttributeList(defaults);
   }
   const int count = node.GetAttributeCount();

@@ -1,6 +1,6 @@
-// The elements at the top of a skin that register resources with the paint
-// manager (Image, Font, Default, Style, Fonts and Styles files) and the
-// settings of the root Window element.
+// The elements at the top of a skin that register the window's resources
+// (Image, Font, Default, Style, Fonts and Styles files) and the settings of
+// the root Window element.
 #include <algorithm>
 
 #include "common/text.h"
@@ -29,7 +29,7 @@ bool Is(const char16_t* name, std::u16string_view wanted) {
   return name && EqualsIgnoreAsciiCase(name, wanted);
 }
 
-void RegisterFont(CUIMarkupNode node, CUIPaintManager* manager, bool sharedByFile) {
+void RegisterFont(CUIMarkupNode node, CUIResources& resources, bool sharedByFile) {
   int id = -1, size = 12;
   std::u16string face;
   bool bold = false, underline = false, italic = false, isDefault = false, shared = false;
@@ -45,13 +45,13 @@ void RegisterFont(CUIMarkupNode node, CUIPaintManager* manager, bool sharedByFil
   });
   if (face.empty()) return;
   shared = shared || sharedByFile;
-  if (id < 0) id = manager->GetFontCount(shared);
-  manager->AddFont(id, face, size, bold, underline, italic, shared);
-  if (isDefault) manager->SetDefaultFont(face, size, bold, underline, italic, shared);
+  if (id < 0) id = resources.GetFontCount(shared);
+  resources.AddFont(id, face, size, bold, underline, italic, shared);
+  if (isDefault) resources.SetDefaultFont(face, size, bold, underline, italic, shared);
 }
 
 // Style and Default: a name, a value and the shared flag.
-void RegisterNamedList(CUIMarkupNode node, CUIPaintManager* manager, bool style,
+void RegisterNamedList(CUIMarkupNode node, CUIResources& resources, bool style,
                        bool sharedByFile) {
   std::u16string name, value;
   bool shared = false;
@@ -62,13 +62,13 @@ void RegisterNamedList(CUIMarkupNode node, CUIPaintManager* manager, bool style,
   });
   if (name.empty()) return;
   if (style) {
-    manager->AddStyle(name, value, shared || sharedByFile);
+    resources.AddStyle(name, value, shared || sharedByFile);
   } else {
-    manager->AddDefaultAttributeList(name, value, shared || sharedByFile);
+    resources.AddDefaultAttributeList(name, value, shared || sharedByFile);
   }
 }
 
-void RegisterImage(CUIMarkupNode node, CUIPaintManager* manager) {
+void RegisterImage(CUIMarkupNode node, CUIResources& resources) {
   std::u16string name, type;
   uint32_t mask = 0;
   ForEachAttribute(node, [&](std::u16string_view n, std::u16string_view v) {
@@ -76,28 +76,72 @@ void RegisterImage(CUIMarkupNode node, CUIPaintManager* manager) {
     else if (n == u"restype") type = v;
     else if (n == u"mask") mask = ParseColorValue(v);
   });
-  if (!name.empty()) manager->AddImage(name, type, mask);
+  if (!name.empty()) resources.AddImage(name, type, mask);
 }
 
 uint8_t ParseOpacity(std::u16string_view value) {
   return static_cast<uint8_t>(std::clamp(ParseIntValue(value), 0, 255));
 }
 
+void ReadWindowColor(std::u16string_view name, std::u16string_view value, TUIColors& colors) {
+  const uint32_t color = ParseColorValue(value);
+  if (name == u"disabledfontcolor") colors.disabledFont = color;
+  else if (name == u"defaultfontcolor") colors.font = color;
+  else if (name == u"linkfontcolor") colors.linkFont = color;
+  else if (name == u"linkhoverfontcolor") colors.linkHoverFont = color;
+  else if (name == u"selectedcolor") colors.selectedBk = color;
+  else if (name == u"focusindicatorcolor") colors.focusIndicator = color;
+}
+
+// Reads the Window element's settings over window and colors; true when it
+// gives the window a size.
+bool ReadWindowElement(CUIMarkupNode root, TUIWindowAttributes& window, TUIColors& colors) {
+  bool sized = false;
+  ForEachAttribute(root, [&](std::u16string_view name, std::u16string_view value) {
+    if (name == u"size") {
+      window.initSize = ParseSizeValue(value);
+      sized = true;
+    } else if (name == u"sizebox") {
+      window.sizeBox = ParseRectValue(value);
+    } else if (name == u"caption") {
+      window.caption = ParseRectValue(value);
+    } else if (name == u"roundcorner") {
+      window.roundCorner = ParseSizeValue(value);
+    } else if (name == u"mininfo") {
+      window.minSize = ParseSizeValue(value);
+    } else if (name == u"maxinfo") {
+      window.maxSize = ParseSizeValue(value);
+    } else if (name == u"showdirty") {
+      window.showUpdateRect = value == u"true";
+    } else if (name == u"alpha" || name == u"opacity") {
+      window.opacity = ParseOpacity(value);
+    } else if (name == u"layeredimage") {
+      window.layered = true;
+      window.layeredImage = value;
+    } else if (name == u"bktrans") {
+      window.layered = EqualsIgnoreAsciiCase(value, u"true");
+    } else {
+      ReadWindowColor(name, value, colors);
+    }
+  });
+  return sized;
+}
+
 }  // namespace
 
-void CUISkinBuilder::RegisterResources(CUIMarkupNode root, CUIPaintManager* manager) {
+void CUISkinBuilder::RegisterResources(CUIMarkupNode root, CUIResources& resources) {
   for (CUIMarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const char16_t* name = node.GetName();
-    if (Is(name, u"Image")) RegisterImage(node, manager);
-    else if (Is(name, u"Font")) RegisterFont(node, manager, false);
-    else if (Is(name, u"Default")) RegisterNamedList(node, manager, false, false);
-    else if (Is(name, u"Style")) RegisterNamedList(node, manager, true, false);
-    else if (Is(name, u"Fonts")) RegisterResourceFile(node, manager, true);
-    else if (Is(name, u"Styles")) RegisterResourceFile(node, manager, false);
+    if (Is(name, u"Image")) RegisterImage(node, resources);
+    else if (Is(name, u"Font")) RegisterFont(node, resources, false);
+    else if (Is(name, u"Default")) RegisterNamedList(node, resources, false, false);
+    else if (Is(name, u"Style")) RegisterNamedList(node, resources, true, false);
+    else if (Is(name, u"Fonts")) RegisterResourceFile(node, resources, true);
+    else if (Is(name, u"Styles")) RegisterResourceFile(node, resources, false);
   }
 }
 
-void CUISkinBuilder::RegisterResourceFile(CUIMarkupNode node, CUIPaintManager* manager,
+void CUISkinBuilder::RegisterResourceFile(CUIMarkupNode node, CUIResources& resources,
                                           bool fonts) {
   std::u16string file;
   bool shared = false;
@@ -114,58 +158,19 @@ void CUISkinBuilder::RegisterResourceFile(CUIMarkupNode node, CUIPaintManager* m
     if (n == u"shared" && v == u"true") shared = true;
   });
   for (CUIMarkupNode child = root.GetChild(); child.IsValid(); child = child.GetSibling()) {
-    if (fonts && Is(child.GetName(), u"Font")) RegisterFont(child, manager, shared);
-    if (!fonts && Is(child.GetName(), u"Style")) RegisterNamedList(child, manager, true, shared);
+    if (fonts && Is(child.GetName(), u"Font")) RegisterFont(child, resources, shared);
+    if (!fonts && Is(child.GetName(), u"Style")) RegisterNamedList(child, resources, true, shared);
   }
 }
 
 void CUISkinBuilder::ApplyWindowAttributes(CUIMarkupNode root, CUIPaintManager* manager) {
-  const platform::HWND hwnd = manager->GetPaintWindow();
-  ForEachAttribute(root, [&](std::u16string_view name, std::u16string_view value) {
-    if (name == u"size") {
-      const TUISize size = ParseSizeValue(value);
-      manager->SetInitSize(size.cx, size.cy);
-      if (!manager->GetRoot()) {
-        platform::SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-    } else if (name == u"sizebox") {
-      manager->SetSizeBox(ParseRectValue(value));
-    } else if (name == u"caption") {
-      manager->SetCaptionRect(ParseRectValue(value));
-    } else if (name == u"roundcorner") {
-      const TUISize size = ParseSizeValue(value);
-      manager->SetRoundCorner(size.cx, size.cy);
-    } else if (name == u"mininfo") {
-      const TUISize size = ParseSizeValue(value);
-      manager->SetMinInfo(size.cx, size.cy);
-    } else if (name == u"maxinfo") {
-      const TUISize size = ParseSizeValue(value);
-      manager->SetMaxInfo(size.cx, size.cy);
-    } else if (name == u"showdirty") {
-      manager->SetShowUpdateRect(value == u"true");
-    } else if (name == u"alpha" || name == u"opacity") {
-      manager->SetOpacity(ParseOpacity(value));
-    } else if (name == u"layeredimage") {
-      manager->SetLayered(true);
-      manager->SetLayeredImage(value);
-    } else if (name == u"bktrans") {
-      manager->SetLayered(EqualsIgnoreAsciiCase(value, u"true"));
-    } else {
-      ApplyWindowColor(name, value, manager);
-    }
-  });
-}
-
-void CUISkinBuilder::ApplyWindowColor(std::u16string_view name, std::u16string_view value,
-                                      CUIPaintManager* manager) {
-  const uint32_t color = ParseColorValue(value);
-  if (name == u"disabledfontcolor") manager->SetDefaultDisabledColor(color);
-  else if (name == u"defaultfontcolor") manager->SetDefaultFontColor(color);
-  else if (name == u"linkfontcolor") manager->SetDefaultLinkFontColor(color);
-  else if (name == u"linkhoverfontcolor") manager->SetDefaultLinkHoverFontColor(color);
-  else if (name == u"selectedcolor") manager->SetDefaultSelectedBkColor(color);
-  else if (name == u"focusindicatorcolor") manager->SetFocusIndicatorColor(color);
+  TUIWindowAttributes window = manager->GetWindowAttributes();
+  const bool sized = ReadWindowElement(root, window, manager->Resources().Colors());
+  manager->SetWindowAttributes(window);
+  if (sized && !manager->GetRoot()) {
+    platform::SetWindowPos(manager->GetPaintWindow(), nullptr, 0, 0, window.initSize.cx,
+                           window.initSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 }  // namespace SkinUI

@@ -1,24 +1,22 @@
 // CUIPaintManager binds one native top-level window to one control tree. It
-// owns the window's UI resources (fonts, images, styles, default attribute
-// lists, colours, DPI scale), turns window messages into control events,
-// keeps focus, hover, capture and timers, lays the tree out and paints it
-// (double-buffered, optionally as a per-pixel-alpha layered window), and
-// delivers notifications to the listeners the application registered.
+// turns window messages into control events, keeps focus, hover, capture and
+// timers, lays the tree out and paints it (double-buffered, optionally as a
+// per-pixel-alpha layered window), and delivers notifications to the
+// listeners the application registered. It owns the window's UI resources
+// (CUIResources: fonts, images, styles, colours, the DPI scale) and the
+// settings the skin gave the window (TUIWindowAttributes), and answers
+// controls' questions about both.
 //
 // Lifecycle: construct with the window class, Init(window) when the window
 // exists, AttachDialog(root) once the skin is built, then forward every window
-// message to MessageHandler. The resource part (fonts, images, styles,
-// default lists, colours, DPI, the name map, notifications) works without a
-// window; without one, invalidation and timers have nothing to act on and
-// messages are not handled.
+// message to MessageHandler. Resources, the name map and notifications work
+// without a window; without one, invalidation and timers have nothing to act
+// on and messages are not handled.
 //
-// All managers run on the user-interface thread. The shared tables (fonts,
-// default font, styles, default attribute lists) are process-wide and
-// guarded by one lock.
+// All managers run on the user-interface thread.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,10 +27,12 @@
 #include "platform/window_system.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/ui_notify.h"
+#include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
 #include "skinui/render/render_host.h"
 #include "skinui/render/ui_surface.h"
 #include "skinui/render/ui_types.h"
+#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 
@@ -40,30 +40,6 @@ class CControlUI;
 class CUIAccessibleContent;
 struct TUIEvent;
 class IResourceModule;
-
-// The window's DPI awareness and scale.
-class CUIDpi {
- public:
-  enum EAwareness { kUnaware = 0, kSystemAware = 1, kPerMonitorAware = 2 };
-
-  int GetAwareness() const { return m_awareness; }
-  void SetAwareness(int awareness) { m_awareness = awareness; }
-  // Scale in percent (100 = 96 DPI).
-  int GetScale() const { return m_scale; }
-  // The scale the window started with.
-  int GetFirstScale() const { return m_firstScale; }
-  // Sets the scale in percent, clamped to kMinScale..kMaxScale. The first
-  // call also records the first scale.
-  void SetScale(int scale);
-  // S(v) = v x scale / 100, rounded half away from zero.
-  int Scale(int value) const { return ScaleByDpi(value, m_scale); }
-
- private:
-  int m_awareness = kPerMonitorAware;
-  int m_scale = 100;
-  int m_firstScale = 100;
-  bool m_bScaleSet = false;
-};
 
 // One control timer.
 struct TUITimerInfo {
@@ -92,15 +68,13 @@ class CUIPaintManager : public IControlHost {
 
   // ---- Process-wide -------------------------------------------------------
   // Process start, once before any window: stores the module instance (skin
-  // resources come from it, see CSkinResources) and prepares the shared lock.
+  // resources come from it, see CSkinResources).
   static void SetInstance(const IResourceModule* instance);
   // The process-wide hue, saturation and lightness of colour adjustment.
   static void SetHSL(short hue, short saturation, short lightness);
   static void GetHSL(short* hue, short* saturation, short* lightness);
   // Every manager that has a window, in the order Init saw them.
   static std::vector<CUIPaintManager*> GetPaintManagers();
-  // Destroys the shared fonts, styles and default lists (for tests and exit).
-  static void RemoveAllShared();
 
   // ---- Setup and tree -----------------------------------------------------
   // Binds the manager to hWnd and joins the process list.
@@ -144,102 +118,55 @@ class CUIPaintManager : public IControlHost {
   void SetUsedVirtualWnd(bool used) override { m_bUsedVirtualWnd = used; }
   bool IsUsedVirtualWnd() const { return m_bUsedVirtualWnd; }
 
-  // ---- Resources ----------------------------------------------------------
-  // The font with id index (local first, then shared); the default font for
-  // a negative or unknown index. Null only when no font can be made at all.
-  const TUIFontInfo* GetFontInfo(int index) override;
-  // The id of a font with exactly these properties (local, then shared), -1
-  // when none.
+  // ---- Resources and window settings -------------------------------------
+  CUIResources& Resources() { return m_resources; }
+  const CUIResources& Resources() const { return m_resources; }
+  // What controls and rendering ask: the window's resources.
+  const TUIFontInfo* GetFontInfo(int index) override { return m_resources.GetFontInfo(index); }
   int FindFont(std::u16string_view face, int size, bool bold, bool underline,
-               bool italic) override;
-  // Registers a new local font under the next free id (shared count + local
-  // count) and returns that id; -1 on failure.
+               bool italic) override {
+    return m_resources.FindFont(face, size, bold, underline, italic);
+  }
   int AddFont(std::u16string_view face, int size, bool bold, bool underline,
-              bool italic) override;
-  // Makes a font and stores it under id in the local or shared table. A
-  // shared id that exists returns the existing font; otherwise a font with
-  // that id in the target table is replaced. Null when it cannot be made.
-  const TUIFontInfo* AddFont(int id, std::u16string_view face, int size, bool bold, bool underline,
-                             bool italic, bool shared);
-  // Replaces the local or shared default font. Null when it cannot be made.
-  const TUIFontInfo* SetDefaultFont(std::u16string_view face, int size, bool bold, bool underline,
-                                    bool italic, bool shared);
-  // The local default font, else the shared one, else a font of the system's
-  // default face made on first use.
-  const TUIFontInfo* GetDefaultFontInfo();
-  // The number of fonts in the local or the shared table.
-  int GetFontCount(bool shared) const;
-
-  // The cached image, loaded (with mask) and cached on first use; null when
-  // it cannot be had.
+              bool italic) override {
+    return m_resources.AddFont(face, size, bold, underline, italic);
+  }
   const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type,
-                                 uint32_t mask) override;
-  const TUIImageInfo* GetImage(std::u16string_view name) const;
-  // Loads and caches an image. With a type, the name must be a decimal
-  // resource id. Null when it cannot be loaded or the name is taken.
-  const TUIImageInfo* AddImage(std::u16string_view name, std::u16string_view type = {},
-                               uint32_t mask = 0);
-  bool RemoveImage(std::u16string_view name);
-  void RemoveAllImages();
+                                 uint32_t mask) override {
+    return m_resources.GetImageEx(name, type, mask);
+  }
+  std::u16string GetStyle(std::u16string_view name) const override {
+    return m_resources.GetStyle(name);
+  }
+  uint32_t GetDefaultDisabledColor() const override { return m_resources.Colors().disabledFont; }
+  uint32_t GetDefaultFontColor() const override { return m_resources.Colors().font; }
+  uint32_t GetLinkColor() const override { return m_resources.Colors().linkFont; }
+  uint32_t GetLinkHoverColor() const override { return m_resources.Colors().linkHoverFont; }
+  uint32_t GetSelectedBkColor() const override { return m_resources.Colors().selectedBk; }
+  uint32_t GetFocusIndicatorColor() const override { return m_resources.Colors().focusIndicator; }
 
-  // Named styles (attribute lists). A shared registration is ignored when the
-  // name is already visible; a local one replaces a local one.
-  void AddStyle(std::u16string_view name, std::u16string_view value, bool shared);
-  // Local first, then shared; empty when none.
-  std::u16string GetStyle(std::u16string_view name) const override;
-  // Default attribute lists by element name; always replace in their table.
-  void AddDefaultAttributeList(std::u16string_view element, std::u16string_view list, bool shared);
-  std::u16string GetDefaultAttributeList(std::u16string_view element) const;
-
-  uint32_t GetDefaultDisabledColor() const override { return m_dwDefaultDisabledColor; }
-  void SetDefaultDisabledColor(uint32_t color) { m_dwDefaultDisabledColor = color; }
-  uint32_t GetDefaultFontColor() const override { return m_dwDefaultFontColor; }
-  void SetDefaultFontColor(uint32_t color) { m_dwDefaultFontColor = color; }
-  uint32_t GetLinkColor() const override { return m_dwDefaultLinkFontColor; }
-  void SetDefaultLinkFontColor(uint32_t color) { m_dwDefaultLinkFontColor = color; }
-  uint32_t GetLinkHoverColor() const override { return m_dwDefaultLinkHoverFontColor; }
-  void SetDefaultLinkHoverFontColor(uint32_t color) { m_dwDefaultLinkHoverFontColor = color; }
-  uint32_t GetSelectedBkColor() const override { return m_dwDefaultSelectedBkColor; }
-  void SetDefaultSelectedBkColor(uint32_t color) { m_dwDefaultSelectedBkColor = color; }
-  // The colour of the keyboard focus indicator the controls draw.
-  uint32_t GetFocusIndicatorColor() const override { return m_dwFocusIndicatorColor; }
-  void SetFocusIndicatorColor(uint32_t color) { m_dwFocusIndicatorColor = color; }
-
+  // The skin's settings for the window, in 96-DPI units.
+  const TUIWindowAttributes& GetWindowAttributes() const { return m_window; }
+  // The same at the window's scale, as the window shows them.
+  TUIWindowAttributes GetScaledWindowAttributes() const { return m_window.ScaledBy(GetDPIScale()); }
+  // Takes the skin's settings: layered presentation, its image and the
+  // opacity take effect as their setters below do.
+  void SetWindowAttributes(const TUIWindowAttributes& attributes);
   // Window opacity 0..255 (repaints).
   void SetOpacity(uint8_t opacity);
-  uint8_t GetOpacity() const { return m_nOpacity; }
   // Layered (per-pixel alpha) presentation on or off; see the .cpp for when
   // it is ignored.
   void SetLayered(bool layered);
   bool IsLayered() const { return m_bLayered; }
   // The image descriptor painted under the tree in layered mode.
   void SetLayeredImage(std::u16string_view descriptor);
-  const std::u16string& GetLayeredImage() const { return m_sLayeredImage; }
-  void SetShowUpdateRect(bool show) { m_bShowUpdateRect = show; }
-  bool IsShowUpdateRect() const { return m_bShowUpdateRect; }
 
-  // Window geometry settings, stored in 96-DPI units.
-  void SetInitSize(int cx, int cy);
-  TUISize GetInitSize() const;  // scaled
-  TUISize GetInitSize96() const { return m_szInitWindowSize; }
-  void SetMinInfo(int cx, int cy) { m_szMinWindow = {cx, cy}; }
-  TUISize GetMinInfo() const { return m_szMinWindow; }
-  void SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }
-  TUISize GetMaxInfo() const { return m_szMaxWindow; }
-  void SetRoundCorner(int cx, int cy) { m_szRoundCorner = {cx, cy}; }
-  TUISize GetRoundCorner() const;  // scaled
-  void SetSizeBox(const TUIRect& rc) { m_rcSizeBox = rc; }
-  TUIRect GetSizeBox() const;  // scaled
-  void SetCaptionRect(const TUIRect& rc) { m_rcCaption = rc; }
-  TUIRect GetCaptionRect() const;  // scaled
-
-  CUIDpi* GetDPIObj();
   // Sets the scale from dpi (dpi x 100 / 96, rounded) and relayouts.
   void SetDPI(int dpi);
   // Sets the scale in percent: fonts are made again at it and the whole tree
   // is laid out and painted again.
   void SetDPIScale(int scale);
-  int GetDPIScale() const override;
+  int GetDPIScale() const override { return m_resources.GetDPIScale(); }
   int Scale(int value) const { return ScaleByDpi(value, GetDPIScale()); }
   // The DPI of the monitor nearest to the screen point (1, 1); 96 when the
   // platform cannot tell.
@@ -342,6 +269,8 @@ class CUIPaintManager : public IControlHost {
   void StartLayeredTimer();
   void StopLayeredTimer();
   bool OnPreKeyDown(uintptr_t wParam);
+  // The process list: every manager that has a window, on the UI thread.
+  static std::vector<CUIPaintManager*>& AllManagers();
   bool OnSysChar(uintptr_t wParam);
 
   // Paint steps (paint_manager_paint.cpp).
@@ -387,16 +316,6 @@ class CUIPaintManager : public IControlHost {
   CControlUI* FindDefaultControl() const;
   // Enter while no tab stop has the focus activates the default control.
   bool ActivateDefaultControl(uintptr_t key);
-  std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
-                                        bool underline, bool italic) const;
-  bool IsFontIdTaken(int id) const;
-  // Makes the local fonts again at the current scale.
-  void RebuildLocalFonts();
-  // font (shared, made by whichever window asked first) as this window draws
-  // it: itself when made at this window's scale, else a copy made at it and
-  // kept under key (a font id, or kDefaultFontKey).
-  const TUIFontInfo* AtOwnScale(int key, const TUIFontInfo* font);
-  static constexpr int kDefaultFontKey = -1;
 
   bool m_bTooltipEnabled = true;
   platform::HWND m_hWndPaint = nullptr;
@@ -405,7 +324,6 @@ class CUIPaintManager : public IControlHost {
   CUISurface m_layeredBackground;
   platform::HWND m_hwndTooltip = nullptr;
   TTooltip m_tooltip;
-  bool m_bShowUpdateRect = false;
   CControlUI* m_pRoot = nullptr;
   // The attached tree the manager destroys, kept when ReapObjects drops the
   // root (the window shell does that on WM_DESTROY).
@@ -416,12 +334,6 @@ class CUIPaintManager : public IControlHost {
   CControlUI* m_pEventHover = nullptr;
   CControlUI* m_pEventClick = nullptr;
   TUIPoint m_ptLastMousePos{-1, -1};
-  TUISize m_szMinWindow;
-  TUISize m_szMaxWindow;
-  TUISize m_szInitWindowSize;
-  TUISize m_szRoundCorner;
-  TUIRect m_rcSizeBox;
-  TUIRect m_rcCaption;
   uint32_t m_uTimerID = 0;
   bool m_bFirstLayout = true;
   bool m_bUpdateNeeded = false;
@@ -443,23 +355,8 @@ class CUIPaintManager : public IControlHost {
   std::vector<ITranslateAccelerator*> m_aTranslateAccelerator;
   std::unordered_map<std::u16string, CControlUI*> m_mNameHash;
   std::unordered_map<std::u16string, std::vector<CControlUI*>> m_mOptionGroup;
-  std::map<int, std::unique_ptr<TUIFontInfo>> m_mCustomFonts;  // by id
-  std::unordered_map<std::u16string, std::u16string> m_mDefaultAttrHash;
-  std::unordered_map<std::u16string, std::u16string> m_mStyleHash;
-  std::unordered_map<std::u16string, std::unique_ptr<TUIImageInfo>> m_mImageHash;
-  std::unique_ptr<TUIFontInfo> m_DefaultFontInfo;
-  std::map<int, std::unique_ptr<TUIFontInfo>> m_mScaledSharedFonts;  // see AtOwnScale
-  uint32_t m_dwDefaultDisabledColor = 0xFFA7A6AA;
-  uint32_t m_dwDefaultFontColor = 0xFF000000;
-  uint32_t m_dwDefaultLinkFontColor = 0xFF0000FF;
-  uint32_t m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
-  uint32_t m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
-  // Black, as the system draws focus on light controls; skins on dark art
-  // choose their own.
-  uint32_t m_dwFocusIndicatorColor = 0xFF000000;
-  std::unique_ptr<CUIDpi> m_pDPI;
-  uint8_t m_nOpacity = 255;
-  std::u16string m_sLayeredImage;
+  CUIResources m_resources;
+  TUIWindowAttributes m_window;  // the skin's settings; m_bLayered is what took effect
   bool m_bLayeredChanged = false;
   bool m_bLayered = false;
   TUIRect m_rcLayeredUpdate;

@@ -5,7 +5,6 @@
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
-#include "skinui/manager/paint_manager_shared.h"
 
 namespace SkinUI {
 namespace {

@@ -132,10 +132,12 @@ bool CUIPaintManager::OnSetCursor(intptr_t lParam, intptr_t& lRes) {
 void CUIPaintManager::OnGetMinMaxInfo(intptr_t lParam) {
   auto* info = reinterpret_cast<platform::MINMAXINFO*>(lParam);
   if (!info) return;
-  if (m_szMinWindow.cx > 0) info->ptMinTrackSize.x = m_szMinWindow.cx;
-  if (m_szMinWindow.cy > 0) info->ptMinTrackSize.y = m_szMinWindow.cy;
-  if (m_szMaxWindow.cx > 0) info->ptMaxTrackSize.x = m_szMaxWindow.cx;
-  if (m_szMaxWindow.cy > 0) info->ptMaxTrackSize.y = m_szMaxWindow.cy;
+  // The skin's limits at the window's scale: its sizes are 96-DPI units.
+  const TUIWindowAttributes window = GetScaledWindowAttributes();
+  if (window.minSize.cx > 0) info->ptMinTrackSize.x = window.minSize.cx;
+  if (window.minSize.cy > 0) info->ptMinTrackSize.y = window.minSize.cy;
+  if (window.maxSize.cx > 0) info->ptMaxTrackSize.x = window.maxSize.cx;
+  if (window.maxSize.cy > 0) info->ptMaxTrackSize.y = window.maxSize.cy;
 }
 
 bool CUIPaintManager::OnReflect(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,

@@ -156,7 +156,7 @@ void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirt
   // than the program ended.
   if (!IsSizeOf(m_offscreen, client) || (m_bLayered && !IsSizeOf(m_layeredBackground, client))) return;
   CUICanvas dc(m_offscreen);
-  if (m_bLayered && !m_sLayeredImage.empty()) {
+  if (m_bLayered && !m_window.layeredImage.empty()) {
     for (int y = dirty.top; y < dirty.bottom; ++y) {
       std::copy(m_layeredBackground.Row(y) + dirty.left, m_layeredBackground.Row(y) + dirty.right,
                 m_offscreen.Row(y) + dirty.left);
@@ -166,9 +166,9 @@ void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirt
   }
   PaintTree(dc, dirty);
   if (m_bLayered) {
-    FixLayeredAlpha(m_offscreen, m_sLayeredImage.empty() ? nullptr : &m_layeredBackground, dirty);
+    FixLayeredAlpha(m_offscreen, m_window.layeredImage.empty() ? nullptr : &m_layeredBackground, dirty);
   }
-  if (m_bShowUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
+  if (m_window.showUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
   Present(dirty);
 }
 
@@ -182,7 +182,7 @@ void CUIPaintManager::PrepareSurfaces(const TUIRect& client) {
     m_layeredBackground = CUISurface(client.Width(), client.Height());
     m_bLayeredChanged = true;
   }
-  if (m_bLayeredChanged && !m_sLayeredImage.empty()) {
+  if (m_bLayeredChanged && !m_window.layeredImage.empty()) {
     m_layeredBackground.Clear();
     DrawLayeredBackground(m_layeredBackground, client);
   }
@@ -191,7 +191,7 @@ void CUIPaintManager::PrepareSurfaces(const TUIRect& client) {
 
 void CUIPaintManager::DrawLayeredBackground(CUISurface& target, const TUIRect& client) {
   CUICanvas dc(target);
-  CUIRenderEngine::DrawImageString(dc, this, client, client, m_sLayeredImage);
+  CUIRenderEngine::DrawImageString(dc, this, client, client, m_window.layeredImage);
 }
 
 void CUIPaintManager::PaintTree(CUICanvas& dc, const TUIRect& dirty) {
@@ -225,7 +225,7 @@ uint32_t CUIPaintManager::FixAgainstBackground(uint32_t pixel, uint32_t backgrou
 uint32_t CUIPaintManager::FixWithoutBackground(uint32_t pixel) const {
   // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
   if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
-    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(m_nOpacity) << 24);
+    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(m_window.opacity) << 24);
   }
   return pixel;
 }
@@ -238,7 +238,7 @@ void CUIPaintManager::Present(const TUIRect& dirty) {
     const platform::POINT position{window.left, window.top};
     const platform::RECT changed = ToRect(dirty);
     presented = platform::UpdateLayeredWindow(m_hWndPaint, &position, ViewOf(m_offscreen),
-                                              m_nOpacity, &changed);
+                                              m_window.opacity, &changed);
   } else {
     presented = platform::PresentPixels(m_hWndPaint, ViewOf(m_offscreen), ToRect(dirty));
   }
@@ -253,7 +253,7 @@ void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
   if (area.IsEmpty()) return;
   CUISurface& target = dc.GetSurface();
   CUISurface background;
-  if (m_bLayered && !m_sLayeredImage.empty()) {
+  if (m_bLayered && !m_window.layeredImage.empty()) {
     background = CUISurface(size.cx, size.cy);
     DrawLayeredBackground(background, {0, 0, size.cx, size.cy});
     for (int y = area.top; y < area.bottom; ++y) {
@@ -264,38 +264,6 @@ void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
   PaintTree(dc, area);
   // The same pixels the layered window shows.
   if (m_bLayered) FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area);
-}
-
-void CUIPaintManager::SetLayered(bool layered) {
-  if (!m_hWndPaint || layered == m_bLayered) return;
-  const platform::LONG_PTR style = platform::GetWindowLongPtr(m_hWndPaint, GWL_STYLE);
-  if (style & WS_CHILD) return;
-  const platform::LONG_PTR exStyle = platform::GetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE);
-  if (layered) {
-    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-  } else {
-    TakeLayeredUpdate();
-    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
-  }
-  m_bLayered = layered;
-  if (m_pRoot) m_pRoot->NeedUpdate();
-  Invalidate();
-}
-
-void CUIPaintManager::SetLayeredImage(std::u16string_view descriptor) {
-  m_sLayeredImage = descriptor;
-  m_bLayeredChanged = true;
-  Invalidate();
-}
-
-void CUIPaintManager::SetOpacity(uint8_t opacity) {
-  m_nOpacity = opacity;
-  Invalidate();
-}
-
-int CUIPaintManager::GetMonitorDPI() {
-  return static_cast<int>(
-      platform::GetDpiForMonitor(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST)));
 }
 
 }  // namespace SkinUI

@@ -7,13 +7,9 @@
 #include "skinui/manager/ui_accessible_content.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
-#include "skinui/manager/paint_manager_shared.h"
 
 namespace SkinUI {
 namespace {
-
-// Tables that hash names start with this many buckets.
-constexpr size_t kInitialBuckets = 83;
 
 template <class T>
 bool AddOnce(std::vector<T*>& list, T* item) {
@@ -39,11 +35,8 @@ CControlUI* MatchName(CControlUI* control, void* data) {
 }  // namespace
 
 CUIPaintManager::CUIPaintManager() {
-  m_mNameHash.rehash(kInitialBuckets);
-  m_mOptionGroup.rehash(kInitialBuckets);
-  m_mDefaultAttrHash.rehash(kInitialBuckets);
-  m_mStyleHash.rehash(kInitialBuckets);
-  m_mImageHash.rehash(kInitialBuckets);
+  m_mNameHash.rehash(CUIResources::kInitialBuckets);
+  m_mOptionGroup.rehash(CUIResources::kInitialBuckets);
 }
 
 CUIPaintManager::~CUIPaintManager() {
@@ -55,12 +48,12 @@ CUIPaintManager::~CUIPaintManager() {
   m_pRoot = nullptr;
   delete std::exchange(m_pOwnedRoot, nullptr);
   for (CControlUI* control : std::exchange(m_aDelayedCleanup, {})) delete control;
-  std::erase(SharedResources().managers, this);
+  std::erase(AllManagers(), this);
 }
 
 void CUIPaintManager::Init(platform::HWND hWnd) {
   m_hWndPaint = hWnd;
-  AddOnce(SharedResources().managers, this);
+  AddOnce(AllManagers(), this);
 }
 
 bool CUIPaintManager::AttachDialog(CControlUI* root) {

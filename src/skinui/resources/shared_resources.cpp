@@ -1,11 +1,7 @@
-#include "skinui/manager/paint_manager_shared.h"
+#include "skinui/resources/shared_resources.h"
 
-#include <algorithm>
-
-#include "skinui/manager/paint_manager.h"
-#include "skinui/render/render_engine.h"
 #include "skinui/resources/font_info.h"
-#include "skinui/resources/skin_resources.h"
+#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 
@@ -35,26 +31,7 @@ std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int si
   return MakeFontInfo(std::move(font), face, size, bold, underline, italic, dpiScale);
 }
 
-void CUIPaintManager::SetInstance(const IResourceModule* instance) {
-  SharedResources();  // the shared lock exists before the first window
-  SkinResources().SetInstance(instance);
-}
-
-void CUIPaintManager::SetHSL(short hue, short saturation, short lightness) {
-  CUIRenderEngine::SetAdjustHSL(std::clamp<short>(hue, 0, 360), std::clamp<short>(saturation, 0, 200),
-                                std::clamp<short>(lightness, 0, 200));
-  for (CUIPaintManager* manager : SharedResources().managers) manager->Invalidate();
-}
-
-void CUIPaintManager::GetHSL(short* hue, short* saturation, short* lightness) {
-  CUIRenderEngine::GetAdjustHSL(hue, saturation, lightness);
-}
-
-std::vector<CUIPaintManager*> CUIPaintManager::GetPaintManagers() {
-  return SharedResources().managers;
-}
-
-void CUIPaintManager::RemoveAllShared() {
+void CUIResources::RemoveAllShared() {
   TUISharedResources& shared = SharedResources();
   std::lock_guard<std::mutex> guard(shared.lock);
   shared.fonts.clear();

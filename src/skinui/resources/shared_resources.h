@@ -1,6 +1,6 @@
-// The process-wide part of the paint managers: shared fonts, default font,
-// styles and default attribute lists under one lock, and the list of
-// managers.
+// The process-wide part of the windows' UI resources: shared fonts, default
+// font, styles and default attribute lists under one lock, and the text
+// fonts every window draws with.
 #pragma once
 
 #include <map>
@@ -9,17 +9,13 @@
 #include <string>
 #include <tuple>
 #include <unordered_map>
-#include <vector>
 
 #include "skinui/render/render_host.h"
 
 namespace SkinUI {
 
-class CUIPaintManager;
-
 struct TUISharedResources {
-  // Guards the four shared tables below; the manager list belongs to the
-  // user-interface thread.
+  // Guards the four shared tables below.
   std::mutex lock;
   std::map<int, std::unique_ptr<TUIFontInfo>> fonts;
   std::unique_ptr<TUIFontInfo> defaultFont;
@@ -33,8 +29,6 @@ struct TUISharedResources {
   std::mutex textFontLock;
   std::map<std::tuple<std::u16string, int, bool, bool, bool>, std::weak_ptr<platform::ITextFont>>
       textFonts;
-
-  std::vector<CUIPaintManager*> managers;
 };
 
 TUISharedResources& SharedResources();

@@ -1,12 +1,10 @@
-// Images, styles, default attribute lists, window settings and the DPI scale
-// of a paint manager.
+// Images, styles, default attribute lists and the DPI scale of a window.
 #include <mutex>
 
-#include "skinui/control/control.h"
-#include "skinui/manager/paint_manager.h"
-#include "skinui/manager/paint_manager_shared.h"
 #include "skinui/render/render_engine.h"
 #include "skinui/render/window_scale.h"
+#include "skinui/resources/shared_resources.h"
+#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 namespace {
@@ -17,12 +15,13 @@ std::u16string Lookup(const Table& table, std::u16string_view name) {
   return it == table.end() ? std::u16string() : it->second;
 }
 
-TUIRect ScaleRect(const CUIPaintManager& manager, const TUIRect& rc) {
-  return {manager.Scale(rc.left), manager.Scale(rc.top), manager.Scale(rc.right),
-          manager.Scale(rc.bottom)};
-}
-
 }  // namespace
+
+CUIResources::CUIResources() {
+  m_images.rehash(kInitialBuckets);
+  m_styles.rehash(kInitialBuckets);
+  m_defaultAttributes.rehash(kInitialBuckets);
+}
 
 void CUIDpi::SetScale(int scale) {
   m_scale = ClampScale(scale);
@@ -30,18 +29,18 @@ void CUIDpi::SetScale(int scale) {
   m_bScaleSet = true;
 }
 
-const TUIImageInfo* CUIPaintManager::GetImageEx(std::u16string_view name, std::u16string_view type,
+const TUIImageInfo* CUIResources::GetImageEx(std::u16string_view name, std::u16string_view type,
                                                 uint32_t mask) {
   if (const TUIImageInfo* image = GetImage(name)) return image;
   return AddImage(name, type, mask);
 }
 
-const TUIImageInfo* CUIPaintManager::GetImage(std::u16string_view name) const {
-  auto it = m_mImageHash.find(std::u16string(name));
-  return it == m_mImageHash.end() ? nullptr : it->second.get();
+const TUIImageInfo* CUIResources::GetImage(std::u16string_view name) const {
+  auto it = m_images.find(std::u16string(name));
+  return it == m_images.end() ? nullptr : it->second.get();
 }
 
-const TUIImageInfo* CUIPaintManager::AddImage(std::u16string_view name, std::u16string_view type,
+const TUIImageInfo* CUIResources::AddImage(std::u16string_view name, std::u16string_view type,
                                               uint32_t mask) {
   if (name.empty()) return nullptr;
   // A resource type asks for a module resource by its decimal identifier.
@@ -50,30 +49,30 @@ const TUIImageInfo* CUIPaintManager::AddImage(std::u16string_view name, std::u16
   if (!image) return nullptr;
   image->sResType = type;
   image->dwMask = mask;
-  auto [it, inserted] = m_mImageHash.try_emplace(std::u16string(name), std::move(image));
+  auto [it, inserted] = m_images.try_emplace(std::u16string(name), std::move(image));
   return inserted ? it->second.get() : nullptr;
 }
 
-bool CUIPaintManager::RemoveImage(std::u16string_view name) {
-  return m_mImageHash.erase(std::u16string(name)) != 0;
+bool CUIResources::RemoveImage(std::u16string_view name) {
+  return m_images.erase(std::u16string(name)) != 0;
 }
 
-void CUIPaintManager::RemoveAllImages() { m_mImageHash.clear(); }
+void CUIResources::RemoveAllImages() { m_images.clear(); }
 
-void CUIPaintManager::AddStyle(std::u16string_view name, std::u16string_view value, bool shared) {
+void CUIResources::AddStyle(std::u16string_view name, std::u16string_view value, bool shared) {
   if (!shared) {
-    m_mStyleHash[std::u16string(name)] = value;
+    m_styles[std::u16string(name)] = value;
     return;
   }
   // The first shared definition wins, and a local one hides it anyway.
-  if (m_mStyleHash.count(std::u16string(name))) return;
+  if (m_styles.count(std::u16string(name))) return;
   TUISharedResources& all = SharedResources();
   std::lock_guard<std::mutex> guard(all.lock);
   all.styles.try_emplace(std::u16string(name), value);
 }
 
-std::u16string CUIPaintManager::GetStyle(std::u16string_view name) const {
-  if (auto it = m_mStyleHash.find(std::u16string(name)); it != m_mStyleHash.end()) {
+std::u16string CUIResources::GetStyle(std::u16string_view name) const {
+  if (auto it = m_styles.find(std::u16string(name)); it != m_styles.end()) {
     return it->second;
   }
   TUISharedResources& shared = SharedResources();
@@ -81,10 +80,10 @@ std::u16string CUIPaintManager::GetStyle(std::u16string_view name) const {
   return Lookup(shared.styles, name);
 }
 
-void CUIPaintManager::AddDefaultAttributeList(std::u16string_view element,
+void CUIResources::AddDefaultAttributeList(std::u16string_view element,
                                               std::u16string_view list, bool shared) {
   if (!shared) {
-    m_mDefaultAttrHash[std::u16string(element)] = list;
+    m_defaultAttributes[std::u16string(element)] = list;
     return;
   }
   TUISharedResources& all = SharedResources();
@@ -92,9 +91,9 @@ void CUIPaintManager::AddDefaultAttributeList(std::u16string_view element,
   all.defaultAttributes[std::u16string(element)] = list;
 }
 
-std::u16string CUIPaintManager::GetDefaultAttributeList(std::u16string_view element) const {
-  if (auto it = m_mDefaultAttrHash.find(std::u16string(element));
-      it != m_mDefaultAttrHash.end()) {
+std::u16string CUIResources::GetDefaultAttributeList(std::u16string_view element) const {
+  if (auto it = m_defaultAttributes.find(std::u16string(element));
+      it != m_defaultAttributes.end()) {
     return it->second;
   }
   TUISharedResources& shared = SharedResources();
@@ -102,38 +101,13 @@ std::u16string CUIPaintManager::GetDefaultAttributeList(std::u16string_view elem
   return Lookup(shared.defaultAttributes, element);
 }
 
-void CUIPaintManager::SetInitSize(int cx, int cy) { m_szInitWindowSize = {cx, cy}; }
-
-TUISize CUIPaintManager::GetInitSize() const {
-  return {Scale(m_szInitWindowSize.cx), Scale(m_szInitWindowSize.cy)};
-}
-
-TUISize CUIPaintManager::GetRoundCorner() const {
-  return {Scale(m_szRoundCorner.cx), Scale(m_szRoundCorner.cy)};
-}
-
-TUIRect CUIPaintManager::GetSizeBox() const { return ScaleRect(*this, m_rcSizeBox); }
-
-TUIRect CUIPaintManager::GetCaptionRect() const { return ScaleRect(*this, m_rcCaption); }
-
-CUIDpi* CUIPaintManager::GetDPIObj() {
-  if (!m_pDPI) m_pDPI = std::make_unique<CUIDpi>();
-  return m_pDPI.get();
-}
-
-void CUIPaintManager::SetDPI(int dpi) { SetDPIScale(ScaleOfDpi(dpi)); }
-
-void CUIPaintManager::SetDPIScale(int scale) {
-  int before = GetDPIScale();
-  GetDPIObj()->SetScale(scale);
-  if (GetDPIScale() == before) return;
+bool CUIResources::SetDPIScale(int scale) {
+  const int before = GetDPIScale();
+  m_dpi.SetScale(scale);
+  if (GetDPIScale() == before) return false;
   // Fonts are made at a pixel height; a new scale needs them made again.
-  RebuildLocalFonts();
-  if (m_pRoot) m_pRoot->NeedUpdate();
-  m_bUpdateNeeded = true;
-  Invalidate();
+  RebuildOwnFonts();
+  return true;
 }
-
-int CUIPaintManager::GetDPIScale() const { return m_pDPI ? m_pDPI->GetScale() : 100; }
 
 }  // namespace SkinUI

@@ -1,9 +1,9 @@
-// Fonts of a paint manager: the local table, the shared table (under the
-// shared lock), and the default font.
+// Fonts of a window: its own table, the shared table (under the shared
+// lock), and the default font.
 #include <mutex>
 
-#include "skinui/manager/paint_manager.h"
-#include "skinui/manager/paint_manager_shared.h"
+#include "skinui/resources/shared_resources.h"
+#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 namespace {
@@ -29,15 +29,15 @@ int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bo
 
 }  // namespace
 
-std::unique_ptr<TUIFontInfo> CUIPaintManager::MakeFont(std::u16string_view face, int size,
+std::unique_ptr<TUIFontInfo> CUIResources::MakeFont(std::u16string_view face, int size,
                                                        bool bold, bool underline,
                                                        bool italic) const {
   return MakeSharedFontInfo(face, size, bold, underline, italic, GetDPIScale());
 }
 
-const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) {
+const TUIFontInfo* CUIResources::GetFontInfo(int index) {
   if (index >= 0) {
-    if (auto it = m_mCustomFonts.find(index); it != m_mCustomFonts.end()) return it->second.get();
+    if (auto it = m_fonts.find(index); it != m_fonts.end()) return it->second.get();
     TUISharedResources& shared = SharedResources();
     std::lock_guard<std::mutex> guard(shared.lock);
     if (auto it = shared.fonts.find(index); it != shared.fonts.end()) {
@@ -47,16 +47,16 @@ const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) {
   return GetDefaultFontInfo();
 }
 
-int CUIPaintManager::FindFont(std::u16string_view face, int size, bool bold, bool underline,
-                              bool italic) {
-  int id = FindIn(m_mCustomFonts, face, size, bold, underline, italic);
+int CUIResources::FindFont(std::u16string_view face, int size, bool bold, bool underline,
+                           bool italic) const {
+  int id = FindIn(m_fonts, face, size, bold, underline, italic);
   if (id >= 0) return id;
   TUISharedResources& shared = SharedResources();
   std::lock_guard<std::mutex> guard(shared.lock);
   return FindIn(shared.fonts, face, size, bold, underline, italic);
 }
 
-int CUIPaintManager::AddFont(std::u16string_view face, int size, bool bold, bool underline,
+int CUIResources::AddFont(std::u16string_view face, int size, bool bold, bool underline,
                              bool italic) {
   // The next id that neither table uses, starting at the total count.
   int id = GetFontCount(true) + GetFontCount(false);
@@ -64,12 +64,12 @@ int CUIPaintManager::AddFont(std::u16string_view face, int size, bool bold, bool
   return AddFont(id, face, size, bold, underline, italic, false) ? id : -1;
 }
 
-const TUIFontInfo* CUIPaintManager::AddFont(int id, std::u16string_view face, int size, bool bold,
+const TUIFontInfo* CUIResources::AddFont(int id, std::u16string_view face, int size, bool bold,
                                             bool underline, bool italic, bool shared) {
   if (!shared) {
     std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
     if (!font) return nullptr;
-    return (m_mCustomFonts[id] = std::move(font)).get();
+    return (m_fonts[id] = std::move(font)).get();
   }
   TUISharedResources& all = SharedResources();
   std::lock_guard<std::mutex> guard(all.lock);
@@ -79,18 +79,18 @@ const TUIFontInfo* CUIPaintManager::AddFont(int id, std::u16string_view face, in
   return (all.fonts[id] = std::move(font)).get();
 }
 
-const TUIFontInfo* CUIPaintManager::SetDefaultFont(std::u16string_view face, int size, bool bold,
+const TUIFontInfo* CUIResources::SetDefaultFont(std::u16string_view face, int size, bool bold,
                                                    bool underline, bool italic, bool shared) {
   std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
   if (!font) return nullptr;
-  if (!shared) return (m_DefaultFontInfo = std::move(font)).get();
+  if (!shared) return (m_defaultFont = std::move(font)).get();
   TUISharedResources& all = SharedResources();
   std::lock_guard<std::mutex> guard(all.lock);
   return (all.defaultFont = std::move(font)).get();
 }
 
-const TUIFontInfo* CUIPaintManager::GetDefaultFontInfo() {
-  if (m_DefaultFontInfo) return m_DefaultFontInfo.get();
+const TUIFontInfo* CUIResources::GetDefaultFontInfo() {
+  if (m_defaultFont) return m_defaultFont.get();
   TUISharedResources& shared = SharedResources();
   std::lock_guard<std::mutex> guard(shared.lock);
   if (!shared.defaultFont) {
@@ -99,10 +99,10 @@ const TUIFontInfo* CUIPaintManager::GetDefaultFontInfo() {
   return AtOwnScale(kDefaultFontKey, shared.defaultFont.get());
 }
 
-const TUIFontInfo* CUIPaintManager::AtOwnScale(int key, const TUIFontInfo* font) {
+const TUIFontInfo* CUIResources::AtOwnScale(int key, const TUIFontInfo* font) {
   const int scale = GetDPIScale();
   if (font == nullptr || font->iScale == scale) return font;
-  std::unique_ptr<TUIFontInfo>& own = m_mScaledSharedFonts[key];
+  std::unique_ptr<TUIFontInfo>& own = m_scaledSharedFonts[key];
   if (!own || own->iScale != scale ||
       !SameFont(*own, font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic)) {
     own = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic);
@@ -110,30 +110,30 @@ const TUIFontInfo* CUIPaintManager::AtOwnScale(int key, const TUIFontInfo* font)
   return own ? own.get() : font;
 }
 
-bool CUIPaintManager::IsFontIdTaken(int id) const {
-  if (m_mCustomFonts.count(id)) return true;
+bool CUIResources::IsFontIdTaken(int id) const {
+  if (m_fonts.count(id)) return true;
   TUISharedResources& shared = SharedResources();
   std::lock_guard<std::mutex> guard(shared.lock);
   return shared.fonts.count(id) != 0;
 }
 
-int CUIPaintManager::GetFontCount(bool shared) const {
-  if (!shared) return static_cast<int>(m_mCustomFonts.size());
+int CUIResources::GetFontCount(bool shared) const {
+  if (!shared) return static_cast<int>(m_fonts.size());
   TUISharedResources& all = SharedResources();
   std::lock_guard<std::mutex> guard(all.lock);
   return static_cast<int>(all.fonts.size());
 }
 
-void CUIPaintManager::RebuildLocalFonts() {
-  for (auto& [id, font] : m_mCustomFonts) {
+void CUIResources::RebuildOwnFonts() {
+  for (auto& [id, font] : m_fonts) {
     auto rebuilt = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline,
                             font->bItalic);
     if (rebuilt) font = std::move(rebuilt);
   }
-  if (m_DefaultFontInfo) {
-    const TUIFontInfo& f = *m_DefaultFontInfo;
+  if (m_defaultFont) {
+    const TUIFontInfo& f = *m_defaultFont;
     auto rebuilt = MakeFont(f.sFontName, f.iSize, f.bBold, f.bUnderline, f.bItalic);
-    if (rebuilt) m_DefaultFontInfo = std::move(rebuilt);
+    if (rebuilt) m_defaultFont = std::move(rebuilt);
   }
 }
 

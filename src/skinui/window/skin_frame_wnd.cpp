@@ -32,7 +32,7 @@ bool IsClickable(const SkinUI::CControlUI& control) {
 }  // namespace
 
 void ApplyRoundRegion(HWND hWnd, const SkinUI::CUIPaintManager& pm) {
-  const SkinUI::TUISize corner = pm.GetRoundCorner();
+  const SkinUI::TUISize corner = pm.GetScaledWindowAttributes().roundCorner;
   RECT rc;
   if (IsIconic(hWnd) || (corner.cx == 0 && corner.cy == 0) || !GetWindowRect(hWnd, &rc)) return;
   // Windows leaves the region's last row and column out: one more of each.
@@ -54,11 +54,12 @@ LRESULT HitTest(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam) {
   ScreenToClient(hWnd, &pt);
   RECT rc;
   GetClientRect(hWnd, &rc);
+  const SkinUI::TUIWindowAttributes window = pm.GetScaledWindowAttributes();
   if (!IsZoomed(hWnd)) {
-    const LRESULT border = BorderHit(rc, pm.GetSizeBox(), pt);
+    const LRESULT border = BorderHit(rc, window.sizeBox, pt);
     if (border != HTNOWHERE) return border;
   }
-  const SkinUI::TUIRect caption = pm.GetCaptionRect();
+  const SkinUI::TUIRect& caption = window.caption;
   if (pt.x >= caption.left && pt.x < caption.right && pt.y >= caption.top && pt.y < caption.bottom) {
     const SkinUI::CControlUI* control = pm.FindControl(SkinUI::TUIPoint{pt.x, pt.y});
     if (control != nullptr && !IsClickable(*control)) return HTCAPTION;
@@ -68,16 +69,17 @@ LRESULT HitTest(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam) {
 
 void FillMinMaxInfo(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam) {
   auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
+  const SkinUI::TUIWindowAttributes window = pm.GetScaledWindowAttributes();
   MONITORINFO info;
   if (!IsZoomed(hWnd) && WorkAreaOf(hWnd, &info)) {
     const RECT& work = info.rcWork;
     const RECT& monitor = info.rcMonitor;
     mmi->ptMaxPosition = {work.left - monitor.left, work.top - monitor.top};
-    const SkinUI::TUISize max = pm.GetMaxInfo();
+    const SkinUI::TUISize max = window.maxSize;
     mmi->ptMaxSize = (max.cx != 0 || max.cy != 0) ? POINT{max.cx, max.cy}
                                                  : POINT{work.right - work.left, work.bottom - work.top};
   }
-  const SkinUI::TUISize min = pm.GetMinInfo();
+  const SkinUI::TUISize min = window.minSize;
   mmi->ptMinTrackSize = {min.cx, min.cy};
   const SkinUI::TUISize fixed = FixedSize(hWnd, pm);
   if (fixed.cx > 0) mmi->ptMinTrackSize = mmi->ptMaxTrackSize = mmi->ptMaxSize = {fixed.cx, fixed.cy};
@@ -85,8 +87,9 @@ void FillMinMaxInfo(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam)
 
 SkinUI::TUISize FixedSize(HWND hWnd, const SkinUI::CUIPaintManager& pm) {
   const auto style = static_cast<DWORD>(GetWindowLongPtr(hWnd, GWL_STYLE));
-  const SkinUI::TUIRect box = pm.GetSizeBox();
-  const SkinUI::TUISize size = pm.GetInitSize();
+  const SkinUI::TUIWindowAttributes window = pm.GetScaledWindowAttributes();
+  const SkinUI::TUIRect& box = window.sizeBox;
+  const SkinUI::TUISize size = window.initSize;
   if ((style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) != 0 || box.left != 0 || box.top != 0 || box.right != 0 ||
       box.bottom != 0 || size.cx <= 0 || size.cy <= 0) {
     return {};

@@ -83,7 +83,7 @@ void CSkinWndBase::OnDpiChanged(UINT dpi, const RECT& suggested) {
   // Always from the skin's own size: the window's present size may have been
   // fitted to a screen, and scaling it on would never give the room back,
   // nor would rounding, change after change, keep it.
-  SkinUI::TUISize size96 = m_pm.GetInitSize96();
+  SkinUI::TUISize size96 = m_pm.GetWindowAttributes().initSize;
   if (size96.cx <= 0 || size96.cy <= 0) {
     size96 = {SkinUI::UnscaleSize(rc.right - rc.left, m_pm.GetDPIScale()),
               SkinUI::UnscaleSize(rc.bottom - rc.top, m_pm.GetDPIScale())};
