@@ -2,16 +2,20 @@
 // its UTF-8 title, xprop shows its WM_CLASS; and what desktop tools set
 // reaches our windows: a new Xft.dpi (xrdb, xprop on RESOURCE_MANAGER) comes
 // as WM_DPICHANGED, and work areas and desktop indices no desktop would set
-// still give a work area on the monitor. Runs in the X11 run of the window
-// suite (the Xvfb it started is in DISPLAY).
+// still give a work area on the monitor; a process that may start no thread
+// goes without the display rather than ending. Runs in the X11 run of the
+// window suite (the Xvfb it started is in DISPLAY).
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
+#include "platform/posix/window/window_backend.h"
 #include "platform/window_test_driver.h"
+#include "support/posix/no_new_threads.h"
 #include "window_posix_test_tools.h"
 
 namespace {
@@ -32,6 +36,13 @@ TEST(WindowX11Tools, XdotoolFindsTheTitleAndXpropShowsTheClass) {
   EXPECT_NE(CommandOutput("xprop -id " + id + " WM_CLASS").find("\"OrvToolsCheck\", \"OrvToolsCheck\""), std::string::npos);
   EXPECT_NE(CommandOutput("xprop -id " + id + " _NET_WM_NAME").find("奥凡 在线升级 tools"), std::string::npos);
   DestroyWindow(hwnd);
+}
+
+// Asking the server runs on a thread of its own, for its deadline.
+TEST(WindowX11Tools, WithoutAThreadTheServerCountsAsSilent) {
+  if (platform::testing::WindowBackendName() != "x11") GTEST_SKIP() << "X11 run only";
+  TNoNewThreads refused;
+  EXPECT_EQ(posix::CreateX11Backend(std::getenv("DISPLAY")), nullptr);
 }
 
 struct TDpiChange {

@@ -2,37 +2,18 @@
 // under a tight `ulimit -v`): a worker that cannot start ends the dialog's
 // wait at once with the failure it stands for, instead of "正在检测版本更新..."
 // or "正在下载... 0%" for ever.
-#include <pthread.h>
-
 #include <chrono>
 
 #include "app/skin_archive.h"
 #include "common/text.h"
 #include "dialog_driver.h"
 #include "dialog_fixture.h"
+#include "support/posix/no_new_threads.h"
 #include "server_api/server_connect.h"
 
 namespace {
 
 using std::chrono::seconds;
-
-// While one lives no new thread of the process can start: the default
-// thread stack is made larger than the address space, which no system maps.
-struct TNoNewThreads {
-  TNoNewThreads() {
-    pthread_getattr_default_np(&normal);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, size_t{1} << 48);
-    pthread_setattr_default_np(&huge);
-    pthread_attr_destroy(&huge);
-  }
-  ~TNoNewThreads() {
-    pthread_setattr_default_np(&normal);
-    pthread_attr_destroy(&normal);
-  }
-  pthread_attr_t normal;
-};
 
 class ThreadStartTest : public DialogTest {
  protected:

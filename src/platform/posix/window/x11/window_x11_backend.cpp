@@ -27,6 +27,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "common/text.h"
@@ -138,7 +139,8 @@ constexpr auto kConnectDeadline = std::chrono::seconds(5);
 
 // Whether the server at name answers a connection within the deadline. The
 // attempt runs on a thread of its own; one that never ends is left behind
-// and closes its connection should the server ever answer.
+// and closes its connection should the server ever answer. Without a thread
+// there is no deadline to keep: the server counts as silent.
 bool ServerAnswers(const std::string& name) {
   struct TAttempt {
     std::mutex lock;
@@ -147,14 +149,18 @@ bool ServerAnswers(const std::string& name) {
     bool answered = false;
   };
   auto attempt = std::make_shared<TAttempt>();
-  std::thread([attempt, name] {
-    Display* probe = XOpenDisplay(name.c_str());
-    if (probe) XCloseDisplay(probe);
-    std::lock_guard<std::mutex> hold(attempt->lock);
-    attempt->finished = true;
-    attempt->answered = probe != nullptr;
-    attempt->done.notify_all();
-  }).detach();
+  try {
+    std::thread([attempt, name] {
+      Display* probe = XOpenDisplay(name.c_str());
+      if (probe) XCloseDisplay(probe);
+      std::lock_guard<std::mutex> hold(attempt->lock);
+      attempt->finished = true;
+      attempt->answered = probe != nullptr;
+      attempt->done.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
   std::unique_lock<std::mutex> hold(attempt->lock);
   return attempt->done.wait_for(hold, kConnectDeadline, [&] { return attempt->finished; }) && attempt->answered;
 }
