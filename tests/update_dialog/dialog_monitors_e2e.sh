@@ -8,7 +8,9 @@
 #     remaining one;
 #   - moved far off the screen by another client, a second "-update" start
 #     brings it back into view (without a window manager, which would keep
-#     it on the screen itself).
+#     it on the screen itself);
+#   - beside a monitor too small for it at 0, 0, it opens on the primary one
+#     at its full size.
 #
 #   dialog_monitors_e2e.sh DEVSERVER INSTALLER PROGRAM
 #
@@ -57,7 +59,7 @@ on_screen() {
     local x y w h
     read -r x y w h < <(where)
     await_settled "$window" &&
-        import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/screen.png" 2>/dev/null &&
+        capture_screen "${w}x${h}+${x}+${y}" "$work/screen.png" 2>/dev/null &&
         [ "$(compare -metric AE "$work/b.png" "$work/screen.png" null: 2>&1)" = 0 ]
 }
 # The dialog lies wholly inside the monitor at X $1 (1280 x 800 at y 0), and
@@ -104,4 +106,15 @@ if [ "$desktop" = bare ]; then
     done
 fi
 end_dialog
-echo "dialog_monitors_e2e ($desktop): the dialog opened on the primary monitor and came back onto the screen"
+
+# A small monitor at 0, 0 and the primary one right of it: the dialog is made
+# for the monitor it opens on, at its full size there.
+xrandr --newmode orv640x480 25.18 640 656 752 800 480 490 492 525
+xrandr --addmode DUMMY0 orv640x480 && xrandr --output DUMMY0 --mode orv640x480
+xrandr --output DUMMY1 --mode 1280x800 --right-of DUMMY0 --primary
+await 10 monitors 2 || fail "no second monitor beside the small one: $(xrandr --listactivemonitors)"
+start_dialog
+at "955 185 650 430" || fail "beside a small monitor the dialog is at $(where), not 955 185 650 430"
+await 20 shown_inside 640 || fail "the screen does not show the dialog beside the small monitor"
+end_dialog
+echo "dialog_monitors_e2e ($desktop): the dialog opened on the primary monitor, at its size there, and came back onto the screen"

@@ -37,7 +37,9 @@ CControlUI* CUISkinBuilder::Create(std::u16string_view skin, std::u16string_view
   m_pstrtype = type;
   if (!LoadSkinMarkup(m_xml, skin, type)) return nullptr;
   if (manager) {
-    const int dpi = CUIPaintManager::GetMonitorDPI();
+    // The monitor the window stands on, where it will be shown: on an X
+    // server the primary monitor may lie anywhere, not only at 0, 0.
+    const int dpi = CUIPaintManager::GetMonitorDPI(manager->GetPaintWindow());
     if (dpi != 96) manager->SetDPI(dpi);
   }
   CControlUI* root = Build(manager, parent);
@@ -67,7 +69,7 @@ void CUISkinBuilder::ScaleWindow(CUIPaintManager* manager, CControlUI* root) {
     TUISize size96{rc.right - rc.left, rc.bottom - rc.top};
     const TUISize skin = manager->GetWindowAttributes().initSize;
     if (!manager->GetRoot() && skin.cx > 0 && skin.cy > 0) size96 = skin;
-    const TUISize work = WorkAreaSize(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST));
+    const TUISize work = WorkAreaSize(platform::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
     manager->SetDPIScale(FittingScale(manager->GetDPIScale(), size96, work));
     const int scale = manager->GetDPIScale();
     platform::SetWindowPos(hwnd, nullptr, rc.left, rc.top, ScaleByDpi(size96.cx, scale),

@@ -39,8 +39,9 @@ class CUISkinBuilder {
   // null. skin is a markup text beginning with '<', a skin file name (read
   // through the skin resources), or - with a resource type - a decimal module
   // resource identifier. manager and parent may be null. With a manager, the
-  // monitor's DPI is set on it and its window is scaled to that DPI (or to the
-  // largest step at which it fits the monitor's work area). Null when
+  // DPI of the monitor its window stands on is set on it and the window is
+  // scaled to that DPI (or to the largest step at which it fits that
+  // monitor's work area). Null when
   // the skin cannot be read or parsed, or describes no control.
   CControlUI* Create(std::u16string_view skin, std::u16string_view type = {},
                      IDialogBuilderCallback* callback = nullptr,

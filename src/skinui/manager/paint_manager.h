@@ -168,9 +168,9 @@ class CUIPaintManager : public IControlHost {
   void SetDPIScale(int scale);
   int GetDPIScale() const override { return m_resources.GetDPIScale(); }
   int Scale(int value) const { return ScaleByDpi(value, GetDPIScale()); }
-  // The DPI of the monitor nearest to the screen point (1, 1); 96 when the
-  // platform cannot tell.
-  static int GetMonitorDPI();
+  // The DPI of the monitor that holds window, or without one of the monitor
+  // nearest to the screen point (1, 1); 96 when the platform cannot tell.
+  static int GetMonitorDPI(platform::HWND window);
 
   // ---- Events and notifications -------------------------------------------
   // Handles one message of the window; true when handled (lRes is its result).

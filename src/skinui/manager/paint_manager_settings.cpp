@@ -43,9 +43,11 @@ void CUIPaintManager::SetOpacity(uint8_t opacity) {
   Invalidate();
 }
 
-int CUIPaintManager::GetMonitorDPI() {
-  return static_cast<int>(
-      platform::GetDpiForMonitor(platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST)));
+int CUIPaintManager::GetMonitorDPI(platform::HWND window) {
+  const platform::HMONITOR monitor = window
+                                         ? platform::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                         : platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST);
+  return static_cast<int>(platform::GetDpiForMonitor(monitor));
 }
 
 void CUIPaintManager::SetDPI(int dpi) { SetDPIScale(ScaleOfDpi(dpi)); }
