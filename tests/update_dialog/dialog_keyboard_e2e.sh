@@ -23,11 +23,13 @@ start_devserver() {
     local config=()
     [ -n "$1" ] && config=(--config "$1")
     : > "$work/requests.jsonl"
+    # The last server's port must not be read while the new one starts.
+    rm -f "$work/devserver.out"
     "$devserver" --port 0 --static "$work/files" --log "$work/requests.jsonl" "${config[@]}" \
         > "$work/devserver.out" &
     server=$!
     pids+=($server)
-    await 10 grep -q '^http ' "$work/devserver.out" || fail "devserver did not start"
+    await 10 grep -qs '^http ' "$work/devserver.out" || fail "devserver did not start"
     port=$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")
     export ORV_API_BASE="http://127.0.0.1:$port/"
 }
