@@ -2,7 +2,8 @@
 # (start-up, requests, the dialog's controls), so it is optimised for size,
 # and unused functions and data are dropped at link time; the hot loops keep
 # -O2 through orv_hot_code (MD5, text conversion, the markup scanner,
-# blending, fills and image drawing), so their benchmarks hold.
+# blending, fills, image drawing and putting glyphs onto the canvas), so
+# their benchmarks hold.
 if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug" AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Os -ffunction-sections -fdata-sections)
   add_link_options(-Wl,--gc-sections)

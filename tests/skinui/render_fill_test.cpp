@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "skinui/pixel_support.h"
 #include "skinui/render/render_engine.h"
 #include "skinui/render/ui_shape.h"
@@ -90,6 +92,39 @@ TEST_F(RenderFillTest, LinesRectsAndRoundRects) {
   EXPECT_EQ(At(30, 25), 0u);
   EXPECT_EQ(At(49, 25), 0xFF112233u);
   EXPECT_EQ(At(30, 39), 0xFF112233u);
+}
+
+// Every frame, clipped or not, is the set of pixels inside the rounded
+// rectangle and outside the one width pixels further in.
+TEST_F(RenderFillTest, RoundFramesAreThePixelsBetweenTheTwoShapes) {
+  struct TCase {
+    TUIRect rect;
+    int width, ellipse;
+    TUIRect clip;
+  } const cases[] = {
+      {{10, 10, 100, 40}, 1, 12, {0, 0, 200, 100}}, {{10, 10, 100, 40}, 3, 12, {0, 0, 200, 100}},
+      {{10, 10, 100, 40}, 8, 6, {0, 0, 200, 100}},  {{10, 10, 100, 40}, 2, 0, {0, 0, 200, 100}},
+      {{10, 10, 30, 20}, 6, 40, {0, 0, 200, 100}},  {{10, 10, 30, 20}, 20, 4, {0, 0, 200, 100}},
+      {{10, 10, 100, 40}, 2, 12, {12, 5, 50, 25}},  {{10, 10, 100, 40}, 2, 12, {95, 20, 200, 30}},
+  };
+  for (const TCase& c : cases) {
+    m_surface.Clear();
+    {
+      CClipGuard clip(m_dc, c.clip);
+      CUIRenderEngine::DrawRoundRect(m_dc, c.rect, c.width, c.ellipse, c.ellipse, 0xFF112233);
+    }
+    const int rx = std::min(c.ellipse / 2, c.rect.Width() / 2), ry = std::min(c.ellipse / 2, c.rect.Height() / 2);
+    const TUIRect inner{c.rect.left + c.width, c.rect.top + c.width, c.rect.right - c.width, c.rect.bottom - c.width};
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 200; ++x) {
+        const bool inClip = x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
+        const bool frame = InsideRoundRect(c.rect, rx, ry, x, y) &&
+                           !InsideRoundRect(inner, rx - c.width, ry - c.width, x, y);
+        ASSERT_EQ(At(x, y), inClip && frame ? 0xFF112233u : 0u)
+            << "at " << x << "," << y << " width " << c.width << " ellipse " << c.ellipse;
+      }
+    }
+  }
 }
 
 // Radii beyond half the rectangle round it as far as it goes, to an ellipse.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 
 #include "skinui/render/blend.h"
@@ -136,10 +137,20 @@ void CUIRenderEngine::DrawRoundRect(CUICanvas& dc, const TUIRect& rect, int widt
   int ry = std::min(ellipseHeight / 2, rect.Height() / 2);
   TUIRect inner{rect.left + width, rect.top + width, rect.right - width, rect.bottom - width};
   TUIRect area = Intersect(rect, dc.GetClip());
+  // Rows clear of the roundings and of the top and bottom edges hold only
+  // the two sides of the frame; the shape is tested pixel by pixel in the
+  // others alone.
+  const int plainTop = rect.top + std::max(ry, width), plainBottom = rect.bottom - std::max(ry, width);
   for (int y = area.top; y < area.bottom; ++y) {
+    uint32_t* row = dc.GetSurface().Row(y);
+    if (y >= plainTop && y < plainBottom) {
+      std::fill(row + area.left, row + std::max(area.left, std::min(area.right, rect.left + width)), pixel);
+      std::fill(row + std::min(area.right, std::max(area.left, rect.right - width)), row + area.right, pixel);
+      continue;
+    }
     for (int x = area.left; x < area.right; ++x) {
       if (InsideRoundRect(rect, rx, ry, x, y) && !InsideRoundRect(inner, rx - width, ry - width, x, y)) {
-        dc.GetSurface().Row(y)[x] = pixel;
+        row[x] = pixel;
       }
     }
   }
