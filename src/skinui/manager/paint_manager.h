@@ -127,8 +127,7 @@ class CUIPaintManager : public IControlHost {
                bool italic) override {
     return m_resources.FindFont(face, size, bold, underline, italic);
   }
-  int AddFont(std::u16string_view face, int size, bool bold, bool underline,
-              bool italic) override {
+  int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override {
     return m_resources.AddFont(face, size, bold, underline, italic);
   }
   const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type,

@@ -22,7 +22,7 @@ struct TUIWindowAttributes {
   TUIRect caption;  // drags the window, in client coordinates
   // Presentation.
   uint8_t opacity = 255;
-  bool layered = false;       // per-pixel alpha, when the window system has it
+  bool layered = false;         // per-pixel alpha, when the window system has it
   std::u16string layeredImage;  // painted under the tree when layered
   bool showUpdateRect = false;  // outlines every painted rectangle
 

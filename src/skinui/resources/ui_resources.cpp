@@ -1,10 +1,11 @@
 // Images, styles, default attribute lists and the DPI scale of a window.
+#include "skinui/resources/ui_resources.h"
+
 #include <mutex>
 
 #include "skinui/render/render_engine.h"
 #include "skinui/render/window_scale.h"
 #include "skinui/resources/shared_resources.h"
-#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 namespace {
@@ -30,7 +31,7 @@ void CUIDpi::SetScale(int scale) {
 }
 
 const TUIImageInfo* CUIResources::GetImageEx(std::u16string_view name, std::u16string_view type,
-                                                uint32_t mask) {
+                                             uint32_t mask) {
   if (const TUIImageInfo* image = GetImage(name)) return image;
   return AddImage(name, type, mask);
 }
@@ -41,7 +42,7 @@ const TUIImageInfo* CUIResources::GetImage(std::u16string_view name) const {
 }
 
 const TUIImageInfo* CUIResources::AddImage(std::u16string_view name, std::u16string_view type,
-                                              uint32_t mask) {
+                                           uint32_t mask) {
   if (name.empty()) return nullptr;
   // A resource type asks for a module resource by its decimal identifier.
   if (!type.empty() && !(name[0] >= u'0' && name[0] <= u'9')) return nullptr;
@@ -80,8 +81,8 @@ std::u16string CUIResources::GetStyle(std::u16string_view name) const {
   return Lookup(shared.styles, name);
 }
 
-void CUIResources::AddDefaultAttributeList(std::u16string_view element,
-                                              std::u16string_view list, bool shared) {
+void CUIResources::AddDefaultAttributeList(std::u16string_view element, std::u16string_view list,
+                                           bool shared) {
   if (!shared) {
     m_defaultAttributes[std::u16string(element)] = list;
     return;

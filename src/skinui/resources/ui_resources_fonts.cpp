@@ -29,9 +29,8 @@ int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bo
 
 }  // namespace
 
-std::unique_ptr<TUIFontInfo> CUIResources::MakeFont(std::u16string_view face, int size,
-                                                       bool bold, bool underline,
-                                                       bool italic) const {
+std::unique_ptr<TUIFontInfo> CUIResources::MakeFont(std::u16string_view face, int size, bool bold,
+                                                    bool underline, bool italic) const {
   return MakeSharedFontInfo(face, size, bold, underline, italic, GetDPIScale());
 }
 
@@ -57,7 +56,7 @@ int CUIResources::FindFont(std::u16string_view face, int size, bool bold, bool u
 }
 
 int CUIResources::AddFont(std::u16string_view face, int size, bool bold, bool underline,
-                             bool italic) {
+                          bool italic) {
   // The next id that neither table uses, starting at the total count.
   int id = GetFontCount(true) + GetFontCount(false);
   while (IsFontIdTaken(id)) ++id;
@@ -65,7 +64,7 @@ int CUIResources::AddFont(std::u16string_view face, int size, bool bold, bool un
 }
 
 const TUIFontInfo* CUIResources::AddFont(int id, std::u16string_view face, int size, bool bold,
-                                            bool underline, bool italic, bool shared) {
+                                         bool underline, bool italic, bool shared) {
   if (!shared) {
     std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
     if (!font) return nullptr;
@@ -80,7 +79,7 @@ const TUIFontInfo* CUIResources::AddFont(int id, std::u16string_view face, int s
 }
 
 const TUIFontInfo* CUIResources::SetDefaultFont(std::u16string_view face, int size, bool bold,
-                                                   bool underline, bool italic, bool shared) {
+                                                bool underline, bool italic, bool shared) {
   std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
   if (!font) return nullptr;
   if (!shared) return (m_defaultFont = std::move(font)).get();
@@ -126,8 +125,8 @@ int CUIResources::GetFontCount(bool shared) const {
 
 void CUIResources::RebuildOwnFonts() {
   for (auto& [id, font] : m_fonts) {
-    auto rebuilt = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline,
-                            font->bItalic);
+    auto rebuilt =
+        MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic);
     if (rebuilt) font = std::move(rebuilt);
   }
   if (m_defaultFont) {
