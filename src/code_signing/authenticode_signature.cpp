@@ -1,5 +1,7 @@
 #include "code_signing/authenticode_signature.h"
 
+#include "common/byte_order.h"
+
 namespace code_signing {
 namespace {
 
@@ -130,9 +132,9 @@ std::string ReadSignerInfo(Bytes signerInfos, Bytes certificates, AuthenticodeSi
 std::string ParseAuthenticodeSignature(Bytes table, AuthenticodeSignature* signature) {
   *signature = {};
   if (table.size() < 8) return "truncated certificate table";
-  const uint32_t length = table[0] | (table[1] << 8) | (table[2] << 16) | (uint32_t{table[3]} << 24);
-  const uint16_t revision = static_cast<uint16_t>(table[4] | (table[5] << 8));
-  const uint16_t type = static_cast<uint16_t>(table[6] | (table[7] << 8));
+  const uint32_t length = LoadLe32(table.data());
+  const uint16_t revision = LoadLe16(table.data() + 4);
+  const uint16_t type = LoadLe16(table.data() + 6);
   if (length < 8 || length > table.size()) return "certificate entry past the table's end";
   if (revision != kCertificateRevision || type != kPkcsSignedData) return "not a PKCS#7 signature";
   CDerReader outer(table.subspan(8, length - 8));

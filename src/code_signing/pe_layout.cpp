@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/byte_order.h"
+
 namespace code_signing {
 namespace {
 
@@ -11,11 +13,6 @@ constexpr uint32_t kCertificateDirectory = 4;
 constexpr uint32_t kDirectoryEntrySize = 8;
 constexpr uint32_t kSectionHeaderSize = 40;
 constexpr uint32_t kMaxSections = 96;  // the loader's own limit
-
-uint16_t Le16(Bytes b, uint64_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-uint32_t Le32(Bytes b, uint64_t at) {
-  return uint32_t{b[at]} | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) | (uint32_t{b[at + 3]} << 24);
-}
 
 PeLayoutResult Malformed(std::string* why, const char* text) {
   *why = text;
@@ -28,15 +25,15 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
   *layout = {};
   head = head.first(std::min<size_t>(head.size(), std::min<uint64_t>(fileSize, kPeHeadBytes)));
   if (head.size() < 64 || head[0] != 'M' || head[1] != 'Z') return PeLayoutResult::kNotPe;
-  const uint64_t pe = Le32(head, 0x3C);
+  const uint64_t pe = LoadLe32(head.data() + 0x3C);
   if (pe + 24 + 2 > head.size()) return PeLayoutResult::kNotPe;
   if (head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 || head[pe + 3] != 0) {
     return PeLayoutResult::kNotPe;
   }
-  const uint32_t sections = Le16(head, pe + 6);
-  const uint32_t optionalSize = Le16(head, pe + 20);
+  const uint32_t sections = LoadLe16(head.data() + pe + 6);
+  const uint32_t optionalSize = LoadLe16(head.data() + pe + 20);
   const uint64_t optional = pe + 24;
-  const uint16_t magic = Le16(head, optional);
+  const uint16_t magic = LoadLe16(head.data() + optional);
   if (magic != kPe32Magic && magic != kPe32PlusMagic) return Malformed(why, "unknown optional header");
   const uint64_t countAt = optional + (magic == kPe32Magic ? 92 : 108);
   const uint64_t directories = countAt + 4;
@@ -46,15 +43,15 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
     return Malformed(why, "headers past their end");
   }
   layout->checksumOffset = optional + 64;
-  const uint64_t sizeOfHeaders = Le32(head, optional + 60);
-  const uint32_t directoryCount = Le32(head, countAt);
+  const uint64_t sizeOfHeaders = LoadLe32(head.data() + optional + 60);
+  const uint32_t directoryCount = LoadLe32(head.data() + countAt);
   const uint64_t entry = directories + uint64_t{kCertificateDirectory} * kDirectoryEntrySize;
   if (directoryCount <= kCertificateDirectory || entry + kDirectoryEntrySize > sectionTable) {
     return PeLayoutResult::kParsed;  // no certificate directory: unsigned
   }
   layout->certificateEntryOffset = entry;
-  const uint64_t tableOffset = Le32(head, entry);
-  const uint32_t tableSize = Le32(head, entry + 4);
+  const uint64_t tableOffset = LoadLe32(head.data() + entry);
+  const uint32_t tableSize = LoadLe32(head.data() + entry + 4);
   if (tableOffset == 0 && tableSize == 0) return PeLayoutResult::kParsed;
   if (tableOffset == 0 || tableSize < 8) return Malformed(why, "empty certificate table");
   if (tableOffset + tableSize > fileSize) return Malformed(why, "certificate table past the end of the file");
@@ -63,8 +60,8 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
   uint64_t imageEnd = std::max(sizeOfHeaders, sectionTable + uint64_t{sections} * kSectionHeaderSize);
   for (uint32_t i = 0; i < sections; ++i) {
     const uint64_t header = sectionTable + uint64_t{i} * kSectionHeaderSize;
-    const uint32_t rawSize = Le32(head, header + 16);
-    if (rawSize != 0) imageEnd = std::max(imageEnd, uint64_t{Le32(head, header + 20)} + rawSize);
+    const uint32_t rawSize = LoadLe32(head.data() + header + 16);
+    if (rawSize != 0) imageEnd = std::max(imageEnd, uint64_t{LoadLe32(head.data() + header + 20)} + rawSize);
   }
   if (tableOffset < imageEnd) return Malformed(why, "certificate table overlaps the image");
   if (tableSize > kMaxCertificateTable) return Malformed(why, "certificate table too large");
