@@ -21,8 +21,8 @@
 # still show the dialog's own pixels, and the shadow must lie around the
 # dialog without covering it; where none runs, no shadow is shown.
 # RUNNER runs the program (for example "wine" for the Windows build, with the
-# caller's WINEPREFIX); none runs it directly. Screenshots of the offer and
-# of the download go to $ORV_E2E_SHOTS when it names a folder.
+# caller's WINEPREFIX); none runs it directly. The whole screen showing the
+# offer goes to $ORV_E2E_SHOTS/offer-DESKTOP[-RUNNER].png when it names a folder.
 set -euo pipefail
 devserver=$1 installer=$2 program=$3
 shift 3
@@ -161,7 +161,7 @@ done
 # The offer arrives a second after the start; then the page shows it.
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
 await_screen offer "the offer"
-[ -n "${ORV_E2E_SHOTS:-}" ] && cp "$work/offer-screen.png" "$ORV_E2E_SHOTS/offer.png"
+if [ ${#runner[@]} -eq 0 ]; then save_screen "offer-$desktop"; else save_screen "offer-$desktop-$(basename "${runner[0]}")"; fi
 
 # A compositor that starts shows the shadow around the dialog, one that
 # stops hides it again; the screen shows the dialog throughout. (Wine

@@ -15,6 +15,7 @@
 #   dialog_monitors_e2e.sh DEVSERVER INSTALLER PROGRAM
 #
 # ORV_E2E_DESKTOP: "bare" (default, no window manager) or "openbox".
+# The whole screen of each case goes to $ORV_E2E_SHOTS when it names a folder.
 # X.Org with a configuration file of its own needs root: skipped (77) without.
 set -euo pipefail
 devserver=$1 installer=$2 program=$3
@@ -80,6 +81,7 @@ off_screen() {
 start_dialog
 at "315 185 650 430" || fail "with the left monitor primary the dialog is at $(where), not 315 185 650 430"
 await 20 on_screen || fail "the screen does not show the dialog (see $work/screen.png against $work/b.png)"
+save_screen "monitors-$desktop-left"
 end_dialog
 
 # The right one is the primary one: centred there.
@@ -87,6 +89,7 @@ xrandr --output DUMMY1 --primary
 start_dialog
 at "1595 185 650 430" || fail "with the right monitor primary the dialog is at $(where), not 1595 185 650 430"
 await 20 shown_inside 1280 || fail "the screen does not show the dialog on the right monitor"
+save_screen "monitors-$desktop-right"
 
 # Its monitor goes: it comes back onto the left one.
 xrandr --output DUMMY1 --off
@@ -116,5 +119,6 @@ await 10 monitors 2 || fail "no second monitor beside the small one: $(xrandr --
 start_dialog
 at "955 185 650 430" || fail "beside a small monitor the dialog is at $(where), not 955 185 650 430"
 await 20 shown_inside 640 || fail "the screen does not show the dialog beside the small monitor"
+save_screen "monitors-$desktop-small-left"
 end_dialog
 echo "dialog_monitors_e2e ($desktop): the dialog opened on the primary monitor, at its size there, and came back onto the screen"

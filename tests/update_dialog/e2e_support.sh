@@ -96,6 +96,13 @@ capture_screen() {
     xwd -root -silent | convert xwd:- -crop "$1" +repage "$2"
 }
 
+# The whole screen as $ORV_E2E_SHOTS/$1.png, when ORV_E2E_SHOTS names a
+# folder: for a person to look at what a run showed.
+save_screen() {
+    [ -n "${ORV_E2E_SHOTS:-}" ] || return 0
+    xwd -root -silent | convert xwd:- "$ORV_E2E_SHOTS/$1.png"
+}
+
 # The window's pixels are painted (not the X server's black) and stay the
 # same for 0.3 s; the last capture is $work/b.png. False after 10 s.
 await_settled() {
