@@ -20,7 +20,7 @@ struct TAtoms {
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
       netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints,
-      netWmCmScreen;
+      netWmCmScreen, netWmStrutPartial, netWmStrut;
 };
 
 // One thread's connection. Opened on first use by that thread.

@@ -80,6 +80,8 @@ void InternAtoms(TConnection& c) {
   a.netWmPid = Intern(d, "_NET_WM_PID");
   a.netWmIcon = Intern(d, "_NET_WM_ICON");
   a.motifWmHints = Intern(d, "_MOTIF_WM_HINTS");
+  a.netWmStrutPartial = Intern(d, "_NET_WM_STRUT_PARTIAL");
+  a.netWmStrut = Intern(d, "_NET_WM_STRUT");
   std::string compositor = "_NET_WM_CM_S" + std::to_string(c.screen);
   a.netWmCmScreen = Intern(d, compositor.c_str());
 }

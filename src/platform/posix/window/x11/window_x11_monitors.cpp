@@ -117,18 +117,15 @@ struct TStrut {
 };
 
 std::vector<TStrut> Struts(TConnection& c, const RECT& screen) {
-  const char* names[] = {"_NET_WM_STRUT_PARTIAL", "_NET_WM_STRUT"};
-  Atom atoms[2];
   std::vector<TStrut> struts;
-  if (!XInternAtoms(c.display, const_cast<char**>(names), 2, False, atoms)) return struts;
   Window root, parent, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(c.display, c.root, &root, &parent, &children, &count)) return struts;
   const int64_t w = screen.right, h = screen.bottom;
   for (unsigned i = 0; i < count; ++i) {
-    auto v = ReadLongs(c, children[i], atoms[0], XA_CARDINAL);
+    auto v = ReadLongs(c, children[i], c.atoms.netWmStrutPartial, XA_CARDINAL);
     if (v.size() < 12) {
-      v = ReadLongs(c, children[i], atoms[1], XA_CARDINAL);
+      v = ReadLongs(c, children[i], c.atoms.netWmStrut, XA_CARDINAL);
       if (v.size() < 4) continue;
       v.resize(4);  // the whole length of each edge
       v.insert(v.end(), {0, static_cast<unsigned long>(h - 1), 0, static_cast<unsigned long>(h - 1), 0,
