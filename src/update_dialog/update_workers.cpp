@@ -60,10 +60,6 @@ std::u16string Md5OfReader(Reader* reader, BeforeBlock beforeBlock) {
   return Utf8ToUtf16(Md5Hex(md5.Finish()));
 }
 
-void Log(const std::string& line) {
-  if (IsTestMode()) WriteLog("%s", line.c_str());
-}
-
 // The downloaded checksum text, decoded with the ANSI code page up to its
 // first zero byte.
 std::u16string DownloadedChecksumText(CServerConnect* server) {
@@ -85,22 +81,23 @@ bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16
   });
   if (job->m_bCancel.load()) return false;
   if (!EqualsIgnoreAsciiCase(digests.md5, checksum)) {
-    Log("installer refused: checksum differs");
+    if (IsTestMode()) WriteLog("installer refused: checksum differs");
     return false;
   }
   const OurPublisher publisher = FindOurPublisher(
       job->m_publisherProgram.empty() ? platform::GetProgramFilePath() : job->m_publisherProgram);
   if (!publisher.checked) {
-    Log("publisher check skipped: " + publisher.skipReason);
+    if (IsTestMode()) WriteLog("publisher check skipped: %s", publisher.skipReason.c_str());
   } else {
     // The system's policy (chain, revocation) is recorded, not obeyed: a
-    // test publisher is untrusted there.
-    Log("installer trust policy: " + platform::AskTrustPolicy(installer.File()));
+    // test publisher is untrusted there. Asking it reads the whole installer
+    // again, so only where the answer is written down.
+    if (IsTestMode()) WriteLog("installer trust policy: %s", platform::AskTrustPolicy(installer.File()).c_str());
     if (const std::string refusal = PublisherRefusal(publisher, digests); !refusal.empty()) {
-      Log("installer refused: " + refusal);
+      if (IsTestMode()) WriteLog("installer refused: %s", refusal.c_str());
       return false;
     }
-    Log("installer signed by our publisher");
+    if (IsTestMode()) WriteLog("installer signed by our publisher");
   }
   return installer.StartHidden(kInstallerSwitch);
 }
