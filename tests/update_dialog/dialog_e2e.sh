@@ -19,7 +19,8 @@
 # with its compositor), "picom" or "xcompmgr" (each beside openbox; stopped
 # and started again on the way). Wherever a compositor runs, the screen must
 # still show the dialog's own pixels, and the shadow must lie around the
-# dialog without covering it; where none runs, no shadow is shown.
+# dialog, shading the desktop, without covering it; where none runs, no
+# shadow is shown.
 # RUNNER runs the program (for example "wine" for the Windows build, with the
 # caller's WINEPREFIX); none runs it directly. The whole screen showing the
 # offer goes to $ORV_E2E_SHOTS/offer-DESKTOP[-RUNNER].png when it names a folder.
@@ -56,8 +57,14 @@ start_compositor() {
     esac
     compositor=$!
     pids+=($compositor)
+    # picom and xfwm4 draw the screen into the overlay window: read it there.
+    # (xcompmgr -a leaves the drawing to the X server.)
+    [ "$desktop" = xcompmgr ] || overlay=1
 }
-stop_compositor() { kill -- "-$compositor" 2>/dev/null || kill "$compositor"; }
+stop_compositor() {
+    overlay=0
+    kill -- "-$compositor" 2>/dev/null || kill "$compositor"
+}
 
 # X.Org with a configuration file of its own needs root: skipped (77) without.
 case "$desktop" in
@@ -134,11 +141,25 @@ shadow_around() {
         ! shown_shadow | awk -v x="$x" -v y="$y" -v w="$w" -v h="$h" \
             '$1 < x + w && $1 + $3 > x && $2 < y + h && $2 + $4 > y { covers = 1 } END { exit !covers }'
 }
-# While a compositor runs: the shadow is shown around the dialog and the
-# screen shows the dialog's own pixels.
+# Where the screen is read as the compositor drew it: next to the dialog's
+# left edge the shadow darkens the desktop, keeping more than half of its
+# light (an opaque or unblended shadow is near black there; on a black
+# desktop, as xfwm4's, there is nothing to see).
+shadow_translucent() {
+    [ "${overlay:-0}" = 1 ] || return 0
+    local x y w h desktop_grey shadow_grey
+    read -r x y w h < <(placement)
+    capture_screen "16x1+$((x - 16))+$((y + h / 2))" "$work/edge.png" || return 1
+    desktop_grey=$(convert "$work/edge.png" -format '%[fx:int(255*p{0,0}.intensity)]' info:)
+    shadow_grey=$(convert "$work/edge.png" -format '%[fx:int(255*p{15,0}.intensity)]' info:)
+    [ "$desktop_grey" -eq 0 ] || { [ "$shadow_grey" -gt $((desktop_grey / 2)) ] && [ "$shadow_grey" -lt "$desktop_grey" ]; }
+}
+# While a compositor runs: the shadow is shown around the dialog, it shades
+# the desktop, and the screen shows the dialog's own pixels.
 judge_composited() {
     await 10 shadow_shown || fail "$1: no shadow while the compositor runs"
     shadow_around || fail "$1: the shadow is not 8 pixels around the dialog, or covers it: $(shown_shadow)"
+    await 10 shadow_translucent || fail "$1: the shadow does not shade the desktop (see edge.png)"
     await_screen composited "$1"
 }
 judge_uncomposited() {

@@ -88,19 +88,30 @@ start_devserver() {
     export ORV_API_BASE="http://127.0.0.1:$(sed -n 's/^http \([0-9]*\).*/\1/p' "$work/devserver.out")/"
 }
 
-# What the screen shows in the rectangle $1 ("WxH+X+Y"), as the PNG $2. xwd reads the root window's pixels as the X
-# server holds them, which is what a compositing manager painted; ImageMagick's
-# "import -window root" puts the picture together from the windows' own
-# contents instead and shows a window that the screen does not.
-capture_screen() {
-    xwd -root -silent | convert xwd:- -crop "$1" +repage "$2"
+# The whole screen, handed to ImageMagick's convert with the arguments
+# given. xwd reads the root window's pixels as the X server holds them; where
+# a compositing manager draws into the Composite overlay window (picom,
+# xfwm4: the script sets overlay=1 while one runs), the overlay is read
+# instead (ORV_OVERLAY_CAPTURE, orv_overlay_capture), because the server
+# answers a read of the root with the raw, unblended pixels of every 32-bit
+# window on it. ImageMagick's "import -window root" puts the picture together
+# from the windows' own contents and shows a window the screen does not.
+screen_to() {
+    if [ "${overlay:-0}" = 1 ] && [ -n "${ORV_OVERLAY_CAPTURE:-}" ]; then
+        "$ORV_OVERLAY_CAPTURE" | convert ppm:- "$@"
+    else
+        xwd -root -silent | convert xwd:- "$@"
+    fi
 }
+
+# What the screen shows in the rectangle $1 ("WxH+X+Y"), as the PNG $2.
+capture_screen() { screen_to -crop "$1" +repage "$2"; }
 
 # The whole screen as $ORV_E2E_SHOTS/$1.png, when ORV_E2E_SHOTS names a
 # folder: for a person to look at what a run showed.
 save_screen() {
     [ -n "${ORV_E2E_SHOTS:-}" ] || return 0
-    xwd -root -silent | convert xwd:- "$ORV_E2E_SHOTS/$1.png"
+    screen_to "$ORV_E2E_SHOTS/$1.png"
 }
 
 # The window's pixels are painted (not the X server's black) and stay the
