@@ -30,9 +30,9 @@ struct TConnection {
   Window root = 0;
   // The screen's default visual, for opaque windows, and a 32-bit ARGB one
   // for windows made layered (argb false: the server has none, the default
-  // serves both). Software X servers and the compositors on them mishandle
-  // ARGB windows that overlap others, so only windows that need per-pixel
-  // alpha get it.
+  // serves both). Only windows that need per-pixel alpha get it: a 32-bit
+  // window is always composited, and whatever reads the screen back through
+  // the server (GetImage, screenshot tools) gets its raw, unblended pixels.
   Visual* visual = nullptr;
   int depth = 0;
   Colormap colormap = 0;

@@ -1,11 +1,10 @@
 // X11 window backend: ring-shaped windows. A window whose region has a hole
 // (the shadow around its owner) is shown as up to four edge windows around
 // the hole, each showing its part of the window's frame, and its own X window
-// stays unmapped. On the X servers of remote and virtual desktops (software
-// rendering, as Xvfb and X.Org's dummy driver) an ARGB window whose rectangle
-// overlaps another ARGB window blacks that window out, shape or no shape,
-// with or without a compositing manager; edge windows overlap nothing. The
-// edges let all input through. Only windows out of the window manager's
+// stays unmapped. The edges overlap nothing: no translucent window lies over
+// the dialog's rectangle, so nothing is blended over it and the screen read
+// back there (GetImage, screenshot tools, which get a 32-bit window's raw
+// pixels) is exactly the dialog. The edges let all input through. Only windows out of the window manager's
 // hands (override-redirect) become rings: a managed window must stay one.
 #include <X11/extensions/shape.h>
 
