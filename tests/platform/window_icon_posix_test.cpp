@@ -92,11 +92,7 @@ TEST(WindowIcon, DamagedFilesGiveNoIcon) {
 }
 
 TEST(WindowIcon, WindowKeepsItsIconsAndTheDesktopSeesThem) {
-  WNDCLASS wc;
-  wc.lpfnWndProc = PlainProc;
-  wc.lpszClassName = u"OrvIconCheck";
-  ASSERT_TRUE(RegisterClass(wc));
-  HWND hwnd = CreateWindowEx(0, u"OrvIconCheck", u"icon check", WS_POPUP | WS_VISIBLE, 40, 40, 60, 60, nullptr, nullptr);
+  HWND hwnd = ShowPopup(u"OrvIconCheck", PlainProc, u"icon check", {40, 40, 100, 100});
   ASSERT_NE(hwnd, nullptr);
   const auto ico = MakeIco(2, 2, std::vector<uint32_t>(4, 0xFF00FF00));
   HICON big = CreateIconFromIcoFile(ico.data(), ico.size(), 32, 32);

@@ -24,12 +24,7 @@ using namespace platform;
 
 TEST(WindowX11Tools, XdotoolFindsTheTitleAndXpropShowsTheClass) {
   if (platform::testing::WindowBackendName() != "x11") GTEST_SKIP() << "X11 run only";
-  WNDCLASS wc;
-  wc.lpfnWndProc = PlainProc;
-  wc.lpszClassName = u"OrvToolsCheck";
-  ASSERT_TRUE(RegisterClass(wc));
-  HWND hwnd = CreateWindowEx(0, u"OrvToolsCheck", u"奥凡 在线升级 tools", WS_POPUP | WS_VISIBLE, 50, 50, 120, 80,
-                             nullptr, nullptr);
+  HWND hwnd = ShowPopup(u"OrvToolsCheck", PlainProc, u"奥凡 在线升级 tools", {50, 50, 170, 130});
   ASSERT_NE(hwnd, nullptr);
   std::string id = std::to_string(reinterpret_cast<uintptr_t>(hwnd));
   EXPECT_EQ(CommandOutput("xdotool search --name '在线升级 tools'"), id + "\n");
@@ -74,11 +69,7 @@ bool AwaitDpiChanges(size_t count) {
 
 TEST(WindowX11Tools, ANewXftDpiReachesTheWindowsAsWmDpiChanged) {
   if (platform::testing::WindowBackendName() != "x11") GTEST_SKIP() << "X11 run only";
-  WNDCLASS wc;
-  wc.lpfnWndProc = DpiRecordingProc;
-  wc.lpszClassName = u"OrvDpiCheck";
-  ASSERT_TRUE(RegisterClass(wc));
-  HWND hwnd = CreateWindowEx(0, u"OrvDpiCheck", u"dpi", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100, nullptr, nullptr);
+  HWND hwnd = ShowPopup(u"OrvDpiCheck", DpiRecordingProc, u"dpi", {100, 100, 300, 200});
   ASSERT_NE(hwnd, nullptr);
   SetRootResources("Xft.dpi:\\t144\\n");
   ASSERT_TRUE(AwaitDpiChanges(1));
@@ -139,11 +130,7 @@ TEST(WindowX11Tools, HostileWorkAreasStayOnTheMonitor) {
       {"a bottom panel's strut", "0", "0,0,1280,1024", "0,0,0,40,0,0,0,0,0,0,0,1279", {0, 0, 1280, 984}},
       {"a strut over all of it", "0", "0,0,1280,1024", "0,0,0,1024,0,0,0,0,0,0,0,1279", {0, 0, 1280, 1024}},
   };
-  WNDCLASS wc;
-  wc.lpfnWndProc = PlainProc;
-  wc.lpszClassName = u"OrvDockCheck";
-  ASSERT_TRUE(RegisterClass(wc));
-  HWND dock = CreateWindowEx(0, u"OrvDockCheck", u"dock", WS_POPUP | WS_VISIBLE, 0, 984, 1280, 40, nullptr, nullptr);
+  HWND dock = ShowPopup(u"OrvDockCheck", PlainProc, u"dock", {0, 984, 1280, 1024});
   ASSERT_NE(dock, nullptr);
   const std::string dockId = std::to_string(reinterpret_cast<uintptr_t>(dock));
   const RECT sane{0, 0, 1280, 1000};
