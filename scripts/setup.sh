@@ -29,7 +29,9 @@ apt-get update
 # the publisher-check tests' programs. The desktops those tests run the dialog
 # on: Xvfb, and X.Org with the dummy video driver (xrandr adds a monitor);
 # openbox as window manager; picom, xcompmgr and xfwm4's compositor (xfwm4
-# runs in a D-Bus session for its settings daemon, xfconf).
+# runs in a D-Bus session for its settings daemon, xfconf), mutter and kwin_x11.
+# lldb with its Python module reads the crash dumps as developers do; ccache
+# shares compiled objects between the build folders.
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
     clang libclang-rt-14-dev \
@@ -39,4 +41,5 @@ apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpugixml-dev libpixman-1-dev \
     python3 zip unzip curl openssl osslsigncode xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xauth xdotool x11-utils x11-apps openbox picom xcompmgr xfwm4 xfconf dbus-daemon dbus-session-bus-common imagemagick procps file \
+    mutter kwin-x11 lldb python3-lldb-14 ccache \
     g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32
