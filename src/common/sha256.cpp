@@ -8,7 +8,7 @@
 namespace {
 
 // Feeds data through a 64-byte buffer into blocks(state, bytes, count);
-// the padding is the same big-endian length scheme for both digests.
+// the padding appends the big-endian length in bits.
 template <typename Blocks>
 void Feed(uint32_t* state, uint8_t* buffer, size_t* buffered, uint64_t* length, const void* data,
           size_t size, Blocks blocks) {
@@ -73,26 +73,6 @@ void CSha256::Update(const void* data, size_t size) {
 CSha256::Digest CSha256::Finish() {
   Pad(m_state, m_buffer, m_buffered, m_length, sha_detail::Sha256Blocks);
   const Digest digest = BigEndianWords<8>(m_state);
-  Reset();
-  return digest;
-}
-
-CSha1::CSha1() { Reset(); }
-
-void CSha1::Reset() {
-  static constexpr uint32_t kInit[5] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
-  std::memcpy(m_state, kInit, sizeof(m_state));
-  m_length = 0;
-  m_buffered = 0;
-}
-
-void CSha1::Update(const void* data, size_t size) {
-  Feed(m_state, m_buffer, &m_buffered, &m_length, data, size, sha_detail::Sha1Blocks);
-}
-
-CSha1::Digest CSha1::Finish() {
-  Pad(m_state, m_buffer, m_buffered, m_length, sha_detail::Sha1Blocks);
-  const Digest digest = BigEndianWords<5>(m_state);
   Reset();
   return digest;
 }

@@ -1,5 +1,5 @@
-// SHA-256 and SHA-1 (FIPS 180-4), the program's own: Authenticode signs
-// installers' image digests with them. SHA-256 uses the processor's SHA
+// SHA-256 (FIPS 180-4), the program's own: Authenticode signs installers'
+// image digests with it. SHA-256 uses the processor's SHA
 // instructions where it has them, so a large installer costs little more
 // than its MD5.
 #pragma once
@@ -21,23 +21,6 @@ class CSha256 {
   void Reset();
 
   uint32_t m_state[8];
-  uint64_t m_length = 0;
-  uint8_t m_buffer[64];
-  size_t m_buffered = 0;
-};
-
-class CSha1 {
- public:
-  using Digest = std::array<uint8_t, 20>;
-
-  CSha1();
-  void Update(const void* data, size_t size);
-  Digest Finish();
-
- private:
-  void Reset();
-
-  uint32_t m_state[5];
   uint64_t m_length = 0;
   uint8_t m_buffer[64];
   size_t m_buffered = 0;

@@ -123,40 +123,4 @@ void Sha256Blocks(uint32_t state[8], const uint8_t* data, size_t blocks) {
   Sha256BlocksPortable(state, data, blocks);
 }
 
-void Sha1Blocks(uint32_t state[5], const uint8_t* data, size_t blocks) {
-  for (; blocks > 0; --blocks, data += 64) {
-    uint32_t w[80];
-    for (int i = 0; i < 16; ++i) w[i] = BigEndian32(data + 4 * i);
-    for (int i = 16; i < 80; ++i) w[i] = Rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-    uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    for (int i = 0; i < 80; ++i) {
-      uint32_t f, k;
-      if (i < 20) {
-        f = (b & c) | (~b & d);
-        k = 0x5a827999;
-      } else if (i < 40) {
-        f = b ^ c ^ d;
-        k = 0x6ed9eba1;
-      } else if (i < 60) {
-        f = (b & c) | (b & d) | (c & d);
-        k = 0x8f1bbcdc;
-      } else {
-        f = b ^ c ^ d;
-        k = 0xca62c1d6;
-      }
-      const uint32_t t = Rotl(a, 5) + f + e + k + w[i];
-      e = d;
-      d = c;
-      c = Rotl(b, 30);
-      b = a;
-      a = t;
-    }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-  }
-}
-
 }  // namespace sha_detail

@@ -1,4 +1,4 @@
-// The compression functions behind CSha256 and CSha1: whole 64-byte blocks.
+// The compression function behind CSha256: whole 64-byte blocks.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,6 @@
 namespace sha_detail {
 
 void Sha256Blocks(uint32_t state[8], const uint8_t* data, size_t blocks);
-void Sha1Blocks(uint32_t state[5], const uint8_t* data, size_t blocks);
 // The plain C++ SHA-256 compression, also where the processor has SHA
 // instructions (tests compare the two).
 void Sha256BlocksPortable(uint32_t state[8], const uint8_t* data, size_t blocks);
