@@ -21,6 +21,7 @@ targets=(
   "reply_headers    fuzz/server_api/server_api_reply_headers_fuzz  fuzz/server_api/corpus/reply_headers"
   "settings_values  fuzz/settings/settings_values_fuzz       fuzz/settings/corpus/settings_values"
   "authenticode     fuzz/code_signing/code_signing_authenticode_fuzz -"
+  "file_version     fuzz/code_signing/code_signing_file_version_fuzz -"
 )
 wanted=("$@")
 
@@ -62,6 +63,8 @@ if command -v osslsigncode >/dev/null; then
   "$root/tests/support/sign_fixtures.sh" "$work/signed" /bin/true /bin/true
   cp -f "$work/signed"/*.exe "$work/authenticode/"
 fi
+mkdir -p "$work/file_version"
+if [ -d "$work/signed" ]; then cp -f "$work/signed"/*.exe "$work/file_version/"; fi
 
 # The API client reads a setting at every signed request: keep the targets
 # off the user's own registry stand-in and data folder.

@@ -11,8 +11,11 @@ constexpr uint16_t kPkcsSignedData = 0x0002;
 constexpr uint8_t kOidSignedData[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x07, 0x02};
 constexpr uint8_t kOidIndirectData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x04};
 constexpr uint8_t kOidPeImageData[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x0F};
+constexpr uint8_t kOidMd5[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x02, 0x05};
 constexpr uint8_t kOidSha1[] = {0x2B, 0x0E, 0x03, 0x02, 0x1A};
 constexpr uint8_t kOidSha256[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01};
+constexpr uint8_t kOidSha384[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x02};
+constexpr uint8_t kOidSha512[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x03};
 constexpr uint8_t kOidContentType[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x09, 0x03};
 constexpr uint8_t kOidMessageDigest[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x09, 0x04};
 
@@ -20,23 +23,43 @@ bool IsOid(const DerElement& element, Bytes oid) { return element.tag == kDerOid
 
 std::vector<uint8_t> Copy(Bytes bytes) { return {bytes.begin(), bytes.end()}; }
 
-// AlgorithmIdentifier of SHA-1 or SHA-256 (parameters absent or NULL).
-bool ReadDigestAlgorithm(CDerReader* reader, DigestKind* kind) {
+// AlgorithmIdentifier of SHA-256, SHA-384 or SHA-512 (parameters absent or
+// NULL). Empty on success, else why the algorithm is refused: MD5 and SHA-1
+// collide, so a signature made with them proves nothing.
+std::string ReadDigestAlgorithm(CDerReader* reader, const char* what, DigestKind* kind) {
   DerElement algorithm, oid;
-  if (!reader->Expect(kDerSequence, &algorithm)) return false;
+  if (!reader->Expect(kDerSequence, &algorithm)) return std::string("malformed ") + what + " digest algorithm";
   CDerReader inside(algorithm.value);
-  if (!inside.Expect(kDerOid, &oid)) return false;
-  if (IsOid(oid, kOidSha1)) {
-    *kind = DigestKind::kSha1;
-  } else if (IsOid(oid, kOidSha256)) {
+  if (!inside.Expect(kDerOid, &oid)) return std::string("malformed ") + what + " digest algorithm";
+  if (IsOid(oid, kOidSha256)) {
     *kind = DigestKind::kSha256;
+  } else if (IsOid(oid, kOidSha384)) {
+    *kind = DigestKind::kSha384;
+  } else if (IsOid(oid, kOidSha512)) {
+    *kind = DigestKind::kSha512;
+  } else if (IsOid(oid, kOidSha1) || IsOid(oid, kOidMd5)) {
+    return std::string("weak digest for the ") + what + " (MD5 or SHA-1)";
   } else {
-    return false;
+    return std::string("unknown ") + what + " digest algorithm";
   }
-  return true;
+  return {};
 }
 
-size_t DigestSize(DigestKind kind) { return kind == DigestKind::kSha1 ? 20 : 32; }
+// The certificate table holds exactly one entry: its header, the DER
+// signature, and zeros up to the next 8-byte boundary. A loader or an
+// installer that reads anything after the signature would otherwise run
+// bytes nobody signed.
+std::string CheckSingleEntry(Bytes table, uint32_t length, size_t signatureSize) {
+  const size_t used = 8 + signatureSize;
+  const size_t padded = (used + 7) / 8 * 8;
+  if (table.size() > padded) return "bytes after the signature in the certificate table";
+  if (table.size() < padded) return "certificate table not padded to 8 bytes";
+  if (length != used && length != padded) return "certificate entry longer than its signature";
+  for (size_t i = used; i < padded; ++i) {
+    if (table[i] != 0) return "non-zero padding after the signature";
+  }
+  return {};
+}
 
 // SpcIndirectDataContent: { SpcAttributeTypeAndOptionalValue, DigestInfo }.
 std::string ReadIndirectData(Bytes content, AuthenticodeSignature* signature) {
@@ -51,7 +74,9 @@ std::string ReadIndirectData(Bytes content, AuthenticodeSignature* signature) {
   CDerReader dataFields(data.value);
   if (!dataFields.Expect(kDerOid, &dataType) || !IsOid(dataType, kOidPeImageData)) return "not a PE image signature";
   CDerReader digestFields(digestInfo.value);
-  if (!ReadDigestAlgorithm(&digestFields, &signature->imageDigestKind)) return "unknown image digest algorithm";
+  if (std::string why = ReadDigestAlgorithm(&digestFields, "image", &signature->imageDigestKind); !why.empty()) {
+    return why;
+  }
   if (!digestFields.Expect(kDerOctetString, &digest) ||
       digest.value.size() != DigestSize(signature->imageDigestKind)) {
     return "malformed image digest";
@@ -120,7 +145,9 @@ std::string ReadSignerInfo(Bytes signerInfos, Bytes certificates, AuthenticodeSi
   }
   CDerReader idFields(issuerAndSerial.value);
   if (!idFields.Expect(kDerSequence, &issuer) || !idFields.Expect(kDerInteger, &serial)) return "malformed signer";
-  if (!ReadDigestAlgorithm(&fields, &signature->signerDigestKind)) return "unknown signer digest algorithm";
+  if (std::string why = ReadDigestAlgorithm(&fields, "signer", &signature->signerDigestKind); !why.empty()) {
+    return why;
+  }
   if (!fields.Expect(kDerContext0, &attributes)) return "no signed attributes";
   if (std::string why = ReadAttributes(attributes.value, signature); !why.empty()) return why;
   if (!FindSignerKey(certificates, issuer.whole, serial.whole, signature)) return "signer certificate missing";
@@ -139,8 +166,8 @@ std::string ParseAuthenticodeSignature(Bytes table, AuthenticodeSignature* signa
   if (revision != kCertificateRevision || type != kPkcsSignedData) return "not a PKCS#7 signature";
   CDerReader outer(table.subspan(8, length - 8));
   DerElement contentInfo, contentType, explicitContent, signedData;
-  // What follows the ContentInfo inside the entry is its padding.
   if (!outer.Expect(kDerSequence, &contentInfo)) return "truncated signature";
+  if (std::string why = CheckSingleEntry(table, length, contentInfo.whole.size()); !why.empty()) return why;
   signature->pkcs7 = Copy(contentInfo.whole);
   CDerReader info(contentInfo.value);
   if (!info.Expect(kDerOid, &contentType) || !IsOid(contentType, kOidSignedData)) return "not SignedData";

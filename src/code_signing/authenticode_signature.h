@@ -27,8 +27,9 @@ struct AuthenticodeSignature {
   std::vector<uint8_t> pkcs7;
 };
 
-// Reads the first PKCS#7 entry of a certificate table. Empty on success,
-// else what is wrong with it.
+// Reads the certificate table, which must hold exactly one PKCS#7 entry and
+// its zero padding, with SHA-256, SHA-384 or SHA-512 digests. Empty on
+// success, else what is wrong with it.
 std::string ParseAuthenticodeSignature(Bytes certificateTable, AuthenticodeSignature* signature);
 
 // Whether the signer's messageDigest covers the signed content, whose image

@@ -5,20 +5,29 @@
 namespace code_signing {
 
 void CDigest::Update(const void* data, size_t size) {
-  if (m_kind == DigestKind::kSha1) {
-    m_sha1.Update(data, size);
-  } else {
+  if (m_kind == DigestKind::kSha256) {
     m_sha256.Update(data, size);
+  } else {
+    m_sha512.Update(data, size);
   }
 }
 
 std::vector<uint8_t> CDigest::Finish() {
-  if (m_kind == DigestKind::kSha1) {
-    const auto d = m_sha1.Finish();
-    return {d.begin(), d.end()};
-  }
+  if (m_kind != DigestKind::kSha256) return m_sha512.Finish();
   const auto d = m_sha256.Finish();
   return {d.begin(), d.end()};
+}
+
+size_t DigestSize(DigestKind kind) {
+  switch (kind) {
+    case DigestKind::kSha384:
+      return 48;
+    case DigestKind::kSha512:
+      return 64;
+    case DigestKind::kSha256:
+      break;
+  }
+  return 32;
 }
 
 std::vector<uint8_t> DigestOf(DigestKind kind, Bytes bytes) {

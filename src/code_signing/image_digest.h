@@ -8,25 +8,30 @@
 
 #include "code_signing/pe_layout.h"
 #include "common/sha256.h"
+#include "common/sha512.h"
 
 namespace code_signing {
 
-enum class DigestKind { kSha1, kSha256 };
+// The digests a signature may use; MD5 and SHA-1 are refused as weak.
+enum class DigestKind { kSha256, kSha384, kSha512 };
 
-// One SHA-1 or SHA-256, chosen at run time.
+// One SHA-256, SHA-384 or SHA-512, chosen at run time.
 class CDigest {
  public:
-  explicit CDigest(DigestKind kind) : m_kind(kind) {}
+  explicit CDigest(DigestKind kind)
+      : m_kind(kind), m_sha512(kind == DigestKind::kSha384 ? CSha512::EVariant::kSha384 : CSha512::EVariant::kSha512) {}
   void Update(const void* data, size_t size);
   std::vector<uint8_t> Finish();
 
  private:
   DigestKind m_kind;
-  CSha1 m_sha1;
   CSha256 m_sha256;
+  CSha512 m_sha512;
 };
 
 std::vector<uint8_t> DigestOf(DigestKind kind, Bytes bytes);
+// The size of a digest of kind, in bytes.
+size_t DigestSize(DigestKind kind);
 
 class CImageDigest {
  public:

@@ -28,6 +28,7 @@ std::vector<uint8_t> Image() {
   Put16(&b, kPe + 6, 1);
   Put16(&b, kPe + 20, 224);
   Put16(&b, kOptional, 0x10b);
+  Put32(&b, kOptional + 36, 0x200);
   Put32(&b, kOptional + 60, 0x200);
   Put32(&b, kOptional + 92, 16);
   Put32(&b, kEntry, kTable);
@@ -93,7 +94,14 @@ INSTANTIATE_TEST_SUITE_P(
              [](auto* b) { Put32(b, kEntry, kTable + 4), Put32(b, kEntry + 4, kTableSize - 4); },
              PeLayoutResult::kMalformed, "misaligned certificate table"},
         TRow{"empty_table", [](auto* b) { Put32(b, kEntry + 4, 0); }, PeLayoutResult::kMalformed,
-             "empty certificate table"}),
+             "empty certificate table"},
+        // The section's raw data ends at 0x300, but the loader maps it up to
+        // the next 0x200 boundary: a table at 0x300 would run as image.
+        TRow{"table_in_file_aligned_tail",
+             [](auto* b) { Put32(b, kSections + 16, 0x100), Put32(b, kEntry, 0x300), Put32(b, kEntry + 4, 0x200); },
+             PeLayoutResult::kMalformed, "certificate table overlaps the image"},
+        TRow{"unaligned_file_alignment", [](auto* b) { Put32(b, kOptional + 36, 0x300); }, PeLayoutResult::kMalformed,
+             "bad file alignment"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
