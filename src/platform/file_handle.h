@@ -61,6 +61,8 @@ class CFileHandle {
   intptr_t Native() const { return m_handle; }
 
  private:
+  // The checked program replaces what it holds with a private copy on POSIX.
+  friend class CCheckedProgram;
   static constexpr intptr_t kInvalid = -1;
   intptr_t m_handle = kInvalid;
   std::u16string m_path;

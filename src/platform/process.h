@@ -86,16 +86,19 @@ bool SystemPredatesIntegrityLevels();
 
 // A program file held from its check to its start, so that the bytes the
 // caller checked are the bytes that run: on Windows the file stays open with
-// a share mode that lets others read it but not write, rename or delete it;
-// on POSIX the open descriptor itself is executed, whatever the path names
-// by then. Movable, not copyable; closed on destruction.
+// a share mode that lets others read it but not write, rename or delete it,
+// and is started by its own path with every link resolved; on POSIX a sealed
+// in-memory copy is read and that copy itself is executed, whatever the path
+// names or the file holds by then. Movable, not copyable; closed on
+// destruction.
 class CCheckedProgram {
  public:
   CCheckedProgram() = default;
 
-  // Opens the regular file at path for reading and holds it. False when it
-  // cannot be opened, is a link (never followed), a folder, pipe or device,
-  // or (on Windows) another process has it open for writing or deleting.
+  // Opens the regular file at path for reading and holds it (on POSIX: its
+  // sealed copy). False when it cannot be opened or copied, is a link (never
+  // followed), a folder, pipe or device, or (on Windows) another process has
+  // it open for writing or deleting.
   [[nodiscard]] bool Open(const std::u16string& path);
   // Reads the next piece from the file's start; *read is 0 at the end.
   [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read) {
@@ -107,14 +110,13 @@ class CCheckedProgram {
   // The held file, for the system's questions about it.
   const CFileHandle& File() const { return m_file; }
   // Starts the held file with a Windows-style parameter string and no
-  // window shown (ShellExecuteW "open", SW_HIDE; a file without execute
-  // permission gets it first on POSIX), not waiting for it. True when it
-  // started. The file is released afterwards either way.
+  // window shown (ShellExecuteExW "open", SW_HIDE), not waiting for it. True
+  // when it started. The file is released afterwards either way.
   [[nodiscard]] bool StartHidden(const std::u16string& parameters);
   void Close() { m_file.Close(); }
 
  private:
-  CFileHandle m_file;  // opened for shared reading; its path is what starts
+  CFileHandle m_file;  // Windows: the file, opened for shared reading; POSIX: its sealed copy
 };
 
 // Id of the calling process.

@@ -26,14 +26,36 @@ bool ReadAt(platform::CCheckedProgram* file, uint64_t offset, uint32_t size, std
   return true;
 }
 
-// Finds the signature; the file's layout goes to *layout when it has one.
+// The file version of its version resource.
+void ReadVersion(platform::CCheckedProgram* file, const code_signing::PeLayout& layout, InstallerDigests* digests) {
+  const code_signing::FileReader read = [file](uint64_t offset, uint32_t size, std::vector<uint8_t>* bytes) {
+    return ReadAt(file, offset, size, bytes);
+  };
+  code_signing::FileVersion version;
+  switch (code_signing::ReadFileVersion(layout, read, &version, &digests->versionProblem)) {
+    case code_signing::FileVersionResult::kFound:
+      digests->fileVersion = version;
+      break;
+    case code_signing::FileVersionResult::kNone:
+      digests->versionProblem = "no version resource";
+      break;
+    case code_signing::FileVersionResult::kMalformed:
+      break;
+  }
+}
+
+// Finds the signature and the file version; the file's layout goes to
+// *layout when it has one.
 void ReadSignature(platform::CCheckedProgram* file, uint64_t size, code_signing::PeLayout* layout,
                    InstallerDigests* digests) {
   std::vector<uint8_t> bytes;
+  digests->versionProblem = "no PE image";
   if (!ReadAt(file, 0, code_signing::kPeHeadBytes, &bytes)) return;
   const auto parsed = code_signing::ParsePeLayout(bytes, size, layout, &digests->problem);
   if (parsed == code_signing::PeLayoutResult::kMalformed) digests->signature = InstallerSignature::kMalformed;
-  if (parsed != code_signing::PeLayoutResult::kParsed || !layout->HasCertificateTable()) return;
+  if (parsed != code_signing::PeLayoutResult::kParsed) return;
+  ReadVersion(file, *layout, digests);
+  if (!layout->HasCertificateTable()) return;
   if (!ReadAt(file, layout->certificateTableOffset, layout->certificateTableSize, &bytes) ||
       bytes.size() != layout->certificateTableSize) {
     digests->signature = InstallerSignature::kMalformed;

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "code_signing/authenticode_signature.h"
+#include "code_signing/file_version.h"
 #include "platform/process.h"
 
 enum class InstallerSignature { kNone, kMalformed, kPresent };
@@ -17,9 +19,13 @@ struct InstallerDigests {
   std::string problem;  // what is malformed
   code_signing::AuthenticodeSignature authenticode;
   bool imageDigestMatches = false;
+  // The file version of its version resource, when it has a readable one;
+  // else versionProblem says why not.
+  std::optional<code_signing::FileVersion> fileVersion;
+  std::string versionProblem;
 };
 
-// Reads the PE headers and the certificate table, then the whole file once
+// Reads the PE headers, the version resource and the certificate table, then the whole file once
 // from its start. beforeBlock(bytes checked so far) runs before each block;
 // false from it stops the pass (md5 stays empty).
 InstallerDigests ReadInstallerDigests(platform::CCheckedProgram* installer,

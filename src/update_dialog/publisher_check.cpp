@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/text.h"
 #include "platform/code_signature.h"
 #include "skinui/resources/skin_resources.h"
 
@@ -47,13 +48,27 @@ OurPublisher FindOurPublisher(const std::u16string& program) {
   // this file could change the check as well.
   platform::CCheckedProgram self;
   code_signing::PublisherKey own;
-  const InstallerDigests digests =
-      self.Open(program) ? ReadProgramSignature(&self) : InstallerDigests{};
-  if (digests.signature != InstallerSignature::kPresent || !VerifiedSignerKey(digests.authenticode, &own)) {
+  if (!self.Open(program)) {
+    publisher.checked = true;
+    publisher.ownSignatureProblem = "program unreadable";
+    return publisher;
+  }
+  const InstallerDigests digests = ReadProgramSignature(&self);
+  if (digests.signature == InstallerSignature::kNone) {
     publisher.skipReason = "unsigned program";
     return publisher;
   }
+  // A program that carries a certificate table is signed: whatever keeps its
+  // signature from being read must not turn the check off.
   publisher.checked = true;
+  if (digests.signature == InstallerSignature::kMalformed) {
+    publisher.ownSignatureProblem = digests.problem;
+    return publisher;
+  }
+  if (!VerifiedSignerKey(digests.authenticode, &own)) {
+    publisher.ownSignatureProblem = "signer's signature invalid";
+    return publisher;
+  }
   publisher.keys.push_back(own);
   for (const auto& key : PinnedPublisherKeys()) publisher.keys.push_back(key);
   return publisher;
@@ -61,6 +76,7 @@ OurPublisher FindOurPublisher(const std::u16string& program) {
 
 std::string PublisherRefusal(const OurPublisher& publisher, const InstallerDigests& digests) {
   if (!publisher.checked) return {};
+  if (!publisher.ownSignatureProblem.empty()) return "own signature unreadable: " + publisher.ownSignatureProblem;
   switch (digests.signature) {
     case InstallerSignature::kNone:
       return "installer unsigned";
@@ -74,6 +90,16 @@ std::string PublisherRefusal(const OurPublisher& publisher, const InstallerDiges
   if (!VerifiedSignerKey(digests.authenticode, &key)) return "installer signer's signature invalid";
   if (std::find(publisher.keys.begin(), publisher.keys.end(), key) == publisher.keys.end()) {
     return "installer signed by another publisher";
+  }
+  return {};
+}
+
+std::string VersionRefusal(const InstallerDigests& digests, std::u16string_view offered) {
+  const auto offer = code_signing::ParseVersionText(offered);
+  if (!offer) return "offered version unreadable: " + Utf16ToUtf8(offered);
+  if (!digests.fileVersion) return "installer has no file version (" + digests.versionProblem + ")";
+  if (*digests.fileVersion != *offer) {
+    return "installer version " + digests.fileVersion->Text() + " differs from the offered " + offer->Text();
   }
   return {};
 }

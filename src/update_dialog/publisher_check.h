@@ -1,7 +1,9 @@
 // Whether the installer comes from our publisher: on a system that checks
 // code signatures and when this program is signed itself, the installer's
-// Authenticode signature must verify and its signer key must be this
-// program's own signer key or one pinned in the program's resources.
+// Authenticode signature must verify, its signer key must be this program's
+// own signer key or one pinned in the program's resources, and its file
+// version must be the offered one. A program that carries a signature it
+// cannot read or verify refuses every installer.
 #pragma once
 
 #include <string>
@@ -14,6 +16,7 @@
 struct OurPublisher {
   bool checked = false;         // false: the check is skipped (see skipReason)
   std::string skipReason;
+  std::string ownSignatureProblem;  // not empty: this program's signature is unreadable
   std::vector<code_signing::PublisherKey> keys;  // the program's signer key first, then the pinned ones
 };
 
@@ -24,6 +27,11 @@ OurPublisher FindOurPublisher(const std::u16string& program);
 // Why the installer must not start; empty when it may. The system checks the
 // signer's signature; the caller has compared the MD5 before.
 std::string PublisherRefusal(const OurPublisher& publisher, const InstallerDigests& digests);
+
+// Why the installer must not start under the offered version text; empty
+// when its file version is that version. The shown version is then the
+// installed one.
+std::string VersionRefusal(const InstallerDigests& digests, std::u16string_view offered);
 
 // The keys pinned in the program's resources (resource "PUBKEYS" 130).
 std::vector<code_signing::PublisherKey> PinnedPublisherKeys();

@@ -4,7 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "code_signing/file_version.h"
 #include "common/md5.h"
+#include "common/product.h"
 #include "common/text.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
@@ -69,35 +71,50 @@ std::u16string DownloadedChecksumText(CServerConnect* server) {
   return platform::AnsiToWide(bytes.data());
 }
 
-// Checks the installer at path against checksum and our publisher, and starts
-// that very file, unless the user closed the dialog before the start: a close
-// during the pass over a large installer ends it at the next block.
+// Why the checked installer must not start: its checksum, and where this
+// program is signed, its publisher and its version. Empty when it may.
+std::string InstallerRefusal(const CUpdateJob& job, const InstallerDigests& digests, std::u16string_view checksum,
+                             bool* publisherChecked) {
+  *publisherChecked = false;
+  if (!EqualsIgnoreAsciiCase(digests.md5, checksum)) return "checksum differs";
+  const OurPublisher publisher = FindOurPublisher(
+      job.m_publisherProgram.empty() ? platform::GetProgramFilePath() : job.m_publisherProgram);
+  if (!publisher.checked) {
+    if (IsTestMode()) WriteLog("publisher check skipped: %s", publisher.skipReason.c_str());
+    return {};
+  }
+  *publisherChecked = true;
+  if (std::string refusal = PublisherRefusal(publisher, digests); !refusal.empty()) return refusal;
+  return VersionRefusal(digests, job.m_strNewVersion);
+}
+
+// Checks the installer at path against checksum, our publisher and the
+// offered version, and starts the very bytes checked, unless the user closed
+// the dialog before the start: a close during the pass over a large
+// installer ends it at the next block.
 bool StartCheckedInstaller(CUpdateJob* job, const std::u16string& path, std::u16string_view checksum) {
   platform::CCheckedProgram installer;
-  if (!installer.Open(path)) return false;
+  if (!installer.Open(path)) {
+    if (IsTestMode()) WriteLog("installer refused: installer unreadable");
+    return false;
+  }
   const InstallerDigests digests = ReadInstallerDigests(&installer, [job](uint64_t checked) {
     job->OnInstallerCheckProgress(checked);
     return !job->m_bCancel.load();
   });
   if (job->m_bCancel.load()) return false;
-  if (!EqualsIgnoreAsciiCase(digests.md5, checksum)) {
-    if (IsTestMode()) WriteLog("installer refused: checksum differs");
+  bool publisherChecked = false;
+  if (const std::string refusal = InstallerRefusal(*job, digests, checksum, &publisherChecked); !refusal.empty()) {
+    if (IsTestMode()) WriteLog("installer refused: %s", refusal.c_str());
     return false;
   }
-  const OurPublisher publisher = FindOurPublisher(
-      job->m_publisherProgram.empty() ? platform::GetProgramFilePath() : job->m_publisherProgram);
-  if (!publisher.checked) {
-    if (IsTestMode()) WriteLog("publisher check skipped: %s", publisher.skipReason.c_str());
-  } else {
+  if (publisherChecked && IsTestMode()) {
+    WriteLog("installer signed by our publisher");
     // The system's policy (chain, revocation) is recorded, not obeyed: a
-    // test publisher is untrusted there. Asking it reads the whole installer
-    // again, so only where the answer is written down.
-    if (IsTestMode()) WriteLog("installer trust policy: %s", platform::AskTrustPolicy(installer.File()).c_str());
-    if (const std::string refusal = PublisherRefusal(publisher, digests); !refusal.empty()) {
-      if (IsTestMode()) WriteLog("installer refused: %s", refusal.c_str());
-      return false;
-    }
-    if (IsTestMode()) WriteLog("installer signed by our publisher");
+    // test publisher is untrusted there. It is asked only about what our own
+    // checks accepted, so a hostile signature never reaches it, and only
+    // where its answer is written down, as it reads the whole file again.
+    WriteLog("installer trust policy: %s", platform::AskTrustPolicy(installer.File()).c_str());
   }
   return installer.StartHidden(kInstallerSwitch);
 }
@@ -120,6 +137,16 @@ bool HoldForLongPath(CUpdateJob* job, const std::u16string& path) {
                              static_cast<unsigned>(path.size()), platform::WideToAnsi(path).c_str());
   job->m_hold.store(EUpdateHold::kInstallerPathTooLong);
   return true;
+}
+
+// Which version is offered is the server's decision, also an older one (a
+// release rolled back); the log says so.
+void LogOfferOlderThanRunning(std::u16string_view offered) {
+  const auto offer = code_signing::ParseVersionText(offered);
+  const auto running = code_signing::ParseVersionText(product::kVersionText);
+  if (IsTestMode() && offer && running && *offer < *running) {
+    WriteLog("offer older than the running version: %s < %s", offer->Text().c_str(), running->Text().c_str());
+  }
 }
 
 void RunInstall(CUpdateJob* job) {
@@ -155,6 +182,7 @@ void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
     version[0] = url[0] = md5Url[0] = u'\0';
   }
   job->m_strNewVersion = ok ? std::u16string(version.data()) : std::u16string();
+  LogOfferOlderThanRunning(job->m_strNewVersion);
   job->m_strDownloadUrl = ok ? std::u16string(url.data()) : std::u16string();
   job->m_strMd5Url = ok ? std::u16string(md5Url.data()) : std::u16string();
   if (job->m_onChecked) job->m_onChecked(ok);

@@ -1,6 +1,7 @@
 // The checked program is the one that starts: a file swapped in after the
 // check is never run.
 #include <filesystem>
+#include <fstream>
 
 #include "common/md5.h"
 #include "common/text.h"
@@ -39,6 +40,31 @@ TEST_F(CheckedProgramTest, FileSwappedAfterTheCheckIsNotStarted) {
   ASSERT_TRUE(program.StartHidden(u"-inst_update"));
   ASSERT_TRUE(WaitForInstallerRecord());
   EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+}
+
+// Bytes written into the held file after the check, through a descriptor of
+// its own or a hard link to it, never run: refused while it is held
+// (Windows), or done on a file that is not the one that starts (POSIX).
+TEST_F(CheckedProgramTest, BytesRewrittenInPlaceAfterTheCheckDoNotRun) {
+  for (const bool throughLink : {false, true}) {
+    SCOPED_TRACE(throughLink ? "through a hard link" : "through the path");
+    const std::string path = m_env->dir().File("Update.exe"), link = m_env->dir().File("link.exe");
+    std::error_code error;
+    fs::remove(link, error);
+    m_env->dir().Write("Update.exe", ProgramBytes("orv_installer_stub"));
+    if (throughLink) fs::create_hard_link(path, link, error);
+    platform::CCheckedProgram program;
+    ASSERT_TRUE(program.Open(Utf8ToUtf16(path)));
+    EXPECT_EQ(Md5HexOf(ReadAll(&program)), Md5HexOf(ProgramBytes("orv_installer_stub")));
+    {
+      std::ofstream rewrite(throughLink && !error ? link : path, std::ios::binary | std::ios::in | std::ios::out);
+      rewrite << ProgramBytes("orv_installer_swapped");
+    }
+    ASSERT_TRUE(program.StartHidden(u"-inst_update"));
+    ASSERT_TRUE(WaitForInstallerRecord());
+    EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
+    fs::remove(m_markerPath, error);
+  }
 }
 
 TEST_F(CheckedProgramTest, MissingFileOrFolderIsRefused) {

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +21,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -133,6 +136,13 @@ std::vector<std::string> ArgumentsOf(const std::u16string& file, const std::u16s
   return argv;
 }
 
+// The name of the sealed copy of the file st describes, as /proc/PID/exe
+// shows a process started from it: the copy is tied to the file by identity,
+// so that a running installer is found as if it ran from its file.
+std::string SealedCopyName(const struct stat& st) {
+  return "orv-installer:" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
 // ShellExecute runs documents and programs alike; here a program file that
 // lost its execute bit (a fresh download) is made executable first.
 void MakeExecutable(const std::string& file) {
@@ -166,14 +176,17 @@ std::vector<ProcessEntry> SnapshotProcesses() {
 bool IsProgramFileRunning(const std::u16string& path) {
   struct stat file;
   if (stat(Utf16ToUtf8(path).c_str(), &file) != 0) return false;
+  const std::string copy = "/memfd:" + SealedCopyName(file) + " (deleted)";
   for (const ProcessEntry& entry : SnapshotProcesses()) {
     // The link leads to the image's inode even when it was started from a
-    // descriptor or its path has changed since.
+    // descriptor or its path has changed since; a program started from its
+    // sealed copy shows the copy's name.
+    const std::string exe = "/proc/" + std::to_string(entry.pid) + "/exe";
     struct stat image;
-    if (stat(("/proc/" + std::to_string(entry.pid) + "/exe").c_str(), &image) == 0 &&
-        image.st_dev == file.st_dev && image.st_ino == file.st_ino) {
-      return true;
-    }
+    if (stat(exe.c_str(), &image) == 0 && image.st_dev == file.st_dev && image.st_ino == file.st_ino) return true;
+    char target[512];
+    const ssize_t length = readlink(exe.c_str(), target, sizeof(target));
+    if (length > 0 && std::string_view(target, static_cast<size_t>(length)) == copy) return true;
   }
   return false;
 }
@@ -258,17 +271,54 @@ bool ShellRunAs(const std::u16string& file, const std::u16string& parameters) {
   return SpawnDetached(argv);
 }
 
-bool CCheckedProgram::Open(const std::u16string& path) { return m_file.OpenRegularForReading(path); }
+namespace {
+
+// A sealed in-memory copy of the open file: once sealed, nobody (this
+// process included) can write, grow or shrink it, whoever else holds the
+// original through another descriptor or a hard link. -1 when it cannot be
+// made.
+int SealedCopyOf(int source) {
+  struct stat st;
+  if (fstat(source, &st) != 0) return -1;
+  const int copy = memfd_create(SealedCopyName(st).c_str(), MFD_CLOEXEC | MFD_ALLOW_SEALING);
+  if (copy < 0) return -1;
+  off_t offset = 0;
+  while (offset < st.st_size) {
+    const ssize_t sent = sendfile(copy, source, &offset, static_cast<size_t>(st.st_size - offset));
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) break;
+  }
+  // A file that grew meanwhile is copied as far as it was at the start; the
+  // checks see exactly the bytes of the copy.
+  if (offset != st.st_size ||
+      fcntl(copy, F_ADD_SEALS, F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) != 0 ||
+      lseek(copy, 0, SEEK_SET) != 0) {
+    close(copy);
+    return -1;
+  }
+  return copy;
+}
+
+}  // namespace
+
+bool CCheckedProgram::Open(const std::u16string& path) {
+  CFileHandle original;
+  if (!original.OpenRegularForReading(path)) return false;
+  // The bytes checked and run are a sealed copy: a write through another
+  // descriptor or hard link after the check changes nothing that runs.
+  const int copy = SealedCopyOf(static_cast<int>(original.Native()));
+  if (copy < 0) return false;
+  m_file.Close();
+  m_file.m_handle = copy;
+  m_file.m_path = path;
+  return true;
+}
 
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
   if (!m_file.IsOpen()) return false;
-  const int fd = static_cast<int>(m_file.Native());
-  // The mode changes on the inode held, not on whatever the path names now.
-  struct stat st;
-  if (fstat(fd, &st) == 0 && (st.st_mode & S_IXUSR) == 0) {
-    fchmod(fd, st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH);
-  }
-  const bool started = SpawnDetached(ArgumentsOf(m_file.Path(), parameters), fd);
+  // The sealed copy is executable as made (mode 0777), a script too: its
+  // interpreter reads it through /dev/fd.
+  const bool started = SpawnDetached(ArgumentsOf(m_file.Path(), parameters), static_cast<int>(m_file.Native()));
   Close();
   return started;
 }

@@ -217,13 +217,65 @@ bool CCheckedProgram::Open(const std::u16string& path) {
   return m_file.OpenRegularForReading(path);
 }
 
+namespace {
+
+// The held file's own path, every junction and link on the way resolved
+// (GetFinalPathNameByHandleW). While the file is held without delete
+// sharing, none of the real folders on this path can be renamed or removed
+// and the file cannot be replaced, so the path names the held file until it
+// is released: a link in the data path, re-pointed after the check, cannot
+// lead the start elsewhere.
+std::u16string FinalPathOf(HANDLE file) {
+  std::u16string path(32768, u'\0');
+  const DWORD size = GetFinalPathNameByHandleW(file, WBuffer(path), static_cast<DWORD>(path.size()),
+                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (size == 0 || size >= path.size()) return {};
+  path.resize(size);
+  // ShellExecuteW takes plain paths: "\\?\C:\..." and "\\?\UNC\host\..." lose
+  // their prefix where the path fits the classic limit.
+  if (path.rfind(u"\\\\?\\UNC\\", 0) == 0) {
+    path = u"\\\\" + path.substr(8);
+  } else if (path.rfind(u"\\\\?\\", 0) == 0) {
+    path = path.substr(4);
+  }
+  return path.size() < MAX_PATH ? path : std::u16string();
+}
+
+}  // namespace
+
 bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
   if (!m_file.IsOpen()) return false;
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", W(m_file.Path()), W(parameters), nullptr, SW_HIDE));
+  HANDLE held = reinterpret_cast<HANDLE>(m_file.Native());
+  const std::u16string path = FinalPathOf(held);
+  BY_HANDLE_FILE_INFORMATION checked{};
+  if (path.empty() || !GetFileInformationByHandle(held, &checked)) {
+    Close();
+    return false;
+  }
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = W(path);
+  info.lpParameters = W(parameters);
+  info.nShow = SW_HIDE;
+  bool started = ShellExecuteExW(&info) != FALSE;
+  if (started && info.hProcess != nullptr) {
+    // A second guard: a process whose image is provably another file than
+    // the one checked is ended at once.
+    std::vector<wchar_t> image(32768);
+    DWORD size = static_cast<DWORD>(image.size());
+    BY_HANDLE_FILE_INFORMATION ran{};
+    if (QueryFullProcessImageNameW(info.hProcess, 0, image.data(), &size) && FileIdentityAt(image.data(), &ran) &&
+        !SameFile(ran, checked)) {
+      ::TerminateProcess(info.hProcess, 1);
+      started = false;
+    }
+    CloseHandle(info.hProcess);
+  }
   // The new process has its image mapped by now; the file may go.
   Close();
-  return result > 32;
+  return started;
 }
 
 uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
