@@ -1,11 +1,15 @@
 #include "app/dump_upload.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "app/dump_upload_record.h"
 #include "common/product.h"
 #include "common/text.h"
 #include "paths_and_log/folders.h"
+#include "paths_and_log/log.h"
 #include "platform/clock.h"
+#include "platform/file_handle.h"
 #include "platform/path_separator.h"
 #include "server_api/server_connect.h"
 #include "zip/zip_archive.h"
@@ -78,8 +82,12 @@ bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* arc
   FindDumpFiles(GetInstallDir(), &dumps);
   if (dumps.empty()) return false;
   EnsureDirectoryChain(FolderOf(zipPath));
+  platform::ForgetWriteFailures();
   HZIP zip = ZipArchiveCreate(zipPath.c_str());
-  if (zip == nullptr) return false;
+  if (zip == nullptr) {
+    if (IsTestMode()) WriteLog("dump archive not created");
+    return false;
+  }
   bool written = true;
   for (size_t i = 0; written && i < dumps.size(); ++i) written = AddDump(zip, dumps[i], archived);
   const std::u16string installDir = GetInstallDir();
@@ -87,6 +95,9 @@ bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* arc
             AddInstallFile(zip, installDir, u"VERSION");
   written = ZipArchiveClose(zip) == kZipResultOk && written;
   if (written) return true;
+  if (IsTestMode()) {
+    WriteLog("dump archive not written%s", platform::WriteLackedRoom() ? ": disk full" : "");
+  }
   // A cut archive must not reach the server; it would only fill the disk.
   archived->clear();
   (void)platform::DeleteFileAt(zipPath);
@@ -106,11 +117,49 @@ std::u16string BuildDumpObjectKey(const platform::Guid& guid, int64_t serverTime
   return Utf8ToUtf16(text);
 }
 
-bool UploadDumps(const std::u16string& zipPath) {
+bool UploadDumps(const std::u16string& zipPath, const std::vector<TArchivedDump>& archived) {
   platform::Guid guid;
   if (!platform::CreateGuid(&guid)) return false;
   CServerConnect* server = GetServerConnect();
-  return server->UploadFile(BuildDumpObjectKey(guid, server->GetTimestamp()), zipPath);
+  TPendingUpload pending{BuildDumpObjectKey(guid, server->GetTimestamp()), {}, archived};
+  // Without the record a run ended after the store would send the dumps
+  // again under another key; they wait on disk instead.
+  const std::u16string record = PendingUploadPath(zipPath);
+  if (!FingerprintArchive(zipPath, &pending.archive) || !WritePendingUpload(record, pending)) {
+    if (IsTestMode()) WriteLog("dump archive not sent: its upload could not be recorded");
+    return false;
+  }
+  if (!server->UploadFile(pending.objectKey, zipPath)) return false;
+  // Dumps first: a record outliving them only sends the same object again.
+  DeleteArchivedDumps(archived);
+  (void)platform::DeleteFileAt(record);
+  return true;
+}
+
+bool ResumePendingUpload(const std::u16string& zipPath) {
+  const std::u16string record = PendingUploadPath(zipPath);
+  TPendingUpload pending;
+  TArchiveFingerprint now;
+  if (!ReadPendingUpload(record, &pending) || !FingerprintArchive(zipPath, &now) ||
+      now != pending.archive) {
+    (void)platform::DeleteFileAt(record);
+    return true;
+  }
+  if (IsTestMode()) WriteLog("dump archive sent again under its first key");
+  if (!GetServerConnect()->UploadFile(pending.objectKey, zipPath)) return false;
+  // Only dumps that a collection would take now are deleted: the record
+  // lies in a folder its user may write, and names no other file.
+  std::vector<std::u16string> present;
+  FindDumpFiles(GetInstallDir(), &present);
+  std::vector<TArchivedDump> archived;
+  for (const TArchivedDump& dump : pending.dumps) {
+    if (std::find(present.begin(), present.end(), dump.path) != present.end()) {
+      archived.push_back(dump);
+    }
+  }
+  DeleteArchivedDumps(archived);
+  (void)platform::DeleteFileAt(record);
+  return true;
 }
 
 void DeleteArchivedDumps(const std::vector<TArchivedDump>& archived) {

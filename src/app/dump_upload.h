@@ -30,8 +30,21 @@ void FindDumpFiles(const std::u16string& folder, std::vector<std::u16string>* li
 // archive has been uploaded (see DeleteArchivedDumps).
 bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* archived);
 
-// Uploads the archive under "dumps/Orvane/1.0.0.0/<date>/<guid>.zip".
-bool UploadDumps(const std::u16string& zipPath);
+// Uploads the archive under "dumps/Orvane/1.0.0.0/<date>/<guid>.zip" and,
+// once the storage server confirmed it, deletes the archived dumps. The key
+// is recorded beside the archive before the upload begins (see
+// dump_upload_record.h); without that record nothing is sent. False when the
+// upload was not confirmed: the record and the dumps stay for the next run.
+bool UploadDumps(const std::u16string& zipPath, const std::vector<TArchivedDump>& archived);
+
+// Sends the archive of an earlier run again when its upload was begun but
+// never confirmed and the archive is still the one recorded: under the same
+// object key, so the storage server keeps one object for it; then deletes
+// its dumps. True when nothing is left pending (also when there was nothing,
+// or the record no longer fits the archive and is dropped: its dumps are
+// still on disk and go into the next collection). False while it stays
+// unconfirmed: the archive must not be rewritten then.
+bool ResumePendingUpload(const std::u16string& zipPath);
 
 // Deletes the dumps that are safe in an uploaded archive: only those that are
 // still the same file, unchanged since they were archived. Failures are ignored.

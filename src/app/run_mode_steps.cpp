@@ -50,10 +50,13 @@ void SendStartupReport(int module, bool bNoStartBy) {
 }
 
 void RunDumpUpload(const std::u16string& zipPath) {
+  // An archive whose upload an earlier run began goes first, as it was: a
+  // new collection would hold its dumps too and store them a second time.
+  if (!ResumePendingUpload(zipPath)) return;
   std::vector<TArchivedDump> archived;
   if (!CollectDumps(zipPath, &archived)) return;
   // A dump leaves the disk only once the archive holding it is on the server.
-  if (UploadDumps(zipPath)) DeleteArchivedDumps(archived);
+  (void)UploadDumps(zipPath, archived);
 }
 
 void RunCloseAdRequest() { CloseAdRequest(); }

@@ -44,8 +44,11 @@ class CFileHandle {
   // read error.
   [[nodiscard]] bool Read(void* buffer, uint32_t size, uint32_t* read);
   // Writes size bytes; *written tells how many reached the file. False when
-  // not all of them did (disk full, file size limit, closed pipe).
+  // not all of them did (disk full, file size limit, closed pipe); a failure
+  // for lack of room is told by WriteLackedRoom.
   [[nodiscard]] bool Write(const void* buffer, uint32_t size, uint32_t* written);
+  // Makes what was written durable (fsync, FlushFileBuffers).
+  [[nodiscard]] bool Flush();
   // Moves the file position to offset bytes from the start.
   [[nodiscard]] bool SeekTo(uint64_t offset);
   // Moves the file position to the end of the file.
@@ -67,5 +70,13 @@ class CFileHandle {
   intptr_t m_handle = kInvalid;
   std::u16string m_path;
 };
+
+// Whether a Write on this thread failed for lack of room since the last
+// ForgetWriteFailures: a full disk or quota, or the file-size limit
+// (ENOSPC, EDQUOT, EFBIG; ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL). Writes
+// deep inside other layers (an archive, a download) are told apart this way
+// without each layer passing the reason up.
+bool WriteLackedRoom();
+void ForgetWriteFailures();
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
+#include "platform/codepage.h"
+#include "platform/file_handle.h"
 #include "platform/path_separator.h"
 #include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
@@ -80,11 +82,17 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
   m_downloadLength = 0;
   const size_t cut = path.rfind(platform::kPathSeparator);
   if (cut != std::u16string::npos && !EnsureRealFolder(path.substr(0, cut + 1))) return false;
+  platform::ForgetWriteFailures();
   CDownloadPartFile part(path);
   WinHttpClient client(url, CWholeFileProgress(&part, callback));
   client.SetReplyWriter(&part);
   client.SetTransferBounds(FileTransferBounds(m_limits));
-  return Fetch(&client) && part.Complete();
+  if (Fetch(&client) && part.Complete()) return true;
+  // The transport sees only a refused write; the file calls know why.
+  if (IsTestMode() && platform::WriteLackedRoom()) {
+    WriteLog("download failed: disk full (%s)", platform::WideToAnsi(path).c_str());
+  }
+  return false;
 }
 
 uint32_t CHttpClient::GetDownloadedSize() { return m_downloadLength; }

@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "app/dump_upload.h"
+#include "app/dump_upload_record.h"
 #include "common/text.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"
@@ -109,4 +110,39 @@ TEST_F(CollectDumpsTest, DumpOfFourGibibytesIsLeftOutAndKept) {
   EXPECT_EQ(ReadFileBytes(Utf16ToUtf8(m_zip)).find("big.dmp"), std::string::npos);
   DeleteArchivedDumps(archived);
   EXPECT_EQ(std::filesystem::file_size(big), (uint64_t{1} << 32) + 10);
+}
+
+// The record of an unconfirmed upload lies in a folder its user may write:
+// what comes back is what was written, and a record that another hand made
+// or cut (a key that leaves the dump folder, a bad digest, a broken line,
+// a record too long to be ours) is not taken up.
+TEST(PendingUploadRecord, ReadsBackWhatWasWrittenAndRefusesEveryOtherText) {
+  TempDir dir;
+  const std::u16string path = Utf8ToUtf16(dir.File("Dumps.zip.pending"));
+  const platform::EFileKind regular = platform::EFileKind::kRegular;
+  TPendingUpload written{u"dumps/Orvane/1.0.0.0/2026-12-06/0A1B2C3DABCDef12A1B2C3D4E5F60718.zip",
+                         {12345, "0123456789ABCDEF0123456789ABCDEF"},
+                         {{u"/install/a b.dmp", {regular, 7, 99, 12, -5}},
+                          {u"/install/sub/\u00e9\n.dmp", {regular, 7, 100, 0, 3}}}};
+  ASSERT_TRUE(WritePendingUpload(path, written));
+  TPendingUpload read;
+  ASSERT_TRUE(ReadPendingUpload(path, &read));
+  EXPECT_EQ(read.objectKey, written.objectKey);
+  EXPECT_EQ(read.archive, written.archive);
+  ASSERT_EQ(read.dumps.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(read.dumps[i].path, written.dumps[i].path);
+    EXPECT_EQ(read.dumps[i].identity, written.dumps[i].identity);
+  }
+  const std::string good = ReadFileBytes(dir.File("Dumps.zip.pending"));
+  const std::string archive = "12345 0123456789ABCDEF0123456789ABCDEF\n";
+  const std::string key = "dumps/x.zip\n";
+  for (const std::string& hostile :
+       {"dumps/../../etc/x.zip\n" + archive, "other/x.zip\n" + archive, "dumps/a b.zip\n" + archive,
+        key + "12345 0123\n", key + "-1 0123456789ABCDEF0123456789ABCDEF\n",
+        key + archive + "7 99 12\n", key + archive + "7 99 12 0 2F78G0\n",
+        good + "7 99 12 0 " + std::string(4u << 20, 'A') + "\n"}) {
+    dir.Write("Dumps.zip.pending", hostile);
+    EXPECT_FALSE(ReadPendingUpload(path, &read)) << hostile.substr(0, 80);
+  }
 }

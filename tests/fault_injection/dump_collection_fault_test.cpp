@@ -1,6 +1,7 @@
 // The silent mode's dump collection and upload in a hostile environment: a
 // data folder that fills up, file names the system cannot convert, files
-// that are not plain files, links planted in the install and data folders.
+// that are not plain files, links planted in the install and data folders, a
+// storage server that keeps an upload but never answers.
 // The program runs as the product runs it ("-auto"), against devserver.
 // Every case ends within the program's wait bound (kRunBound) and loses no
 // dump: whatever was not uploaded is still on disk, byte for byte.
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 
 #include "common/text.h"
 #include "fault_injection/bounded_clock.h"
+#include "support/child_process.h"
 #include "support/product_settings.h"
 #include "support/program_with_server.h"
 
@@ -59,6 +62,15 @@ class DumpCollectionFaultTest : public ProgramWithServerTest {
     clock.Report("gave_up_ms");
     return ended;
   }
+
+  // Test mode: the program logs what went wrong, next to itself.
+  void EnterTestMode() {
+    env.dir().Write("data/AppTest.txt", "");
+    m_testApi = std::make_unique<ScopedEnv>("ORV_API_BASE_TEST", server->BaseUrl());
+    const std::string proxy = "127.0.0.1:" + std::to_string(server->Port());
+    m_testProxy = std::make_unique<ScopedEnv>("ORV_TEST_PROXY", proxy);
+  }
+  std::string Log() const { return ReadFileBytes(program + ".log"); }
 
   // Writes a dump into the install folder and remembers its bytes.
   void Dump(const std::string& name, const std::string& bytes) {
@@ -112,23 +124,63 @@ class DumpCollectionFaultTest : public ProgramWithServerTest {
     return ended;
   }
 
+  // How many stored objects hold an entry of that name.
+  size_t ObjectsHolding(const std::string& entryName) const {
+    size_t holding = 0;
+    for (const auto& object : StoredObjects()) {
+      holding += ReadFileBytes(object).find(entryName) != std::string::npos;
+    }
+    return holding;
+  }
+
   std::string dataDir;
+  std::unique_ptr<ScopedEnv> m_testApi, m_testProxy;
   std::map<std::string, std::string> m_dumps;
   bool m_mounted = false;
   rlim_t m_fileLimit = 0;
 };
 
-// The dumps fit; "Config" after them does not. The cut archive used to be
-// uploaded and every dump deleted. Bound: kRunBound.
-TEST_F(DumpCollectionFaultTest, FullDataFolderUploadsNothingAndKeepsEveryDump) {
+// What no longer fits in a data folder that fills up, and the log line that
+// says so. The cut archive used to be uploaded and every dump deleted; then
+// a full disk went unmentioned for the archive and logged only a transport
+// code for the installer.
+struct FullFolderCase {
+  const char* name;
+  size_t configBytes;     // the install folder's "Config", archived after the dumps
+  size_t installerBytes;  // the installer offered after the upload; 0: devserver's demo one
+  const char* logLine;
+  size_t storedWhenFull;  // objects the run with the full folder stores
+};
+
+const FullFolderCase kFullFolderCases[] = {
+    {"DumpArchive", 200000, 0, "dump archive not written: disk full", 0},
+    {"Installer", 100, 200000, "download failed: disk full", 1},
+};
+
+void PrintTo(const FullFolderCase& c, std::ostream* out) { *out << c.name; }
+
+class FullDataFolderTest : public DumpCollectionFaultTest,
+                           public ::testing::WithParamInterface<FullFolderCase> {};
+
+// Bound: kRunBound per run.
+TEST_P(FullDataFolderTest, SaysDiskFullAndKeepsEveryDump) {
+  const FullFolderCase& c = GetParam();
   Dump("a.dmp", Noise(12000, 1));
   Dump("sub/b.dmp", Noise(12000, 2));
-  env.dir().Write("install/Config", Noise(200000, 3));
+  env.dir().Write("install/Config", Noise(c.configBytes, 3));
   env.dir().Write("install/VERSION", "1.0.0.9");
+  if (c.installerBytes > 0) {
+    devserver::Reply installer;
+    installer.body = Noise(c.installerBytes, 4);
+    installer.contentType = "application/octet-stream";
+    server->SetReply("files/Update.exe", installer);
+  }
   LimitDataFolder(64 * 1024);
+  EnterTestMode();
   ASSERT_TRUE(RunAutoLimited());
-  EXPECT_TRUE(StoredObjects().empty());
-  ExpectNoDumpLost();
+  EXPECT_NE(Log().find(c.logLine), std::string::npos) << Log();
+  EXPECT_EQ(StoredObjects().size(), c.storedWhenFull);
+  if (c.storedWhenFull == 0) ExpectNoDumpLost();
 
   // With room again the next run uploads them and only then deletes them.
   LiftDataFolderLimit();
@@ -137,6 +189,58 @@ TEST_F(DumpCollectionFaultTest, FullDataFolderUploadsNothingAndKeepsEveryDump) {
   EXPECT_FALSE(fs::exists(installDir + "a.dmp"));
   EXPECT_FALSE(fs::exists(installDir + "sub/b.dmp"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, FullDataFolderTest, ::testing::ValuesIn(kFullFolderCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The storage server keeps the archive, and its answer never comes before the
+// program is ended. The next run used to send the same dumps again under a
+// new key: two objects held them. Dumps that came since go in an archive of
+// their own. Bound: kRunBound per run.
+class InterruptedUploadTest : public DumpCollectionFaultTest,
+                              public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InterruptedUploadTest, EveryDumpIsStoredOnce) {
+  const bool dumpBetweenRuns = GetParam();
+  Dump("a.dmp", Noise(3000, 1));
+  Dump("sub/b.dmp", Noise(3000, 2));
+  devserver::Reply kept;
+  kept.storeFirst = true;
+  kept.delayMs = 600000;
+  devserver::Reply answered;
+  answered.storeFirst = true;
+  server->SetReplies("storage/", {kept, answered});
+  {
+    ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
+    ChildProcess first(program, {"ORVUpdate.exe", "-auto"});
+    // The request log holds a PUT once its body is stored whole.
+    const auto isPut = [](const devserver::LoggedRequest& r) { return r.method == "PUT"; };
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          const auto requests = server->Requests();
+          return std::any_of(requests.begin(), requests.end(), isPut);
+        },
+        kRunBound));
+    first.Kill();
+  }
+  const auto firstObjects = StoredObjects();
+  ASSERT_EQ(firstObjects.size(), 1u);
+  if (dumpBetweenRuns) Dump("c.dmp", Noise(3000, 3));
+
+  ASSERT_TRUE(RunAuto());
+  const auto stored = StoredObjects();
+  EXPECT_EQ(stored.size(), dumpBetweenRuns ? 2u : 1u);
+  EXPECT_NE(std::find(stored.begin(), stored.end(), firstObjects[0]), stored.end());
+  for (const auto& [name, bytes] : m_dumps) {
+    EXPECT_EQ(ObjectsHolding(fs::path(name).filename().string()), 1u) << name;
+    EXPECT_FALSE(fs::exists(installDir + name)) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InterruptedUploadTest, ::testing::Bool(),
+                         [](const auto& info) {
+                           return std::string(info.param ? "NewDumpMeanwhile" : "SameDumps");
+                         });
 
 // A name in Latin-1 bytes on a UTF-8 system cannot be converted; it used to
 // throw out of the walk and end the program before any upload.

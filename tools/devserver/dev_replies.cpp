@@ -22,8 +22,8 @@ std::string Dump(const json_t* value) {
 }
 
 const char* const kControlKeys[] = {"http_status", "body", "content_type", "headers",
-                                    "delay_ms", "chunked", "truncate_to", "stall_at",
-                                    "trickle_ms", "trickle_bytes"};
+                                    "delay_ms", "store_first", "chunked", "truncate_to",
+                                    "stall_at", "trickle_ms", "trickle_bytes"};
 
 bool IsControlKey(const char* key) {
   for (const char* control : kControlKeys) {
@@ -51,6 +51,7 @@ bool ParseReply(json_t* object, Reply* reply, std::string* error) {
   if (json_t* status = json_object_get(object, "http_status")) reply->httpStatus = (int)json_integer_value(status);
   if (json_t* delay = json_object_get(object, "delay_ms")) reply->delayMs = (int)json_integer_value(delay);
   if (json_t* type = json_object_get(object, "content_type")) reply->contentType = json_string_value(type) ? json_string_value(type) : "";
+  reply->storeFirst = json_is_true(json_object_get(object, "store_first"));
   reply->chunked = json_is_true(json_object_get(object, "chunked"));
   if (json_t* cut = json_object_get(object, "truncate_to")) reply->truncateTo = json_integer_value(cut);
   if (json_t* stall = json_object_get(object, "stall_at")) reply->stallAt = json_integer_value(stall);

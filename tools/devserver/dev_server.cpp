@@ -434,8 +434,11 @@ void Handle(const Context& context, const httplib::Request& req, const httplib::
   const std::string key = !entry.r.empty() ? entry.r : (storage ? "storage/" : path);
   Reply reply;
   const bool scripted = authorised && NextReply(context, key, &reply);
-  if (scripted && reply.delayMs > 0 && !WaitUnlessStopped(context.impl, reply.delayMs)) return;
-  const bool store = authorised && !scripted && storage && req.method == "PUT" && reader != nullptr;
+  const bool store = authorised && (!scripted || reply.storeFirst) && storage &&
+                     req.method == "PUT" && reader != nullptr;
+  // A reply that follows a store waits after it: the body is kept, the answer late.
+  const bool waitFirst = scripted && !store;
+  if (waitFirst && reply.delayMs > 0 && !WaitUnlessStopped(context.impl, reply.delayMs)) return;
   if (store) {
     StoreBody(context, path.substr(8), *reader, &entry, res);
   } else if (reader != nullptr) {
@@ -448,7 +451,8 @@ void Handle(const Context& context, const httplib::Request& req, const httplib::
   }
   if (!store) entry.bodySize = entry.body.size();
   Record(context, entry);
-  if (!authorised || store) return;
+  if (!authorised || (store && !scripted)) return;
+  if (!waitFirst && reply.delayMs > 0 && !WaitUnlessStopped(context.impl, reply.delayMs)) return;
   const auto host = req.get_header_value("Host");
   const std::string base = std::string(tls ? "https://" : "http://") + host + "/";
   if (scripted) return SendReply(context.impl, req, reply, base, entry, res);

@@ -23,6 +23,7 @@ struct Reply {
   std::string contentType = "application/json; charset=utf-8";
   std::vector<std::pair<std::string, std::string>> headers;
   int delayMs = 0;           // wait before answering (and, for a PUT, before reading its body)
+  bool storeFirst = false;   // a PUT to storage is stored as if unscripted; reply and delay follow
   bool chunked = false;      // send without Content-Length
   int64_t truncateTo = -1;   // declare the full length but close after this many bytes
   int64_t stallAt = -1;      // send this many body bytes, then nothing until the server stops
@@ -88,8 +89,8 @@ class Server {
   void SetReply(const std::string& path, Reply reply) { SetReplies(path, {std::move(reply)}); }
   // Loads {"clock_offset": n, "replies": {path: reply or [replies]}}; a reply
   // object holds "http_status", "body", "content_type", "headers",
-  // "delay_ms", "chunked", "truncate_to", "stall_at", "trickle_ms",
-  // "trickle_bytes", and otherwise its remaining members
+  // "delay_ms", "store_first", "chunked", "truncate_to", "stall_at",
+  // "trickle_ms", "trickle_bytes", and otherwise its remaining members
   // are sent as the JSON body.
   bool LoadConfig(const std::string& jsonText, std::string* error);
   void SetClockOffset(double seconds);

@@ -17,6 +17,10 @@
 namespace platform {
 namespace {
 
+thread_local bool t_writeLackedRoom = false;
+
+bool IsLackOfRoom(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
+
 // A regular file of this user with no other name, or anything that is not a
 // regular file nor a link (pipes, devices).
 bool IsOwnFileOrDevice(const struct stat& st) {
@@ -139,11 +143,18 @@ bool CFileHandle::Write(const void* buffer, uint32_t size, uint32_t* written) {
   while (*written < size) {
     const ssize_t put = ::write(static_cast<int>(m_handle), bytes + *written, size - *written);
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && IsLackOfRoom(errno)) t_writeLackedRoom = true;
     if (put <= 0) return false;
     *written += static_cast<uint32_t>(put);
   }
   return true;
 }
+
+bool CFileHandle::Flush() { return IsOpen() && ::fsync(static_cast<int>(m_handle)) == 0; }
+
+bool WriteLackedRoom() { return t_writeLackedRoom; }
+
+void ForgetWriteFailures() { t_writeLackedRoom = false; }
 
 bool CFileHandle::SeekTo(uint64_t offset) {
   return IsOpen() && ::lseek(static_cast<int>(m_handle), static_cast<off_t>(offset), SEEK_SET) >= 0;

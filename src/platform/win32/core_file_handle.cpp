@@ -11,6 +11,8 @@ namespace {
 
 HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+thread_local bool t_writeLackedRoom = false;
+
 // Opens path itself (FILE_FLAG_OPEN_REPARSE_POINT: a link is never followed)
 // and keeps it only when it is a disk file that is neither a reparse point
 // nor a folder (and, with singleName, has no other hard link).
@@ -120,8 +122,18 @@ bool CFileHandle::Write(const void* buffer, uint32_t size, uint32_t* written) {
   DWORD put = 0;
   const BOOL ok = WriteFile(H(m_handle), buffer, size, &put, nullptr);
   *written = put;
+  if (!ok) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) t_writeLackedRoom = true;
+  }
   return ok && put == size;
 }
+
+bool CFileHandle::Flush() { return IsOpen() && FlushFileBuffers(H(m_handle)) != FALSE; }
+
+bool WriteLackedRoom() { return t_writeLackedRoom; }
+
+void ForgetWriteFailures() { t_writeLackedRoom = false; }
 
 bool CFileHandle::SeekTo(uint64_t offset) {
   LARGE_INTEGER distance;
