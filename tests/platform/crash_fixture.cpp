@@ -1,6 +1,5 @@
 #include "platform/crash_fixture.h"
 
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -22,13 +21,16 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
 
 std::string ElfFileBuildId(const std::string& path) {
-  const std::string elf = ReadFileBytes(PathOf(path));
+  // Only the headers and notes are read: the files are whole libraries.
+  std::ifstream elf(PathOf(path), std::ios::binary);
   const auto at = [&elf](uint64_t offset, size_t size) -> uint64_t {
     uint64_t value = 0;
-    if (offset + size <= elf.size()) std::memcpy(&value, elf.data() + offset, size);
-    return value;
+    elf.clear();
+    elf.seekg(static_cast<std::streamoff>(offset));
+    elf.read(reinterpret_cast<char*>(&value), static_cast<std::streamsize>(size));
+    return elf.gcount() == static_cast<std::streamsize>(size) ? value : 0;
   };
-  if (elf.compare(0, 4, "\x7f" "ELF") != 0 || at(4, 1) != 2) return "";
+  if (at(0, 4) != 0x464C457Fu || at(4, 1) != 2) return "";  // "\x7fELF", 64-bit
   const uint64_t headers = at(32, 8), entrySize = at(54, 2), count = at(56, 2);
   for (uint64_t i = 0; i < count; ++i) {
     const uint64_t h = headers + i * entrySize;
@@ -36,7 +38,7 @@ std::string ElfFileBuildId(const std::string& path) {
     for (uint64_t n = at(h + 8, 8), end = n + at(h + 32, 8); n + 12 <= end;) {
       const uint64_t nameSize = at(n, 4), descSize = at(n + 4, 4), type = at(n + 8, 4);
       const uint64_t desc = n + 12 + ((nameSize + 3) & ~3ull);
-      if (type == 3 && nameSize == 4 && elf.compare(n + 12, 4, std::string("GNU\0", 4)) == 0) {
+      if (type == 3 && nameSize == 4 && at(n + 12, 4) == 0x00554E47u) {  // "GNU"
         static const char kHex[] = "0123456789abcdef";
         std::string hex;
         for (uint64_t k = 0; k < descSize; ++k) {
