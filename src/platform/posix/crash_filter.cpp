@@ -1,8 +1,9 @@
 // POSIX crash filter: sigaction handlers for SIGSEGV, SIGBUS, SIGILL, SIGFPE
 // and SIGABRT on an alternate stack. The handler has the minidump written
 // (crash_dump_writer.h), starts the report process, waits for it (bounded)
-// and ends the process with 0, using async-signal-safe calls only (open,
-// write, close, clone, execve, waitpid, nanosleep, _exit).
+// and ends the process with 0, using plain system calls only (open, write,
+// close, clone, ptrace, process_vm_readv, poll, execve, waitpid, nanosleep,
+// _exit).
 // Covers one crash per process; a second thread that crashes meanwhile
 // waits for the first to end the process. Not covered: alternate stacks for
 // threads other than the installing one (their handler runs on their own

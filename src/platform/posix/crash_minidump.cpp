@@ -389,12 +389,13 @@ void WriteMemory(CSafeWriter& out, const Layout& l, const Contents& c,
 bool WriteMinidump(int fd, const CrashInfo& crash, const ThreadSnapshot& threads) {
   Contents& c = g_contents;
   Layout& layout = g_layout;
-  // The /proc files are the crashed process's own (reading them needs no
-  // tracing); its memory may come from a copy.
-  ReadMaps(crash.processId, &c.maps);
+  // The maps and auxv of the process whose memory is read (a copy made at
+  // the crash has the same); the status, which anyone may read, of the
+  // crashed process itself.
+  ReadMaps(crash.memorySource, &c.maps);
   KeepElfModules(crash.memorySource, &c);
   PlanStacks(threads, &c);
-  ReadProcFile(crash.processId, "auxv", c.auxv, &c.auxvLength);
+  ReadProcFile(crash.memorySource, "auxv", c.auxv, &c.auxvLength);
   ReadProcFile(crash.processId, "status", c.status, &c.statusLength);
   DescribeSystem(&c);
   layout = PlanLayout(c, threads);
