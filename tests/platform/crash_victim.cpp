@@ -44,11 +44,13 @@ void AppendReportLine(const std::string& line) {
 }
 
 void RecordThreadCount() {
+#ifndef _WIN32
   std::error_code error;
   std::filesystem::directory_iterator tasks("/proc/self/task", error);
   if (error) return;
   const auto count = std::distance(tasks, std::filesystem::directory_iterator());
   std::ofstream(std::filesystem::path(ProgramPath() + u".threads")) << count;
+#endif
 }
 
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
