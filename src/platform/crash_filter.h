@@ -1,7 +1,8 @@
 // The process-wide crash filter. On a crash that nothing handles (an
 // unhandled exception on Windows, a fatal signal on POSIX) it writes a
-// minidump of the crashing thread to a file, has the crash reported by a
-// fresh process of the program, and ends the process with exit code 0.
+// minidump of the process (every thread, its stack and registers, the
+// modules) to a file, has the crash reported by a fresh process of the
+// program, and ends the process with exit code 0.
 //
 // The report runs in a new process because the crashed one may hold locks
 // (heap, stdio, the HTTP client) that the report would need. That process is
@@ -38,10 +39,12 @@ struct CrashFilterSettings {
 // ends with exit code 0. False when the filter could not be installed.
 // POSIX: handles SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT on an alternate
 // stack set up for the calling thread; other threads' handlers run on their
-// own stacks.
-// Windows: SetUnhandledExceptionFilter; the dump is MiniDumpNormal with the
-// faulting thread's exception, and a stack overflow is dumped from a helper
-// thread. abort() and uncaught C++ exceptions end the process through the C
+// own stacks. The dump names the signal as Linux minidump readers expect
+// (its number as the exception code, si_code as the flags, the fault
+// address) and is written by a child that traces the crashed process.
+// Windows: SetUnhandledExceptionFilter; the dump holds the faulting thread's
+// exception and thread information, and a stack overflow is dumped from a
+// helper thread. abort() and uncaught C++ exceptions end the process through the C
 // runtime instead and are not seen.
 [[nodiscard]] bool InstallCrashFilter(const CrashFilterSettings& settings);
 

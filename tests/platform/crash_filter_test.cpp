@@ -13,12 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t kAccessViolation = 0xC0000005u;
-
 TEST_F(CrashFilter, AccessViolationWritesADumpReportsAndExitsZero) {
   EXPECT_EQ(Run("segv"), 0);
   const Minidump dump = Dump();
-  ExpectValidDump(dump, kAccessViolation);
+  ExpectValidDump(dump, kDumpedAccessViolation);
   ASSERT_EQ(dump.parameterCount, 2u);
   EXPECT_EQ(dump.parameters[0], 1u);  // a write
   EXPECT_EQ(dump.parameters[1], 0x10u);
@@ -27,19 +25,20 @@ TEST_F(CrashFilter, AccessViolationWritesADumpReportsAndExitsZero) {
   EXPECT_NE(thread->stack.find("ORV-STACK-MARKER"), std::string::npos);
   const DumpModule* program = ProgramModule(dump);
   ASSERT_NE(program, nullptr);
-  EXPECT_GE(dump.exceptionAddress, program->base);
-  EXPECT_LT(dump.exceptionAddress, program->base + program->size);
+  // The faulting instruction is the program's.
+  EXPECT_GE(dump.exceptionContextIp, program->base);
+  EXPECT_LT(dump.exceptionContextIp, program->base + program->size);
   ExpectOneReport();
 }
 
 TEST_F(CrashFilter, EachFaultHasItsCodeAndTheLastCrashKeepsTheDump) {
   EXPECT_EQ(Run("fpe"), 0);
-  ExpectValidDump(Dump(), 0xC0000094u);  // integer division by zero
+  ExpectValidDump(Dump(), kDumpedDivideByZero);
   EXPECT_EQ(Run("ill"), 0);
-  ExpectValidDump(Dump(), 0xC000001Du);  // illegal instruction
+  ExpectValidDump(Dump(), kDumpedIllegalInstruction);
   EXPECT_EQ(Run("segv"), 0);
   const Minidump dump = Dump();
-  ExpectValidDump(dump, kAccessViolation);
+  ExpectValidDump(dump, kDumpedAccessViolation);
   EXPECT_EQ(dump.parameters[1], 0x10u);
   EXPECT_EQ(Reports().size(), 3u);
 }
@@ -47,14 +46,14 @@ TEST_F(CrashFilter, EachFaultHasItsCodeAndTheLastCrashKeepsTheDump) {
 TEST_F(CrashFilter, ProgramInAFolderWithSpacesGetsItsDumpAndReport) {
   MoveProgramTo("Program Files (x86)/Orvane 奥凡");
   EXPECT_EQ(Run("segv"), 0);
-  ExpectValidDump(Dump(), kAccessViolation);
+  ExpectValidDump(Dump(), kDumpedAccessViolation);
   ExpectOneReport();
 }
 
 TEST_F(CrashFilter, CrashOnAWorkerThreadDumpsThatThread) {
   EXPECT_EQ(Run("thread"), 0);
   const Minidump dump = Dump();
-  ExpectValidDump(dump, kAccessViolation);
+  ExpectValidDump(dump, kDumpedAccessViolation);
   ASSERT_EQ(dump.parameterCount, 2u);
   EXPECT_EQ(dump.parameters[1], 0x20u);
   const DumpThread* thread = ExceptionThread(dump);
@@ -67,7 +66,7 @@ TEST_F(CrashFilter, CrashOnAWorkerThreadDumpsThatThread) {
 TEST_F(CrashFilter, StackOverflowIsDumpedAsSuch) {
   EXPECT_EQ(Run("overflow"), 0);
   const Minidump dump = Dump();
-  ExpectValidDump(dump, 0xC00000FDu);
+  ExpectValidDump(dump, kDumpedStackOverflow);
   const DumpThread* thread = ExceptionThread(dump);
   ASSERT_NE(thread, nullptr);
   EXPECT_GT(thread->stack.size(), 0u);
@@ -101,7 +100,7 @@ TEST_F(CrashFilter, CrashingReportProcessWritesNoDumpAndStartsNoReport) {
   EXPECT_EQ(Run("segv"), 0);
   // The report process crashed at 0x30 but left the first crash's dump alone.
   const Minidump dump = Dump();
-  ExpectValidDump(dump, kAccessViolation);
+  ExpectValidDump(dump, kDumpedAccessViolation);
   EXPECT_EQ(dump.parameters[1], 0x10u);
   ExpectOneReport();
 }

@@ -1,5 +1,6 @@
 #include "platform/crash_fixture.h"
 
+#include <fstream>
 #include <sstream>
 
 #include "common/text.h"
@@ -18,6 +19,40 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 }  // namespace
 
 fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
+
+std::string ElfFileBuildId(const std::string& path) {
+  // Only the headers and notes are read: the files are whole libraries.
+  std::ifstream elf(PathOf(path), std::ios::binary);
+  const auto at = [&elf](uint64_t offset, size_t size) -> uint64_t {
+    uint64_t value = 0;
+    elf.clear();
+    elf.seekg(static_cast<std::streamoff>(offset));
+    elf.read(reinterpret_cast<char*>(&value), static_cast<std::streamsize>(size));
+    return elf.gcount() == static_cast<std::streamsize>(size) ? value : 0;
+  };
+  if (at(0, 4) != 0x464C457Fu || at(4, 1) != 2) return "";  // "\x7fELF", 64-bit
+  const uint64_t headers = at(32, 8), entrySize = at(54, 2), count = at(56, 2);
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint64_t h = headers + i * entrySize;
+    if (at(h, 4) != 4) continue;  // PT_NOTE
+    for (uint64_t n = at(h + 8, 8), end = n + at(h + 32, 8); n + 12 <= end;) {
+      const uint64_t nameSize = at(n, 4), descSize = at(n + 4, 4), type = at(n + 8, 4);
+      const uint64_t desc = n + 12 + ((nameSize + 3) & ~3ull);
+      if (type == 3 && nameSize == 4 && at(n + 12, 4) == 0x00554E47u) {  // "GNU"
+        static const char kHex[] = "0123456789abcdef";
+        std::string hex;
+        for (uint64_t k = 0; k < descSize; ++k) {
+          const auto byte = static_cast<unsigned char>(at(desc + k, 1));
+          hex += kHex[byte >> 4];
+          hex += kHex[byte & 15];
+        }
+        return hex;
+      }
+      n = desc + ((descSize + 3) & ~3ull);
+    }
+  }
+  return "";
+}
 
 void CrashFilter::SetUp() {
   // Named as the product's program, so the dump is ORVUpdate.exe.dmp.
@@ -65,8 +100,22 @@ void CrashFilter::ExpectValidDump(const Minidump& dump, uint32_t exceptionCode) 
   EXPECT_EQ(dump.version & 0xFFFF, 0xA793u);
   EXPECT_EQ(dump.architecture, sizeof(void*) == 8 ? kArchitectureAmd64 : kArchitectureX86);
   EXPECT_EQ(dump.exceptionCode, exceptionCode);
+  const DumpThread* thread = ExceptionThread(dump);
+  ASSERT_NE(thread, nullptr);
+#ifdef _WIN32
+  // Windows names the faulting instruction; the thread list holds the
+  // thread as the dump found it, inside the filter.
   EXPECT_EQ(dump.exceptionContextIp, dump.exceptionAddress);
-  EXPECT_NE(ExceptionThread(dump), nullptr);
+#else
+  // Elsewhere the address is the fault's, and the thread's registers are
+  // those of the crash.
+  EXPECT_EQ(dump.exceptionContextIp, thread->ip);
+#endif
+}
+
+int CrashFilter::RecordedThreadCount() const {
+  const std::string text = ReadFileBytes(PathOf(m_program + ".threads"));
+  return text.empty() ? 0 : std::stoi(text);
 }
 
 const DumpThread* CrashFilter::ExceptionThread(const Minidump& dump) {

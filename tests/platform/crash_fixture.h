@@ -17,6 +17,24 @@
 
 inline constexpr std::chrono::milliseconds kCrashExitWait{20000};
 
+// How a dump names each crash of the victim: the exception code on Windows,
+// the signal number (what Linux minidump readers expect) elsewhere.
+#ifdef _WIN32
+inline constexpr uint32_t kDumpedAccessViolation = 0xC0000005u;
+inline constexpr uint32_t kDumpedDivideByZero = 0xC0000094u;
+inline constexpr uint32_t kDumpedIllegalInstruction = 0xC000001Du;
+inline constexpr uint32_t kDumpedStackOverflow = 0xC00000FDu;
+#else
+inline constexpr uint32_t kDumpedAccessViolation = 11;  // SIGSEGV
+inline constexpr uint32_t kDumpedDivideByZero = 8;      // SIGFPE
+inline constexpr uint32_t kDumpedIllegalInstruction = 4;  // SIGILL
+inline constexpr uint32_t kDumpedStackOverflow = 11;
+#endif
+
+// The GNU build id of the ELF file at path, in lower-case hex; empty when it
+// has none or is not a 64-bit ELF file.
+std::string ElfFileBuildId(const std::string& path);
+
 // A file system path from UTF-8 text (on Windows a narrow path would be read
 // in the ANSI code page).
 std::filesystem::path PathOf(const std::string& utf8);
@@ -36,7 +54,8 @@ class CrashFilter : public ::testing::Test {
   // Exactly one report, started with the report switch and the dump path
   // beside this program.
   void ExpectOneReport() const;
-  // Header, directory and exception of a dump of this build's architecture.
+  // Header, directory and exception of a dump of this build's architecture,
+  // with the exception's context being its thread's.
   void ExpectValidDump(const Minidump& dump, uint32_t exceptionCode) const;
   // The dump's thread that raised the exception; null when it is missing.
   static const DumpThread* ExceptionThread(const Minidump& dump);
@@ -45,4 +64,7 @@ class CrashFilter : public ::testing::Test {
 
   TempDir m_dir;
   std::string m_program;  // UTF-8
+  // The crashed process's thread count as it recorded it just before the
+  // crash (POSIX); 0 when it did not.
+  int RecordedThreadCount() const;
 };

@@ -1,7 +1,8 @@
 // A program that installs the crash filter and then crashes as its first
 // argument asks. Started again with -crash_report it records that call in
 // PROGRAM.report (one line "SWITCH|DUMPPATH|PROGRAM" per report process)
-// instead of reporting.
+// instead of reporting. Where /proc lists its threads, it records their
+// number in PROGRAM.threads just before it crashes.
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,11 +43,22 @@ void AppendReportLine(const std::string& line) {
   record << line << "\n";
 }
 
+void RecordThreadCount() {
+#ifndef _WIN32
+  std::error_code error;
+  std::filesystem::directory_iterator tasks("/proc/self/task", error);
+  if (error) return;
+  const auto count = std::distance(tasks, std::filesystem::directory_iterator());
+  std::ofstream(std::filesystem::path(ProgramPath() + u".threads")) << count;
+#endif
+}
+
 [[gnu::noinline]] void WriteTo(uintptr_t address) { *reinterpret_cast<volatile int*>(address) = 1; }
 
 // A hardware division by zero, written in assembly so that neither the
-// optimiser nor a sanitizer sees undefined behaviour to act on first.
-void DivideByZero() {
+// optimiser nor a sanitizer sees undefined behaviour to act on first. Not
+// inlined, so that a backtrace names it.
+[[gnu::noinline]] void DivideByZero() {
 #if defined(__x86_64__) || defined(__i386__)
   int eax = 7, edx = 0, divisor = 0;
   asm volatile("idivl %2" : "+a"(eax), "+d"(edx) : "r"(divisor));
@@ -55,7 +68,7 @@ void DivideByZero() {
 }
 
 // An undefined instruction (ud2).
-void IllegalInstruction() {
+[[gnu::noinline]] void IllegalInstruction() {
 #if defined(__x86_64__) || defined(__i386__)
   asm volatile("ud2");
 #else
@@ -65,8 +78,11 @@ void IllegalInstruction() {
 
 volatile bool g_stopRecursion = false;
 
+// Large frames: the stack runs out after some hundred calls, a backtrace a
+// debugger unwinds in a second (LLDB 14 takes minutes over the tens of
+// thousands that small frames give, or overflows its own stack).
 [[gnu::noinline]] int Recurse(int depth) {
-  volatile char frame[256];
+  volatile char frame[16384];
   frame[0] = static_cast<char>(depth);
   if (g_stopRecursion) return 0;
   return Recurse(depth + 1) + frame[0];
@@ -99,11 +115,17 @@ int Crash(const std::string& mode) {
   volatile char marker[32];
   std::strcpy(const_cast<char*>(marker), "ORV-STACK-MARKER");
   Install();
+  if (mode != "thread" && mode != "wait") RecordThreadCount();
   if (mode == "segv") WriteTo(0x10);
   if (mode == "abort") std::abort();
   if (mode == "fpe") DivideByZero();
   if (mode == "ill") IllegalInstruction();
-  if (mode == "thread") std::thread([] { WriteTo(0x20); }).join();
+  if (mode == "thread") {
+    std::thread([] {
+      RecordThreadCount();
+      WriteTo(0x20);
+    }).join();
+  }
   if (mode == "overflow") return Recurse(0);
   if (mode == "wait") {
     std::printf("ready\n");

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr uint32_t kCvElfBuildId = 0x4270454C;  // "LEpB"
+
 // Bounds-checked little-endian reads; a read past the end throws, which
 // ParseMinidump turns into an error text.
 class CReader {
@@ -52,6 +54,7 @@ void ReadException(const CReader& r, Minidump* d) {
   const uint32_t at = StreamRva(*d, 6);
   d->exceptionThread = r.At<uint32_t>(at);
   d->exceptionCode = r.At<uint32_t>(at + 8);
+  d->exceptionFlags = r.At<uint32_t>(at + 12);
   d->exceptionAddress = r.At<uint64_t>(at + 24);
   d->parameterCount = r.At<uint32_t>(at + 32);
   for (int i = 0; i < 15; ++i) d->parameters[i] = r.At<uint64_t>(at + 40 + 8 * i);
@@ -91,8 +94,24 @@ void ReadModules(const CReader& r, Minidump* d) {
     const uint32_t bytes = r.At<uint32_t>(nameRva);
     for (uint32_t k = 0; k < bytes / 2; ++k) module.name.push_back(r.At<char16_t>(nameRva + 4 + 2 * k));
     if (r.At<char16_t>(nameRva + 4 + bytes) != 0) throw std::runtime_error("name not terminated");
+    const uint32_t cvSize = r.At<uint32_t>(m + 76);
+    const uint32_t cvRva = r.At<uint32_t>(m + 80);
+    if (cvSize > 4 && r.At<uint32_t>(cvRva) == kCvElfBuildId) {
+      static const char kHex[] = "0123456789abcdef";
+      for (unsigned char byte : r.Range(cvRva + 4, cvSize - 4)) {
+        module.buildId += kHex[byte >> 4];
+        module.buildId += kHex[byte & 15];
+      }
+    }
     d->modules.push_back(module);
   }
+}
+
+void ReadMiscInfo(const CReader& r, Minidump* d) {
+  const auto it = d->streams.find(15);
+  if (it == d->streams.end() || it->second.first < 12) return;
+  const uint32_t at = it->second.second;
+  if ((r.At<uint32_t>(at + 4) & 1) != 0) d->processId = r.At<uint32_t>(at + 8);
 }
 
 void ReadMemory(const CReader& r, Minidump* d) {
@@ -123,6 +142,9 @@ Minidump ParseMinidump(const std::string& bytes) {
       r.Range(r.At<uint32_t>(e + 8), r.At<uint32_t>(e + 4));
     }
     d.architecture = r.At<uint16_t>(StreamRva(d, 7));
+    d.majorVersion = r.At<uint32_t>(StreamRva(d, 7) + 8);
+    d.minorVersion = r.At<uint32_t>(StreamRva(d, 7) + 12);
+    ReadMiscInfo(r, &d);
     ReadException(r, &d);
     ReadThreads(r, &d);
     ReadModules(r, &d);

@@ -1,5 +1,8 @@
-// The interrupted thread's registers in the Windows CONTEXT layout.
+// Thread registers in the Windows CONTEXT layout, from the signal's
+// ucontext_t (the crashing thread) or from ptrace (a stopped thread).
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 
@@ -18,5 +21,9 @@ ThreadRegisters ReadRegisters(const void* ucontext);
 // Fills out (kAmd64ContextSize bytes) with an AMD64 CONTEXT record: control,
 // integer and floating-point registers. Other machines get a zeroed record.
 void BuildContextRecord(const void* ucontext, uint8_t* out);
+
+// The same record for a thread that this process traces and that is stopped.
+// False when its registers cannot be read (or on other machines).
+bool ReadStoppedThread(pid_t tid, uint8_t* out, ThreadRegisters* regs);
 
 }  // namespace platform::crash

@@ -1,8 +1,9 @@
 // POSIX crash filter: sigaction handlers for SIGSEGV, SIGBUS, SIGILL, SIGFPE
-// and SIGABRT on an alternate stack. The handler writes the minidump, starts
-// the report process, waits for it (bounded) and ends the process with 0,
-// using async-signal-safe calls only (open, write, close, clone, execve,
-// waitpid, nanosleep, _exit).
+// and SIGABRT on an alternate stack. The handler has the minidump written
+// (crash_dump_writer.h), starts the report process, waits for it (bounded)
+// and ends the process with 0, using plain system calls only (open, write,
+// close, clone, ptrace, process_vm_readv, poll, execve, waitpid, nanosleep,
+// _exit).
 // Covers one crash per process; a second thread that crashes meanwhile
 // waits for the first to end the process. Not covered: alternate stacks for
 // threads other than the installing one (their handler runs on their own
@@ -18,7 +19,7 @@
 #include "common/text.h"
 #include "platform/crash_filter.h"
 #include "platform/process_command_line.h"
-#include "platform/posix/crash_minidump.h"
+#include "platform/posix/crash_dump_writer.h"
 #include "platform/posix/crash_report.h"
 #include "platform/posix/crash_safe_io.h"
 
@@ -45,14 +46,14 @@ std::atomic<pid_t> g_crashingThread{0};
 void WriteDump(int signal, siginfo_t* info, void* ucontext, pid_t tid) {
   const int fd = open(g_state.dumpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return;
-  crash::CrashInfo crash;
-  crash.signal = signal;
-  crash.info = info;
-  crash.ucontext = ucontext;
-  crash.threadId = tid;
-  crash.processorCount = g_state.processorCount;
+  crash::CrashedThread crashed;
+  crashed.signal = signal;
+  crashed.info = info;
+  crashed.ucontext = ucontext;
+  crashed.threadId = tid;
+  crashed.processorCount = g_state.processorCount;
   // A failed write leaves a partial dump, which is reported all the same.
-  (void)crash::WriteMinidump(fd, crash);
+  (void)crash::WriteCrashDump(fd, crashed);
   close(fd);
 }
 

@@ -1,13 +1,10 @@
-// /proc/self/maps reader for the crash filter: open/read only, fixed tables.
-// Covers file-backed mappings (as modules) and the stack mapping. Not
-// covered: anonymous mappings other than the stack, module versions.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+// /proc/PID/maps reader for the crash filter: open/read only, fixed tables.
+// Covers file-backed mappings (as modules) and finding a thread's stack
+// mapping. Not covered: module versions.
 #include <cstring>
 
 #include "platform/posix/crash_maps.h"
+#include "platform/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {
@@ -32,77 +29,100 @@ const char* SkipField(const char* p, const char* end) {
   return p;
 }
 
+// One line: "start-end perms offset dev inode   path".
+struct MapsLine {
+  uint64_t start = 0, end = 0, offset = 0;
+  bool readable = false;
+  const char* path = nullptr;  // null for an anonymous mapping
+  size_t pathLength = 0;
+};
+
+MapsLine ParseLine(const char* p, const char* end) {
+  MapsLine line;
+  line.start = ParseHex(&p, end);
+  if (p < end && *p == '-') ++p;
+  line.end = ParseHex(&p, end);
+  while (p < end && *p == ' ') ++p;
+  line.readable = p < end && *p == 'r';
+  p = SkipField(p, end);
+  line.offset = ParseHex(&p, end);
+  for (int field = 0; field < 3; ++field) p = SkipField(p, end);
+  if (p < end && *p == '/') {
+    line.path = p;
+    line.pathLength = static_cast<size_t>(end - p);
+  }
+  return line;
+}
+
+// Calls visit(line) for each line of the snapshot's text, in address order,
+// until it returns false.
+template <typename Visit>
+void ForEachLine(const MapsSnapshot& s, Visit visit) {
+  const char* p = s.text;
+  const char* const end = s.text + s.textLength;
+  while (p < end) {
+    const char* newline = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* lineEnd = newline != nullptr ? newline : end;
+    if (!visit(ParseLine(p, lineEnd))) return;
+    p = lineEnd + 1;
+  }
+}
+
 bool SameName(const MapsSnapshot& s, const MappedModule& m, const char* name, size_t length) {
   return m.nameLength == length && memcmp(s.names + m.nameOffset, name, length) == 0;
 }
 
-void AddModule(MapsSnapshot* s, uint64_t start, uint64_t end, const char* name, size_t length) {
+void AddModule(MapsSnapshot* s, const MapsLine& line) {
   if (s->moduleCount > 0) {
     MappedModule& last = s->modules[s->moduleCount - 1];
-    if (last.end == start && SameName(*s, last, name, length)) {
-      last.end = end;
+    if (last.end == line.start && SameName(*s, last, line.path, line.pathLength)) {
+      last.end = line.end;
       return;
     }
   }
-  if (s->moduleCount == kMaxModules || s->namesUsed + length > kModuleNamePool) return;
+  if (s->moduleCount == kMaxModules || s->namesUsed + line.pathLength > kModuleNamePool) return;
   MappedModule& m = s->modules[s->moduleCount++];
-  m.base = start;
-  m.end = end;
+  m.base = line.start;
+  m.end = line.end;
+  m.fileOffset = line.offset;
   m.nameOffset = s->namesUsed;
-  m.nameLength = static_cast<uint32_t>(length);
-  memcpy(s->names + s->namesUsed, name, length);
-  s->namesUsed += static_cast<uint32_t>(length);
-}
-
-// One line: "start-end perms offset dev inode   path".
-void ParseLine(const char* p, const char* end, uint64_t sp, MapsSnapshot* s) {
-  const uint64_t start = ParseHex(&p, end);
-  if (p < end && *p == '-') ++p;
-  const uint64_t stop = ParseHex(&p, end);
-  while (p < end && *p == ' ') ++p;
-  const bool readable = p < end && *p == 'r';
-  // Lines come in address order: the first readable mapping at or above
-  // the stack pointer is the one the stack lives in.
-  if (readable && stop > sp && s->stackEnd == 0) {
-    s->stackStart = start;
-    s->stackEnd = stop;
-  }
-  for (int field = 0; field < 4; ++field) p = SkipField(p, end);
-  if (p < end && *p == '/') AddModule(s, start, stop, p, static_cast<size_t>(end - p));
+  m.nameLength = static_cast<uint32_t>(line.pathLength);
+  memcpy(s->names + s->namesUsed, line.path, line.pathLength);
+  s->namesUsed += static_cast<uint32_t>(line.pathLength);
 }
 
 }  // namespace
 
-bool ReadMaps(uint64_t stackPointer, MapsSnapshot* snapshot) {
+bool ReadMaps(pid_t pid, MapsSnapshot* snapshot) {
   snapshot->moduleCount = 0;
   snapshot->namesUsed = 0;
-  snapshot->stackStart = snapshot->stackEnd = 0;
-  const int fd = open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  // Paths are at most PATH_MAX bytes, so every line fits; a longer one is
-  // dropped rather than parsed in pieces.
-  static char line[8192];
-  size_t used = 0;
-  bool ok = true;
-  while (true) {
-    const ssize_t got = read(fd, line + used, sizeof line - used);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
-    if (got <= 0) break;
-    used += static_cast<size_t>(got);
-    size_t start = 0;
-    for (size_t i = 0; i < used; ++i) {
-      if (line[i] != '\n') continue;
-      ParseLine(line + start, line + i, stackPointer, snapshot);
-      start = i + 1;
-    }
-    if (start == 0 && used == sizeof line) start = used;  // drop an over-long line
-    memmove(line, line + start, used - start);
-    used -= start;
+  char path[64];
+  ProcFilePath(path, sizeof path, pid, "maps");
+  size_t length = ReadWholeFile(path, snapshot->text, sizeof snapshot->text);
+  // A text that filled the buffer keeps its whole lines only.
+  if (length == sizeof snapshot->text) {
+    while (length > 0 && snapshot->text[length - 1] != '\n') --length;
   }
-  if (used > 0) ParseLine(line, line + used, stackPointer, snapshot);
-  close(fd);
-  return ok;
+  snapshot->textLength = length;
+  ForEachLine(*snapshot, [snapshot](const MapsLine& line) {
+    if (line.path != nullptr) AddModule(snapshot, line);
+    return true;
+  });
+  return length > 0;
+}
+
+bool FindStackMapping(const MapsSnapshot& snapshot, uint64_t sp, uint64_t* start, uint64_t* end) {
+  bool found = false;
+  // Lines come in address order: the first readable mapping ending above
+  // the stack pointer is the one the stack lives in.
+  ForEachLine(snapshot, [&](const MapsLine& line) {
+    if (!line.readable || line.end <= sp) return true;
+    *start = line.start;
+    *end = line.end;
+    found = true;
+    return false;
+  });
+  return found;
 }
 
 }  // namespace platform::crash

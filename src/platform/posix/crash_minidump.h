@@ -1,5 +1,5 @@
-// Writes a Windows minidump (MiniDumpNormal shape) of the crashing thread
-// from inside a fatal-signal handler.
+// Writes a minidump of a crashed process, in the shape Linux minidump
+// readers (debuggers, crash processors) expect, with plain system calls only.
 #pragma once
 
 #include <signal.h>
@@ -8,29 +8,29 @@
 #include <cstdint>
 
 #include "platform/posix/crash_minidump_format.h"
+#include "platform/posix/crash_threads.h"
 
 namespace platform::crash {
 
-// The most stack memory kept, counted up from the stack pointer.
-inline constexpr uint64_t kMaxStackBytes = 1024 * 1024;
+// Stack memory kept per thread, counted up from its stack pointer, and for
+// all threads together (the crashing thread's stack comes first).
+inline constexpr uint64_t kMaxThreadStackBytes = 8 * 1024 * 1024;
+inline constexpr uint64_t kMaxDumpStackBytes = 32 * 1024 * 1024;
 
 struct CrashInfo {
   int signal = 0;
   const siginfo_t* info = nullptr;
-  const void* ucontext = nullptr;  // ucontext_t of the interrupted code
-  pid_t threadId = 0;
+  pid_t processId = 0;     // the crashed process
+  pid_t memorySource = 0;  // whose memory and /proc files are read: it or a copy of it
   uint32_t processorCount = 1;
 };
 
-// The Windows exception code standing for a signal (0xC0000005 for SIGSEGV,
-// 0xC0000094 for an integer division by zero, 0x40000015 for SIGABRT, ...).
-// A SIGSEGV next to the stack pointer, below the stack's mapping, is written
-// as a stack overflow (0xC00000FD) instead.
-uint32_t ExceptionCodeFor(int signal, int code);
-
-// Writes the dump to fd: header, stream directory, system info, exception,
-// thread list (the crashing thread with its registers and stack), module
-// list and memory list. False when a write failed.
-bool WriteMinidump(int fd, const CrashInfo& crash);
+// Writes the dump to fd: header, stream directory, system info, misc info
+// (the process id), exception (the signal number, si_code as the flags, the
+// fault address), thread list (each thread's registers and stack), module
+// list (each ELF image mapped, with its build id), memory list (the
+// stacks), and the process's maps, auxv and status files. threads.threads[0]
+// is the crashing thread. False when a write failed.
+bool WriteMinidump(int fd, const CrashInfo& crash, const ThreadSnapshot& threads);
 
 }  // namespace platform::crash

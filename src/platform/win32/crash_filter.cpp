@@ -1,7 +1,7 @@
 // Windows crash filter: SetUnhandledExceptionFilter with CrashDumpFilter,
-// which writes a MiniDumpNormal dump of the process (the faulting thread's id
-// and exception pointers, ClientPointers FALSE) to the dump path, starts the
-// report process and ends the process with ExitProcess(0).
+// which writes a minidump of the process (crash_minidump.h: the faulting
+// thread's id and exception pointers, ClientPointers FALSE) to the dump path,
+// starts the report process and ends the process with ExitProcess(0).
 // The report runs, as on POSIX, in a fresh process of the program started
 // with CreateProcessW as  PROGRAM -crash_report DUMPPATH  and waited for at
 // most reportWaitMs, so both backends report a crash the same way and the
