@@ -12,9 +12,14 @@
 #include "dialog_fixture.h"
 #include "platform/code_signature.h"
 #include "support/child_process.h"
+#include "platform/registry.h"
+#include "settings/cfg_app.h"
 #include "update_dialog/publisher_check.h"
+#include "update_dialog/update_workers.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string Fixture(const std::string& name) { return std::string(ORV_BINARY_DIR) + "/signed_fixtures/" + name; }
 
@@ -134,6 +139,54 @@ TEST_F(SignedProgramDialog, ShowsTheFailureForAnInstallerChangedAfterSigning) {
   ASSERT_TRUE(m_driver.Click(u"sysclosebutton"));
   ASSERT_TRUE(m_driver.WaitForClose());
   EXPECT_EQ(InstallerRecord(), "");
+}
+
+// A job that re-points a link of the data path as soon as the check has
+// opened the installer, as an attacker who owns that link would.
+class CRepointingJob : public CUpdateJob {
+ public:
+  CRepointingJob(fs::path link, fs::path to) : m_link(std::move(link)), m_to(std::move(to)) {}
+  void OnInstallerCheckProgress(uint64_t checked) override {
+    if (checked != 0 || m_repointed) return;
+    std::error_code error;
+    fs::remove(m_link, error);
+    fs::create_directory_symlink(m_to, m_link, error);
+    m_repointed = !error;
+  }
+  bool m_repointed = false;
+
+ private:
+  fs::path m_link, m_to;
+};
+
+class LinkedDataFolder : public PublisherCheckTest {};
+
+// The data folder lies behind a link the user owns; re-pointed to a folder
+// with another program after the check opened the installer, it does not
+// change what starts.
+TEST_F(LinkedDataFolder, RepointedDuringTheCheckDoesNotChangeWhatStarts) {
+  const fs::path root = m_env->dir().path(), link = root / "link";
+  const std::string kSep(1, static_cast<char>(fs::path::preferred_separator));
+  for (const char* folder : {"checked", "other"}) fs::create_directories(root / folder / "Update");
+  m_env->dir().Write("other/Update/Update.exe", ProgramBytes("orv_installer_swapped"));
+  std::error_code error;
+  fs::create_directory_symlink(root / "checked", link, error);
+  if (error) GTEST_SKIP() << "no folder links here: " << error.message();
+  const bool signedProgram = platform::SystemChecksCodeSignatures();
+  m_env->dir().Write("files/Update.exe", signedProgram ? ReadFileBytes(Fixture("installer_signed.exe"))
+                                                       : ProgramBytes("orv_installer_stub"));
+  CCfgApp app;
+  ASSERT_EQ(app.WriteString(u"AppDataPath", Utf8ToUtf16(link.string() + kSep).c_str(), platform::kRegSz), 0);
+  CRepointingJob job(link, root / "other");
+  if (signedProgram) job.m_publisherProgram = Utf8ToUtf16(Fixture("ORVUpdate.exe"));
+  job.m_strNewVersion = u"1.0.0.2";
+  job.m_strDownloadUrl = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe");
+  job.m_strMd5Url = Utf8ToUtf16(m_server->BaseUrl() + "files/Update.exe.md5");
+  InstallThread(std::shared_ptr<CUpdateJob>(&job, [](CUpdateJob*) {}));
+  ASSERT_TRUE(job.m_repointed);
+  EXPECT_FALSE(job.m_bFailed.load());
+  ASSERT_TRUE(WaitForInstallerRecord());
+  EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
 }
 
 InstallerDigests DigestsOf(const std::string& name) {

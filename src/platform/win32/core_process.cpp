@@ -227,7 +227,7 @@ namespace {
 // lead the start elsewhere.
 std::u16string FinalPathOf(HANDLE file) {
   std::u16string path(32768, u'\0');
-  const DWORD size = GetFinalPathNameByHandleW(file, WBuffer(path), static_cast<DWORD>(path.size()),
+  const DWORD size = GetFinalPathNameByHandleW(file, win32::WBuffer(path), static_cast<DWORD>(path.size()),
                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (size == 0 || size >= path.size()) return {};
   path.resize(size);
