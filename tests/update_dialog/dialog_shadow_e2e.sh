@@ -10,7 +10,8 @@
 # and is the colour of what lies there where it does not.
 #   minimise   minimised, no shadow is shown; restored, it is back
 #   workspace  on another workspace, none; back on the dialog's, it is back
-#   stacking   a window raised over the dialog shows no shadow across it
+#   stacking   a window the user turns to from the dialog shows no shadow
+#              across it
 #   drag       during a drag of the caption the shadow is around the dialog
 #   dpi        after Xft.dpi 144 -> 192 -> 120 -> 96 the shadow is around it
 #
@@ -57,7 +58,7 @@ await 10 desktops || fail "the window manager keeps $(xdotool get_num_desktops) 
 plain_window() {
     xlogo -geometry "$1" -bg "$2" -fg "$2" -name "orv-plain-$3" > /dev/null 2>&1 &
     pids+=($!)
-    plain=$(timeout 20 xdotool search --sync --onlyvisible --classname "^orv-plain-$3\$" | head -n 1) ||
+    plain=$(timeout 30 xdotool search --sync --onlyvisible --classname "^orv-plain-$3\$" | head -n 1) ||
         fail "the $3 window did not show"
 }
 backdrop_colour=c8c8c8 cover_colour=3070f0
@@ -191,7 +192,9 @@ case_stacking() {
     read -r x y w h < <(placement)
     plain_window "$((w + 80))x$((h + 80))+$((x - 40))+$((y - 40))" "#$cover_colour" cover
     local cover=$plain
-    xdotool windowraise "$cover"
+    # The user works in the dialog, then turns to the other window.
+    turn_to_dialog
+    timeout 5 xdotool windowactivate --sync "$cover" > /dev/null 2>&1 || xdotool windowraise "$cover"
     expect stacking "plain_at $x $y $w $h $cover_colour" "the shadow is drawn across the window over the dialog" &&
         expect stacking edges_below_frame "the shadow is not directly below the dialog's frame"
     local ok=$?
@@ -203,9 +206,12 @@ case_drag() {
     local x y w h step moved=0
     read -r x y w h < <(placement)
     xdotool mousemove $((x + 100)) $((y + 30)) mousedown 1
-    for step in 1 2 3 4 5 6; do
+    # The window manager's move starts once the program has seen the press:
+    # the pointer moves on in steps until the dialog follows (10 s at most).
+    for step in $(seq 50); do
         sleep 0.2
-        xdotool mousemove $((x + 100 + step * 10)) $((y + 30 + step * 6))
+        xdotool mousemove $((x + 100 + (step % 10 + 1) * 8)) $((y + 30 + (step % 10 + 1) * 5))
+        [ "$step" -lt 5 ] || [ "$(placement | cut -d' ' -f1)" = "$x" ] || break
     done
     # Still held: the dialog has moved, and its shadow with it.
     moved_and_shadowed() { [ "$(placement | cut -d' ' -f1)" != "$x" ] && edges_around && shadow_on_screen; }
