@@ -120,7 +120,8 @@ Window FrameOf(TConnection& c, TNativeWindow& native) {
 
 bool ManagerShows(TConnection& c, Window window) {
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(c.display, window, &attributes) || attributes.map_state != IsViewable) return false;
+  if (!XGetWindowAttributes(c.display, window, &attributes) || attributes.map_state != IsViewable)
+    return false;
   if (ForeignIconic(c, window) || HasState(c, window, c.atoms.netWmStateShaded)) return false;
   constexpr unsigned long kAllDesktops = 0xFFFFFFFF;
   const auto desktop = ReadLongs(c, window, c.atoms.netWmDesktop, XA_CARDINAL);

@@ -148,8 +148,9 @@ bool OnRootChild(TConnection& c, XEvent& event) {
 // shaded, its workspace) or which workspace is the current one changed.
 void OnShowingStateChange(TConnection& c, XPropertyEvent& event) {
   const TAtoms& a = c.atoms;
-  if (event.window == c.root ? event.atom == a.netCurrentDesktop
-                             : event.atom == a.wmState || event.atom == a.netWmState || event.atom == a.netWmDesktop)
+  const Atom atom = event.atom;
+  if (event.window == c.root ? atom == a.netCurrentDesktop
+                             : atom == a.wmState || atom == a.netWmState || atom == a.netWmDesktop)
     c.ringsStale = true;
 }
 

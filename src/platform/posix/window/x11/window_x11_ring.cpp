@@ -31,7 +31,8 @@ std::vector<RECT> EdgeAreas(const TWindow& window) {
                   std::max(0, static_cast<int>(window.region.hole.top)),
                   std::min(width, static_cast<int>(window.region.hole.right)),
                   std::min(height, static_cast<int>(window.region.hole.bottom))};
-  if (!window.region.on || !IsUnmanaged(window) || hole.right <= hole.left || hole.bottom <= hole.top)
+  if (!window.region.on || !IsUnmanaged(window) || hole.right <= hole.left ||
+      hole.bottom <= hole.top)
     return {};
   std::vector<RECT> areas;
   for (const RECT& area : {RECT{0, 0, width, hole.top}, RECT{0, hole.bottom, width, height},
@@ -86,8 +87,11 @@ std::vector<RECT> StackBelow(TConnection& c, TNativeWindow& native, Window sibli
   std::vector<RECT> above;
   for (unsigned i = at + 1; i < count; ++i) {
     XWindowAttributes a;
-    if (XGetWindowAttributes(c.display, children[i], &a) && a.map_state == IsViewable && a.c_class == InputOutput)
-      above.push_back({a.x, a.y, a.x + a.width + 2 * a.border_width, a.y + a.height + 2 * a.border_width});
+    if (!XGetWindowAttributes(c.display, children[i], &a) || a.map_state != IsViewable ||
+        a.c_class != InputOutput)
+      continue;
+    const int border = 2 * a.border_width;
+    above.push_back({a.x, a.y, a.x + a.width + border, a.y + a.height + border});
   }
   if (children) XFree(children);
   if (!inPlace && at < count) {
@@ -110,8 +114,8 @@ void ShapeEdges(TConnection& c, TWindow& window, const std::vector<RECT>& covere
                                window.rect.bottom - window.rect.top);
   for (const TRingEdge& edge : native.edges) {
     auto on = RowsOn(rows, edge.area);
-    XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, on.data(), static_cast<int>(on.size()),
-                            ShapeSet, YXBanded);
+    XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, on.data(),
+                            static_cast<int>(on.size()), ShapeSet, YXBanded);
     std::vector<XRectangle> cut;
     const int left = window.rect.left + edge.area.left, top = window.rect.top + edge.area.top;
     for (const RECT& r : covered) {
@@ -124,8 +128,8 @@ void ShapeEdges(TConnection& c, TWindow& window, const std::vector<RECT>& covere
                        static_cast<unsigned short>(part.bottom - part.top)});
     }
     if (!cut.empty())
-      XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, cut.data(), static_cast<int>(cut.size()),
-                              ShapeSubtract, Unsorted);
+      XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, cut.data(),
+                              static_cast<int>(cut.size()), ShapeSubtract, Unsorted);
   }
   native.covered = covered;
   native.edgeShapesStale = false;
@@ -181,10 +185,13 @@ void FollowOwner(TConnection& c, TWindow& window) {
   if (native.edges.empty()) return;
   auto owner = window.owner ? LocalWindow(window.owner) : nullptr;
   const bool managedOwner = owner && owner->native && !IsUnmanaged(*owner);
-  const bool show = native.mapped && (!owner || (owner->visible && !owner->iconic &&
-                                                 (!managedOwner || ManagerShows(c, XidOf(owner->hwnd)))));
+  const bool ownerShows = !owner || (owner->visible && !owner->iconic &&
+                                     (!managedOwner || ManagerShows(c, XidOf(owner->hwnd))));
+  const bool show = native.mapped && ownerShows;
   if (show) {
-    const Window below = !owner ? native.id : managedOwner ? FrameOf(c, NativeOf(*owner)) : XidOf(owner->hwnd);
+    const Window below = !owner        ? native.id
+                         : managedOwner ? FrameOf(c, NativeOf(*owner))
+                                        : XidOf(owner->hwnd);
     const std::vector<RECT> covered = StackBelow(c, native, below);
     if (native.edgeShapesStale || covered != native.covered) ShapeEdges(c, window, covered);
   }
