@@ -29,25 +29,34 @@ fail() { echo "dialog_shadow_e2e ($desktop): $*" >&2; exit 1; }
 
 . "$(dirname "$0")/e2e_support.sh"
 begin_run dialog-shadow
+# The desktop's process groups (with their D-Bus sessions) end first.
+groups=()
+end_groups() {
+    local group
+    for group in "${groups[@]}"; do kill -- "-$group" 2>/dev/null || true; done
+    end_run
+}
+trap end_groups EXIT
 export XDG_RUNTIME_DIR="$work" ORV_REGISTRY="$work/registry.db" XDG_DATA_HOME="$work/data"
 start_xorg || fail "X.Org did not start (see xorg.log)"
 
 window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-# Each desktop in a process group of its own (with its D-Bus session), so
-# that ending it ends what it started.
+# Each desktop in a process group of its own, so that ending it ends what
+# it started.
 case "$desktop" in
     openbox-picom)
         setsid openbox --sm-disable > "$work/wm.log" 2>&1 &
-        pids+=(-$!)
+        groups+=($!)
         await 20 window_manager_runs || fail "openbox did not start"
         setsid picom --config /dev/null --backend xrender > "$work/compositor.log" 2>&1 & ;;
     xfwm4) setsid dbus-run-session -- xfwm4 --compositor=on > "$work/wm.log" 2>&1 & ;;
-    mutter) setsid dbus-run-session -- env LIBGL_ALWAYS_SOFTWARE=1 mutter --x11 --replace > "$work/wm.log" 2>&1 & ;;
+    mutter) setsid dbus-run-session -- env LIBGL_ALWAYS_SOFTWARE=1 mutter --x11 --replace \
+                > "$work/wm.log" 2>&1 & ;;
     kwin) setsid dbus-run-session -- env QT_QPA_PLATFORM=xcb KWIN_COMPOSE=O2 kwin_x11 --replace \
               > "$work/wm.log" 2>&1 & ;;
     *) fail "unknown desktop" ;;
 esac
-pids+=(-$!)
+groups+=($!)
 overlay=1
 await 30 window_manager_runs || fail "the window manager did not start (see wm.log)"
 desktops() { [ "$(xdotool get_num_desktops 2> /dev/null)" -ge 2 ]; }
@@ -83,13 +92,17 @@ placement() {
     xwininfo -id "${1:-$window}" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
         /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
 }
-# The shadow's edge windows that are shown, one "X Y W H" each.
-shown_edges() {
+# The shadow's edge windows that are shown: their ids, and "X Y W H" each.
+edge_ids() {
     local each
     for each in $(xdotool search --class '^SkinUIWndLace$'); do
-        xwininfo -id "$each" | grep -q IsViewable && placement "$each"
+        xwininfo -id "$each" | grep -q IsViewable && echo "$each"
     done
     return 0
+}
+shown_edges() {
+    local each
+    for each in $(edge_ids); do placement "$each"; done
 }
 # The window manager's frame of window $1: its ancestor that is a child of the root.
 frame_of() {
@@ -99,13 +112,8 @@ frame_of() {
     printf '%d\n' "$id"
 }
 # The root's children, bottom first, as decimal ids.
-stacking() { xwininfo -root -children | awk '/^     0x/ {print $1}' | tac | while read -r id; do printf '%d\n' "$id"; done; }
-edge_ids() {
-    local each
-    for each in $(xdotool search --class '^SkinUIWndLace$'); do
-        xwininfo -id "$each" | grep -q IsViewable && echo "$each"
-    done
-    return 0
+stacking() {
+    xwininfo -root -children | awk '/^     0x/ {print $1}' | tac | while read -r id; do printf '%d\n' "$id"; done
 }
 # The shown edges lie directly below the dialog's frame, nothing between.
 edges_below_frame() {
@@ -131,13 +139,15 @@ no_edges() { [ -z "$(shown_edges)" ]; }
 outside_pixels() {
     local x=$1 y=$2 w=$3 h=$4
     screen_to "$work/screen.png" || return 1
-    convert "$work/screen.png" -format "%[hex:p{$((x - 2)),$((y + h / 2))}] %[hex:p{$((x + w / 2)),$((y - 2))}]" info:
+    convert "$work/screen.png" \
+        -format "%[hex:p{$((x - 2)),$((y + h / 2))}] %[hex:p{$((x + w / 2)),$((y - 2))}]" info:
 }
 # Both pixels shaded: darker than the backdrop, keeping more than a third of its light.
 shaded_at() {
     local pixel
     for pixel in $(outside_pixels "$@"); do
-        local grey=$(( (16#${pixel:0:2} + 16#${pixel:2:2} + 16#${pixel:4:2}) / 3 )) light=$((16#${backdrop_colour:0:2}))
+        local grey=$(( (16#${pixel:0:2} + 16#${pixel:2:2} + 16#${pixel:4:2}) / 3 ))
+        local light=$((16#${backdrop_colour:0:2}))
         [ "$grey" -lt $((light - 4)) ] && [ "$grey" -gt $((light / 3)) ] || return 1
     done
 }
