@@ -20,7 +20,7 @@ struct TAtoms {
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
       netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints,
-      netWmCmScreen, netWmStrutPartial, netWmStrut;
+      netWmCmScreen, netWmStrutPartial, netWmStrut, netWmStateShaded, netWmDesktop;
 };
 
 // One thread's connection. Opened on first use by that thread.
@@ -48,6 +48,10 @@ struct TConnection {
   // manager) changes; -1 without the extension.
   int fixesEventBase = -1;
   bool composited = false;
+  // Something that decides where or whether a ring shows changed (its
+  // owner's state, workspace or place, the stacking of the root's
+  // children): the rings follow once the events at hand are read.
+  bool ringsStale = false;
   // The connection broke (Xlib's I/O error); nothing is read from it again.
   bool lost = false;
   bool lostReported = false;
@@ -104,6 +108,15 @@ struct TNativeWindow {
   // A window whose region is a ring (a shadow around its owner) is shown as
   // the edge windows around the hole; its own X window then stays unmapped.
   std::vector<TRingEdge> edges;
+  bool edgesShown = false;
+  // The edges' shapes leave out these rectangles (root coordinates) of
+  // windows above the owner; stale when the edges moved or were made.
+  std::vector<RECT> covered;
+  bool edgeShapesStale = true;
+  // A managed window's frame (the child of the root that holds it), 0 until
+  // asked after a reparent; and the frame's place as last reported.
+  Window frame = 0;
+  POINT frameOrigin{};
   unsigned long placementSerial = 0;  // configure events older than this are our own, stale
   unsigned long mapSerial = 0;        // the same for map and unmap
   bool focusWhenMapped = false;
@@ -141,10 +154,16 @@ std::vector<XRectangle> RegionRows(const TRoundRegion& region, int width, int he
 
 // Ring-shaped windows (window_x11_ring.cpp). SyncRing makes, places and
 // shapes the edge windows while the window's region is a ring with a hole
-// (and removes them when it stops being one); the others follow the window.
+// (and removes them when it stops being one). A ring owned by a managed
+// window (the shadow) shows only while its owner shows on the screen, and
+// directly below the owner's frame: no window manager does that for a
+// window it does not manage. ShowRing records whether the window itself is
+// shown; FollowOwner puts the edges in step with it and the owner, and
+// FollowOwners does so for every ring of the thread.
 void SyncRing(TConnection& c, TWindow& window);
-void ShowRing(TConnection& c, TNativeWindow& native, bool show);
-void StackRing(TConnection& c, TNativeWindow& native);
+void ShowRing(TConnection& c, TWindow& window, bool show);
+void FollowOwner(TConnection& c, TWindow& window);
+void FollowOwners(TConnection& c);
 void DestroyRing(TConnection& c, TNativeWindow& native);
 // Our window that X window id shows: itself, or the ring its edge belongs to.
 HWND HwndOfEventWindow(Window id);
@@ -172,6 +191,12 @@ bool CompositorRuns(TConnection& c);
 // The child of the root that holds window: its window manager's frame, or
 // itself when it has none.
 Window TopLevelOf(TConnection& c, Window window);
+// The frame of one of our windows, asked once after each reparent.
+Window FrameOf(TConnection& c, TNativeWindow& native);
+// Whether the window manager shows the window now: viewable, neither
+// minimised (WM_STATE, _NET_WM_STATE_HIDDEN) nor shaded, and on the current
+// workspace or on all of them.
+bool ManagerShows(TConnection& c, Window window);
 
 // The monitors with their work areas (window_x11_monitors.cpp).
 std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c);

@@ -82,6 +82,8 @@ void InternAtoms(TConnection& c) {
   a.motifWmHints = Intern(d, "_MOTIF_WM_HINTS");
   a.netWmStrutPartial = Intern(d, "_NET_WM_STRUT_PARTIAL");
   a.netWmStrut = Intern(d, "_NET_WM_STRUT");
+  a.netWmStateShaded = Intern(d, "_NET_WM_STATE_SHADED");
+  a.netWmDesktop = Intern(d, "_NET_WM_DESKTOP");
   std::string compositor = "_NET_WM_CM_S" + std::to_string(c.screen);
   a.netWmCmScreen = Intern(d, compositor.c_str());
 }
@@ -128,7 +130,9 @@ std::unique_ptr<TConnection, void (*)(TConnection*)> Open(const char* name) {
   c->arrow = XCreateFontCursor(c->display, XC_left_ptr);
   c->hand = XCreateFontCursor(c->display, XC_hand2);
   // Xft.dpi lives in the root's RESOURCE_MANAGER: watch it for DPI changes.
-  XSelectInput(c->display, c->root, PropertyChangeMask);
+  // The root's children (window managers' frames) restack and move: rings
+  // follow their owners' frames.
+  XSelectInput(c->display, c->root, PropertyChangeMask | SubstructureNotifyMask);
   c->dpi = ReadXftDpi(*c);
   return c;
 }
@@ -304,7 +308,7 @@ class CX11Backend final : public IWindowBackend {
     native.mapSerial = NextRequest(c->display);
     bool show = window.visible && !window.iconic;
     if (!native.edges.empty()) {
-      ShowRing(*c, native, show);
+      ShowRing(*c, window, show);
     } else if (show && !native.mapped) {
       XMapWindow(c->display, native.id);
       native.focusWhenMapped = activate;
@@ -360,7 +364,7 @@ class CX11Backend final : public IWindowBackend {
       mask |= CWSibling;
     }
     XReconfigureWMWindow(c->display, NativeOf(window).id, c->screen, mask, &changes);
-    StackRing(*c, NativeOf(window));
+    FollowOwner(*c, window);
     XFlush(c->display);
   }
 

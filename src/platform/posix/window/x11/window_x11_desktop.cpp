@@ -113,6 +113,23 @@ Window TopLevelOf(TConnection& c, Window window) {
   return window;
 }
 
+Window FrameOf(TConnection& c, TNativeWindow& native) {
+  if (!native.frame) native.frame = TopLevelOf(c, native.id);
+  return native.frame;
+}
+
+bool ManagerShows(TConnection& c, Window window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(c.display, window, &attributes) || attributes.map_state != IsViewable)
+    return false;
+  if (ForeignIconic(c, window) || HasState(c, window, c.atoms.netWmStateShaded)) return false;
+  constexpr unsigned long kAllDesktops = 0xFFFFFFFF;
+  const auto desktop = ReadLongs(c, window, c.atoms.netWmDesktop, XA_CARDINAL);
+  if (desktop.empty() || (desktop[0] & 0xFFFFFFFF) == kAllDesktops) return true;
+  const auto current = ReadLongs(c, c.root, c.atoms.netCurrentDesktop, XA_CARDINAL);
+  return current.empty() || current[0] == desktop[0];
+}
+
 UINT ReadXftDpi(TConnection& c) {
   const std::string resources = ResourceManagerText(c);
   if (resources.empty()) return 96;

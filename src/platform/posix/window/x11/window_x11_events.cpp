@@ -2,7 +2,8 @@
 // core understands (pointer, keys with Windows virtual-key codes, placement
 // and visibility changes made by others, a window destroyed by another client,
 // focus, exposure, close requests, a compositing manager that comes or goes,
-// a new Xft.dpi on the root, monitors and work areas that change).
+// a new Xft.dpi on the root, monitors and work areas that change, frames that
+// move and restack, and what rings follow of their owners).
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/Xfixes.h>
@@ -93,7 +94,10 @@ void OnConfigure(TConnection& c, XConfigureEvent& event) {
 
 void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
   auto window = LocalWindow(HwndOf(id));
-  if (!window || serial < NativeOf(*window).mapSerial) return;
+  if (!window) return;
+  c.ringsStale = true;
+  // A ring's own X window stays unmapped while its edges show it.
+  if (serial < NativeOf(*window).mapSerial || !NativeOf(*window).edges.empty()) return;
   TNativeWindow& native = NativeOf(*window);
   native.mapped = mapped;
   if (mapped && native.focusWhenMapped) {
@@ -101,6 +105,53 @@ void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
     SetInputFocus(c, id);
   }
   OnExternalShown(window->hwnd, mapped);
+}
+
+// A frame of one of our windows moved (a window manager moving it, also
+// while the user drags it, when some tell the window only at the end): the
+// window is where its frame put it.
+void FollowFrame(TConnection& c, XConfigureEvent& event) {
+  for (HWND hwnd : CurrentQueue()->windows) {
+    auto window = LocalWindow(hwnd);
+    if (!window || !window->native || IsUnmanaged(*window)) continue;
+    TNativeWindow& native = NativeOf(*window);
+    if (event.window == native.id || FrameOf(c, native) != event.window) continue;
+    // Restacked or resized where it was: the window's own events tell.
+    if (native.frameOrigin.x == event.x && native.frameOrigin.y == event.y) return;
+    native.frameOrigin = {event.x, event.y};
+    int x = 0, y = 0;
+    Window child;
+    if (event.serial < native.placementSerial ||
+        !XTranslateCoordinates(c.display, native.id, c.root, 0, 0, &x, &y, &child))
+      return;
+    const RECT& r = window->rect;
+    OnExternalPlacement(hwnd, {x, y, x + r.right - r.left, y + r.bottom - r.top});
+    return;
+  }
+}
+
+// Events about the root's children (its SubstructureNotifyMask): frames
+// move, windows come, go and restack. The rings follow each.
+bool OnRootChild(TConnection& c, XEvent& event) {
+  if (event.xany.window != c.root) return false;
+  switch (event.type) {
+    case ConfigureNotify: FollowFrame(c, event.xconfigure); break;
+    case MapNotify: case UnmapNotify: case CreateNotify: case DestroyNotify: case ReparentNotify:
+    case CirculateNotify: case GravityNotify: break;
+    default: return false;
+  }
+  c.ringsStale = true;
+  return true;
+}
+
+// The window manager's idea of whether a window of ours shows (minimised,
+// shaded, its workspace) or which workspace is the current one changed.
+void OnShowingStateChange(TConnection& c, XPropertyEvent& event) {
+  const TAtoms& a = c.atoms;
+  const Atom atom = event.atom;
+  if (event.window == c.root ? atom == a.netCurrentDesktop
+                             : atom == a.wmState || atom == a.netWmState || atom == a.netWmDesktop)
+    c.ringsStale = true;
 }
 
 void OnExpose(TConnection& c, XExposeEvent& event) {
@@ -137,6 +188,8 @@ void Translate(TConnection& c, XEvent& event) {
     OnCompositorChange(c);
     return;
   }
+  if (OnRootChild(c, event)) return;
+  if (event.type == PropertyNotify) OnShowingStateChange(c, event.xproperty);
   if (OnMonitorEvent(c, event)) return;
   switch (event.type) {
     case MotionNotify: {
@@ -162,6 +215,12 @@ void Translate(TConnection& c, XEvent& event) {
     case DestroyNotify:
       if (event.xdestroywindow.window == event.xdestroywindow.event)
         OnExternalDestroy(HwndOf(event.xdestroywindow.window));
+      break;
+    case ReparentNotify:
+      if (auto window = LocalWindow(HwndOf(event.xreparent.window)); window && window->native) {
+        NativeOf(*window).frame = 0;
+        c.ringsStale = true;
+      }
       break;
     case MapNotify: OnMapChange(c, event.xmap.window, event.xmap.serial, true); break;
     case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
@@ -209,6 +268,10 @@ void PumpEvents(TConnection& c) {
     XEvent event;
     XNextEvent(c.display, &event);
     Translate(c, event);
+  }
+  if (c.ringsStale && !c.lost) {
+    c.ringsStale = false;
+    FollowOwners(c);
   }
 }
 
