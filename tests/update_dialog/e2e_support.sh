@@ -114,10 +114,14 @@ save_screen() {
     screen_to "$ORV_E2E_SHOTS/$1.png"
 }
 
-# The window's pixels are painted (not the X server's black) and stay the
-# same for 0.3 s; the last capture is $work/b.png. False after 10 s.
+# The window's pixels are painted and stay the same for 0.3 s; the last
+# capture is $work/b.png. False after 10 s. Painted is bright and not of one
+# colour: the X server fills a window it has just mapped or resized with its
+# background (black, or the dialog's white), and a slow build (TSan) can
+# take seconds to draw at a new scale while that fill holds still.
 await_settled() {
     await 10 bash -c "import -window $1 '$work/a.png' 2>/dev/null; sleep 0.3; import -window $1 '$work/b.png' 2>/dev/null; \
-        [ \"\$(convert '$work/b.png' -format '%[fx:mean>0.3]' info:)\" = 1 ] && \
+        [ \"\$(convert '$work/b.png' -format '%[fx:mean>0.3&&standard_deviation>0]' \
+            info:)\" = 1 ] && \
         [ \"\$(compare -metric AE '$work/a.png' '$work/b.png' null: 2>&1)\" = 0 ]"
 }

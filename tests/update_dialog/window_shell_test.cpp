@@ -212,6 +212,21 @@ TEST_F(WindowShellDpiTest, ManyChangesDoNotMoveTheSize) {
   EXPECT_EQ(size.cy, 430);
 }
 
+// A click that comes before the dialog is painted at a new DPI meets the
+// controls where that DPI puts them: the close button's place at 150 %.
+TEST_F(WindowShellDpiTest, AClickJustAfterANewDpiMeetsTheControlsAtTheNewScale) {
+  Open();
+  const SkinUI::TUIRect close = m_driver.Find(u"sysclosebutton")->GetPos();
+  ASSERT_TRUE(platform::testing::SetTestMonitor(kScreen, kScreen, 144));
+  platform::POINT point{(close.left + close.right) * 3 / 4, (close.top + close.bottom) * 3 / 4};
+  platform::ClientToScreen(Dialog(), &point);
+  using namespace platform::testing;
+  ASSERT_TRUE(MoveMouse(point) && MouseButton(VK_LBUTTON, true) &&
+              MouseButton(VK_LBUTTON, false));
+  FlushInput();
+  EXPECT_TRUE(m_driver.WaitForClose(seconds(5)));
+}
+
 // A screen smaller than the dialog at 100 %: drawn at 50 % it fits as far as
 // it can, and its main button is where a click reaches it.
 TEST_F(WindowShellDpiTest, OnATinyScreenTheDialogIsScaledDownAndItsButtonWorks) {

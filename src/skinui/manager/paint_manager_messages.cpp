@@ -97,6 +97,10 @@ void CUIPaintManager::OnSize(uintptr_t wParam) {
   if (m_pFocus) FireEvent(m_pFocus, kEventWindowSize);
   if (m_pRoot) m_pRoot->NeedUpdate();
   if (m_bLayered) Invalidate();
+  // Laid out now, not at the next paint: input queued before that paint (a
+  // click just after a resize or a new DPI) must meet the controls where this
+  // size puts them. The first layout stays the first paint's.
+  if (!m_bFirstLayout) LayoutIfNeeded();
 }
 
 void CUIPaintManager::OnClose() {
