@@ -180,10 +180,35 @@ bool ForeignShow(TConnection& c, Window window, int command) {
   return wasVisible;
 }
 
-bool ActivateWindow(TConnection& c, Window window) {
+bool WindowManagerActivates(TConnection& c) { return WindowManagerSupports(c, c.atoms.netActiveWindow); }
+
+const std::string& StartupId() {
+  static const std::string id = [] {
+    const char* value = std::getenv("DESKTOP_STARTUP_ID");
+    return std::string(value ? value : "");
+  }();
+  return id;
+}
+
+Time UserTime(TConnection& c) {
+  if (c.userTime != CurrentTime) return c.userTime;
+  // The launcher's event time ends the identifier: "..._TIME<n>".
+  const std::string& id = StartupId();
+  const size_t at = id.rfind("_TIME");
+  if (at == std::string::npos) return CurrentTime;
+  const char* digits = id.c_str() + at + 5;
+  char* end = nullptr;
+  const unsigned long long time = std::strtoull(digits, &end, 10);
+  return end != digits && *end == '\0' && time <= 0xFFFFFFFFull ? static_cast<Time>(time) : CurrentTime;
+}
+
+bool ActivateWindow(TConnection& c, Window window, long source) {
   if (!ForeignExists(c, window)) return false;
-  if (WindowManagerSupports(c, c.atoms.netActiveWindow)) {
-    SendRootMessage(c, window, c.atoms.netActiveWindow, 1, CurrentTime, 0, 0, 0);
+  if (WindowManagerActivates(c)) {
+    // The window that has the focus now, for the window manager to weigh.
+    auto active = ReadLongs(c, c.root, c.atoms.netActiveWindow, XA_WINDOW);
+    SendRootMessage(c, window, c.atoms.netActiveWindow, source, static_cast<long>(UserTime(c)),
+                    active.empty() ? 0 : static_cast<long>(active[0]), 0, 0);
     return true;
   }
   // No window manager: raise it and give it the focus ourselves.

@@ -1,0 +1,51 @@
+#!/bin/bash
+# The update dialog and the keyboard focus under a window manager told not to
+# focus new windows (openbox, focusNew "no"), on Xvfb:
+#   1. another application (xev) has the focus; the dialog opens beside it
+#      and leaves it there: a Return typed goes to xev, and no download or
+#      installer starts;
+#   2. a second "-update" start, the user's asking for the dialog, brings it
+#      forward with the focus; a Return then reaches it and installs.
+#
+#   dialog_focus_e2e.sh DEVSERVER INSTALLER PROGRAM
+set -euo pipefail
+devserver=$1 installer=$2 program=$3
+fail() { echo "dialog_focus_e2e: $*" >&2; exit 1; }
+
+. "$(dirname "$0")/e2e_support.sh"
+begin_run dialog-focus
+start_xvfb || fail "Xvfb did not start"
+start_openbox_without_focus_new || fail "openbox did not start"
+start_devserver "$devserver" "$installer" || fail "devserver did not start"
+export ORV_REGISTRY="$work/registry.db" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work"
+export ORV_DEMO_INSTALLER_MARKER="$work/installer-ran.txt"
+focus_is() { [ "$(xdotool getwindowfocus)" = "$1" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# 1. xev has the focus the window manager gave it; the dialog opens.
+xev -name orv-focus-witness -event keyboard > "$work/xev.out" &
+pids+=($!)
+witness=$(timeout 20 xdotool search --sync --onlyvisible --name '^orv-focus-witness$' | head -n 1) ||
+    fail "xev showed no window"
+xdotool windowactivate --sync "$witness" 2>/dev/null
+await 10 focus_is "$witness" || fail "xev did not get the focus"
+"$program" -update > "$work/program.out" 2>&1 &
+app=$!
+pids+=($app)
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+    fail "no window titled 奥凡 在线升级"
+await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
+await_settled "$window" || fail "the dialog was never painted"
+focus_is "$witness" || fail "the dialog took the focus from xev: $(xdotool getwindowfocus) has it"
+xdotool key Return
+await 10 grep -q 'keysym 0xff0d, Return' "$work/xev.out" || fail "xev did not get the Return"
+focus_is "$witness" || fail "the focus left xev after the Return"
+! grep -q '"path":"/files/Update.exe"' "$work/requests.jsonl" || fail "the Return meant for xev started the download"
+[ ! -e "$work/installer-ran.txt" ] || fail "the Return meant for xev started the installer"
+
+# 2. A second start brings the dialog forward, with the focus.
+timeout 30 "$program" -update > "$work/second.out" 2>&1 || fail "the second start exited with $?"
+await 10 focus_is "$window" || fail "a second start did not give the dialog the focus: $(xdotool getwindowfocus) has it"
+xdotool key Return
+await 30 grep -q '"path":"/files/Update.exe"' "$work/requests.jsonl" || fail "Return in the dialog started no download"
+await 30 test -s "$work/installer-ran.txt" || fail "the installer did not start"
+echo "dialog_focus_e2e: the dialog left the focus with xev, and took it on a second start"
