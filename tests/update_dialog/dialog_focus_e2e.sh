@@ -3,7 +3,8 @@
 # focus new windows (openbox, focusNew "no"), on Xvfb:
 #   1. another application (xev) has the focus; the dialog opens beside it
 #      and leaves it there: a Return typed goes to xev, and no download or
-#      installer starts;
+#      installer starts. The dialog tells the window manager the launch time
+#      that start-up notification passed (DESKTOP_STARTUP_ID);
 #   2. a second "-update" start, the user's asking for the dialog, brings it
 #      forward with the focus; a Return then reaches it and installs.
 #
@@ -28,11 +29,15 @@ witness=$(timeout 20 xdotool search --sync --onlyvisible --name '^orv-focus-witn
     fail "xev showed no window"
 xdotool windowactivate --sync "$witness" 2>/dev/null
 await 10 focus_is "$witness" || fail "xev did not get the focus"
-"$program" -update > "$work/program.out" 2>&1 &
+DESKTOP_STARTUP_ID=orv-focus-test_TIME1000 "$program" -update > "$work/program.out" 2>&1 &
 app=$!
 pids+=($app)
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
     fail "no window titled 奥凡 在线升级"
+[ "$(xprop -id "$window" _NET_WM_USER_TIME)" = "_NET_WM_USER_TIME(CARDINAL) = 1000" ] ||
+    fail "the dialog was not mapped with the launch time: $(xprop -id "$window" _NET_WM_USER_TIME)"
+[ "$(xprop -id "$window" _NET_STARTUP_ID)" = '_NET_STARTUP_ID(UTF8_STRING) = "orv-focus-test_TIME1000"' ] ||
+    fail "the dialog does not name its launch: $(xprop -id "$window" _NET_STARTUP_ID)"
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
 await_settled "$window" || fail "the dialog was never painted"
 focus_is "$witness" || fail "the dialog took the focus from xev: $(xdotool getwindowfocus) has it"
