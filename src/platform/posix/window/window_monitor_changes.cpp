@@ -1,6 +1,7 @@
 // POSIX window core: monitors that came, went or moved. Windows tells its
-// top-level windows with WM_DISPLAYCHANGE and brings back those left on no
-// monitor; the core does the same when a backend reports a change.
+// top-level windows with WM_DISPLAYCHANGE and brings back those left off the
+// screen; the core does the same when a backend reports a change, moving
+// each window that is no longer whole on its monitor's work area onto it.
 #include "platform/posix/window/window_backend.h"
 #include "platform/posix/window/window_core.h"
 #include "platform/window_activation.h"
