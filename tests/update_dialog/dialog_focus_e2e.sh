@@ -5,7 +5,8 @@
 #   1. another application (xev) has the focus; the dialog opens beside it
 #      and leaves it there: a Return typed goes to xev, and no download or
 #      installer starts. The dialog tells the window manager the launch time
-#      that start-up notification passed (DESKTOP_STARTUP_ID);
+#      that start-up notification passed (DESKTOP_STARTUP_ID), and ends that
+#      launch (its "remove" message, in two pieces, reaches the root);
 #   2. a second "-update" start, the user's asking for the dialog, brings it
 #      forward with the focus; a Return then reaches it and installs.
 #
@@ -40,6 +41,11 @@ witness=$(timeout 20 xdotool search --sync --onlyvisible --name '^orv-focus-witn
     fail "xev showed no window"
 xdotool windowactivate --sync "$witness" 2>/dev/null
 await 10 focus_is "$witness" || fail "xev did not get the focus"
+xev -root -event property > "$work/root.out" &
+pids+=($!)
+# It watches once it sees a change of the root's properties.
+root_watched() { xprop -root -f ORV_PROBE 8s -set ORV_PROBE ready && grep -q ORV_PROBE "$work/root.out"; }
+await 10 root_watched || fail "xev did not watch the root"
 DESKTOP_STARTUP_ID=orv-focus-test_TIME1000 "$program" -update > "$work/program.out" 2>&1 &
 app=$!
 pids+=($app)
@@ -49,6 +55,11 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线�
     fail "the dialog was not mapped with the launch time: $(xprop -id "$window" _NET_WM_USER_TIME)"
 [ "$(xprop -id "$window" _NET_STARTUP_ID)" = '_NET_STARTUP_ID(UTF8_STRING) = "orv-focus-test_TIME1000"' ] ||
     fail "the dialog does not name its launch: $(xprop -id "$window" _NET_STARTUP_ID)"
+startup_ended() {
+    [ "$(grep -c 'message_type 0x[0-9a-f]* (_NET_STARTUP_INFO_BEGIN)' "$work/root.out")" = 1 ] &&
+        [ "$(grep -c 'message_type 0x[0-9a-f]* (_NET_STARTUP_INFO)' "$work/root.out")" = 1 ]
+}
+await 10 startup_ended || fail "the dialog did not end its launch: $(grep ClientMessage "$work/root.out")"
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
 await_settled "$window" || fail "the dialog was never painted"
 focus_is "$witness" || fail "the dialog took the focus from xev: $(xdotool getwindowfocus) has it"

@@ -207,6 +207,10 @@ bool WindowManagerActivates(TConnection& c);
 Time UserTime(TConnection& c);
 // DESKTOP_STARTUP_ID as this process was started with; empty without.
 const std::string& StartupId();
+// Ends the launch that start-up notification announced (once per process;
+// nothing without one): the launcher stops showing it as starting. window
+// is one of ours, naming the message.
+void CompleteStartup(TConnection& c, Window window);
 
 // Test input through XTEST and screenshots of the root window, for the test
 // driver (window_x11_test_input.cpp, in the testing library only).

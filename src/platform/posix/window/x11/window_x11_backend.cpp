@@ -329,6 +329,7 @@ class CX11Backend final : public IWindowBackend {
     } else if (show && !native.mapped) {
       if (!IsUnmanaged(window)) SetUserTimeForMap(*c, native.id, activate);
       XMapWindow(c->display, native.id);
+      if (!IsUnmanaged(window)) CompleteStartup(*c, native.id);
       native.focusWhenMapped = activate;
     } else if (!show && native.mapped) {
       if (window.iconic && WindowManagerSupports(*c, c->atoms.netActiveWindow))

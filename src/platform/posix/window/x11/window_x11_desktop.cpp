@@ -8,6 +8,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -200,6 +202,36 @@ Time UserTime(TConnection& c) {
   char* end = nullptr;
   const unsigned long long time = std::strtoull(digits, &end, 10);
   return end != digits && *end == '\0' && time <= 0xFFFFFFFFull ? static_cast<Time>(time) : CurrentTime;
+}
+
+void CompleteStartup(TConnection& c, Window window) {
+  static std::atomic<bool> completed{false};
+  if (StartupId().empty() || completed.exchange(true)) return;
+  // "remove: ID=<id>", the value quoted when it holds a space, quote or
+  // backslash, ended by a NUL; sent to the root in pieces of 20 bytes.
+  std::string id = StartupId();
+  if (id.find_first_of(" \"\\") != std::string::npos) {
+    std::string quoted = "\"";
+    for (char ch : id) {
+      if (ch == '"' || ch == '\\') quoted += '\\';
+      quoted += ch;
+    }
+    id = quoted + "\"";
+  }
+  const std::string message = "remove: ID=" + id + std::string(1, '\0');
+  const Atom begin = XInternAtom(c.display, "_NET_STARTUP_INFO_BEGIN", False);
+  const Atom more = XInternAtom(c.display, "_NET_STARTUP_INFO", False);
+  constexpr size_t kPiece = sizeof(XClientMessageEvent{}.data.b);
+  for (size_t at = 0; at < message.size(); at += kPiece) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = at == 0 ? begin : more;
+    event.xclient.format = 8;
+    std::memcpy(event.xclient.data.b, message.data() + at, std::min(kPiece, message.size() - at));
+    XSendEvent(c.display, c.root, False, PropertyChangeMask, &event);
+  }
+  XFlush(c.display);
 }
 
 bool ActivateWindow(TConnection& c, Window window, long source) {
