@@ -602,7 +602,8 @@ struct TBringCase {
 };
 
 TEST_F(WindowSystemTest, BringOntoWorkAreaMovesAWindowWholeOntoItsMonitor) {
-  if (platform::testing::WindowBackendName() == "win32") GTEST_SKIP() << "the rule as this program applies it";
+  if (platform::testing::WindowBackendName() == "win32")
+    GTEST_SKIP() << "the rule as this program applies it";
   MONITORINFO info;
   ASSERT_TRUE(GetMonitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
   const RECT work = info.rcWork;
@@ -624,20 +625,23 @@ TEST_F(WindowSystemTest, BringOntoWorkAreaMovesAWindowWholeOntoItsMonitor) {
   HWND hwnd = Create({work.left, work.top, work.left + kW, work.top + kH}, r);
   for (const TBringCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const RECT from{x(c.from.left, c.fromEnd.x), y(c.from.top, c.fromEnd.y), x(c.from.right, c.fromEnd.x),
-                    y(c.from.bottom, c.fromEnd.y)};
-    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, from.left, from.top, from.right - from.left, from.bottom - from.top,
+    const RECT from{x(c.from.left, c.fromEnd.x), y(c.from.top, c.fromEnd.y),
+                    x(c.from.right, c.fromEnd.x), y(c.from.bottom, c.fromEnd.y)};
+    const int width = from.right - from.left, height = from.bottom - from.top;
+    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, from.left, from.top, width, height,
                              SWP_NOZORDER | SWP_NOACTIVATE));
     const bool stays = c.to.x == -1 && c.to.y == -1;
     EXPECT_EQ(BringOntoWorkArea(hwnd), !stays);
     RECT now;
     ASSERT_TRUE(GetWindowRect(hwnd, &now));
-    const int left = stays ? from.left : x(c.to.x, c.toEnd.x), top = stays ? from.top : y(c.to.y, c.toEnd.y);
-    EXPECT_EQ(now, (RECT{left, top, left + from.right - from.left, top + from.bottom - from.top}));
+    const int left = stays ? from.left : x(c.to.x, c.toEnd.x);
+    const int top = stays ? from.top : y(c.to.y, c.toEnd.y);
+    EXPECT_EQ(now, (RECT{left, top, left + width, top + height}));
   }
   // Full screen: left as it is.
   const RECT& m = info.rcMonitor;
-  ASSERT_TRUE(SetWindowPos(hwnd, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOZORDER));
+  ASSERT_TRUE(
+      SetWindowPos(hwnd, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOZORDER));
   EXPECT_FALSE(BringOntoWorkArea(hwnd));
 }
 

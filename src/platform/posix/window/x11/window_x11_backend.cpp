@@ -213,7 +213,8 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   const std::string& startup = StartupId();
   if (!startup.empty() && !IsUnmanaged(window))
     XChangeProperty(c.display, id, c.atoms.netStartupId, c.atoms.utf8String, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(startup.data()), static_cast<int>(startup.size()));
+                    reinterpret_cast<const unsigned char*>(startup.data()),
+                    static_cast<int>(startup.size()));
 }
 
 namespace {
@@ -476,7 +477,8 @@ class CX11Backend final : public IWindowBackend {
     int revert = 0;
     XGetInputFocus(c->display, &focus, &revert);
     if (focus == native.id) return;
-    if (FindWindowRecord(HwndOf(focus)) || !WindowManagerActivates(*c)) SetInputFocus(*c, native.id);
+    if (FindWindowRecord(HwndOf(focus)) || !WindowManagerActivates(*c))
+      SetInputFocus(*c, native.id);
     XFlush(c->display);
   }
 

@@ -182,7 +182,9 @@ bool ForeignShow(TConnection& c, Window window, int command) {
   return wasVisible;
 }
 
-bool WindowManagerActivates(TConnection& c) { return WindowManagerSupports(c, c.atoms.netActiveWindow); }
+bool WindowManagerActivates(TConnection& c) {
+  return WindowManagerSupports(c, c.atoms.netActiveWindow);
+}
 
 const std::string& StartupId() {
   static const std::string id = [] {
@@ -201,7 +203,8 @@ Time UserTime(TConnection& c) {
   const char* digits = id.c_str() + at + 5;
   char* end = nullptr;
   const unsigned long long time = std::strtoull(digits, &end, 10);
-  return end != digits && *end == '\0' && time <= 0xFFFFFFFFull ? static_cast<Time>(time) : CurrentTime;
+  const bool whole = end != digits && *end == '\0' && time <= 0xFFFFFFFFull;
+  return whole ? static_cast<Time>(time) : CurrentTime;
 }
 
 void CompleteStartup(TConnection& c, Window window) {
