@@ -196,12 +196,14 @@ void OnExternalIconic(HWND hwnd, bool iconic);
 // SaneDpi): every window of the calling thread gets WM_DPICHANGED,
 // suggesting its rectangle scaled by newDpi / oldDpi around the same centre.
 void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi);
-// Monitors came, went or moved: every window of the calling thread gets
-// WM_DISPLAYCHANGE, and each visible, not minimised window without owner that
-// is no longer wholly on its monitor's work area is moved whole onto it
-// (BringOntoWorkArea; owned windows follow their owner, minimised ones come
-// back when restored).
-void OnMonitorsChanged();
+// The desktop told of monitors or work areas: when the monitors came, went
+// or moved (changed), every window of the calling thread gets
+// WM_DISPLAYCHANGE; in any case each visible, not minimised window without
+// owner that is no longer wholly on its monitor's work area is moved whole
+// onto it (BringOntoWorkArea; owned windows follow their owner, minimised
+// ones come back when restored). A change may show only at a later event of
+// its burst, or not at all where one read caught it half made.
+void OnMonitorsChanged(bool changed);
 
 // DefWindowProc's WM_NCLBUTTONDOWN on HTCAPTION: moves the window with the
 // pointer while the left button stays down.

@@ -9,7 +9,7 @@
 
 namespace platform::posix {
 
-void OnMonitorsChanged() {
+void OnMonitorsChanged(bool changed) {
   const auto monitors = Backend().GetMonitors();
   if (monitors.empty()) return;
   const RECT& m = monitors.front().monitor;  // the primary's size, as Windows gives it
@@ -17,8 +17,10 @@ void OnMonitorsChanged() {
   constexpr WPARAM kBitsPerPixel = 32;
   // A handler may create or destroy windows: walk a copy.
   const std::vector<HWND> windows = CurrentQueue()->windows;
-  for (HWND hwnd : windows)
-    if (LocalWindow(hwnd)) SendMessage(hwnd, WM_DISPLAYCHANGE, kBitsPerPixel, size);
+  if (changed) {
+    for (HWND hwnd : windows)
+      if (LocalWindow(hwnd)) SendMessage(hwnd, WM_DISPLAYCHANGE, kBitsPerPixel, size);
+  }
   for (HWND hwnd : windows) {
     auto window = LocalWindow(hwnd);
     if (window && !window->owner && window->visible && !window->iconic) BringOntoWorkArea(hwnd);
