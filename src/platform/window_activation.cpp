@@ -21,18 +21,16 @@ bool ActivateWindowOfClass(const std::u16string& windowClass) {
 bool BringOntoWorkArea(HWND hwnd) {
   RECT rect;
   MONITORINFO info;
-  if (!GetWindowRect(hwnd, &rect)) return false;
-  const RECT& work = info.rcWork;
-  if (GetMonitorInfo(MonitorFromRect(rect, MONITOR_DEFAULTTONULL), &info) && rect.left < work.right &&
-      work.left < rect.right && rect.top < work.bottom && work.top < rect.bottom)
+  if (IsZoomed(hwnd) || !GetWindowRect(hwnd, &rect) ||
+      !GetMonitorInfo(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &info) ||
+      rect == info.rcMonitor)
     return false;
-  const POINT centre{static_cast<int>((0LL + rect.left + rect.right) / 2),
-                     static_cast<int>((0LL + rect.top + rect.bottom) / 2)};
-  if (!GetMonitorInfo(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) return false;
-  // Kept at its size; the nearest place inside, its top-left corner first
-  // when it is larger than the work area.
+  const RECT& work = info.rcWork;
+  // The nearest place inside, its top-left corner first when it is larger
+  // than the work area.
   const int x = std::max(work.left, std::min(rect.left, work.right - (rect.right - rect.left)));
   const int y = std::max(work.top, std::min(rect.top, work.bottom - (rect.bottom - rect.top)));
+  if (x == rect.left && y == rect.top) return false;
   return SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -13,11 +13,12 @@ namespace platform {
 // such window exists.
 bool ActivateWindowOfClass(const std::u16string& windowClass);
 
-// A window (of this or another process) that lies on no part of the work
-// area of the monitor it overlaps most, or on no monitor at all, is moved,
-// kept at its size, into the work area of the monitor nearest its centre:
-// another client may have put it far off, or its monitor went away. True
-// when it was moved.
+// A window (of this or another process) that is less than wholly on the
+// work area of its monitor (the one it overlaps most, else the nearest) is
+// moved whole onto that work area, kept at its size; one larger than the work
+// area gets its top-left corner there, so that its caption stays in reach.
+// Another client may have put it far off, or its monitor went away or
+// shrank. Maximised and full-screen windows stay. True when it was moved.
 bool BringOntoWorkArea(HWND hwnd);
 
 }  // namespace platform

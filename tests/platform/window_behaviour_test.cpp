@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/window_activation.h"
 #include "platform/window_messages.h"
 #include "platform/window_system.h"
 #include "platform/window_test_driver.h"
@@ -588,6 +589,60 @@ TEST_F(WindowSystemTest, SecondProcessFindsTheWindowByClassAndActivatesIt) {
   }
   EXPECT_EQ(*code, 0);
   EXPECT_TRUE(PumpUntil([&] { return GetFocus() == hwnd; }));
+}
+
+// A window placed at `from` (offsets from the work area's top-left corner;
+// ends from its bottom-right when `fromEnd`), and where it must end.
+struct TBringCase {
+  const char* what;
+  RECT from;
+  POINT fromEnd;  // 1: that coordinate of `from` counts from the far edge
+  POINT to;       // offsets of the top-left corner it ends at; {-1, -1}: it stays
+  POINT toEnd;
+};
+
+TEST_F(WindowSystemTest, BringOntoWorkAreaMovesAWindowWholeOntoItsMonitor) {
+  if (platform::testing::WindowBackendName() == "win32")
+    GTEST_SKIP() << "the rule as this program applies it";
+  MONITORINFO info;
+  ASSERT_TRUE(GetMonitorInfo(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+  const RECT work = info.rcWork;
+  constexpr int kW = 300, kH = 200;
+  // Larger, within the largest size a window may be made (its monitor and a little).
+  const int bigW = work.right - work.left + 10, bigH = work.bottom - work.top + 10;
+  const TBringCase cases[] = {
+      {"wholly inside", {10, 10, 10 + kW, 10 + kH}, {0, 0}, {-1, -1}, {0, 0}},
+      {"29 columns inside the left edge", {29 - kW, 40, 29, 40 + kH}, {0, 0}, {0, 40}, {0, 0}},
+      {"half off the right edge", {-kW / 2, 40, kW / 2, 40 + kH}, {1, 0}, {-kW, 40}, {1, 0}},
+      {"its bottom row below the work area", {40, 1 - kH, 40 + kW, 1}, {0, 1}, {40, -kH}, {0, 1}},
+      {"far above and left", {-5000, -5000, -5000 + kW, -5000 + kH}, {0, 0}, {0, 0}, {0, 0}},
+      {"far below and right", {20000, 20000, 20000 + kW, 20000 + kH}, {1, 1}, {-kW, -kH}, {1, 1}},
+      {"larger than the work area", {-50, -40, bigW - 50, bigH - 40}, {0, 0}, {0, 0}, {0, 0}},
+  };
+  auto x = [&](int offset, bool fromEnd) { return (fromEnd ? work.right : work.left) + offset; };
+  auto y = [&](int offset, bool fromEnd) { return (fromEnd ? work.bottom : work.top) + offset; };
+  TRecorder& r = NewRecorder();
+  HWND hwnd = Create({work.left, work.top, work.left + kW, work.top + kH}, r);
+  for (const TBringCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const RECT from{x(c.from.left, c.fromEnd.x), y(c.from.top, c.fromEnd.y),
+                    x(c.from.right, c.fromEnd.x), y(c.from.bottom, c.fromEnd.y)};
+    const int width = from.right - from.left, height = from.bottom - from.top;
+    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, from.left, from.top, width, height,
+                             SWP_NOZORDER | SWP_NOACTIVATE));
+    const bool stays = c.to.x == -1 && c.to.y == -1;
+    EXPECT_EQ(BringOntoWorkArea(hwnd), !stays);
+    RECT now;
+    ASSERT_TRUE(GetWindowRect(hwnd, &now));
+    const int left = stays ? from.left : x(c.to.x, c.toEnd.x);
+    const int top = stays ? from.top : y(c.to.y, c.toEnd.y);
+    EXPECT_EQ(now, (RECT{left, top, left + width, top + height}));
+  }
+  // Full screen: left as it is.
+  const RECT& m = info.rcMonitor;
+  ASSERT_TRUE(
+      SetWindowPos(hwnd, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOZORDER));
+  EXPECT_FALSE(BringOntoWorkArea(hwnd));
 }
 
 TEST_F(WindowSystemTest, ToolTipShowsBelowThePointAndHides) {

@@ -4,11 +4,13 @@
 #   - it opens centred on the primary monitor, never across the seam, and the
 #     screen shows at its place exactly the window's own pixels; also when the
 #     right monitor is the primary one;
-#   - when the monitor that holds it is switched off, it comes back onto the
-#     remaining one;
+#   - when the monitor that holds all or most of it is switched off, it comes
+#     back whole onto the remaining one; also when it was minimised then
+#     (under openbox), once it is restored;
 #   - moved far off the screen by another client, a second "-update" start
-#     brings it back into view (without a window manager, which would keep
-#     it on the screen itself);
+#     brings it back whole into view;
+#   - when its monitor changes to 640 x 480, it moves whole onto it as far
+#     as its size lets it (its top-left corner at the monitor's);
 #   - beside a monitor too small for it at 0, 0, it opens on the primary one
 #     at its full size.
 #
@@ -27,6 +29,8 @@ fail() { echo "dialog_monitors_e2e ($desktop): $*" >&2; exit 1; }
 begin_run dialog-monitors
 start_xorg || fail "X.Org did not start (see $work/xorg.log)"
 monitors() { [ "$(xrandr --listactivemonitors | sed -n 's/^Monitors: //p')" = "$1" ]; }
+xrandr --newmode orv640x480 25.18 640 656 752 800 480 490 492 525
+xrandr --addmode DUMMY0 orv640x480
 xrandr --addmode DUMMY1 1280x800 && xrandr --output DUMMY1 --mode 1280x800 --right-of DUMMY0
 await 10 monitors 2 || fail "no second monitor: $(xrandr --listactivemonitors)"
 if [ "$desktop" = openbox ]; then
@@ -63,19 +67,19 @@ on_screen() {
         capture_screen "${w}x${h}+${x}+${y}" "$work/screen.png" 2>/dev/null &&
         [ "$(compare -metric AE "$work/b.png" "$work/screen.png" null: 2>&1)" = 0 ]
 }
+# The dialog lies wholly inside the rectangle X0 Y0 X1 Y1, or as far as its
+# size lets it: where it is larger, it starts at the rectangle's edge.
+wholly_on() {
+    local x y w h
+    read -r x y w h < <(where)
+    [ "$x" -ge "$1" ] && [ "$y" -ge "$2" ] && { [ $((x + w)) -le "$3" ] || [ "$x" = "$1" ]; } &&
+        { [ $((y + h)) -le "$4" ] || [ "$y" = "$2" ]; }
+}
 # The dialog lies wholly inside the monitor at X $1 (1280 x 800 at y 0), and
 # the screen shows it there.
-shown_inside() {
-    local x y w h
-    read -r x y w h < <(where)
-    [ "$x" -ge "$1" ] && [ $((x + w)) -le $(($1 + 1280)) ] && [ "$y" -ge 0 ] && [ $((y + h)) -le 800 ] && on_screen
-}
-# Nothing of it lies on the (1280 x 800) screen.
-off_screen() {
-    local x y w h
-    read -r x y w h < <(where)
-    [ "$x" -ge 1280 ] || [ $((x + w)) -le 0 ] || [ "$y" -ge 800 ] || [ $((y + h)) -le 0 ]
-}
+shown_inside() { wholly_on "$1" 0 $(($1 + 1280)) 800 && on_screen; }
+# Some of it lies off the (1280 x 800) screen.
+partly_off() { ! wholly_on 0 0 1280 800; }
 
 # The left monitor is the primary one: centred on it, 650 x 430.
 start_dialog
@@ -91,29 +95,55 @@ at "1595 185 650 430" || fail "with the right monitor primary the dialog is at $
 await 20 shown_inside 1280 || fail "the screen does not show the dialog on the right monitor"
 save_screen "monitors-$desktop-right"
 
-# Its monitor goes: it comes back onto the left one.
-xrandr --output DUMMY1 --off
-await 10 monitors 1 || fail "the right monitor is still on: $(xrandr --listactivemonitors)"
-await 20 shown_inside 0 || fail "the dialog did not come back from the monitor that went: at $(where)"
-
-# Another client puts it far off; a second start brings it back. (A window
-# manager keeps managed windows on the screen itself: openbox answers such a
-# move with a place at the screen's corner. So only without one.)
-if [ "$desktop" = bare ]; then
-    for far in "20000 20000" "-5000 -5000"; do
-        read -r x y <<< "$far"
-        xdotool windowmove "$window" "$x" "$y"
-        await 10 off_screen || fail "xdotool did not move the dialog off the screen: at $(where)"
-        timeout 30 "$program" -update > "$work/second.out" 2>&1 || fail "the second start exited with $?"
-        await 20 shown_inside 0 || fail "a second start did not bring the dialog back from $far: at $(where)"
-    done
+# Its monitor goes while it is minimised (openbox; without a window manager
+# nothing restores it): restored, it lies whole on the remaining one.
+second_monitor() {
+    xrandr --output DUMMY1 --mode 1280x800 --right-of DUMMY0 --primary
+    await 10 monitors 2 || fail "the right monitor did not come back: $(xrandr --listactivemonitors)"
+}
+if [ "$desktop" = openbox ]; then
+    xdotool windowminimize --sync "$window"
+    xrandr --output DUMMY1 --off
+    await 10 monitors 1 || fail "the right monitor is still on: $(xrandr --listactivemonitors)"
+    xdotool windowactivate --sync "$window" 2>/dev/null
+    await 20 shown_inside 0 || fail "restored after its monitor went, the dialog is at $(where)"
+    second_monitor
 fi
+
+# Its monitor goes with all of it, or with all but 29 of its 650 columns:
+# it comes back whole onto the left one.
+for x in 1595 1251; do
+    monitors 2 || second_monitor
+    xdotool windowmove "$window" "$x" 185
+    await 10 at "$x 185 650 430" || fail "xdotool did not move the dialog to $x 185: at $(where)"
+    xrandr --output DUMMY1 --off
+    await 10 monitors 1 || fail "the right monitor is still on: $(xrandr --listactivemonitors)"
+    await 20 shown_inside 0 || fail "the dialog did not come back whole from the monitor that went (x $x): at $(where)"
+done
+
+# Another client puts it far off (a window manager may keep a part of it on
+# the screen); a second start brings it back whole.
+for far in "20000 20000" "-5000 -5000"; do
+    read -r x y <<< "$far"
+    xdotool windowmove "$window" "$x" "$y"
+    await 10 partly_off ||
+        fail "xdotool did not move the dialog off the screen: at $(where)"
+    timeout 30 "$program" -update > "$work/second.out" 2>&1 || fail "the second start exited with $?"
+    await 20 shown_inside 0 || fail "a second start did not bring the dialog back whole from $far: at $(where)"
+done
+
+# Its monitor changes to 640 x 480: it moves onto it, its top-left corner
+# first (it is 650 wide).
+xdotool windowmove "$window" 315 185
+await 10 at "315 185 650 430" || fail "xdotool did not move the dialog to 315 185: at $(where)"
+xrandr --output DUMMY0 --mode orv640x480
+await 10 bash -c "xrandr --listactivemonitors | grep -q ' 640/'" || fail "DUMMY0 did not change to 640 x 480"
+await 20 wholly_on 0 0 640 480 || fail "after its monitor changed to 640 x 480 the dialog is at $(where)"
+save_screen "monitors-$desktop-640x480"
 end_dialog
 
 # A small monitor at 0, 0 and the primary one right of it: the dialog is made
 # for the monitor it opens on, at its full size there.
-xrandr --newmode orv640x480 25.18 640 656 752 800 480 490 492 525
-xrandr --addmode DUMMY0 orv640x480 && xrandr --output DUMMY0 --mode orv640x480
 xrandr --output DUMMY1 --mode 1280x800 --right-of DUMMY0 --primary
 await 10 monitors 2 || fail "no second monitor beside the small one: $(xrandr --listactivemonitors)"
 start_dialog

@@ -125,3 +125,18 @@ await_settled() {
             info:)\" = 1 ] && \
         [ \"\$(compare -metric AE '$work/a.png' '$work/b.png' null: 2>&1)\" = 0 ]"
 }
+
+# Starts openbox told not to focus new windows (focusNew "no"; the rest of its
+# configuration as it comes) and waits until it manages the screen. False
+# when it did not start.
+start_openbox_without_focus_new() {
+    cat > "$work/openbox-rc.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>no</focusNew></focus>
+</openbox_config>
+XML
+    openbox --sm-disable --config-file "$work/openbox-rc.xml" > "$work/openbox.log" 2>&1 &
+    pids+=($!)
+    await 20 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+}

@@ -19,8 +19,8 @@ class IWindowBackend {
   // returns the handle the record is known by; null on failure.
   virtual HWND CreateNative(TWindow& window) = 0;
   virtual void DestroyNative(TWindow& window) = 0;
-  // Shows or hides (window.visible, window.iconic tell which); activate gives
-  // it the input focus.
+  // Shows or hides (window.visible, window.iconic tell which); activate: the
+  // window is shown to be activated, which a window manager may refuse.
   virtual void ApplyVisibility(TWindow& window, bool activate) = 0;
   // Moves and sizes the native window to window.rect.
   virtual void ApplyPlacement(TWindow& window) = 0;
@@ -38,6 +38,8 @@ class IWindowBackend {
   virtual void ApplyCursor(TWindow& window, HCURSOR cursor) = 0;
   // Native pointer grab for SetCapture (null releases it).
   virtual void ApplyCapture(TWindow* window) = 0;
+  // The core gave window the keyboard focus: the native focus follows where
+  // the desktop lets it (from one of our windows to another).
   virtual void ApplyFocus(TWindow& window) = 0;
 
   // Whether translucent windows are blended with what lies under them (a
@@ -84,6 +86,8 @@ class IWindowBackend {
   virtual bool ForeignIsZoomed(HWND hwnd) = 0;
   virtual bool ForeignIsIconic(HWND hwnd) = 0;
   virtual bool ForeignShow(HWND hwnd, int command) = 0;
+  // Asks the desktop to activate the window: ours on our own request, another
+  // process's on the user's (a second start).
   virtual bool Activate(HWND hwnd) = 0;
   // Its rectangle in screen coordinates, and moving and sizing it there.
   virtual bool ForeignRect(HWND hwnd, RECT* rect) = 0;

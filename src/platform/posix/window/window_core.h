@@ -186,19 +186,24 @@ void OnPointerLeft(HWND target);
 void OnKey(HWND target, int virtualKey, bool down, char16_t character);
 // The window was moved or sized by someone else (window manager).
 void OnExternalPlacement(HWND hwnd, const RECT& rect);
-// The window got or lost the input focus from the outside (window manager).
+// The window got or lost the input focus from the outside (window manager);
+// activated, it is brought whole onto a work area (BringOntoWorkArea).
 void OnExternalFocus(HWND hwnd, bool focused);
-// The window was minimised or restored from the outside.
+// The window was minimised or restored from the outside; restored, it is
+// brought whole onto a work area.
 void OnExternalIconic(HWND hwnd, bool iconic);
 // The monitor's DPI went from oldDpi to newDpi (each taken through
 // SaneDpi): every window of the calling thread gets WM_DPICHANGED,
 // suggesting its rectangle scaled by newDpi / oldDpi around the same centre.
 void OnMonitorDpiChanged(UINT oldDpi, UINT newDpi);
-// Monitors came, went or moved: every window of the calling thread gets
-// WM_DISPLAYCHANGE, and each visible, not minimised window without owner that
-// lies on no monitor's work area any more is moved onto the nearest one
-// (owned windows follow their owner).
-void OnMonitorsChanged();
+// The desktop told of monitors or work areas: when the monitors came, went
+// or moved (changed), every window of the calling thread gets
+// WM_DISPLAYCHANGE; in any case each visible, not minimised window without
+// owner that is no longer wholly on its monitor's work area is moved whole
+// onto it (BringOntoWorkArea; owned windows follow their owner, minimised
+// ones come back when restored). A change may show only at a later event of
+// its burst, or not at all where one read caught it half made.
+void OnMonitorsChanged(bool changed);
 
 // DefWindowProc's WM_NCLBUTTONDOWN on HTCAPTION: moves the window with the
 // pointer while the left button stays down.

@@ -5,6 +5,7 @@
 
 #include "platform/posix/window/window_backend.h"
 #include "platform/posix/window/window_core.h"
+#include "platform/window_activation.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {
@@ -182,8 +183,10 @@ void OnKey(HWND, int virtualKey, bool down, char16_t character) {
 
 void OnExternalFocus(HWND hwnd, bool focused) {
   TThreadQueue& queue = *CurrentQueue();
-  if (focused && queue.focus != hwnd && LocalWindow(hwnd)) {
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (focused && LocalWindow(hwnd)) {
+    if (queue.focus != hwnd) SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Activated by the desktop: whole in view, its caption in reach.
+    BringOntoWorkArea(hwnd);
   } else if (!focused && queue.focus == hwnd) {
     SetFocus(nullptr);
   }

@@ -5,6 +5,7 @@
 
 #include "platform/posix/window/window_backend.h"
 #include "platform/posix/window/window_core.h"
+#include "platform/window_activation.h"
 #include "platform/window_messages.h"
 
 namespace platform::posix {
@@ -161,6 +162,8 @@ void Restore(TWindow& window, bool activate) {
   Backend().ApplyPlacement(window);
   InvalidateAll(window);
   SendSizeAndMove(window, true, true);
+  // Its monitor may have gone or shrunk meanwhile.
+  BringOntoWorkArea(window.hwnd);
 }
 
 // SetWindowPos of another process's window: its place and size; the rest
@@ -229,6 +232,8 @@ void OnExternalIconic(HWND hwnd, bool iconic) {
   window->iconic = iconic;
   if (!iconic) InvalidateAll(*window);
   SendSizeAndMove(*window, true, false);
+  // Restored by the desktop: its monitor may have gone or shrunk meanwhile.
+  if (!iconic) BringOntoWorkArea(hwnd);
 }
 
 }  // namespace platform::posix

@@ -20,7 +20,8 @@ struct TAtoms {
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
       netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints,
-      netWmCmScreen, netWmStrutPartial, netWmStrut, netWmStateShaded, netWmDesktop;
+      netWmCmScreen, netWmStrutPartial, netWmStrut, netWmStateShaded, netWmDesktop, netWmUserTime,
+      netStartupId;
 };
 
 // One thread's connection. Opened on first use by that thread.
@@ -44,6 +45,10 @@ struct TConnection {
   Cursor arrow = 0;
   Cursor hand = 0;
   unsigned long focusSerial = 0;  // focus events older than our last focus request are stale
+  // The server time of the last key or button press on our windows: the
+  // user's last action here, which the window manager weighs when a window
+  // of ours maps or asks to be activated. 0 before any.
+  Time userTime = 0;
   // XFixes tells when the owner of _NET_WM_CM_S<screen> (a compositing
   // manager) changes; -1 without the extension.
   int fixesEventBase = -1;
@@ -212,7 +217,26 @@ bool ForeignViewableOrIconic(TConnection& c, Window window);
 bool ForeignIconic(TConnection& c, Window window);
 bool ForeignMaximized(TConnection& c, Window window);
 bool ForeignShow(TConnection& c, Window window, int command);
-bool ActivateWindow(TConnection& c, Window window);
+// EWMH source indications of _NET_ACTIVE_WINDOW: an application's own
+// request, or one made on a user's direct action.
+constexpr long kActivationByApplication = 1;
+constexpr long kActivationByUser = 2;
+// Asks the window manager to activate window (it decides); without one,
+// raises it and gives it the focus, as nobody else would.
+bool ActivateWindow(TConnection& c, Window window, long source);
+// Whether a window manager runs that takes _NET_ACTIVE_WINDOW requests: it
+// then decides which window has the keyboard focus.
+bool WindowManagerActivates(TConnection& c);
+// The time of the user's last action known to this process: the last press
+// on our windows, else the launch time that start-up notification passed
+// (DESKTOP_STARTUP_ID's "_TIME<n>"); CurrentTime when neither is known.
+Time UserTime(TConnection& c);
+// DESKTOP_STARTUP_ID as this process was started with; empty without.
+const std::string& StartupId();
+// Ends the launch that start-up notification announced (once per process;
+// nothing without one): the launcher stops showing it as starting. window
+// is one of ours, naming the message.
+void CompleteStartup(TConnection& c, Window window);
 
 // Test input through XTEST and screenshots of the root window, for the test
 // driver (window_x11_test_input.cpp, in the testing library only).

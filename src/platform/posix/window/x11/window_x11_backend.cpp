@@ -84,6 +84,8 @@ void InternAtoms(TConnection& c) {
   a.netWmStrut = Intern(d, "_NET_WM_STRUT");
   a.netWmStateShaded = Intern(d, "_NET_WM_STATE_SHADED");
   a.netWmDesktop = Intern(d, "_NET_WM_DESKTOP");
+  a.netWmUserTime = Intern(d, "_NET_WM_USER_TIME");
+  a.netStartupId = Intern(d, "_NET_STARTUP_ID");
   std::string compositor = "_NET_WM_CM_S" + std::to_string(c.screen);
   a.netWmCmScreen = Intern(d, compositor.c_str());
 }
@@ -211,6 +213,12 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   wm.flags = InputHint;
   wm.input = IsUnmanaged(window) ? False : True;
   XSetWMHints(c.display, id, &wm);
+  // Ties the window to the launch that start-up notification announced.
+  const std::string& startup = StartupId();
+  if (!startup.empty() && !IsUnmanaged(window))
+    XChangeProperty(c.display, id, c.atoms.netStartupId, c.atoms.utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(startup.data()),
+                    static_cast<int>(startup.size()));
 }
 
 namespace {
@@ -244,6 +252,20 @@ std::vector<XRectangle> RegionRows(const TRoundRegion& region, int width, int he
 }
 
 namespace {
+
+// _NET_WM_USER_TIME before a window maps: the time of the user's action
+// that made it appear, when known, lets the window manager weigh it against
+// what the user did since (no property: it applies its own rules); 0 asks
+// it not to focus the window, for a window shown without activation.
+void SetUserTimeForMap(TConnection& c, Window id, bool activate) {
+  const unsigned long time = activate ? UserTime(c) : 0;
+  if (activate && time == CurrentTime) {
+    XDeleteProperty(c.display, id, c.atoms.netWmUserTime);
+    return;
+  }
+  XChangeProperty(c.display, id, c.atoms.netWmUserTime, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&time), 1);
+}
 
 // Input passes through a WS_EX_TRANSPARENT window: its input shape is empty.
 void ApplyInputTransparency(TConnection& c, const TWindow& window, Window id) {
@@ -310,7 +332,9 @@ class CX11Backend final : public IWindowBackend {
     if (!native.edges.empty()) {
       ShowRing(*c, window, show);
     } else if (show && !native.mapped) {
+      if (!IsUnmanaged(window)) SetUserTimeForMap(*c, native.id, activate);
       XMapWindow(c->display, native.id);
+      if (!IsUnmanaged(window)) CompleteStartup(*c, native.id);
       native.focusWhenMapped = activate;
     } else if (!show && native.mapped) {
       if (window.iconic && WindowManagerSupports(*c, c->atoms.netActiveWindow))
@@ -440,18 +464,25 @@ class CX11Backend final : public IWindowBackend {
     XFlush(c->display);
   }
 
+  // The keyboard focus moves between our own windows while one of them has
+  // it. From another application only the window manager moves it, asked
+  // through _NET_ACTIVE_WINDOW (Activate) or by its own rules for a window
+  // that maps; without a window manager nobody else would, so it is set here.
   void ApplyFocus(TWindow& window) override {
     TConnection* c = Connection();
     TNativeWindow& native = NativeOf(window);
-    if (!native.mapped) {
+    XWindowAttributes attributes;
+    if (!native.mapped || !XGetWindowAttributes(c->display, native.id, &attributes) ||
+        attributes.map_state != IsViewable) {
       native.focusWhenMapped = true;
       return;
     }
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(c->display, native.id, &attributes) && attributes.map_state == IsViewable)
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(c->display, &focus, &revert);
+    if (focus == native.id) return;
+    if (FindWindowRecord(HwndOf(focus)) || !WindowManagerActivates(*c))
       SetInputFocus(*c, native.id);
-    else
-      native.focusWhenMapped = true;
     XFlush(c->display);
   }
 
@@ -531,9 +562,12 @@ class CX11Backend final : public IWindowBackend {
   bool ForeignShow(HWND hwnd, int command) override {
     return x11::ForeignShow(*Connection(), XidOf(hwnd), command);
   }
+  // Another process's window is brought forward only for a user who started
+  // the program again: a user's action.
   bool Activate(HWND hwnd) override {
     TConnection* c = Connection();
-    return c && ActivateWindow(*c, XidOf(hwnd));
+    const long source = FindWindowRecord(hwnd) ? kActivationByApplication : kActivationByUser;
+    return c && ActivateWindow(*c, XidOf(hwnd), source);
   }
   bool ForeignRect(HWND hwnd, RECT* rect) override { return x11::ForeignRect(*Connection(), XidOf(hwnd), rect); }
   bool ForeignPlace(HWND hwnd, const RECT& rect) override {

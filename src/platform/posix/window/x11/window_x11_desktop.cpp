@@ -8,6 +8,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -197,10 +199,68 @@ bool ForeignShow(TConnection& c, Window window, int command) {
   return wasVisible;
 }
 
-bool ActivateWindow(TConnection& c, Window window) {
+bool WindowManagerActivates(TConnection& c) {
+  return WindowManagerSupports(c, c.atoms.netActiveWindow);
+}
+
+const std::string& StartupId() {
+  static const std::string id = [] {
+    const char* value = std::getenv("DESKTOP_STARTUP_ID");
+    return std::string(value ? value : "");
+  }();
+  return id;
+}
+
+Time UserTime(TConnection& c) {
+  if (c.userTime != CurrentTime) return c.userTime;
+  // The launcher's event time ends the identifier: "..._TIME<n>".
+  const std::string& id = StartupId();
+  const size_t at = id.rfind("_TIME");
+  if (at == std::string::npos) return CurrentTime;
+  const char* digits = id.c_str() + at + 5;
+  char* end = nullptr;
+  const unsigned long long time = std::strtoull(digits, &end, 10);
+  const bool whole = end != digits && *end == '\0' && time <= 0xFFFFFFFFull;
+  return whole ? static_cast<Time>(time) : CurrentTime;
+}
+
+void CompleteStartup(TConnection& c, Window window) {
+  static std::atomic<bool> completed{false};
+  if (StartupId().empty() || completed.exchange(true)) return;
+  // "remove: ID=<id>", the value quoted when it holds a space, quote or
+  // backslash, ended by a NUL; sent to the root in pieces of 20 bytes.
+  std::string id = StartupId();
+  if (id.find_first_of(" \"\\") != std::string::npos) {
+    std::string quoted = "\"";
+    for (char ch : id) {
+      if (ch == '"' || ch == '\\') quoted += '\\';
+      quoted += ch;
+    }
+    id = quoted + "\"";
+  }
+  const std::string message = "remove: ID=" + id + std::string(1, '\0');
+  const Atom begin = XInternAtom(c.display, "_NET_STARTUP_INFO_BEGIN", False);
+  const Atom more = XInternAtom(c.display, "_NET_STARTUP_INFO", False);
+  constexpr size_t kPiece = sizeof(XClientMessageEvent{}.data.b);
+  for (size_t at = 0; at < message.size(); at += kPiece) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = at == 0 ? begin : more;
+    event.xclient.format = 8;
+    std::memcpy(event.xclient.data.b, message.data() + at, std::min(kPiece, message.size() - at));
+    XSendEvent(c.display, c.root, False, PropertyChangeMask, &event);
+  }
+  XFlush(c.display);
+}
+
+bool ActivateWindow(TConnection& c, Window window, long source) {
   if (!ForeignExists(c, window)) return false;
-  if (WindowManagerSupports(c, c.atoms.netActiveWindow)) {
-    SendRootMessage(c, window, c.atoms.netActiveWindow, 1, CurrentTime, 0, 0, 0);
+  if (WindowManagerActivates(c)) {
+    // The window that has the focus now, for the window manager to weigh.
+    auto active = ReadLongs(c, c.root, c.atoms.netActiveWindow, XA_WINDOW);
+    SendRootMessage(c, window, c.atoms.netActiveWindow, source, static_cast<long>(UserTime(c)),
+                    active.empty() ? 0 : static_cast<long>(active[0]), 0, 0);
     return true;
   }
   // No window manager: raise it and give it the focus ourselves.

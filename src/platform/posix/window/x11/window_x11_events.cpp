@@ -100,9 +100,12 @@ void OnMapChange(TConnection& c, Window id, unsigned long serial, bool mapped) {
   if (serial < NativeOf(*window).mapSerial || !NativeOf(*window).edges.empty()) return;
   TNativeWindow& native = NativeOf(*window);
   native.mapped = mapped;
+  // A window manager decides itself whether a window that maps gets the
+  // focus (with the user time it was mapped with); without one, it is ours
+  // to give.
   if (mapped && native.focusWhenMapped) {
     native.focusWhenMapped = false;
-    SetInputFocus(c, id);
+    if (!WindowManagerActivates(c)) SetInputFocus(c, id);
   }
   OnExternalShown(window->hwnd, mapped);
 }
@@ -198,12 +201,18 @@ void Translate(TConnection& c, XEvent& event) {
       OnPointerMotion(TargetAt(event.xmotion.window, screen), screen);
       break;
     }
-    case ButtonPress: OnButton(event.xbutton, true); break;
+    case ButtonPress:
+      c.userTime = event.xbutton.time;
+      OnButton(event.xbutton, true);
+      break;
     case ButtonRelease: OnButton(event.xbutton, false); break;
     case LeaveNotify:
       if (event.xcrossing.mode == NotifyNormal) OnPointerLeft(HwndOf(event.xcrossing.window));
       break;
-    case KeyPress: OnKeyEvent(event.xkey, true); break;
+    case KeyPress:
+      c.userTime = event.xkey.time;
+      OnKeyEvent(event.xkey, true);
+      break;
     case KeyRelease: OnKeyEvent(event.xkey, false); break;
     case FocusIn:
     case FocusOut:

@@ -13,9 +13,13 @@
 // times at every placement (window_bench: BM_MonitorQuery against one round
 // trip, BM_PointerQuery). So it is read once and kept in the connection
 // until a RandR event or a change of the root's _NET_WORKAREA or
-// _NET_CURRENT_DESKTOP (the root's PropertyChangeMask delivers them) marks
-// it stale. A dock that changes its struts is seen through the work area its
-// window manager sets anew.
+// _NET_CURRENT_DESKTOP (the root's PropertyChangeMask delivers them) reads
+// it anew. A dock that changes its struts is seen through the work area its
+// window manager sets anew. Either may show that the monitors changed: a
+// read at a RandR event of a burst (xrandr sets the screen, CRTCs and the
+// primary output one request at a time) may see a state between two, with
+// no event after the last step, while window managers set the work area
+// once they have followed the whole change.
 #include "platform/posix/window/x11/window_x11_monitors.h"
 
 #include <X11/Xatom.h>
@@ -200,18 +204,20 @@ bool OnMonitorEvent(TConnection& c, XEvent& event) {
   if (event.type == PropertyNotify) {
     const XPropertyEvent& p = event.xproperty;
     if (p.window != c.root || (p.atom != c.atoms.netWorkArea && p.atom != c.atoms.netCurrentDesktop)) return false;
-    c.monitorsStale = true;
-    return true;
-  }
-  if (c.randrVersion <= 0 ||
-      (event.type != c.randrEventBase + RRScreenChangeNotify && event.type != c.randrEventBase + RRNotify))
+  } else if (c.randrVersion <= 0 ||
+             (event.type != c.randrEventBase + RRScreenChangeNotify && event.type != c.randrEventBase + RRNotify)) {
     return false;
-  XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size
+  } else {
+    XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size
+  }
   // Events come in bursts for one change: the first reads the new state, the
-  // others find nothing new.
+  // others find nothing new, yet each may find a window that is not whole on
+  // its work area (moved meanwhile, or judged by a list read half made). A
+  // list never read has nothing to compare with.
+  const bool known = !c.monitorsStale;
   const auto before = c.monitors;
   Read(c);
-  if (!SameMonitors(before, c.monitors)) OnMonitorsChanged();
+  OnMonitorsChanged(known && !SameMonitors(before, c.monitors));
   return true;
 }
 

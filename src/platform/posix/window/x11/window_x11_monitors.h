@@ -8,9 +8,9 @@
 namespace platform::posix::x11 {
 
 // Takes a RandR event or a change of the root's _NET_WORKAREA or
-// _NET_CURRENT_DESKTOP; false for any other event. When the monitors
-// themselves changed, the calling thread's windows hear of it
-// (OnMonitorsChanged).
+// _NET_CURRENT_DESKTOP; false for any other event. The calling thread's
+// windows are kept whole on their work areas, and hear of it when the
+// monitors themselves changed (OnMonitorsChanged).
 bool OnMonitorEvent(TConnection& c, XEvent& event);
 
 // A window of another process: its rectangle in root coordinates, and moving
