@@ -55,14 +55,18 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 }
 
 // The identity of process pid's image file; false when it cannot be read.
+bool ProcessImageIdentity(HANDLE process, BY_HANDLE_FILE_INFORMATION* info) {
+  std::vector<wchar_t> image(32768);
+  DWORD size = static_cast<DWORD>(image.size());
+  return QueryFullProcessImageNameW(process, 0, image.data(), &size) && FileIdentityAt(image.data(), info);
+}
+
 bool ProcessImageIdentity(DWORD pid, BY_HANDLE_FILE_INFORMATION* info) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (process == nullptr) return false;
-  std::vector<wchar_t> image(32768);
-  DWORD size = static_cast<DWORD>(image.size());
-  const BOOL named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+  const bool known = ProcessImageIdentity(process, info);
   CloseHandle(process);
-  return named && FileIdentityAt(image.data(), info);
+  return known;
 }
 
 }  // namespace
@@ -263,11 +267,8 @@ bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
   if (started && info.hProcess != nullptr) {
     // A second guard: a process whose image is provably another file than
     // the one checked is ended at once.
-    std::vector<wchar_t> image(32768);
-    DWORD size = static_cast<DWORD>(image.size());
     BY_HANDLE_FILE_INFORMATION ran{};
-    if (QueryFullProcessImageNameW(info.hProcess, 0, image.data(), &size) && FileIdentityAt(image.data(), &ran) &&
-        !SameFile(ran, checked)) {
+    if (ProcessImageIdentity(info.hProcess, &ran) && !SameFile(ran, checked)) {
       ::TerminateProcess(info.hProcess, 1);
       started = false;
     }
