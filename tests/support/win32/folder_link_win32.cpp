@@ -3,7 +3,6 @@
 // /unix, on the host paths Wine's own wine_get_unix_file_name names.
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,7 +26,8 @@ UnixFileName WineUnixFileName() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
 }
 
-// Runs a program of the host (Wine runs it natively) and waits for it.
+// Runs a program of the host (Wine runs it natively). start.exe /wait may
+// return before a host program ends: callers await its effect.
 bool RunOnHost(const std::vector<std::string>& args) {
   wchar_t windows[MAX_PATH];
   if (GetWindowsDirectoryW(windows, MAX_PATH) == 0) return false;
@@ -49,7 +49,10 @@ void RemoveFolderLink(const std::filesystem::path& link) {
   const UnixFileName unixName = WineUnixFileName();
   if (unixName == nullptr || !std::filesystem::exists(link, error)) return;
   const std::string hostLink = HostPath(unixName, link);
-  if (!hostLink.empty()) RunOnHost({"/bin/rm", "-f", hostLink});
+  if (!hostLink.empty() && RunOnHost({"/bin/rm", "-f", hostLink})) {
+    (void)WaitFor([&link] { std::error_code gone; return !std::filesystem::exists(link, gone); },
+                  std::chrono::seconds(10));
+  }
 }
 
 bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link, std::string* why) {
@@ -66,7 +69,12 @@ bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::
     *why = "no host path";
     return false;
   }
-  if (!RunOnHost({"/bin/ln", "-sfn", hostTarget, hostLink}) || !std::filesystem::exists(link, error)) {
+  // Made once the link leads to target, not merely exists (it may be re-pointed).
+  const auto made = [&link, &target] {
+    std::error_code at;
+    return std::filesystem::equivalent(link, target, at);
+  };
+  if (!RunOnHost({"/bin/ln", "-sfn", hostTarget, hostLink}) || !WaitFor(made, std::chrono::seconds(10))) {
     *why = "the host's ln made no link";
     return false;
   }
