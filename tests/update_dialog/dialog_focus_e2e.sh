@@ -40,7 +40,7 @@ focus_is() {
 # 1. xev has the focus the window manager gave it; the dialog opens.
 xev -name orv-focus-witness -event keyboard > "$work/xev.out" &
 pids+=($!)
-witness=$(timeout 20 xdotool search --sync --onlyvisible --name '^orv-focus-witness$' | head -n 1) ||
+witness=$(find_window 20 --name '^orv-focus-witness$') ||
     fail "xev showed no window"
 xdotool windowactivate --sync "$witness" 2>/dev/null
 await 10 focus_is "$witness" || fail "xev did not get the focus"
@@ -54,7 +54,7 @@ await 10 root_watched || fail "xev did not watch the root"
 DESKTOP_STARTUP_ID=orv-focus-test_TIME1000 "$program" -update > "$work/program.out" 2>&1 &
 app=$!
 pids+=($app)
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+window=$(find_window 60 --name '^奥凡 在线升级$') ||
     fail "no window titled 奥凡 在线升级"
 [ "$(xprop -id "$window" _NET_WM_USER_TIME)" = "_NET_WM_USER_TIME(CARDINAL) = 1000" ] ||
     fail "the dialog was not mapped with the launch time: $(xprop -id "$window" _NET_WM_USER_TIME)"

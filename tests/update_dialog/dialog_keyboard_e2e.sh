@@ -41,7 +41,7 @@ open_offer() {
     "$program" -update > "$work/program.out" 2>&1 &
     app=$!
     pids+=($app)
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+    window=$(find_window 60 --name '^奥凡 在线升级$') ||
         fail "no window titled 奥凡 在线升级"
     await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
     await 10 test "$(xdotool getwindowfocus)" = "$window" || fail "the dialog has no keyboard focus"

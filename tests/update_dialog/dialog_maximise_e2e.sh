@@ -22,7 +22,7 @@ start_devserver "$devserver" "$installer" || fail "devserver did not start"
 export ORV_REGISTRY="$work/registry.db" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work"
 "$program" -update > "$work/program.out" 2>&1 &
 pids+=($!)
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+window=$(find_window 60 --name '^奥凡 在线升级$') ||
     fail "no window titled 奥凡 在线升级"
 await 20 grep -q '"r":"api/update/v2"' "$work/requests.jsonl" || fail "the update query never came"
 await_settled "$window" || fail "the dialog did not settle"

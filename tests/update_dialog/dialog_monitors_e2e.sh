@@ -45,7 +45,7 @@ start_dialog() {
     "$program" -update > "$work/program.out" 2>&1 &
     app=$!
     pids+=($app)
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^奥凡 在线升级$' | head -n 1) ||
+    window=$(find_window 60 --name '^奥凡 在线升级$') ||
         fail "no window titled 奥凡 在线升级"
 }
 end_dialog() {

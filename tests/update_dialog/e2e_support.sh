@@ -24,6 +24,16 @@ await() {
     done
 }
 
+# The first shown window that "xdotool search" finds with the arguments after
+# $1, awaited for up to $1 seconds; its id goes to stdout. Each try is a
+# search of its own: one that meets a window closing during its walk ends on
+# an X error, and the next try goes on.
+find_window() {
+    local seconds=$1
+    shift
+    await "$seconds" bash -c 'xdotool search --onlyvisible "$@" 2> /dev/null | head -n 1 | grep .' _ "$@"
+}
+
 # Starts an Xvfb of one 24-bit screen of $1 (default 1280x800) on a free
 # display and points DISPLAY at it. False when it did not start.
 start_xvfb() {

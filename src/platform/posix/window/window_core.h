@@ -186,6 +186,12 @@ void OnPointerLeft(HWND target);
 void OnKey(HWND target, int virtualKey, bool down, char16_t character);
 // The window was moved or sized by someone else (window manager).
 void OnExternalPlacement(HWND hwnd, const RECT& rect);
+// The desktop activated the window itself (the window manager raised and
+// focused it): our stacking, activation and focus follow, and the display is
+// not asked to raise it again. Such a request arrives late whenever our
+// events wait, and would then lift the window over one the user turned to
+// since.
+void FollowDesktopActivation(TWindow& window);
 // The window got or lost the input focus from the outside (window manager);
 // activated, it is brought whole onto a work area (BringOntoWorkArea).
 void OnExternalFocus(HWND hwnd, bool focused);

@@ -183,8 +183,8 @@ void OnKey(HWND, int virtualKey, bool down, char16_t character) {
 
 void OnExternalFocus(HWND hwnd, bool focused) {
   TThreadQueue& queue = *CurrentQueue();
-  if (focused && LocalWindow(hwnd)) {
-    if (queue.focus != hwnd) SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (auto window = LocalWindow(hwnd); focused && window) {
+    FollowDesktopActivation(*window);
     // Activated by the desktop: whole in view, its caption in reach.
     BringOntoWorkArea(hwnd);
   } else if (!focused && queue.focus == hwnd) {

@@ -50,8 +50,9 @@ void LiftOwned(HWND hwnd) {
 }
 
 // Restacks hwnd after insertAfter, never below its owner, and the native
-// windows to match.
-void Stack(TWindow& window, HWND insertAfter) {
+// windows to match; the window's own native window only with restackSelf
+// (not when the desktop has already put it there).
+void Stack(TWindow& window, HWND insertAfter, bool restackSelf = true) {
   const auto before = WindowsTopFirst();
   Restack(window.hwnd, insertAfter);
   auto stacking = WindowsTopFirst();
@@ -67,13 +68,13 @@ void Stack(TWindow& window, HWND insertAfter) {
   for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
     auto each = FindWindowRecord(*it);
     HWND below = it == stacking.rbegin() ? nullptr : *(it - 1);
-    if (each) Backend().ApplyStacking(*each, below);
+    if (each && (restackSelf || each.get() != &window)) Backend().ApplyStacking(*each, below);
   }
 }
 
-void Activate(TWindow& window) {
+void Activate(TWindow& window, bool restackSelf = true) {
   TThreadQueue& queue = *window.queue;
-  Stack(window, HWND_TOP);
+  Stack(window, HWND_TOP, restackSelf);
   if (queue.active != window.hwnd) {
     HWND old = queue.active;
     queue.active = window.hwnd;
@@ -177,6 +178,10 @@ bool PlaceForeign(HWND hwnd, int x, int y, int width, int height, UINT flags) {
 }
 
 }  // namespace
+
+void FollowDesktopActivation(TWindow& window) {
+  if (window.queue->focus != window.hwnd) Activate(window, false);
+}
 
 void OnExternalPlacement(HWND hwnd, const RECT& proposed) {
   auto window = LocalWindow(hwnd);
