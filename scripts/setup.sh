@@ -34,7 +34,7 @@ apt-get update
 # shares compiled objects between the build folders.
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev \
-    clang libclang-rt-14-dev \
+    clang libclang-rt-14-dev clang-format \
     libjansson-dev zlib1g-dev libstb-dev libcurl4-openssl-dev libsqlite3-dev \
     libssl-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev libxinerama-dev libxcomposite-dev fonts-wqy-microhei \
     libcpp-httplib-dev \

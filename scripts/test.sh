@@ -1,5 +1,7 @@
 #!/bin/sh
 # Builds the program, its tools and its tests, and runs the tests:
+#  0. the fast checks, which fail within minutes: the format, the include
+#     layering and a quick suite (the MD5 and request-signing tests);
 #  1. an optimised build with debug info: every suite;
 #  2. an AddressSanitizer + UndefinedBehaviorSanitizer build: every suite;
 #  3. a ThreadSanitizer build: the threaded suites;
@@ -23,6 +25,10 @@ run_tests() {
     shift
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 "$@"
 }
+
+scripts/check_format.sh
+scripts/check_includes.sh src
+scripts/quick.sh 'Md5|SignedRequest'
 
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests build/release

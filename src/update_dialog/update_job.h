@@ -25,6 +25,8 @@ enum class EUpdateHold {
 
 class CUpdateJob : public CDownLoadCallBack {
  public:
+  // Tests derive from the job; it is destroyed through its own type.
+  virtual ~CUpdateJob() = default;
   // Takes the installer's progress (total and received bytes) into m_nProgress
   // as a percent 0..100; a total of 0 changes nothing.
   void OnDownloadProgress(double total, double received) override;

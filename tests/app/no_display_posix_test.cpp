@@ -39,7 +39,9 @@ TEST_F(FrozenDisplayTest, IsGivenUpOnAndTheSilentModeStillAsksForUpdates) {
   ScopedEnv display("DISPLAY", xvfb.display());
   ScopedEnv anyBackend("ORV_WINDOW_BACKEND", "");
   ScopedEnv noDelay("ORV_AUTO_DELAY_MS", "0");
-  if (geteuid() == 0) EXPECT_EQ(Run({"-update"}, std::chrono::seconds(30)), 0);
+  if (geteuid() == 0) {
+    EXPECT_EQ(Run({"-update"}, std::chrono::seconds(30)), 0);
+  }
   EXPECT_EQ(Run({"-auto"}, std::chrono::seconds(60)), 0);
   const auto requests = server->Requests();
   EXPECT_TRUE(std::any_of(requests.begin(), requests.end(),
