@@ -2,7 +2,9 @@
 
 #include "server_api/connect_help.h"
 
-CServerConnect* GetServerConnect() {
+CConnectHelp& ProcessClient() {
   static CConnectHelp client;
-  return &client;
+  return client;
 }
+
+CServerConnect* GetServerConnect() { return &ProcessClient(); }
