@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/close_ad.h"
-#include "app/dump_upload.h"
+#include "crash_reports/dump_upload.h"
 #include "app/program_icon.h"
 #include "app/start_facts.h"
 #include "common/product.h"

@@ -1,9 +1,9 @@
-#include "app/dump_upload.h"
+#include "crash_reports/dump_upload.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "app/dump_upload_record.h"
+#include "crash_reports/dump_upload_record.h"
 #include "common/product.h"
 #include "common/text.h"
 #include "paths_and_log/folders.h"

@@ -2,6 +2,33 @@
 // over lpc_connect.cpp (connection and reader thread), lpc_dispatch.cpp
 // (dispatcher threads), lpc_methods.cpp (method table, responses,
 // notifications) and lpc_calls.cpp (outgoing calls).
+//
+// Threads: the caller's threads; while connected, the reader (ReaderThread)
+// and one dispatcher per inbound queue (requests, notifications, responses).
+//
+// Locks, outermost first; a lock may be taken while holding only those above
+// it, never one above it:
+//   1. m_lifecycleLock: Connect and Disconnect (any caller thread, or the
+//      reader from the disconnect callback). Held while the four threads are
+//      joined, so no client thread may wait for it while connected.
+//   2. m_supportLock: SendMethodSupport (Connect under 1; RegisterMethod and
+//      UnregisterMethod on a caller thread).
+//   3. m_methodLock: exclusive in RegisterMethod, UnregisterMethod and the
+//      destructor, each holding nothing else; shared in SendMethodSupport
+//      (under 2) and on the request and notification dispatchers for the
+//      whole run of a handler (InvokeHandler). A handler therefore calls
+//      neither RegisterMethod/UnregisterMethod (3 again) nor Connect or
+//      Disconnect (1 above 3, and Disconnect joins the dispatcher itself).
+//   4. m_idLock: NextCallId, takes the pending-call lock (5) inside.
+//   5. leaves, which take no other lock while held: the pending-call table's
+//      (callers, the responses dispatcher), the request-handle set's
+//      (request dispatcher, SendResponse), m_pipeLock (every write takes it
+//      only to copy the pipe, the write itself runs unlocked), m_callbackLock
+//      (the reader copies the callback and calls it unlocked), the receive
+//      buffer's (reader) and each queue's (reader pushes, its dispatcher
+//      waits).
+// Completions of CallMethodAsync and the disconnect callback run with no lock
+// held.
 #pragma once
 
 #include <atomic>
