@@ -172,3 +172,13 @@ void DeleteArchivedDumps(const std::vector<TArchivedDump>& archived) {
     }
   }
 }
+
+void RunDumpUpload(const std::u16string& zipPath) {
+  // An archive whose upload an earlier run began goes first, as it was: a
+  // new collection would hold its dumps too and store them a second time.
+  if (!ResumePendingUpload(zipPath)) return;
+  std::vector<TArchivedDump> archived;
+  if (!CollectDumps(zipPath, &archived)) return;
+  // A dump leaves the disk only once the archive holding it is on the server.
+  (void)UploadDumps(zipPath, archived);
+}
