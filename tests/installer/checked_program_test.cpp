@@ -6,9 +6,9 @@
 #include "common/md5.h"
 #include "common/text.h"
 #include "dialog_fixture.h"
+#include "installer/installer_digests.h"
 #include "platform/process.h"
 #include "support/child_process.h"
-#include "installer/installer_digests.h"
 #include "update_dialog/update_workers.h"
 
 namespace {
