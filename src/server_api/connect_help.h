@@ -1,6 +1,7 @@
 // CConnectHelp: one method per API endpoint, on the request forms of CHttpClient.
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "server_api/http_client.h"
@@ -62,5 +63,5 @@ class CConnectHelp : public CHttpClient {
   static bool CopyPayload(const JsonPtr& reply, char16_t* buffer, size_t size);
 };
 
-// The process's client, the one GetServerConnect() hands out.
-CConnectHelp& ProcessClient();
+// A client of its own for one update job, copied from client as it is now.
+std::shared_ptr<IUpdateServer> MakeUpdateServer(const CConnectHelp& client);

@@ -38,4 +38,6 @@ class CUpdateServer : public IUpdateServer {
 
 }  // namespace
 
-std::shared_ptr<IUpdateServer> MakeUpdateServer() { return std::make_shared<CUpdateServer>(ProcessClient()); }
+std::shared_ptr<IUpdateServer> MakeUpdateServer(const CConnectHelp& client) {
+  return std::make_shared<CUpdateServer>(client);
+}
