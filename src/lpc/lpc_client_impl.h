@@ -10,7 +10,8 @@
 // it, never one above it:
 //   1. m_lifecycleLock: Connect and Disconnect (any caller thread, or the
 //      reader from the disconnect callback). Held while the four threads are
-//      joined, so no client thread may wait for it while connected.
+//      joined, so no client thread may wait for it: the reader only tries it
+//      (LockLifecycle), as whoever holds it is about to join the reader.
 //   2. m_supportLock: SendMethodSupport (Connect under 1; RegisterMethod and
 //      UnregisterMethod on a caller thread).
 //   3. m_methodLock: exclusive in RegisterMethod, UnregisterMethod and the
@@ -80,6 +81,10 @@ class CLPCClient final : public ILPCClient {
   void CallDisconnectCallback();
   std::shared_ptr<platform::PipeConnection> CurrentPipe();
   std::shared_ptr<platform::PipeConnection> TakePipe();
+  // Takes m_lifecycleLock into lock; false on the reader thread (from the
+  // disconnect callback) when another thread holds it: that thread joins
+  // the reader, so waiting for it would never end.
+  bool LockLifecycle(std::unique_lock<std::mutex>* lock);
 
   // Dispatchers (lpc_dispatch.cpp).
   void DispatcherThread(CMessageQueue* queue, void (CLPCClient::*handle)(json_t*));
@@ -124,6 +129,7 @@ class CLPCClient final : public ILPCClient {
   void* m_disconnectValue = nullptr;
 
   std::mutex m_lifecycleLock;  // Connect and Disconnect one at a time
+  std::atomic<std::thread::id> m_readerId{};  // set by the reader when it starts
 };
 
 }  // namespace lpc
