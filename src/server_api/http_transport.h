@@ -140,7 +140,7 @@ class HttpTransport : private platform::IHttpReplySink {
   uint32_t m_lastError = 0;
   uint32_t m_sinkError = 0;
   std::u16string m_statusCode;
-  // The User-Agent the API server knows the program by; it stays as it is.
+  // The User-Agent the API server knows the program by.
   std::u16string m_userAgent = u"WinHttpClient";
   bool m_charsetFixed = false;
   std::u16string m_proxyUser;
