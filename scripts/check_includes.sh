@@ -4,7 +4,7 @@
 # ones before it; names on one line share a layer and may not include each
 # other):
 #   folders of src/:  common, platform | code_signing, settings, paths_and_log, zip | lpc,
-#                     server_api, skinui, update_dialog, app
+#                     server_api, skinui | installer | crash_reports, update_dialog, app
 #   inside skinui/:   markup, render, resources, control, layout, manager,
 #                     builder, window
 # (text drawing reads the html text tokens, so render stands above markup;
@@ -27,7 +27,7 @@ rank() {
         paths_and_log) echo 3 ;;
         zip | lpc) echo 4 ;;
         server_api) echo 5 ;;
-        skinui) echo 6 ;;
+        skinui | installer | crash_reports) echo 6 ;;
         update_dialog) echo 7 ;;
         app) echo 8 ;;
         skinui/markup) echo 60 ;;

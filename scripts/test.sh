@@ -39,7 +39,7 @@ ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" U
 
 # Only the suites with threads of their own are built and run under TSan.
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=thread -DORV_BUILD_BENCH=OFF
-ninja -C build/tsan -j "$jobs" lpc_tests platform_tests paths_and_log_tests server_api_tests devservice update_dialog_tests
+ninja -C build/tsan -j "$jobs" lpc_tests platform_tests paths_and_log_tests server_api_tests devservice update_dialog_tests installer_tests
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/scripts/tsan.supp" run_tests build/tsan -R "${ORV_TSAN_SUITES:-LPC|Lpc|Log|Pipe|DevService|Transfer|Transport|Clock|Dialog|CheckUpdate|InstallTest|CheckPage|Publisher|InstallerDigests}"
 
 scripts/fuzz.sh

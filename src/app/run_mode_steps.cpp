@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "app/close_ad.h"
-#include "app/dump_upload.h"
 #include "app/program_icon.h"
 #include "app/start_facts.h"
 #include "common/product.h"
@@ -49,17 +47,6 @@ void SendStartupReport(int module, bool bNoStartBy) {
   (void)GetServerConnect()->ReportStartup(module, bNoStartBy ? 0 : ParseStartBy());
 }
 
-void RunDumpUpload(const std::u16string& zipPath) {
-  // An archive whose upload an earlier run began goes first, as it was: a
-  // new collection would hold its dumps too and store them a second time.
-  if (!ResumePendingUpload(zipPath)) return;
-  std::vector<TArchivedDump> archived;
-  if (!CollectDumps(zipPath, &archived)) return;
-  // A dump leaves the disk only once the archive holding it is on the server.
-  (void)UploadDumps(zipPath, archived);
-}
-
-void RunCloseAdRequest() { CloseAdRequest(); }
 
 bool CanShowDialog() {
   // Nobody could use a dialog that no one sees, and it would hold the update

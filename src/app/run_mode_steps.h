@@ -1,6 +1,6 @@
 // The steps of the start-up sequence and of the run modes that stand on the
-// other areas of the program (server client, dump upload, close-ad request,
-// update dialog, elevated relaunch), gathered in one place.
+// other areas of the program (server client, update dialog, elevated
+// relaunch), gathered in one place.
 #pragma once
 
 #include <string>
@@ -9,10 +9,6 @@
 void InitServerClient();
 // Reports the start of module with parent 0 (bNoStartBy) or the start-by code.
 void SendStartupReport(int module, bool bNoStartBy);
-// Collects the product's crash dumps into zipPath and uploads the archive.
-void RunDumpUpload(const std::u16string& zipPath);
-// "-close_ad": records the close time and ends the pop-up page process.
-void RunCloseAdRequest();
 // Whether a user can see the dialog; says why not on stderr (and in the log)
 // when no one could.
 bool CanShowDialog();

@@ -1,8 +1,10 @@
 #include "app/run_modes.h"
 
+#include "app/close_ad.h"
 #include "app/main_module.h"
 #include "app/run_mode_steps.h"
 #include "app/start_facts.h"
+#include "crash_reports/dump_upload.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
 #include "platform/process.h"
@@ -41,7 +43,7 @@ void DispatchRunMode(const std::vector<std::u16string>& args) {
   if (args.size() != 1) {
     const std::u16string first = args.size() > 1 ? args[1] : std::u16string();
     if (first == u"-auto") return RunAutoMode();
-    if (first == u"-close_ad") return RunCloseAdRequest();
+    if (first == u"-close_ad") return CloseAdRequest();
     if (first != u"-update") return;  // "-inst_fix" and anything else: nothing more
   }
   RunInteractiveMode();

@@ -1,4 +1,6 @@
-// The start-up sequence and the run modes chosen by the first argument.
+// The run modes chosen by the first argument: the dispatch, the silent update
+// and the update dialog. The start-up sequence around them is ProgramMain
+// (startup.cpp).
 #pragma once
 
 #include <string>

@@ -3,16 +3,16 @@
 #include "app/run_modes.h"
 #include "app/start_facts.h"
 #include "app/skin_archive.h"
+#include "crash_reports/crash_report.h"
 #include "platform/crash_filter.h"
 #include "platform/process_command_line.h"
 #include "platform/process_setup.h"
 #include "platform/program_entry.h"
-#include "server_api/server_connect.h"
+#include "update_dialog/worker_thread.h"
 
 namespace {
 
 constexpr int kUpdaterModule = 2;
-constexpr int kCrashedModule = 2;
 constexpr int kChildModule = 4;
 
 // The process preparation; false when the program must end at once.
@@ -27,18 +27,6 @@ bool PrepareProcess() {
   return true;
 }
 
-// The process the crash filter starts to report a crash of this program: it
-// only sends the report, not a start-up report of its own.
-bool IsCrashReportProcess() {
-  const auto args = platform::GetCommandLineArgs();
-  return args.size() > 1 && args[1] == platform::kCrashReportSwitch;
-}
-
-void SendCrashReport() {
-  InitServerClient();
-  (void)GetServerConnect()->ReportCrash(kCrashedModule);
-}
-
 void SendStartupReports() {
   InitServerClient();
   SendStartupReport(kUpdaterModule, false);
@@ -51,12 +39,16 @@ int ProgramMain() {
   (void)platform::InstallCrashDumpFilter();
   if (!PrepareProcess()) return 0;
   if (IsCrashReportProcess()) {
+    InitServerClient();
     SendCrashReport();
     platform::UninitComponentModel();
     return 0;
   }
   SendStartupReports();
   DispatchRunMode();
+  // A dialog's worker that outlasted its wait ends here, before anything it
+  // uses is destroyed with the process.
+  JoinLeftWorkers();
   CMainModule& module = GetMainModule();
   if (module.m_bRelaunchElevated) RelaunchElevated(platform::GetArgumentsText());
   platform::UninitComponentModel();

@@ -2,6 +2,34 @@
 // over lpc_connect.cpp (connection and reader thread), lpc_dispatch.cpp
 // (dispatcher threads), lpc_methods.cpp (method table, responses,
 // notifications) and lpc_calls.cpp (outgoing calls).
+//
+// Threads: the caller's threads; while connected, the reader (ReaderThread)
+// and one dispatcher per inbound queue (requests, notifications, responses).
+//
+// Locks, outermost first; a lock may be taken while holding only those above
+// it, never one above it:
+//   1. m_lifecycleLock: Connect and Disconnect (any caller thread, or the
+//      reader from the disconnect callback). Held while the four threads are
+//      joined, so no client thread may wait for it: the reader only tries it
+//      (LockLifecycle), as whoever holds it is about to join the reader.
+//   2. m_supportLock: SendMethodSupport (Connect under 1; RegisterMethod and
+//      UnregisterMethod on a caller thread).
+//   3. m_methodLock: exclusive in RegisterMethod, UnregisterMethod and the
+//      destructor, each holding nothing else; shared in SendMethodSupport
+//      (under 2) and on the request and notification dispatchers for the
+//      whole run of a handler (InvokeHandler). A handler therefore calls
+//      neither RegisterMethod/UnregisterMethod (3 again) nor Connect or
+//      Disconnect (1 above 3, and Disconnect joins the dispatcher itself).
+//   4. m_idLock: NextCallId, takes the pending-call lock (5) inside.
+//   5. leaves, which take no other lock while held: the pending-call table's
+//      (callers, the responses dispatcher), the request-handle set's
+//      (request dispatcher, SendResponse), m_pipeLock (every write takes it
+//      only to copy the pipe, the write itself runs unlocked), m_callbackLock
+//      (the reader copies the callback and calls it unlocked), the receive
+//      buffer's (reader) and each queue's (reader pushes, its dispatcher
+//      waits).
+// Completions of CallMethodAsync and the disconnect callback run with no lock
+// held.
 #pragma once
 
 #include <atomic>
@@ -53,6 +81,10 @@ class CLPCClient final : public ILPCClient {
   void CallDisconnectCallback();
   std::shared_ptr<platform::PipeConnection> CurrentPipe();
   std::shared_ptr<platform::PipeConnection> TakePipe();
+  // Takes m_lifecycleLock into lock; false on the reader thread (from the
+  // disconnect callback) when another thread holds it: that thread joins
+  // the reader, so waiting for it would never end.
+  bool LockLifecycle(std::unique_lock<std::mutex>* lock);
 
   // Dispatchers (lpc_dispatch.cpp).
   void DispatcherThread(CMessageQueue* queue, void (CLPCClient::*handle)(json_t*));
@@ -97,6 +129,7 @@ class CLPCClient final : public ILPCClient {
   void* m_disconnectValue = nullptr;
 
   std::mutex m_lifecycleLock;  // Connect and Disconnect one at a time
+  std::atomic<std::thread::id> m_readerId{};  // set by the reader when it starts
 };
 
 }  // namespace lpc

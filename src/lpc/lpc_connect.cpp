@@ -32,8 +32,15 @@ CLPCClient::~CLPCClient() {
 
 void CLPCClient::Release() { delete this; }
 
+bool CLPCClient::LockLifecycle(std::unique_lock<std::mutex>* lock) {
+  if (m_readerId.load() == std::this_thread::get_id()) return lock->try_lock();
+  lock->lock();
+  return true;
+}
+
 bool CLPCClient::Connect(const char* name) {
-  std::lock_guard<std::mutex> lock(m_lifecycleLock);
+  std::unique_lock<std::mutex> lock(m_lifecycleLock, std::defer_lock);
+  if (!LockLifecycle(&lock)) return false;
   if (m_stopped.load() == 0) return true;
   // A connection the service broke leaves its threads to be collected here.
   JoinThreads();
@@ -76,7 +83,9 @@ bool CLPCClient::StartThreads(const std::shared_ptr<platform::PipeConnection>& p
 }
 
 void CLPCClient::Disconnect() {
-  std::lock_guard<std::mutex> lock(m_lifecycleLock);
+  std::unique_lock<std::mutex> lock(m_lifecycleLock, std::defer_lock);
+  // Refused only while another thread disconnects (or reconnects) anyway.
+  if (!LockLifecycle(&lock)) return;
   DisconnectLocked();
 }
 
@@ -97,6 +106,8 @@ void CLPCClient::CloseQueues() {
 
 void CLPCClient::JoinThreads() {
   JoinOrDetach(&m_reader);
+  // The id may be given to another thread once this one is gone.
+  m_readerId.store(std::thread::id());
   JoinOrDetach(&m_requests.m_dispatcher);
   JoinOrDetach(&m_notifications.m_dispatcher);
   JoinOrDetach(&m_responses.m_dispatcher);
@@ -109,6 +120,7 @@ void CLPCClient::SetDisconnectCallback(LpcDisconnectCallback function, void* val
 }
 
 void CLPCClient::ReaderThread(std::shared_ptr<platform::PipeConnection> pipe) {
+  m_readerId.store(std::this_thread::get_id());
   char buffer[platform::kPipeReadSize];
   const platform::PipeKeepWaiting keepWaiting = [this] { return m_stopped.load() == 0; };
   while (m_stopped.load() == 0) {

@@ -1,7 +1,11 @@
 // CConnectHelp: one method per API endpoint, on the request forms of CHttpClient.
 #pragma once
 
+#include <memory>
+#include <optional>
+
 #include "server_api/http_client.h"
+#include "server_api/update_server.h"
 
 class CConnectHelp : public CHttpClient {
  public:
@@ -28,6 +32,9 @@ class CConnectHelp : public CHttpClient {
   bool ReportCom(int32_t opp) override;
   bool QueryUpdate(char16_t* version, size_t versionSize, char16_t* url, size_t urlSize,
                    char16_t* md5Url, size_t md5UrlSize, bool silent) override;
+  // The update query's answer as values: nothing when the check failed, three
+  // empty texts when the server offers nothing.
+  std::optional<TUpdateOffer> QueryUpdateOffer(bool silent);
   bool GetPopupConfig(char16_t* buffer, size_t size) override;
   bool GetDropPacketConfig() override;
   bool ReportDropPacket(char16_t* buffer, size_t size) override;
@@ -41,6 +48,9 @@ class CConnectHelp : public CHttpClient {
   bool QueryIsps() override;
 
  private:
+  // The update query's accepted reply in *reply and its "recordset" (JSON
+  // null: no update); false when the check failed.
+  bool QueryUpdateRecord(bool silent, JsonPtr* reply, const json_t** recordset);
   // A signed report with the given parameters: true when accepted.
   bool Report(std::u16string_view path, CParamMap params = {});
   // True unless "recordset" is JSON null: a reply without one counts as
@@ -52,3 +62,6 @@ class CConnectHelp : public CHttpClient {
   // when the text does not fit.
   static bool CopyPayload(const JsonPtr& reply, char16_t* buffer, size_t size);
 };
+
+// A client of its own for one update job, copied from client as it is now.
+std::shared_ptr<IUpdateServer> MakeUpdateServer(const CConnectHelp& client);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ class CHttpClient : public CServerConnect {
   bool DownloadToFile(const std::u16string& url, const std::u16string& path,
                       CDownLoadCallBack* callback) override;
   bool DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) override;
+  // The bytes at url, held by nobody else; nothing when the download failed.
+  std::optional<std::vector<uint8_t>> DownloadBytes(const std::u16string& url, CDownLoadCallBack* callback);
   uint32_t GetDownloadedSize() override;
   uint32_t CopyDownloaded(void* buffer, uint32_t size) override;
   bool UploadFile(const std::u16string& key, const std::u16string& path) override;

@@ -43,7 +43,7 @@ class CWholeFileProgress {
 };
 
 // Sends the client's GET; true for a complete reply.
-bool Fetch(WinHttpClient* client) {
+bool Fetch(HttpTransport* client) {
   const bool sent = client->SendRequest(u"GET");
   // A reply cut short of its Content-Length is an incomplete file, not a download.
   const bool complete = sent && (!client->HasContentLength() ||
@@ -57,17 +57,24 @@ bool Fetch(WinHttpClient* client) {
 
 }  // namespace
 
-bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) {
-  std::vector<uint8_t>().swap(m_download);
-  m_downloadLength = 0;
-  WinHttpClient client(url, ReplyProgress(callback));
+std::optional<std::vector<uint8_t>> CHttpClient::DownloadBytes(const std::u16string& url,
+                                                               CDownLoadCallBack* callback) {
+  HttpTransport client(url, ReplyProgress(callback));
   client.SetTransferBounds(FileTransferBounds(m_limits));
   // Held whole in memory (a checksum text): a server that sends without end
   // must not exhaust it.
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
-  if (!Fetch(&client)) return false;
-  m_downloadLength = static_cast<uint32_t>(client.GetReceivedLength());
-  m_download = client.TakeReplyBytes();
+  if (!Fetch(&client)) return std::nullopt;
+  return client.TakeReplyBytes();
+}
+
+bool CHttpClient::DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) {
+  std::vector<uint8_t>().swap(m_download);
+  m_downloadLength = 0;
+  std::optional<std::vector<uint8_t>> bytes = DownloadBytes(url, callback);
+  if (!bytes) return false;
+  m_downloadLength = static_cast<uint32_t>(bytes->size());
+  m_download = std::move(*bytes);
   m_download.push_back(0);  // room for it was reserved with the reply
   return true;
 }
@@ -84,7 +91,7 @@ bool CHttpClient::DownloadToFile(const std::u16string& url, const std::u16string
   if (cut != std::u16string::npos && !EnsureRealFolder(path.substr(0, cut + 1))) return false;
   platform::ForgetWriteFailures();
   CDownloadPartFile part(path);
-  WinHttpClient client(url, CWholeFileProgress(&part, callback));
+  HttpTransport client(url, CWholeFileProgress(&part, callback));
   client.SetReplyWriter(&part);
   client.SetTransferBounds(FileTransferBounds(m_limits));
   if (Fetch(&client) && part.Complete()) return true;

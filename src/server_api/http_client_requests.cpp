@@ -25,7 +25,7 @@ bool CHttpClient::SendJsonRequest(std::u16string_view verb, const std::u16string
                                   const std::u16string* body, JsonPtr* document) {
   document->reset();
   const bool testMode = IsTestMode();
-  WinHttpClient client(url, {});
+  HttpTransport client(url, {});
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
   client.SetTransferBounds(ApiExchangeBounds(m_limits));
   if (body != nullptr) {
@@ -70,7 +70,7 @@ bool CHttpClient::HttpPutFile(const std::u16string& url, const std::u16string& p
   // costs no more memory than a small one.
   CFileBodySource body;
   if (!body.Open(path) || body.Size() == 0) return false;
-  WinHttpClient client(url, {});
+  HttpTransport client(url, {});
   client.SetTimeouts(1000, 60000, 3600000, 3600000);
   client.SetMaxReplyBytes(kMaxApiReplyBytes);
   // The long timeouts let a large archive take its time; a stalled storage

@@ -29,22 +29,22 @@ bool Contains(std::string_view text, std::string_view what) {
 
 }  // namespace
 
-WinHttpClient::WinHttpClient(std::u16string url, ProgressCallback progress) {
+HttpTransport::HttpTransport(std::u16string url, ProgressCallback progress) {
   Open(std::move(url), std::move(progress));
 }
 
-void WinHttpClient::Open(std::u16string url, ProgressCallback progress) {
-  *this = WinHttpClient();
+void HttpTransport::Open(std::u16string url, ProgressCallback progress) {
+  *this = HttpTransport();
   m_url = std::move(url);
   m_progress = std::move(progress);
 }
 
-void WinHttpClient::SetProxyCredentials(std::u16string user, std::u16string password) {
+void HttpTransport::SetProxyCredentials(std::u16string user, std::u16string password) {
   m_proxyUser = std::move(user);
   m_proxyPassword = std::move(password);
 }
 
-bool WinHttpClient::SetRequestBody(const void* data, size_t size) {
+bool HttpTransport::SetRequestBody(const void* data, size_t size) {
   if (data == nullptr) return false;
   const auto* bytes = static_cast<const uint8_t*>(data);
   m_requestBody.assign(bytes, bytes + size);
@@ -52,22 +52,22 @@ bool WinHttpClient::SetRequestBody(const void* data, size_t size) {
   return true;
 }
 
-void WinHttpClient::SetRequestBodySource(platform::IHttpBodySource* source, uint64_t size) {
+void HttpTransport::SetRequestBodySource(platform::IHttpBodySource* source, uint64_t size) {
   m_bodySource = source;
   m_bodySourceSize = size;
 }
 
-void WinHttpClient::SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
+void HttpTransport::SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
                                 int32_t receiveMs) {
   m_timeouts = {resolveMs, connectMs, sendMs, receiveMs};
 }
 
-void WinHttpClient::SetCharset(std::u16string charset) {
+void HttpTransport::SetCharset(std::u16string charset) {
   m_charset = std::move(charset);
   m_charsetFixed = true;
 }
 
-platform::HttpExchangeRequest WinHttpClient::BuildExchange(std::u16string_view verb,
+platform::HttpExchangeRequest HttpTransport::BuildExchange(std::u16string_view verb,
                                                            bool disableRedirects) const {
   platform::HttpExchangeRequest exchange;
   exchange.verb = ToUpperAscii(verb);
@@ -95,7 +95,7 @@ platform::HttpExchangeRequest WinHttpClient::BuildExchange(std::u16string_view v
   return exchange;
 }
 
-bool WinHttpClient::SendRequest(std::u16string_view verb, bool disableRedirects) {
+bool HttpTransport::SendRequest(std::u16string_view verb, bool disableRedirects) {
   if (m_url.empty()) {
     m_lastError = kErrorPathNotFound;
     return false;
@@ -130,7 +130,7 @@ bool WinHttpClient::SendRequest(std::u16string_view verb, bool disableRedirects)
   return false;
 }
 
-bool WinHttpClient::Attempt(platform::HttpExchangeRequest exchange) {
+bool HttpTransport::Attempt(platform::HttpExchangeRequest exchange) {
   ResetReply();
   if (m_writer != nullptr) {
     for (auto& line : m_writer->AttemptHeaders()) exchange.headers.push_back(std::move(line));
@@ -144,7 +144,7 @@ bool WinHttpClient::Attempt(platform::HttpExchangeRequest exchange) {
   return true;
 }
 
-void WinHttpClient::ResetReply() {
+void HttpTransport::ResetReply() {
   m_replyHeaders.clear();
   m_replyText.clear();
   m_replyTextReady = false;
@@ -159,7 +159,7 @@ void WinHttpClient::ResetReply() {
   m_sinkError = 0;
 }
 
-bool WinHttpClient::OnReplyHeaders(uint32_t status, std::u16string_view rawHeaders) {
+bool HttpTransport::OnReplyHeaders(uint32_t status, std::u16string_view rawHeaders) {
   m_replyHeaders = std::u16string(rawHeaders);
   if (!m_charsetFixed) m_charset = FindCharset(rawHeaders);
   const auto length = FindContentLength(rawHeaders);
@@ -186,7 +186,7 @@ bool WinHttpClient::OnReplyHeaders(uint32_t status, std::u16string_view rawHeade
   return true;
 }
 
-bool WinHttpClient::OnReplyData(const uint8_t* data, size_t size) {
+bool HttpTransport::OnReplyData(const uint8_t* data, size_t size) {
   const uint64_t received = m_received;
   if (m_maxReplyBytes != 0 && received + size > m_maxReplyBytes) {
     m_sinkError = platform::kErrorNotEnoughMemory;
@@ -203,7 +203,7 @@ bool WinHttpClient::OnReplyData(const uint8_t* data, size_t size) {
   return KeepReplyBytes(data, size);
 }
 
-bool WinHttpClient::KeepReplyBytes(const uint8_t* data, size_t size) {
+bool HttpTransport::KeepReplyBytes(const uint8_t* data, size_t size) {
   if (m_writer != nullptr) {
     if (m_textComplete) return true;
     const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
@@ -219,21 +219,21 @@ bool WinHttpClient::KeepReplyBytes(const uint8_t* data, size_t size) {
   return true;
 }
 
-void WinHttpClient::ReportFinalProgress() {
+void HttpTransport::ReportFinalProgress() {
   if (!m_progress) return;
   const double received = static_cast<double>(m_received);
   // Without a length the total is what arrived, so a finished reply reads 100 %.
   m_progress(m_contentLength != 0 ? static_cast<double>(m_contentLength) : received, received);
 }
 
-bool WinHttpClient::IsCutOffHtml() const {
+bool HttpTransport::IsCutOffHtml() const {
   const auto* begin = reinterpret_cast<const char*>(m_replyBytes.data());
   const std::string_view bytes(begin, m_replyBytes.size());
   const std::string_view text = bytes.substr(0, bytes.find('\0'));  // what the text holds
   return Contains(text, "<html>") && !Contains(text, "</html>");
 }
 
-const std::u16string& WinHttpClient::GetReplyText() {
+const std::u16string& HttpTransport::GetReplyText() {
   if (m_replyTextReady) return m_replyText;
   m_replyTextReady = true;
   const auto* begin = reinterpret_cast<const char*>(m_replyBytes.data());
@@ -248,7 +248,7 @@ const std::u16string& WinHttpClient::GetReplyText() {
   return m_replyText;
 }
 
-std::vector<uint8_t> WinHttpClient::TakeReplyBytes() {
+std::vector<uint8_t> HttpTransport::TakeReplyBytes() {
   std::vector<uint8_t> bytes;
   bytes.swap(m_replyBytes);
   m_received = 0;
@@ -257,7 +257,7 @@ std::vector<uint8_t> WinHttpClient::TakeReplyBytes() {
   return bytes;
 }
 
-void WinHttpClient::Close() {
+void HttpTransport::Close() {
   std::vector<uint8_t>().swap(m_replyBytes);
   m_received = 0;
   std::vector<uint8_t>().swap(m_requestBody);

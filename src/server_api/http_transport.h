@@ -1,6 +1,6 @@
-// WinHttpClient, the portable HTTP transport of the API client (the class
-// keeps the name the product gives it; the real WinHTTP calls live in
-// platform/win32/http_exchange_winhttp.cpp): one HTTP exchange with the
+// HttpTransport, the portable HTTP transport of the API client (the WinHTTP
+// and libcurl calls live in the platform's exchange,
+// platform/http_exchange.h): one HTTP exchange with the
 // transport's own rules on top of the platform exchange: verb and URL checks,
 // up to three attempts, the retry of a GET whose HTML page arrived cut off,
 // reply decoding by charset, the header values the program reads, the reply
@@ -41,10 +41,10 @@ class IReplyWriter {
 
 inline constexpr uint32_t kErrorWriteFault = 29;  // a reply writer refused the body
 
-class WinHttpClient : private platform::IHttpReplySink {
+class HttpTransport : private platform::IHttpReplySink {
  public:
-  WinHttpClient() = default;
-  WinHttpClient(std::u16string url, ProgressCallback progress);
+  HttpTransport() = default;
+  HttpTransport(std::u16string url, ProgressCallback progress);
 
   // Sets every field to its initial value for a request to `url`.
   void Open(std::u16string url, ProgressCallback progress);
@@ -140,6 +140,7 @@ class WinHttpClient : private platform::IHttpReplySink {
   uint32_t m_lastError = 0;
   uint32_t m_sinkError = 0;
   std::u16string m_statusCode;
+  // The User-Agent the API server knows the program by.
   std::u16string m_userAgent = u"WinHttpClient";
   bool m_charsetFixed = false;
   std::u16string m_proxyUser;

@@ -1,4 +1,5 @@
-// CServerConnect: the API server client every part of the program shares.
+// CServerConnect: the API server client the program shares; an update job
+// asks a copy of its own instead (server_api/update_server.h).
 //
 // Operations are declared in their fixed slot order. Every operation reports
 // failure by its result; out-parameters are left as they were on failure

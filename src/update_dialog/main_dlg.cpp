@@ -43,8 +43,8 @@ std::u16string DialogTitle() {
 CMainDlg::CMainDlg() : m_pJob(std::make_shared<CUpdateJob>()) {}
 
 CMainDlg::~CMainDlg() {
-  // Workers still running were left to end on their own; the job they hold
-  // keeps what they touch alive.
+  // Workers still running were left (JoinLeftWorkers); the job they hold,
+  // and the client it holds, stay alive for them.
   m_pJob->m_bCancel.store(true);
 }
 
@@ -199,7 +199,8 @@ void CMainDlg::OnClose() {
 
 void CMainDlg::OnDestroy() {
   // Workers stop at their next check; one that needs longer than its wait
-  // is left to end on its own rather than being killed mid-write.
+  // is left to end (and be joined before the process ends) rather than being
+  // killed mid-write.
   m_pJob->m_bCancel.store(true);
   for (CWorkerThread* worker : {&m_checkThread, &m_installThread}) {
     if (!worker->WaitForEnd(kWorkerWaitMs)) worker->Leave();

@@ -1,8 +1,9 @@
 // CUpdateJob: what the update dialog shares with its two worker threads.
 //
 // The dialog and each worker hold the job by shared pointer, so a worker that
-// is still running when the dialog has stopped waiting for it (and is left to
-// end with the process) touches only the job, never the gone dialog.
+// is still running when the dialog has stopped waiting for it (it is left,
+// see CWorkerThread) touches only the job and its client, never the gone
+// dialog.
 // Threads: the offer strings are written by CheckUpdateThread before it calls
 // m_onChecked and read by the dialog only after that call's message arrives;
 // every other member is atomic or set before the workers start.
@@ -11,19 +12,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 
-#include "server_api/download_callback.h"
+#include "installer/installer_handoff.h"
+#include "server_api/update_server.h"
 
-// Why a worker held back although nothing failed on the way, so that the
-// dialog can say so instead of its generic texts.
-enum class EUpdateHold {
-  kNone,
-  kInstallerRunning,      // the installer an earlier run started still runs
-  kInstallerPathTooLong,  // no program can be started from the data folder
-};
-
-class CUpdateJob : public CDownLoadCallBack {
+class CUpdateJob : public IInstallWatcher {
  public:
   // Tests derive from the job; it is destroyed through its own type.
   virtual ~CUpdateJob() = default;
@@ -33,7 +29,9 @@ class CUpdateJob : public CDownLoadCallBack {
   // Called on InstallThread before each block of the downloaded installer's
   // checksum pass with the bytes checked so far. A close meanwhile (m_bCancel)
   // ends the pass at the next block and nothing is started.
-  virtual void OnInstallerCheckProgress(uint64_t /*checked*/) {}
+  void OnInstallerCheckProgress(uint64_t /*checked*/) override {}
+  bool IsCancelled() const override { return m_bCancel.load(); }
+  void OnHold(EUpdateHold hold) override { m_hold.store(hold); }
 
   // Set by the dialog on WM_DESTROY: the workers stop at their next check and
   // their transfers end (see CTransferCancelScope).
@@ -52,6 +50,11 @@ class CUpdateJob : public CDownLoadCallBack {
   // empty. Set before the start.
   std::u16string m_publisherProgram;
 
+  // The job's own client (MakeUpdateServer()), made on the first call, from
+  // the process's client as it is then. The job holds it, so it lives as long
+  // as the longest of the workers.
+  IUpdateServer& Server();
+
   std::u16string m_strNewVersion;
   std::u16string m_strDownloadUrl;
   std::u16string m_strMd5Url;
@@ -59,4 +62,8 @@ class CUpdateJob : public CDownLoadCallBack {
   // Called on CheckUpdateThread with the query's result once the strings are
   // stored (the dialog posts WM_UPDATE_RESULT from it). Set before the start.
   std::function<void(bool ok)> m_onChecked;
+
+ private:
+  std::mutex m_serverLock;
+  std::shared_ptr<IUpdateServer> m_server;
 };

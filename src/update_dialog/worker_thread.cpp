@@ -4,6 +4,40 @@
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
+#include <vector>
+
+namespace {
+
+// The threads left by their CWorkerThread. Made before the first worker
+// starts, so it is destroyed after everything made later; it joins what is
+// still left then too, since a joinable std::thread must not be destroyed.
+class CLeftWorkers {
+ public:
+  ~CLeftWorkers() { JoinAll(); }
+  void Add(std::thread thread) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_threads.push_back(std::move(thread));
+  }
+  void JoinAll() {
+    std::vector<std::thread> threads;
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      threads.swap(m_threads);
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+
+ private:
+  std::mutex m_lock;
+  std::vector<std::thread> m_threads;
+};
+
+CLeftWorkers& LeftWorkers() {
+  static CLeftWorkers workers;
+  return workers;
+}
+
+}  // namespace
 
 // Shared by the thread and its owner, so it outlives whichever ends first.
 struct CWorkerThread::TState {
@@ -20,6 +54,7 @@ CWorkerThread::~CWorkerThread() {
 
 bool CWorkerThread::Start(std::function<void()> work) {
   if (m_thread.joinable()) return false;
+  (void)LeftWorkers();
   auto state = std::make_shared<TState>();
   try {
     m_thread = std::thread([state, work = std::move(work)] {
@@ -50,6 +85,8 @@ bool CWorkerThread::WaitForEnd(uint32_t timeoutMs) {
 }
 
 void CWorkerThread::Leave() {
-  if (m_thread.joinable()) m_thread.detach();
+  if (m_thread.joinable()) LeftWorkers().Add(std::move(m_thread));
   m_state.reset();
 }
+
+void JoinLeftWorkers() { LeftWorkers().JoinAll(); }

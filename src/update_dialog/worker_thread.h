@@ -1,6 +1,7 @@
-// CWorkerThread: a thread that can be waited for with a bound and, when it
-// outlasts the wait, left to end on its own (with the process at the latest)
-// instead of being ended forcibly.
+// CWorkerThread: a thread that can be waited for with a bound. One that
+// outlasts the wait is not ended forcibly: it is handed to the process's list
+// of left workers, which JoinLeftWorkers() joins before the process ends, so
+// no worker runs on while the objects it uses are destroyed at exit.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,7 @@ class CWorkerThread {
   // Waits up to timeoutMs for the work to end; true when it has (the thread
   // is joined then). True at once when no thread was started.
   bool WaitForEnd(uint32_t timeoutMs);
-  // Stops tracking a thread that still runs; it ends on its own.
+  // Stops tracking a thread that still runs: it goes to the left workers.
   void Leave();
 
  private:
@@ -32,3 +33,8 @@ class CWorkerThread {
   std::shared_ptr<TState> m_state;
   std::thread m_thread;
 };
+
+// Waits for every worker left so far to end. The program calls it once its
+// run mode is over and before it returns, while everything a worker may use
+// still exists; a left worker was told to stop, so this wait is short.
+void JoinLeftWorkers();

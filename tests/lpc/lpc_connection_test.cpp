@@ -1,5 +1,7 @@
 // Connecting, the method table announcements and the end of a connection.
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "lpc/lpc_fixture.h"
 
@@ -115,6 +117,26 @@ TEST_F(LpcClientTest, DisconnectCallsBackAndIsSafeWhenRepeated) {
   // The peer sees the pipe end.
   std::string text;
   EXPECT_FALSE(m_peer.ReadMessage(&text));
+  ConnectPeer();
+}
+
+// A disconnect callback that disconnects too (as one tearing its link down
+// does) while another thread's Disconnect waits for the reader: both end.
+TEST_F(LpcClientTest, CallbackDisconnectingDuringADisconnectEnds) {
+  ConnectPeer();
+  m_client->SetDisconnectCallback([](void* client) { static_cast<ILPCClient*>(client)->Disconnect(); },
+                                  m_client);
+  lpc::CSyncEvent ended;
+  std::thread closer([this, &ended] {
+    m_client->Disconnect();
+    ended.Set();
+  });
+  if (!ended.WaitFor(kWaitLimit)) {
+    ADD_FAILURE() << "Disconnect and the disconnect callback wait for each other";
+    std::_Exit(1);  // the two threads never end: the process cannot end otherwise
+  }
+  closer.join();
+  m_client->SetDisconnectCallback(nullptr, nullptr);
   ConnectPeer();
 }
 

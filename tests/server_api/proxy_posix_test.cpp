@@ -11,7 +11,7 @@ using SystemProxyTest = ApiTest;
 TEST_F(SystemProxyTest, ProxyVariablesAreTheDefault) {
   ScopedEnv proxy("http_proxy", "http://127.0.0.1:" + std::to_string(m_server->Port()));
   ScopedEnv noProxy("no_proxy", "");
-  WinHttpClient client(u"http://orv-origin.invalid/microtime/", {});
+  HttpTransport client(u"http://orv-origin.invalid/microtime/", {});
   ASSERT_TRUE(client.SendRequest(u"GET"));
   EXPECT_TRUE(m_server->Requests().at(0).proxied);
 }

@@ -70,7 +70,7 @@ using UserProxyTest = ApiTest;
 TEST_F(UserProxyTest, FailedSendIsRepeatedThroughTheUserProxyWithItsBody) {
   UserProxySettings settings;
   ASSERT_TRUE(settings.Set(FixedProxyRecord("127.0.0.1:" + std::to_string(m_server->Port()))));
-  WinHttpClient client(u"http://orv-origin.invalid/?r=api/default/isps", {});
+  HttpTransport client(u"http://orv-origin.invalid/?r=api/default/isps", {});
   const std::string body = "a=1&b=2";
   ASSERT_TRUE(client.SetRequestBody(body.data(), body.size()));
   ASSERT_TRUE(client.SendRequest(u"POST"));
@@ -84,7 +84,7 @@ TEST_F(UserProxyTest, FailedSendIsRepeatedThroughTheUserProxyWithItsBody) {
 TEST_F(UserProxyTest, AnExplicitProxyIsNotReplacedByTheUserProxy) {
   UserProxySettings settings;
   ASSERT_TRUE(settings.Set(FixedProxyRecord("127.0.0.1:" + std::to_string(m_server->Port()))));
-  WinHttpClient client(u"http://orv-origin.invalid/?r=api/default/isps", {});
+  HttpTransport client(u"http://orv-origin.invalid/?r=api/default/isps", {});
   client.SetProxy(u"localhost:1");
   EXPECT_FALSE(client.SendRequest(u"GET"));
   EXPECT_EQ(client.GetLastErrorCode(), platform::kErrorHttpCannotConnect);
@@ -94,7 +94,7 @@ TEST_F(UserProxyTest, AnExplicitProxyIsNotReplacedByTheUserProxy) {
 TEST_F(UserProxyTest, WithoutAUserProxyTheSendFailureStands) {
   UserProxySettings settings;
   ASSERT_TRUE(settings.Set(FixedProxyRecord("")));
-  WinHttpClient unreachable(u"http://127.0.0.1:1/?r=api/default/isps", {});
+  HttpTransport unreachable(u"http://127.0.0.1:1/?r=api/default/isps", {});
   EXPECT_FALSE(unreachable.SendRequest(u"GET"));
   EXPECT_EQ(unreachable.GetLastErrorCode(), platform::kErrorHttpCannotConnect);
   EXPECT_TRUE(m_server->Requests().empty());

@@ -49,11 +49,11 @@ class TlsTest : public ApiTest {
 };
 
 TEST_F(TlsTest, UntrustedCertificateIsRefused) {
-  WinHttpClient system(Url(), {});
+  HttpTransport system(Url(), {});
   EXPECT_FALSE(system.SendRequest(u"GET"));
   EXPECT_EQ(system.GetLastErrorCode(), platform::kErrorHttpSecureFailure);
   ScopedEnv other("SSL_CERT_FILE", m_certs.File("other.pem"));
-  WinHttpClient wrongCa(Url(), {});
+  HttpTransport wrongCa(Url(), {});
   EXPECT_FALSE(wrongCa.SendRequest(u"GET"));
   EXPECT_EQ(wrongCa.GetLastErrorCode(), platform::kErrorHttpSecureFailure);
   EXPECT_TRUE(m_https->Requests().empty());
@@ -61,7 +61,7 @@ TEST_F(TlsTest, UntrustedCertificateIsRefused) {
 
 TEST_F(TlsTest, TrustedTestCaIsAccepted) {
   ScopedEnv trust("SSL_CERT_FILE", m_certs.File("ca.pem"));
-  WinHttpClient client(Url(), {});
+  HttpTransport client(Url(), {});
   ASSERT_TRUE(client.SendRequest(u"GET"));
   EXPECT_EQ(client.GetStatusCode(), u"200");
   EXPECT_TRUE(m_https->Requests().at(0).tls);
@@ -72,7 +72,7 @@ TEST_F(TlsTest, TrustedTestCaIsAccepted) {
 }
 
 TEST_F(TlsTest, CheckingCanBeTurnedOffPerRequest) {
-  WinHttpClient client(Url(), {});
+  HttpTransport client(Url(), {});
   client.SetRequireValidCertificate(false);
   EXPECT_TRUE(client.SendRequest(u"GET"));
 }

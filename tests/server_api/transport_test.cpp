@@ -1,4 +1,4 @@
-// WinHttpClient against devserver: verbs, attempts, redirects, headers,
+// HttpTransport against devserver: verbs, attempts, redirects, headers,
 // proxies and limits; and the header readers on their own.
 #include "common/text.h"
 #include "server_api/api_test_fixture.h"
@@ -14,14 +14,14 @@ class TransportTest : public ApiTest {
 };
 
 TEST_F(TransportTest, RefusesEmptyUrlAndOtherVerbsWithoutSending) {
-  WinHttpClient empty(u"", {});
+  HttpTransport empty(u"", {});
   EXPECT_FALSE(empty.SendRequest(u"GET"));
   EXPECT_EQ(empty.GetLastErrorCode(), 3u);
-  WinHttpClient other(Url("microtime/"), {});
+  HttpTransport other(Url("microtime/"), {});
   EXPECT_FALSE(other.SendRequest(u"DELETE"));
   EXPECT_EQ(other.GetLastErrorCode(), 87u);
   EXPECT_TRUE(m_server->Requests().empty());
-  WinHttpClient lower(Url("microtime/"), {});
+  HttpTransport lower(Url("microtime/"), {});
   ASSERT_TRUE(lower.SendRequest(u"get"));
   EXPECT_EQ(m_server->Requests().at(0).method, "GET");
   EXPECT_EQ(lower.GetStatusCode(), u"200");
@@ -29,14 +29,14 @@ TEST_F(TransportTest, RefusesEmptyUrlAndOtherVerbsWithoutSending) {
 
 TEST_F(TransportTest, CutOffHtmlIsTriedThreeTimesThenFailsWith13) {
   m_server->SetReply("api/popup/popup", RawReply("<html><body>proxy says"));
-  WinHttpClient client(Url("?r=api/popup/popup"), {});
+  HttpTransport client(Url("?r=api/popup/popup"), {});
   EXPECT_FALSE(client.SendRequest(u"GET"));
   EXPECT_EQ(client.GetLastErrorCode(), 13u);
   EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
 
   m_server->SetReplies("api/config/get", {RawReply("<html>"), RawReply("<html>x"),
                                           RawReply(R"({"status":200})")});
-  WinHttpClient retried(Url("?r=api/config/get"), {});
+  HttpTransport retried(Url("?r=api/config/get"), {});
   ASSERT_TRUE(retried.SendRequest(u"GET"));
   EXPECT_EQ(retried.GetReplyText(), u"{\"status\":200}");
   EXPECT_EQ(RequestsFor("api/config/get").size(), 3u);
@@ -44,13 +44,13 @@ TEST_F(TransportTest, CutOffHtmlIsTriedThreeTimesThenFailsWith13) {
 
 TEST_F(TransportTest, CutOffHtmlCheckAppliesOnlyToGetWithRedirects) {
   m_server->SetReply("api/popup/popup", RawReply("<html>"));
-  WinHttpClient post(Url("?r=api/popup/popup"), {});
+  HttpTransport post(Url("?r=api/popup/popup"), {});
   ASSERT_TRUE(post.SetRequestBody("a", 1));
   EXPECT_TRUE(post.SendRequest(u"POST"));
-  WinHttpClient noRedirects(Url("?r=api/popup/popup"), {});
+  HttpTransport noRedirects(Url("?r=api/popup/popup"), {});
   EXPECT_TRUE(noRedirects.SendRequest(u"GET", true));
   m_server->SetReply("api/popup/popup", RawReply("<html></html>"));
-  WinHttpClient whole(Url("?r=api/popup/popup"), {});
+  HttpTransport whole(Url("?r=api/popup/popup"), {});
   EXPECT_TRUE(whole.SendRequest(u"GET"));
   EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
 }
@@ -59,7 +59,7 @@ TEST_F(TransportTest, BrokenRepliesAreTriedThreeTimesWithTheWholeBody) {
   devserver::Reply cut = RawReply(std::string(1000, 'q'));
   cut.truncateTo = 10;
   m_server->SetReplies("api/config/get", {cut, cut, RawReply(R"({"status":200})")});
-  WinHttpClient client(Url("?r=api/config/get"), {});
+  HttpTransport client(Url("?r=api/config/get"), {});
   ASSERT_TRUE(client.SetRequestBody("a=1&b=2", 7));
   ASSERT_TRUE(client.SendRequest(u"POST"));
   EXPECT_EQ(client.GetReplyText(), u"{\"status\":200}");
@@ -68,14 +68,14 @@ TEST_F(TransportTest, BrokenRepliesAreTriedThreeTimesWithTheWholeBody) {
   for (const auto& request : sent) EXPECT_EQ(request.body, "a=1&b=2");
 
   m_server->SetReply("api/popup/popup", cut);
-  WinHttpClient failing(Url("?r=api/popup/popup"), {});
+  HttpTransport failing(Url("?r=api/popup/popup"), {});
   EXPECT_FALSE(failing.SendRequest(u"GET"));
   EXPECT_EQ(failing.GetLastErrorCode(), platform::kErrorHttpConnectionError);
   EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
 }
 
 TEST_F(TransportTest, UnreachableServerFailsWithTheConnectError) {
-  WinHttpClient client(u"http://127.0.0.1:1/", {});
+  HttpTransport client(u"http://127.0.0.1:1/", {});
   EXPECT_FALSE(client.SendRequest(u"GET"));
   EXPECT_EQ(client.GetLastErrorCode(), platform::kErrorHttpCannotConnect);
 }
@@ -84,12 +84,12 @@ TEST_F(TransportTest, RedirectsAreFollowedUnlessDisabled) {
   devserver::Reply redirect = RawReply("moved", 302);
   redirect.headers = {{"Location", "{base}microtime/"}};
   m_server->SetReply("api/config/get", redirect);
-  WinHttpClient follow(Url("?r=api/config/get"), {});
+  HttpTransport follow(Url("?r=api/config/get"), {});
   ASSERT_TRUE(follow.SendRequest(u"GET"));
   EXPECT_EQ(follow.GetStatusCode(), u"200");
   EXPECT_NE(follow.GetReplyText().find(u"\"time\""), std::u16string::npos);
   EXPECT_EQ(follow.GetReplyHeaders().find(u"302"), std::u16string::npos);
-  WinHttpClient stay(Url("?r=api/config/get"), {});
+  HttpTransport stay(Url("?r=api/config/get"), {});
   ASSERT_TRUE(stay.SendRequest(u"GET", true));
   EXPECT_EQ(stay.GetStatusCode(), u"302");
   EXPECT_EQ(stay.GetReplyText(), u"moved");
@@ -100,7 +100,7 @@ TEST_F(TransportTest, SendsItsHeadersAndReadsTheReplyHeaders) {
   reply.contentType = "application/json; charset=UTF-8";
   reply.headers = {{"Set-Cookie", "a=1; Path=/"}, {"Set-Cookie", "b=2"}};
   m_server->SetReply("api/config/get", reply);
-  WinHttpClient client(Url("?r=api/config/get"), {});
+  HttpTransport client(Url("?r=api/config/get"), {});
   client.SetRequestHeaders(u"X-One: 1\r\nX-Two: 2\r\nx-one: 3\r\n");
   client.SetRequestCookies(u"sid=9");
   ASSERT_TRUE(client.SendRequest(u"GET"));
@@ -118,7 +118,7 @@ TEST_F(TransportTest, ReceiveTimeoutEndsAStalledReply) {
   devserver::Reply slow = RawReply("{}");
   slow.delayMs = 2500;
   m_server->SetReply("api/config/get", slow);
-  WinHttpClient client(Url("?r=api/config/get"), {});
+  HttpTransport client(Url("?r=api/config/get"), {});
   client.SetTimeouts(0, 1000, 1000, 300);
   client.SetMaxReplyBytes(1);
   EXPECT_FALSE(client.SendRequest(u"GET"));
@@ -134,7 +134,7 @@ TEST_F(TransportTest, RepliesHeldInMemoryAreLimitedTo16MiB) {
   EXPECT_FALSE(client->HttpGet(Base() + u"?r=api/config/get", &document));
   EXPECT_FALSE(client->DownloadToMemory(Base() + u"?r=api/config/get", nullptr));
   EXPECT_EQ(client->GetDownloadedSize(), 0u);
-  WinHttpClient limited(Url("?r=api/config/get"), {});
+  HttpTransport limited(Url("?r=api/config/get"), {});
   limited.SetMaxReplyBytes(1024);
   EXPECT_FALSE(limited.SendRequest(u"GET"));
   EXPECT_EQ(limited.GetLastErrorCode(), platform::kErrorNotEnoughMemory);
@@ -147,11 +147,11 @@ TEST_F(TransportTest, ExplicitProxyWithCredentials) {
   std::string error;
   ASSERT_TRUE(proxy.Start(&error)) << error;
   const std::u16string proxyAddress = u"127.0.0.1:" + ToU16(proxy.Port());
-  WinHttpClient anonymous(u"http://orv-origin.invalid/?r=api/default/isps", {});
+  HttpTransport anonymous(u"http://orv-origin.invalid/?r=api/default/isps", {});
   anonymous.SetProxy(proxyAddress);
   ASSERT_TRUE(anonymous.SendRequest(u"GET"));
   EXPECT_EQ(anonymous.GetStatusCode(), u"407");
-  WinHttpClient named(u"http://orv-origin.invalid/?r=api/default/isps", {});
+  HttpTransport named(u"http://orv-origin.invalid/?r=api/default/isps", {});
   named.SetProxy(proxyAddress);
   named.SetProxyCredentials(u"orv", u"secret");
   ASSERT_TRUE(named.SendRequest(u"GET"));

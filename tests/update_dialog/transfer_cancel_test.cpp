@@ -1,7 +1,7 @@
 // A download in flight ends soon after its worker's cancellation flag is set.
 // POSIX only: libcurl asks the flag while it waits for bytes; WinHTTP offers
-// no such point in a blocked read, and there the dialog leaves the worker to
-// end with the process instead.
+// no such point in a blocked read, and there the dialog leaves the worker,
+// which the program joins before it ends.
 #include "common/text.h"
 #include "dialog_fixture.h"
 #include "support/child_process.h"

@@ -1,9 +1,11 @@
 // The two workers against devserver: the update query's outcomes, every
 // failure of the download and installer hand-off, progress, cancellation.
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "common/md5.h"
 #include "common/text.h"
@@ -91,6 +93,26 @@ TEST_F(DialogTest, CheckCancelledDuringItsDelayEndsAtOnceWithoutResult) {
   EXPECT_TRUE(worker.WaitForEnd(500));
   EXPECT_FALSE(called);
   EXPECT_EQ(RequestCount("api/update/v2"), 0u);
+}
+
+// A worker left after its wait still runs; the program's end waits for it,
+// so nothing it uses is destroyed under it.
+TEST(WorkerThreadTest, LeftWorkerIsJoinedBeforeTheProgramEnds) {
+  std::atomic<bool> release{false};
+  std::atomic<bool> ended{false};
+  CWorkerThread worker;
+  ASSERT_TRUE(worker.Start([&release, &ended] {
+    (void)WaitFor([&release] { return release.load(); }, std::chrono::seconds(5));
+    // Still busy a while after the release, as a worker ending a transfer.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ended = true;
+  }));
+  EXPECT_FALSE(worker.WaitForEnd(0));
+  worker.Leave();
+  EXPECT_FALSE(worker.IsStarted());
+  release = true;
+  JoinLeftWorkers();
+  EXPECT_TRUE(ended.load());
 }
 
 // One way the hand-off can go.

@@ -16,7 +16,7 @@
 #include "support/folder_link.h"
 #include "platform/registry.h"
 #include "settings/cfg_app.h"
-#include "update_dialog/publisher_check.h"
+#include "installer/publisher_check.h"
 #include "update_dialog/update_workers.h"
 
 namespace {

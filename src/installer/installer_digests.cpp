@@ -1,4 +1,4 @@
-#include "update_dialog/installer_digests.h"
+#include "installer/installer_digests.h"
 
 #include <optional>
 #include <vector>
@@ -7,7 +7,7 @@
 #include "code_signing/pe_layout.h"
 #include "common/md5.h"
 #include "common/text.h"
-#include "update_dialog/background_digest.h"
+#include "installer/background_digest.h"
 
 namespace {
 

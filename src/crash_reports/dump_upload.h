@@ -8,6 +8,11 @@
 #include "platform/folder_listing.h"
 #include "platform/guid.h"
 
+// Collects the product's crash dumps into zipPath and uploads the archive;
+// an archive whose upload an earlier run began goes first (see
+// ResumePendingUpload).
+void RunDumpUpload(const std::u16string& zipPath);
+
 // A dump that went into the archive, and how it looked when it did.
 struct TArchivedDump {
   std::u16string path;

@@ -1,15 +1,11 @@
-#include "update_dialog/publisher_check.h"
+#include "installer/publisher_check.h"
 
 #include <algorithm>
 
 #include "common/text.h"
 #include "platform/code_signature.h"
-#include "skinui/resources/skin_resources.h"
 
 namespace {
-
-constexpr uint16_t kPinnedKeysId = 130;
-constexpr char16_t kPinnedKeysType[] = u"PUBKEYS";
 
 // The signer key of a signature whose signer's signature the system checked.
 bool VerifiedSignerKey(const code_signing::AuthenticodeSignature& signature, code_signing::PublisherKey* key) {
@@ -23,22 +19,8 @@ bool VerifiedSignerKey(const code_signing::AuthenticodeSignature& signature, cod
 
 }  // namespace
 
-std::vector<code_signing::PublisherKey> PinnedPublisherKeys() {
-  std::vector<uint8_t> text;
-  size_t size = 0;
-  auto& resources = SkinUI::SkinResources();
-  if (resources.ReadSkinResource(kPinnedKeysId, kPinnedKeysType, nullptr, &size) != SkinUI::kSkinBufferTooSmall) {
-    return {};
-  }
-  text.resize(size);
-  if (resources.ReadSkinResource(kPinnedKeysId, kPinnedKeysType, text.data(), &size) != SkinUI::kSkinReadOk) {
-    return {};
-  }
-  return code_signing::ParsePinnedPublisherKeys(
-      std::string_view(reinterpret_cast<const char*>(text.data()), std::min(size, text.size())));
-}
-
-OurPublisher FindOurPublisher(const std::u16string& program) {
+OurPublisher FindOurPublisher(const std::u16string& program,
+                              const std::function<std::vector<code_signing::PublisherKey>()>& pinnedKeys) {
   OurPublisher publisher;
   if (!platform::SystemChecksCodeSignatures()) {
     publisher.skipReason = "no code signing on this system";
@@ -70,7 +52,9 @@ OurPublisher FindOurPublisher(const std::u16string& program) {
     return publisher;
   }
   publisher.keys.push_back(own);
-  for (const auto& key : PinnedPublisherKeys()) publisher.keys.push_back(key);
+  if (pinnedKeys) {
+    for (const auto& key : pinnedKeys()) publisher.keys.push_back(key);
+  }
   return publisher;
 }
 

@@ -1,4 +1,4 @@
-#include "update_dialog/background_digest.h"
+#include "installer/background_digest.h"
 
 #include <system_error>
 

@@ -6,6 +6,7 @@
 #include "common/md5.h"
 #include "common/text.h"
 #include "dialog_fixture.h"
+#include "installer/installer_digests.h"
 #include "platform/process.h"
 #include "support/child_process.h"
 #include "update_dialog/update_workers.h"
@@ -74,12 +75,14 @@ TEST_F(CheckedProgramTest, MissingFileOrFolderIsRefused) {
   EXPECT_FALSE(program.StartHidden(u"-inst_update"));
 }
 
-TEST_F(CheckedProgramTest, FileMd5IsUppercaseHexOrEmpty) {
-  m_env->dir().Write("abc", "abc");
-  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("abc"))), u"900150983CD24FB0D6963F7D28E17F72");
-  m_env->dir().Write("empty", "");
-  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("empty"))), u"D41D8CD98F00B204E9800998ECF8427E");
-  EXPECT_EQ(GetFileMd5(Utf8ToUtf16(m_env->dir().File("none"))), u"");
+TEST_F(CheckedProgramTest, ChecksumPassGivesUppercaseHex) {
+  for (const auto& [bytes, md5] : {std::pair<std::string, std::u16string>{"abc", u"900150983CD24FB0D6963F7D28E17F72"},
+                                   {"", u"D41D8CD98F00B204E9800998ECF8427E"}}) {
+    m_env->dir().Write("file", bytes);
+    platform::CCheckedProgram file;
+    ASSERT_TRUE(file.Open(Utf8ToUtf16(m_env->dir().File("file"))));
+    EXPECT_EQ(ReadInstallerDigests(&file, [](uint64_t) { return true; }).md5, md5);
+  }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dump_upload.h"
+#include "crash_reports/dump_upload.h"
 
 // The archive's fingerprint: its size and the MD5 of its bytes.
 struct TArchiveFingerprint {

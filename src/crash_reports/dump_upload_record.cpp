@@ -1,4 +1,4 @@
-#include "app/dump_upload_record.h"
+#include "crash_reports/dump_upload_record.h"
 
 #include <charconv>
 #include <string_view>

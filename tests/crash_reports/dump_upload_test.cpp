@@ -6,8 +6,8 @@
 #include <fstream>
 #include <regex>
 
-#include "app/dump_upload.h"
-#include "app/dump_upload_record.h"
+#include "crash_reports/dump_upload.h"
+#include "crash_reports/dump_upload_record.h"
 #include "common/text.h"
 #include "platform/path_separator.h"
 #include "platform/process.h"

@@ -6,11 +6,12 @@
 // cannot read or verify refuses every installer.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "code_signing/publisher_keys.h"
-#include "update_dialog/installer_digests.h"
+#include "installer/installer_digests.h"
 
 // What the check knows of our publisher.
 struct OurPublisher {
@@ -21,8 +22,10 @@ struct OurPublisher {
 };
 
 // Our publisher as this system and program tell it: the signer key of
-// program (checked with the system) and the pinned keys.
-OurPublisher FindOurPublisher(const std::u16string& program);
+// program (checked with the system) and the keys pinnedKeys gives (asked only
+// once the program's own key is known; none when it is empty).
+OurPublisher FindOurPublisher(const std::u16string& program,
+                              const std::function<std::vector<code_signing::PublisherKey>()>& pinnedKeys);
 
 // Why the installer must not start; empty when it may. The system checks the
 // signer's signature; the caller has compared the MD5 before.
@@ -32,6 +35,3 @@ std::string PublisherRefusal(const OurPublisher& publisher, const InstallerDiges
 // when its file version is that version. The shown version is then the
 // installed one.
 std::string VersionRefusal(const InstallerDigests& digests, std::u16string_view offered);
-
-// The keys pinned in the program's resources (resource "PUBKEYS" 130).
-std::vector<code_signing::PublisherKey> PinnedPublisherKeys();

@@ -1,9 +1,9 @@
-#include "app/dump_upload.h"
+#include "crash_reports/dump_upload.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "app/dump_upload_record.h"
+#include "crash_reports/dump_upload_record.h"
 #include "common/product.h"
 #include "common/text.h"
 #include "paths_and_log/folders.h"
@@ -171,4 +171,14 @@ void DeleteArchivedDumps(const std::vector<TArchivedDump>& archived) {
       (void)platform::DeleteFileAt(dump.path);
     }
   }
+}
+
+void RunDumpUpload(const std::u16string& zipPath) {
+  // An archive whose upload an earlier run began goes first, as it was: a
+  // new collection would hold its dumps too and store them a second time.
+  if (!ResumePendingUpload(zipPath)) return;
+  std::vector<TArchivedDump> archived;
+  if (!CollectDumps(zipPath, &archived)) return;
+  // A dump leaves the disk only once the archive holding it is on the server.
+  (void)UploadDumps(zipPath, archived);
 }
