@@ -41,81 +41,83 @@ void CButtonUI::SetEnabled(bool enabled) {
   if (!enabled) m_uButtonState = 0;
 }
 
-void CButtonUI::DoEvent(TUIEvent& event) {
-  bool mouseEvent = event.type > kEventMouseBegin && event.type < kEventMouseEnd;
-  if (!IsMouseEnabled() && mouseEvent) {
-    if (m_pParent) {
-      m_pParent->DoEvent(event);
-    } else {
-      CLabelUI::DoEvent(event);
-    }
-    return;
+bool CButtonUI::PassedOnWithoutMouse(TUIEvent& event) {
+  if (IsMouseEnabled()) return false;
+  if (GetParent()) {
+    PassToParent(event);
+  } else if (event.type == kEventContextMenu) {
+    CControlUI::OnContextMenu(event);
   }
-  switch (event.type) {
-    case kEventSetFocus:
-    case kEventKillFocus:
-      Invalidate();
-      break;  // and the label's handling
-    case kEventKeyDown:
-      if (IsKeyboardEnabled() && IsEnabled() && (event.key == u' ' || event.key == u'\r')) {
-        Activate();
-        return;
-      }
-      break;
-    case kEventSetCursor:
-      if (m_pManager) m_pManager->SetCursor(kCursorHand);
-      return;
-    case kEventTimer:
-      if (event.wParam == kFadeTimerId) {
-        FadeStep();
-        return;
-      }
-      break;
-    default:
-      if (HandleMouse(event)) return;
-      break;
-  }
-  CLabelUI::DoEvent(event);
+  return true;
 }
 
-bool CButtonUI::HandleMouse(TUIEvent& event) {
+void CButtonUI::PressAt(TUIPoint point) {
+  if (m_rcItem.Contains(point) && IsEnabled()) {
+    m_uButtonState |= kButtonPushed | kButtonCaptured;
+    Invalidate();
+  }
+}
+
+void CButtonUI::OnButtonDown(TUIEvent& event) {
+  if (!PassedOnWithoutMouse(event)) PressAt(event.mouse);
+}
+
+void CButtonUI::OnDblClick(TUIEvent& event) {
+  if (!PassedOnWithoutMouse(event)) PressAt(event.mouse);
+}
+
+void CButtonUI::OnMouseMove(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
   bool inside = m_rcItem.Contains(event.mouse);
-  switch (event.type) {
-    case kEventButtonDown:
-    case kEventDblClick:
-      if (inside && IsEnabled()) {
-        m_uButtonState |= kButtonPushed | kButtonCaptured;
-        Invalidate();
-      }
-      return true;
-    case kEventMouseMove:
-      if (m_uButtonState & kButtonCaptured) {
-        m_uButtonState = inside ? m_uButtonState | kButtonPushed : m_uButtonState & ~kButtonPushed;
-        Invalidate();
-      }
-      return true;
-    case kEventButtonUp:
-      if (m_uButtonState & kButtonCaptured) {
-        m_uButtonState &= ~(kButtonPushed | kButtonCaptured);
-        Invalidate();
-        if (inside) Activate();  // last: a click handler may destroy the button
-      }
-      return true;
-    case kEventContextMenu:
-      if (IsContextMenuUsed()) SendNotify(u"menu", event.wParam, event.lParam);
-      return true;
-    case kEventMouseEnter:
-    case kEventMouseLeave:
-      OnHotChange(event, event.type == kEventMouseEnter);
-      CLabelUI::DoEvent(event);
-      return true;
-    default:
-      return false;
+  m_uButtonState = inside ? m_uButtonState | kButtonPushed : m_uButtonState & ~kButtonPushed;
+  Invalidate();
+}
+
+void CButtonUI::OnButtonUp(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
+  m_uButtonState &= ~(kButtonPushed | kButtonCaptured);
+  Invalidate();
+  if (m_rcItem.Contains(event.mouse)) Activate();  // last: a click handler may destroy the button
+}
+
+void CButtonUI::OnContextMenu(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  if (IsContextMenuUsed()) SendNotify(u"menu", event.wParam, event.lParam);
+}
+
+void CButtonUI::OnMouseEnter(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  OnHotChange(true);
+  PassToParent(event);
+}
+
+void CButtonUI::OnMouseLeave(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  OnHotChange(false);
+  PassToParent(event);
+}
+
+void CButtonUI::OnKeyDown(TUIEvent& event) {
+  if (IsKeyboardEnabled() && IsEnabled() && (event.key == u' ' || event.key == u'\r')) {
+    Activate();
+  } else {
+    PassToParent(event);
   }
 }
 
-void CButtonUI::OnHotChange(TUIEvent& event, bool hot) {
-  (void)event;
+void CButtonUI::OnSetCursor(TUIEvent&) {
+  if (m_pManager) m_pManager->SetCursor(kCursorHand);
+}
+
+void CButtonUI::OnTimer(TUIEvent& event) {
+  if (event.wParam == kFadeTimerId) {
+    FadeStep();
+  } else {
+    CLabelUI::OnTimer(event);
+  }
+}
+
+void CButtonUI::OnHotChange(bool hot) {
   if (!IsEnabled()) return;
   m_uButtonState = hot ? m_uButtonState | kButtonHot : m_uButtonState & ~kButtonHot;
   Invalidate();

@@ -226,9 +226,9 @@ class CControlUI {
   // DoInit, then the init callbacks.
   virtual void Init();
   virtual void DoInit() {}
-  // The event callbacks first; DoEvent only when none of them returned false.
-  virtual void Event(TUIEvent& event);
-  virtual void DoEvent(TUIEvent& event);
+  // The event callbacks first; then, when none of them returned false, the
+  // hook of the event's kind (below).
+  void Event(TUIEvent& event);
 
   // Sets one skin attribute; unknown names are ignored.
   virtual void SetAttribute(std::u16string_view name, std::u16string_view value);
@@ -302,7 +302,7 @@ class CControlUI {
   IUIRenderHost* GetHost() const;
 
   // Callback lists fired at the end of Init, at the start of destruction,
-  // inside SetPos, before DoEvent, and for notifications this control sent.
+  // inside SetPos, before the event hooks, and for notifications this control sent.
   CEventSource<CControlUI*> OnInit;
   CEventSource<CControlUI*> OnDestroy;
   CEventSource<CControlUI*> OnSize;
@@ -310,6 +310,34 @@ class CControlUI {
   CEventSource<TUINotify&> OnNotify;
 
  protected:
+  // One hook per event kind, called by Event. Unless said otherwise, a hook
+  // passes the event on to its parent's hook of the same kind.
+  virtual void OnKeyDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnKeyUp(TUIEvent& event) { PassToParent(event); }
+  virtual void OnChar(TUIEvent& event) { PassToParent(event); }
+  virtual void OnSysKey(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseMove(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseLeave(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseEnter(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseHover(TUIEvent& event) { PassToParent(event); }
+  virtual void OnButtonDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnButtonUp(TUIEvent& event) { PassToParent(event); }
+  virtual void OnRButtonDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnDblClick(TUIEvent& event) { PassToParent(event); }
+  // Sends "menu" when the context menu is used; passes the event on otherwise.
+  virtual void OnContextMenu(TUIEvent& event);
+  virtual void OnScrollWheel(TUIEvent& event) { PassToParent(event); }
+  virtual void OnWindowSize(TUIEvent& event) { PassToParent(event); }
+  // The focus flag has followed the event already; the control repaints.
+  virtual void OnSetFocus(TUIEvent& event);
+  virtual void OnKillFocus(TUIEvent& event);
+  // Shows the arrow.
+  virtual void OnSetCursor(TUIEvent& event);
+  // Sends "timer" with the timer id.
+  virtual void OnTimer(TUIEvent& event);
+  // Hands event to the parent's hook of its kind (nothing without parent).
+  void PassToParent(TUIEvent& event);
+
   // Sends a notification through the manager (nothing without one).
   void SendNotify(std::u16string_view type, uintptr_t wParam = 0, intptr_t lParam = 0);
   // Repaints the item rectangle (area) clipped by every ancestor.
@@ -363,6 +391,10 @@ class CControlUI {
   TUIRect m_rcPaint;
   TUIRect m_rcBorderSize;
   const int32_t m_nAccessibleId;
+
+ private:
+  // Calls the hook of event's kind; an unknown kind is passed on.
+  void Dispatch(TUIEvent& event);
 };
 
 }  // namespace SkinUI

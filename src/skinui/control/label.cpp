@@ -1,4 +1,4 @@
-// Text measuring, painting and events of the label.
+// Text measuring and painting of the label.
 #include "skinui/control/label.h"
 
 #include "skinui/control/rect_ops.h"
@@ -82,14 +82,6 @@ TUISize CLabelUI::EstimateSize(TUISize available) {
   if (size.cx == 0) size.cx = rc.Width() + pad.left + pad.right;
   if (size.cy == 0) size.cy = rc.Height() + pad.top + pad.bottom;
   return size;
-}
-
-void CLabelUI::DoEvent(TUIEvent& event) {
-  if (event.type == kEventSetFocus || event.type == kEventKillFocus) {
-    m_bFocused = event.type == kEventSetFocus;  // a label shows no focus: no repaint
-    return;
-  }
-  CControlUI::DoEvent(event);
 }
 
 void CLabelUI::ResolveTextColors() {

@@ -41,11 +41,13 @@ class CLabelUI : public CControlUI {
 
   // The fixed size; a missing part comes from the measured text (see .cpp).
   TUISize EstimateSize(TUISize available) override;
-  void DoEvent(TUIEvent& event) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
   void PaintText(CUICanvas& dc) override;
 
  protected:
+  // A label shows no focus: the focus changes repaint nothing.
+  void OnSetFocus(TUIEvent&) override {}
+  void OnKillFocus(TUIEvent&) override {}
   // Takes the manager's default colours for unset text colours.
   void ResolveTextColors();
   // Draws text in rc with color and style, html or plain as the label says.
