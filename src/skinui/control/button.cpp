@@ -52,7 +52,7 @@ bool CButtonUI::PassedOnWithoutMouse(TUIEvent& event) {
 }
 
 void CButtonUI::PressAt(TUIPoint point) {
-  if (m_rcItem.Contains(point) && IsEnabled()) {
+  if (GetPos().Contains(point) && IsEnabled()) {
     m_uButtonState |= kButtonPushed | kButtonCaptured;
     Invalidate();
   }
@@ -68,7 +68,7 @@ void CButtonUI::OnDblClick(TUIEvent& event) {
 
 void CButtonUI::OnMouseMove(TUIEvent& event) {
   if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
-  bool inside = m_rcItem.Contains(event.mouse);
+  bool inside = GetPos().Contains(event.mouse);
   m_uButtonState = inside ? m_uButtonState | kButtonPushed : m_uButtonState & ~kButtonPushed;
   Invalidate();
 }
@@ -77,7 +77,7 @@ void CButtonUI::OnButtonUp(TUIEvent& event) {
   if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
   m_uButtonState &= ~(kButtonPushed | kButtonCaptured);
   Invalidate();
-  if (m_rcItem.Contains(event.mouse)) Activate();  // last: a click handler may destroy the button
+  if (GetPos().Contains(event.mouse)) Activate();  // last: a click handler may destroy the button
 }
 
 void CButtonUI::OnContextMenu(TUIEvent& event) {
@@ -106,7 +106,7 @@ void CButtonUI::OnKeyDown(TUIEvent& event) {
 }
 
 void CButtonUI::OnSetCursor(TUIEvent&) {
-  if (m_pManager) m_pManager->SetCursor(kCursorHand);
+  if (GetManager()) GetManager()->SetCursor(kCursorHand);
 }
 
 void CButtonUI::OnTimer(TUIEvent& event) {
@@ -121,9 +121,9 @@ void CButtonUI::OnHotChange(bool hot) {
   if (!IsEnabled()) return;
   m_uButtonState = hot ? m_uButtonState | kButtonHot : m_uButtonState & ~kButtonHot;
   Invalidate();
-  if (m_uFadeDelta > 0 && m_pManager) {
-    m_pManager->KillTimer(this, kFadeTimerId);  // a running fade restarts from where it is
-    m_pManager->SetTimer(this, kFadeTimerId, 30);
+  if (m_uFadeDelta > 0 && GetManager()) {
+    GetManager()->KillTimer(this, kFadeTimerId);  // a running fade restarts from where it is
+    GetManager()->SetTimer(this, kFadeTimerId, 30);
   }
 }
 
@@ -136,7 +136,7 @@ void CButtonUI::FadeStep() {
     m_uFadeAlpha = static_cast<uint8_t>(std::min(255, m_uFadeAlpha + m_uFadeDelta));
     done = m_uFadeAlpha == 255;
   }
-  if (done && m_pManager) m_pManager->KillTimer(this, kFadeTimerId);
+  if (done && GetManager()) GetManager()->KillTimer(this, kFadeTimerId);
   Invalidate();
 }
 

@@ -145,7 +145,7 @@ void CControlUI::Relayout() {
 }
 
 uint32_t CControlUI::GetAdjustColor(uint32_t color) const {
-  if (!m_bColorHSL) return color;
+  if (!m_style.colorHSL) return color;
   short h = 180, s = 100, l = 100;
   CUIRenderEngine::GetAdjustHSL(&h, &s, &l);
   return CUIRenderEngine::AdjustColor(color, h, s, l);
@@ -162,11 +162,13 @@ void CControlUI::SetVisible(bool visible) {
     m_pManager->AnnounceAccessible(this, visible ? platform::EAccessibleEvent::kShow
                                                  : platform::EAccessibleEvent::kHide);
   }
+  OnVisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible) {
   m_bInternVisible = visible;
   if (!visible && m_pManager && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
+  OnVisibilityChanged();
 }
 
 void CControlUI::SetEnabled(bool enabled) {
