@@ -96,8 +96,8 @@ void CControlUI::PaintBorder(CUICanvas& dc) {
     CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_style.focusBorderColor));
     return;
   }
-  TUIRect sides{Scale(m_style.sideBorderSize.left), Scale(m_style.sideBorderSize.top), Scale(m_style.sideBorderSize.right),
-                Scale(m_style.sideBorderSize.bottom)};
+  const TUIRect& given = m_style.sideBorderSize;
+  TUIRect sides{Scale(given.left), Scale(given.top), Scale(given.right), Scale(given.bottom)};
   if (sides.left > 0 || sides.top > 0 || sides.right > 0 || sides.bottom > 0) {
     PaintSideLines(dc, m_rcItem, sides, GetAdjustColor(m_style.borderColor), m_style.borderStyle);
   } else if (size > 0) {
@@ -112,7 +112,8 @@ void CControlUI::PaintFocusIndicator(CUICanvas& dc) {
   const int inset = Scale(kFocusIndicatorInset), width = Scale(kFocusIndicatorWidth);
   const TUIRect ring = Deflate(m_rcItem, {inset, inset, inset, inset});
   if (ring.Width() <= 2 * width || ring.Height() <= 2 * width) return;
-  CUIRenderEngine::DrawRect(dc, ring, width, GetAdjustColor(m_pManager->GetFocusIndicatorColor()));
+  const uint32_t color = GetAdjustColor(m_pManager->Resources().Colors().focusIndicator);
+  CUIRenderEngine::DrawRect(dc, ring, width, color);
 }
 
 bool CControlUI::DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u16string_view modify) {

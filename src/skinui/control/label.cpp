@@ -68,7 +68,7 @@ TUISize CLabelUI::EstimateSize(TUISize available) {
   TUIRect pad = GetTextPadding();
   if (m_uTextStyle & DT_SINGLELINE) {
     if (size.cy == 0) {
-      const TUIFontInfo* font = GetHost() ? GetHost()->GetFontInfo(m_iFont) : nullptr;
+      const TUIFontInfo* font = GetManager() ? GetManager()->Resources().GetFontInfo(m_iFont) : nullptr;
       size.cy = (font ? font->tm.height : 0) + 8 + pad.top + pad.bottom;
     }
     if (size.cx == 0) {
@@ -86,13 +86,15 @@ TUISize CLabelUI::EstimateSize(TUISize available) {
 
 void CLabelUI::ResolveTextColors() {
   if (!GetManager()) return;
-  if (m_dwTextColor == 0) m_dwTextColor = GetManager()->GetDefaultFontColor();
-  if (m_dwDisabledTextColor == 0) m_dwDisabledTextColor = GetManager()->GetDefaultDisabledColor();
+  const TUIColors& defaults = GetManager()->Resources().Colors();
+  if (m_dwTextColor == 0) m_dwTextColor = defaults.font;
+  if (m_dwDisabledTextColor == 0) m_dwDisabledTextColor = defaults.disabledFont;
 }
 
 void CLabelUI::DrawLabelText(CUICanvas& dc, TUIRect rc, uint32_t color, uint32_t style) {
   if (m_bShowHtml) {
-    CUIRenderEngine::DrawHtmlText(dc, GetHost(), rc, GetText(), color, nullptr, nullptr, nullptr, m_iFont, style);
+    CUIRenderEngine::DrawHtmlText(dc, GetHost(), rc, GetText(), color, nullptr, nullptr, nullptr, m_iFont,
+                                  style);
   } else {
     CUIRenderEngine::DrawText(dc, GetHost(), rc, GetText(), color, m_iFont, style);
   }

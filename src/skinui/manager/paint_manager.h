@@ -119,30 +119,17 @@ class CUIPaintManager : public IControlHost {
   bool IsUsedVirtualWnd() const { return m_bUsedVirtualWnd; }
 
   // ---- Resources and window settings -------------------------------------
-  CUIResources& Resources() { return m_resources; }
-  const CUIResources& Resources() const { return m_resources; }
-  // What controls and rendering ask: the window's resources.
-  const TUIFontInfo* GetFontInfo(int index) override { return m_resources.GetFontInfo(index); }
-  int FindFont(std::u16string_view face, int size, bool bold, bool underline,
-               bool italic) override {
-    return m_resources.FindFont(face, size, bold, underline, italic);
-  }
-  int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override {
-    return m_resources.AddFont(face, size, bold, underline, italic);
-  }
+  CUIResources& Resources() override { return m_resources; }
+  const CUIResources& Resources() const override { return m_resources; }
+  // What rendering asks: the window's resources (paint_manager_settings.cpp).
+  const TUIFontInfo* GetFontInfo(int index) override;
+  int FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
+  int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
   const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type,
-                                 uint32_t mask) override {
-    return m_resources.GetImageEx(name, type, mask);
-  }
-  std::u16string GetStyle(std::u16string_view name) const override {
-    return m_resources.GetStyle(name);
-  }
-  uint32_t GetDefaultDisabledColor() const override { return m_resources.Colors().disabledFont; }
-  uint32_t GetDefaultFontColor() const override { return m_resources.Colors().font; }
-  uint32_t GetLinkColor() const override { return m_resources.Colors().linkFont; }
-  uint32_t GetLinkHoverColor() const override { return m_resources.Colors().linkHoverFont; }
-  uint32_t GetSelectedBkColor() const override { return m_resources.Colors().selectedBk; }
-  uint32_t GetFocusIndicatorColor() const override { return m_resources.Colors().focusIndicator; }
+                                 uint32_t mask) override;
+  uint32_t GetLinkColor() const override;
+  uint32_t GetLinkHoverColor() const override;
+  uint32_t GetSelectedBkColor() const override;
 
   // The skin's settings for the window, in 96-DPI units.
   const TUIWindowAttributes& GetWindowAttributes() const { return m_window; }
