@@ -27,6 +27,7 @@
 #include "platform/window_system.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/ui_notify.h"
+#include "skinui/manager/control_timers.h"
 #include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
 #include "skinui/render/render_host.h"
@@ -40,15 +41,6 @@ class CControlUI;
 class CUIAccessibleContent;
 struct TUIEvent;
 class IResourceModule;
-
-// One control timer.
-struct TUITimerInfo {
-  CControlUI* pSender = nullptr;
-  uint32_t nLocalID = 0;  // the control's own id
-  platform::HWND hWnd = nullptr;
-  uint32_t uWinTimer = 0;  // the native id
-  bool bKilled = false;
-};
 
 class CUIPaintManager : public IControlHost {
  public:
@@ -191,7 +183,6 @@ class CUIPaintManager : public IControlHost {
   bool KillTimer(CControlUI* control, uint32_t timerId) override;
   // Stops and forgets every timer of control.
   void KillTimer(CControlUI* control);
-  void RemoveAllTimers();
 
   void SetCapture();
   void ReleaseCapture();
@@ -293,8 +284,6 @@ class CUIPaintManager : public IControlHost {
   // The control under point, when it belongs to this manager.
   CControlUI* ControlUnderPoint(TUIPoint point) const;
   uint16_t GetKeyStateBits() const;
-  bool IsNativeTimerInUse(uint32_t id) const;
-  uint32_t NextNativeTimerId();
   // Focuses the control SetFocusNeeded asked for, else the visible default
   // control, else the next tab stop.
   void TakeNeededFocus();
@@ -320,19 +309,15 @@ class CUIPaintManager : public IControlHost {
   CControlUI* m_pEventHover = nullptr;
   CControlUI* m_pEventClick = nullptr;
   TUIPoint m_ptLastMousePos{-1, -1};
-  uint32_t m_uTimerID = 0;
   bool m_bFirstLayout = true;
   bool m_bUpdateNeeded = false;
   bool m_bFocusNeeded = false;
-  // Always on: the window system shows a canvas, there is no painting
-  // straight into the window.
-  bool m_bOffscreenPaint = true;
   bool m_bMouseTracking = false;
   bool m_bMouseCapture = false;
   bool m_bUsedVirtualWnd = false;
   bool m_bPresentFailed = false;  // the last paint could not be shown
   std::vector<INotifyUI*> m_aNotifiers;
-  std::vector<TUITimerInfo> m_aTimers;
+  CUIControlTimers m_timers;
   std::vector<IMessageFilterUI*> m_aPreMessageFilters;
   std::vector<IMessageFilterUI*> m_aMessageFilters;
   std::vector<CControlUI*> m_aPostPaintControls;

@@ -41,7 +41,7 @@ CUIPaintManager::CUIPaintManager() {
 
 CUIPaintManager::~CUIPaintManager() {
   ReleaseAccessible();
-  RemoveAllTimers();
+  m_timers.RemoveAll();
   if (m_hwndTooltip) platform::DestroyWindow(m_hwndTooltip);
   // The manager owns the trees attached to it and the controls waiting for
   // cleanup; each destructor comes back through ReapObjects.
@@ -53,6 +53,7 @@ CUIPaintManager::~CUIPaintManager() {
 
 void CUIPaintManager::Init(platform::HWND hWnd) {
   m_hWndPaint = hWnd;
+  m_timers.SetWindow(hWnd);
   AddOnce(AllManagers(), this);
 }
 
