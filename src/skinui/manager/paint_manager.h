@@ -28,6 +28,7 @@
 #include "skinui/control/control_host.h"
 #include "skinui/control/ui_notify.h"
 #include "skinui/manager/control_timers.h"
+#include "skinui/manager/layered_update.h"
 #include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
 #include "skinui/render/render_host.h"
@@ -45,8 +46,7 @@ class IResourceModule;
 class CUIPaintManager : public IControlHost {
  public:
   // Native timer id of the layered repaint tick.
-  static constexpr uint32_t kLayeredUpdateTimerId = 0x2000;
-  static constexpr uint32_t kLayeredUpdateElapse = 20;
+  static constexpr uint32_t kLayeredUpdateTimerId = CUILayeredUpdate::kTimerId;
   // Private message that destroys the controls of the delayed-cleanup list.
   static constexpr uint32_t kMsgDelayedCleanup = 0x8001;
   // WM_PRINTCLIENT sent by the program itself: this bit in lParam says that
@@ -206,7 +206,7 @@ class CUIPaintManager : public IControlHost {
   void PaintClientTo(CUICanvas& dc);
   // The off-screen surface of the last paint.
   const CUISurface& GetOffscreenSurface() const { return m_offscreen; }
-  const TUIRect& GetLayeredUpdateRect() const { return m_rcLayeredUpdate; }
+  const TUIRect& GetLayeredUpdateRect() const { return m_layeredUpdate.Rect(); }
 
  private:
   struct TTooltip {
@@ -243,8 +243,6 @@ class CUIPaintManager : public IControlHost {
   // The layered tick: the dirty rectangle is repainted (at once while hidden,
   // else through a paint message), the tick stops when nothing is left.
   void OnLayeredTick();
-  void StartLayeredTimer();
-  void StopLayeredTimer();
   bool OnPreKeyDown(uintptr_t wParam);
   // The process list: every manager that has a window, on the UI thread.
   static std::vector<CUIPaintManager*>& AllManagers();
@@ -254,8 +252,6 @@ class CUIPaintManager : public IControlHost {
   // A root to paint, not minimised, a client area that is not empty.
   bool CanPaint() const;
   void PaintHiddenLayered();
-  // Empties the layered dirty rectangle and stops the tick; what it held.
-  TUIRect TakeLayeredUpdate();
   // Paints and presents area within the client (nothing when empty).
   void PaintDirty(const TUIRect& area);
   // What follows every paint: a layout asked for during it, a failed present.
@@ -270,8 +266,6 @@ class CUIPaintManager : public IControlHost {
   // The alpha fix-up of layered mode over dirty of target.
   void FixLayeredAlpha(CUISurface& target, const CUISurface* background,
                        const TUIRect& dirty) const;
-  static uint32_t FixAgainstBackground(uint32_t pixel, uint32_t background);
-  uint32_t FixWithoutBackground(uint32_t pixel) const;
   void Present(const TUIRect& dirty);
 
   // Gives control an event; the mouse point is the last one unless given.
@@ -330,8 +324,7 @@ class CUIPaintManager : public IControlHost {
   TUIWindowAttributes m_window;  // the skin's settings; m_bLayered is what took effect
   bool m_bLayeredChanged = false;
   bool m_bLayered = false;
-  TUIRect m_rcLayeredUpdate;
-  bool m_bLayeredTimerOn = false;  // the 0x2000 tick is running
+  CUILayeredUpdate m_layeredUpdate;
   // What screen readers were given, made on their first request.
   std::unique_ptr<CUIAccessibleContent> m_pAccessible;
 };

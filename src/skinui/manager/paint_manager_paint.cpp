@@ -34,6 +34,24 @@ platform::TBitmapView ViewOf(const CUISurface& surface) {
           surface.GetHeight(), surface.GetWidth()};
 }
 
+// The alpha fix-up of one pixel of layered mode, with and without a layered
+// background.
+uint32_t FixAgainstBackground(uint32_t pixel, uint32_t background) {
+  if (pixel == 0) return background;
+  if (pixel == background) return pixel;
+  // Drawn over the background: the shape of the window is the background's.
+  const uint32_t a = AlphaOf(background);
+  return MakeArgb(a, RedOf(pixel) * a / 255, GreenOf(pixel) * a / 255, BlueOf(pixel) * a / 255);
+}
+
+uint32_t FixWithoutBackground(uint32_t pixel, uint8_t opacity) {
+  // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
+  if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
+    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(opacity) << 24);
+  }
+  return pixel;
+}
+
 }  // namespace
 
 TUISize CUIPaintManager::GetClientSize() const {
@@ -52,8 +70,7 @@ void CUIPaintManager::Invalidate(const TUIRect& rect) {
   if (m_bLayered) {
     // Repainted by the next layered tick, in one go; the tick runs only while
     // something waits to be presented.
-    m_rcLayeredUpdate = Union(m_rcLayeredUpdate, rect);
-    StartLayeredTimer();
+    m_layeredUpdate.Add(rect);
     return;
   }
   const platform::RECT rc = ToRect(rect);
@@ -104,7 +121,7 @@ bool CUIPaintManager::CanPaint() const {
 void CUIPaintManager::OnPaint() {
   if (!CanPaint()) {
     platform::ValidateRect(m_hWndPaint, nullptr);
-    TakeLayeredUpdate();
+    m_layeredUpdate.Take();
     return;
   }
   LayoutIfNeeded();
@@ -115,24 +132,19 @@ void CUIPaintManager::OnPaint() {
   // What the layout invalidated belongs to this paint too.
   platform::PAINTSTRUCT ps;
   platform::BeginPaint(m_hWndPaint, &ps);
-  PaintDirty(m_bLayered ? TakeLayeredUpdate() : FromRect(ps.rcPaint));
+  PaintDirty(m_bLayered ? m_layeredUpdate.Take() : FromRect(ps.rcPaint));
   platform::EndPaint(m_hWndPaint, &ps);
   FinishPaint();
 }
 
 void CUIPaintManager::PaintHiddenLayered() {
   if (!CanPaint()) {
-    TakeLayeredUpdate();
+    m_layeredUpdate.Take();
     return;
   }
   LayoutIfNeeded();
-  PaintDirty(TakeLayeredUpdate());
+  PaintDirty(m_layeredUpdate.Take());
   FinishPaint();
-}
-
-TUIRect CUIPaintManager::TakeLayeredUpdate() {
-  StopLayeredTimer();
-  return std::exchange(m_rcLayeredUpdate, TUIRect{});
 }
 
 void CUIPaintManager::PaintDirty(const TUIRect& area) {
@@ -209,25 +221,9 @@ void CUIPaintManager::FixLayeredAlpha(CUISurface& target, const CUISurface* back
     uint32_t* row = target.Row(y);
     const uint32_t* bg = background ? background->Row(y) : nullptr;
     for (int x = dirty.left; x < dirty.right; ++x) {
-      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x]);
+      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x], m_window.opacity);
     }
   }
-}
-
-uint32_t CUIPaintManager::FixAgainstBackground(uint32_t pixel, uint32_t background) {
-  if (pixel == 0) return background;
-  if (pixel == background) return pixel;
-  // Drawn over the background: the shape of the window is the background's.
-  const uint32_t a = AlphaOf(background);
-  return MakeArgb(a, RedOf(pixel) * a / 255, GreenOf(pixel) * a / 255, BlueOf(pixel) * a / 255);
-}
-
-uint32_t CUIPaintManager::FixWithoutBackground(uint32_t pixel) const {
-  // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
-  if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
-    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(m_window.opacity) << 24);
-  }
-  return pixel;
 }
 
 void CUIPaintManager::Present(const TUIRect& dirty) {

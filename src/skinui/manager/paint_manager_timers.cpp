@@ -19,21 +19,11 @@ bool CUIPaintManager::KillTimer(CControlUI* control, uint32_t timerId) {
 
 void CUIPaintManager::KillTimer(CControlUI* control) { m_timers.KillAll(control); }
 
-void CUIPaintManager::StartLayeredTimer() {
-  if (m_bLayeredTimerOn) return;
-  m_bLayeredTimerOn =
-      platform::SetTimer(m_hWndPaint, kLayeredUpdateTimerId, kLayeredUpdateElapse) != 0;
-}
-
-void CUIPaintManager::StopLayeredTimer() {
-  if (!std::exchange(m_bLayeredTimerOn, false)) return;
-  platform::KillTimer(m_hWndPaint, kLayeredUpdateTimerId);
-}
-
 void CUIPaintManager::OnLayeredTick() {
   // Minimised: nothing can be shown, and the restore invalidates it all again.
-  if (m_rcLayeredUpdate.IsEmpty() || platform::IsIconic(m_hWndPaint)) {
-    StopLayeredTimer();
+  const TUIRect& dirty = m_layeredUpdate.Rect();
+  if (dirty.IsEmpty() || platform::IsIconic(m_hWndPaint)) {
+    m_layeredUpdate.StopTick();
     return;
   }
   // A hidden window gets no paint message; its pixels are made ready for when
@@ -43,8 +33,7 @@ void CUIPaintManager::OnLayeredTick() {
     return;
   }
   // The paint takes the dirty rectangle and stops the tick.
-  const platform::RECT rc{m_rcLayeredUpdate.left, m_rcLayeredUpdate.top, m_rcLayeredUpdate.right,
-                          m_rcLayeredUpdate.bottom};
+  const platform::RECT rc{dirty.left, dirty.top, dirty.right, dirty.bottom};
   platform::InvalidateRect(m_hWndPaint, &rc, false);
 }
 

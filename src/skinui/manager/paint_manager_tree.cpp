@@ -54,6 +54,7 @@ CUIPaintManager::~CUIPaintManager() {
 void CUIPaintManager::Init(platform::HWND hWnd) {
   m_hWndPaint = hWnd;
   m_timers.SetWindow(hWnd);
+  m_layeredUpdate.SetWindow(hWnd);
   AddOnce(AllManagers(), this);
 }
 
