@@ -28,6 +28,7 @@
 #include "skinui/control/control_host.h"
 #include "skinui/control/ui_notify.h"
 #include "skinui/manager/control_timers.h"
+#include "skinui/manager/focus_keeper.h"
 #include "skinui/manager/layered_update.h"
 #include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
@@ -169,7 +170,7 @@ class CUIPaintManager : public IControlHost {
   // stands for the controls it holds.
   void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) override;
 
-  CControlUI* GetFocus() const override { return m_pFocus; }
+  CControlUI* GetFocus() const override { return m_focus.Get(); }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
   void SetFocus(CControlUI* control) override;
   // Focuses the next tab stop at the next paint.
@@ -281,8 +282,6 @@ class CUIPaintManager : public IControlHost {
   // Focuses the control SetFocusNeeded asked for, else the visible default
   // control, else the next tab stop.
   void TakeNeededFocus();
-  // The visible, enabled control that is its page's main action; null when none.
-  CControlUI* FindDefaultControl() const;
   // Enter while no tab stop has the focus activates the default control.
   bool ActivateDefaultControl(uintptr_t key);
 
@@ -297,15 +296,13 @@ class CUIPaintManager : public IControlHost {
   // The attached tree the manager destroys, kept when ReapObjects drops the
   // root (the window shell does that on WM_DESTROY).
   CControlUI* m_pOwnedRoot = nullptr;
-  CControlUI* m_pFocus = nullptr;
-  CControlUI* m_pFocusNeeded = nullptr;  // focused at the next paint
+  CUIFocusKeeper m_focus;
   CControlUI* m_pEventKey = nullptr;
   CControlUI* m_pEventHover = nullptr;
   CControlUI* m_pEventClick = nullptr;
   TUIPoint m_ptLastMousePos{-1, -1};
   bool m_bFirstLayout = true;
   bool m_bUpdateNeeded = false;
-  bool m_bFocusNeeded = false;
   bool m_bMouseTracking = false;
   bool m_bMouseCapture = false;
   bool m_bUsedVirtualWnd = false;

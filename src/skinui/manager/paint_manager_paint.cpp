@@ -128,7 +128,7 @@ void CUIPaintManager::OnPaint() {
   // After the layout, so that the tab order is known: before it the focus
   // would only be asked for again, and the repaint asked for with it would be
   // validated by this very paint.
-  if (m_bFocusNeeded) TakeNeededFocus();
+  if (m_focus.IsAsked()) TakeNeededFocus();
   // What the layout invalidated belongs to this paint too.
   platform::PAINTSTRUCT ps;
   platform::BeginPaint(m_hWndPaint, &ps);

@@ -78,7 +78,7 @@ bool CUIPaintManager::AttachDialog(CControlUI* root) {
   }
   m_bUpdateNeeded = true;
   m_bFirstLayout = true;
-  m_bFocusNeeded = true;
+  m_focus.Ask();
   return InitControls(root);
 }
 
@@ -102,8 +102,7 @@ void CUIPaintManager::ReapObjects(CControlUI* control) {
   if (control == m_pEventKey) m_pEventKey = nullptr;
   if (control == m_pEventHover) m_pEventHover = nullptr;
   if (control == m_pEventClick) m_pEventClick = nullptr;
-  if (control == m_pFocus) m_pFocus = nullptr;
-  if (control == m_pFocusNeeded) m_pFocusNeeded = nullptr;
+  m_focus.Forget(control);
   KillTimer(control);
   if (auto it = m_mNameHash.find(control->GetName());
       it != m_mNameHash.end() && it->second == control) {
