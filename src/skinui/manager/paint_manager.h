@@ -30,6 +30,7 @@
 #include "skinui/manager/control_timers.h"
 #include "skinui/manager/focus_keeper.h"
 #include "skinui/manager/layered_update.h"
+#include "skinui/manager/tooltip.h"
 #include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
 #include "skinui/render/render_host.h"
@@ -210,13 +211,6 @@ class CUIPaintManager : public IControlHost {
   const TUIRect& GetLayeredUpdateRect() const { return m_layeredUpdate.Rect(); }
 
  private:
-  struct TTooltip {
-    std::u16string text;
-    TUIRect rect;
-    int maxWidth = 0;
-    bool shown = false;
-  };
-
   // Message handlers, one per concern (paint_manager_*.cpp).
   bool HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
   bool HandleMouseMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes);
@@ -273,8 +267,6 @@ class CUIPaintManager : public IControlHost {
   void FireEvent(CControlUI* control, int type, uintptr_t wParam = 0, intptr_t lParam = 0);
   void FireEvent(CControlUI* control, int type, uintptr_t wParam, intptr_t lParam, TUIPoint point);
   void SendAsyncNotify();
-  void ShowTooltip(CControlUI* control);
-  void HideTooltip();
   void StartMouseTracking();
   // The control under point, when it belongs to this manager.
   CControlUI* ControlUnderPoint(TUIPoint point) const;
@@ -285,13 +277,11 @@ class CUIPaintManager : public IControlHost {
   // Enter while no tab stop has the focus activates the default control.
   bool ActivateDefaultControl(uintptr_t key);
 
-  bool m_bTooltipEnabled = true;
   platform::HWND m_hWndPaint = nullptr;
   // Off-screen and layered-background surfaces (the "memory DCs").
   CUISurface m_offscreen;
   CUISurface m_layeredBackground;
-  platform::HWND m_hwndTooltip = nullptr;
-  TTooltip m_tooltip;
+  CUITooltip m_tooltip;
   CControlUI* m_pRoot = nullptr;
   // The attached tree the manager destroys, kept when ReapObjects drops the
   // root (the window shell does that on WM_DESTROY).

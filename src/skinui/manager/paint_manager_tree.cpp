@@ -42,7 +42,7 @@ CUIPaintManager::CUIPaintManager() {
 CUIPaintManager::~CUIPaintManager() {
   ReleaseAccessible();
   m_timers.RemoveAll();
-  if (m_hwndTooltip) platform::DestroyWindow(m_hwndTooltip);
+  m_tooltip.Destroy();
   // The manager owns the trees attached to it and the controls waiting for
   // cleanup; each destructor comes back through ReapObjects.
   m_pRoot = nullptr;
