@@ -52,4 +52,10 @@ CControlUI* CUIFocusKeeper::FindDefault(CControlUI* root) {
   return root->FindControl(MatchDefault, nullptr, kFindVisible | kFindEnabled | kFindMeFirst);
 }
 
+bool CUIFocusKeeper::ActivateDefault(CControlUI* root) const {
+  if (m_focus && IsTabStop(m_focus)) return false;
+  CControlUI* main = FindDefault(root);
+  return main && main->Activate();
+}
+
 }  // namespace SkinUI

@@ -38,6 +38,9 @@ class CUIFocusKeeper {
   // The visible, enabled control of root's tree that is its page's main
   // action; null when none.
   static CControlUI* FindDefault(CControlUI* root);
+  // Enter while no tab stop has the focus activates root's default control;
+  // true when it did.
+  bool ActivateDefault(CControlUI* root) const;
 
  private:
   CControlUI* m_focus = nullptr;

@@ -1,6 +1,7 @@
 // CUIPaintManager binds one native top-level window to one control tree. It
-// turns window messages into control events, keeps focus, hover, capture and
-// timers, lays the tree out and paints it (double-buffered, optionally as a
+// turns window messages into control events, keeps hover and capture, moves
+// the focus (CUIFocusKeeper), runs control timers (CUIControlTimers) and the
+// tooltip (CUITooltip), lays the tree out and paints it (double-buffered, optionally as a
 // per-pixel-alpha layered window), and delivers notifications to the
 // listeners the application registered. It owns the window's UI resources
 // (CUIResources: fonts, images, styles, colours, the DPI scale) and the
@@ -30,6 +31,7 @@
 #include "skinui/manager/control_timers.h"
 #include "skinui/manager/focus_keeper.h"
 #include "skinui/manager/layered_update.h"
+#include "skinui/manager/option_groups.h"
 #include "skinui/manager/tooltip.h"
 #include "skinui/manager/window_attributes.h"
 #include "skinui/render/image_info.h"
@@ -47,8 +49,6 @@ class IResourceModule;
 
 class CUIPaintManager : public IControlHost {
  public:
-  // Native timer id of the layered repaint tick.
-  static constexpr uint32_t kLayeredUpdateTimerId = CUILayeredUpdate::kTimerId;
   // Private message that destroys the controls of the delayed-cleanup list.
   static constexpr uint32_t kMsgDelayedCleanup = 0x8001;
   // WM_PRINTCLIENT sent by the program itself: this bit in lParam says that
@@ -77,12 +77,9 @@ class CUIPaintManager : public IControlHost {
   // Attaches root as the window's tree; an earlier root is handed to
   // delayed cleanup. Returns what InitControls returns.
   bool AttachDialog(CControlUI* root);
-  // Attaches control (with parent, or its own parent) and registers every
-  // named control of its subtree. False for a null control.
+  // IControlHost's members are described there (control/control_host.h).
   bool InitControls(CControlUI* control, CControlUI* parent = nullptr) override;
-  // Forgets control everywhere (called when a control is destroyed).
   void ReapObjects(CControlUI* control) override;
-  // Detaches control and destroys it on the next delayed-cleanup message.
   void AddDelayedCleanup(CControlUI* control) override;
   CControlUI* GetRoot() const { return m_pRoot; }
   // The top-most visible, mouse-enabled control that contains point.
@@ -104,18 +101,14 @@ class CUIPaintManager : public IControlHost {
   bool AddTranslateAccelerator(ITranslateAccelerator* translator);
   bool RemoveTranslateAccelerator(ITranslateAccelerator* translator);
   // Option groups: controls that share a group name (one selected at a time).
-  bool AddOptionGroup(std::u16string_view group, CControlUI* control);
-  const std::vector<CControlUI*>* GetOptionGroup(std::u16string_view group) const;
-  void RemoveOptionGroup(std::u16string_view group, CControlUI* control);
-  void RemoveAllOptionGroups();
-  // Controls name a virtual window; notifications then carry it.
+  CUIOptionGroups& OptionGroups() { return m_optionGroups; }
   void SetUsedVirtualWnd(bool used) override { m_bUsedVirtualWnd = used; }
   bool IsUsedVirtualWnd() const { return m_bUsedVirtualWnd; }
 
   // ---- Resources and window settings -------------------------------------
   CUIResources& Resources() override { return m_resources; }
   const CUIResources& Resources() const override { return m_resources; }
-  // What rendering asks: the window's resources (paint_manager_settings.cpp).
+  // What rendering asks: the window's resources (paint_manager_render_host.cpp).
   const TUIFontInfo* GetFontInfo(int index) override;
   int FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
   int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
@@ -167,8 +160,6 @@ class CUIPaintManager : public IControlHost {
   void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
                   intptr_t lParam = 0, bool async = false) override;
 
-  // Tells screen readers what happened to control; a page shown or hidden
-  // stands for the controls it holds.
   void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) override;
 
   CControlUI* GetFocus() const override { return m_focus.Get(); }
@@ -176,10 +167,8 @@ class CUIPaintManager : public IControlHost {
   void SetFocus(CControlUI* control) override;
   // Focuses the next tab stop at the next paint.
   void SetFocusNeeded(CControlUI* control);
-  // Moves the focus to the next (previous) tab stop, wrapping around.
   bool SetNextTabControl(bool forward = true) override;
 
-  // Starts a control timer; false when a live one with this id exists.
   bool SetTimer(CControlUI* control, uint32_t timerId, uint32_t elapse) override;
   // Stops a control timer (it may be restarted with its native id).
   bool KillTimer(CControlUI* control, uint32_t timerId) override;
@@ -188,7 +177,6 @@ class CUIPaintManager : public IControlHost {
 
   void SetCapture();
   void ReleaseCapture();
-  // Shows cursor (EUICursor) while the mouse is over the window.
   void SetCursor(int cursor) override;
   bool IsCaptured() const { return m_bMouseCapture; }
 
@@ -197,7 +185,6 @@ class CUIPaintManager : public IControlHost {
   // that rectangle is not empty, and presents only that rectangle).
   void Invalidate(const TUIRect& rect) override;
   void Invalidate();
-  // Asks for a layout at the next paint.
   void NeedUpdate() override { m_bUpdateNeeded = true; }
   bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
   TUIPoint GetMousePos() const override { return m_ptLastMousePos; }
@@ -258,9 +245,6 @@ class CUIPaintManager : public IControlHost {
   void PrepareSurfaces(const TUIRect& client);
   void DrawLayeredBackground(CUISurface& target, const TUIRect& client);
   void PaintTree(CUICanvas& dc, const TUIRect& dirty);
-  // The alpha fix-up of layered mode over dirty of target.
-  void FixLayeredAlpha(CUISurface& target, const CUISurface* background,
-                       const TUIRect& dirty) const;
   void Present(const TUIRect& dirty);
 
   // Gives control an event; the mouse point is the last one unless given.
@@ -270,12 +254,9 @@ class CUIPaintManager : public IControlHost {
   void StartMouseTracking();
   // The control under point, when it belongs to this manager.
   CControlUI* ControlUnderPoint(TUIPoint point) const;
-  uint16_t GetKeyStateBits() const;
   // Focuses the control SetFocusNeeded asked for, else the visible default
   // control, else the next tab stop.
   void TakeNeededFocus();
-  // Enter while no tab stop has the focus activates the default control.
-  bool ActivateDefaultControl(uintptr_t key);
 
   platform::HWND m_hWndPaint = nullptr;
   // Off-screen and layered-background surfaces (the "memory DCs").
@@ -306,7 +287,7 @@ class CUIPaintManager : public IControlHost {
   std::vector<TUINotify> m_aAsyncNotify;
   std::vector<ITranslateAccelerator*> m_aTranslateAccelerator;
   std::unordered_map<std::u16string, CControlUI*> m_mNameHash;
-  std::unordered_map<std::u16string, std::vector<CControlUI*>> m_mOptionGroup;
+  CUIOptionGroups m_optionGroups;
   CUIResources m_resources;
   TUIWindowAttributes m_window;  // the skin's settings; m_bLayered is what took effect
   bool m_bLayeredChanged = false;

@@ -24,9 +24,8 @@ intptr_t PackPoint(TUIPoint pt) {
 
 bool IsKeyEvent(int type) { return type > kEventKeyBegin && type < kEventKeyEnd; }
 
-}  // namespace
-
-uint16_t CUIPaintManager::GetKeyStateBits() const {
+// The kKeyState* bits of the keyboard and buttons now.
+uint16_t GetKeyStateBits() {
   uint16_t state = 0;
   if (platform::GetKeyState(VK_RBUTTON) < 0) state |= kKeyStateRButton;
   if (platform::GetKeyState(VK_LBUTTON) < 0) state |= kKeyStateLButton;
@@ -35,6 +34,8 @@ uint16_t CUIPaintManager::GetKeyStateBits() const {
   if (platform::GetKeyState(VK_MENU) < 0) state |= kKeyStateAlt;
   return state;
 }
+
+}  // namespace
 
 void CUIPaintManager::FireEvent(CControlUI* control, int type, uintptr_t wParam, intptr_t lParam) {
   FireEvent(control, type, wParam, lParam, m_ptLastMousePos);

@@ -28,7 +28,8 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
                                        intptr_t&) {
   switch (uMsg) {
     case WM_KEYDOWN:
-      if (ActivateDefaultControl(wParam)) return false;
+      // Enter while no tab stop has the focus activates the default control.
+      if (wParam == static_cast<uintptr_t>(VK_RETURN) && m_focus.ActivateDefault(m_pRoot)) return false;
       if (CControlUI* focus = m_focus.Get()) {
         m_pEventKey = focus;
         FireEvent(focus, kEventKeyDown, wParam, lParam);
@@ -45,14 +46,6 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
     default:
       return false;
   }
-}
-
-bool CUIPaintManager::ActivateDefaultControl(uintptr_t key) {
-  if (key != static_cast<uintptr_t>(VK_RETURN)) return false;
-  CControlUI* focus = m_focus.Get();
-  if (focus && (focus->GetControlFlags() & kControlFlagTabStop)) return false;
-  CControlUI* main = CUIFocusKeeper::FindDefault(m_pRoot);
-  return main && main->Activate();
 }
 
 bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,

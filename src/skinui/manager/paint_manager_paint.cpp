@@ -52,6 +52,18 @@ uint32_t FixWithoutBackground(uint32_t pixel, uint8_t opacity) {
   return pixel;
 }
 
+// The alpha fix-up of layered mode over dirty of target.
+void FixLayeredAlpha(CUISurface& target, const CUISurface* background, const TUIRect& dirty,
+                     uint8_t opacity) {
+  for (int y = dirty.top; y < dirty.bottom; ++y) {
+    uint32_t* row = target.Row(y);
+    const uint32_t* bg = background ? background->Row(y) : nullptr;
+    for (int x = dirty.left; x < dirty.right; ++x) {
+      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x], opacity);
+    }
+  }
+}
+
 }  // namespace
 
 TUISize CUIPaintManager::GetClientSize() const {
@@ -178,7 +190,8 @@ void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirt
   }
   PaintTree(dc, dirty);
   if (m_bLayered) {
-    FixLayeredAlpha(m_offscreen, m_window.layeredImage.empty() ? nullptr : &m_layeredBackground, dirty);
+    FixLayeredAlpha(m_offscreen, m_window.layeredImage.empty() ? nullptr : &m_layeredBackground, dirty,
+                    m_window.opacity);
   }
   if (m_window.showUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
   Present(dirty);
@@ -215,17 +228,6 @@ void CUIPaintManager::PaintTree(CUICanvas& dc, const TUIRect& dirty) {
   }
 }
 
-void CUIPaintManager::FixLayeredAlpha(CUISurface& target, const CUISurface* background,
-                                      const TUIRect& dirty) const {
-  for (int y = dirty.top; y < dirty.bottom; ++y) {
-    uint32_t* row = target.Row(y);
-    const uint32_t* bg = background ? background->Row(y) : nullptr;
-    for (int x = dirty.left; x < dirty.right; ++x) {
-      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x], m_window.opacity);
-    }
-  }
-}
-
 void CUIPaintManager::Present(const TUIRect& dirty) {
   bool presented;
   if (m_bLayered) {
@@ -259,7 +261,9 @@ void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
   }
   PaintTree(dc, area);
   // The same pixels the layered window shows.
-  if (m_bLayered) FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area);
+  if (m_bLayered) {
+    FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area, m_window.opacity);
+  }
 }
 
 }  // namespace SkinUI

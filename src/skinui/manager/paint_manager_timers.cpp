@@ -38,7 +38,7 @@ void CUIPaintManager::OnLayeredTick() {
 }
 
 void CUIPaintManager::OnTimer(uintptr_t wParam, intptr_t lParam) {
-  if (wParam == kLayeredUpdateTimerId && m_bLayered) {
+  if (wParam == CUILayeredUpdate::kTimerId && m_bLayered) {
     OnLayeredTick();
     return;
   }

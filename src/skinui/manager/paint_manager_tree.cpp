@@ -36,7 +36,6 @@ CControlUI* MatchName(CControlUI* control, void* data) {
 
 CUIPaintManager::CUIPaintManager() {
   m_mNameHash.rehash(CUIResources::kInitialBuckets);
-  m_mOptionGroup.rehash(CUIResources::kInitialBuckets);
 }
 
 CUIPaintManager::~CUIPaintManager() {
@@ -65,7 +64,7 @@ bool CUIPaintManager::AttachDialog(CControlUI* root) {
     m_aPostPaintControls.clear();
     // Names must not find the controls of the tree that is going.
     m_mNameHash.clear();
-    m_mOptionGroup.clear();
+    m_optionGroups.RemoveAll();
     AddDelayedCleanup(m_pOwnedRoot);
   }
   m_pRoot = m_pOwnedRoot = root;
@@ -113,7 +112,7 @@ void CUIPaintManager::ReapObjects(CControlUI* control) {
   }
   // A destroyed control must not be painted or grouped any more either.
   RemoveItem(m_aPostPaintControls, control);
-  for (auto& [group, members] : m_mOptionGroup) std::erase(members, control);
+  m_optionGroups.Forget(control);
   if (control == m_pRoot) m_pRoot = nullptr;
 }
 
@@ -181,23 +180,5 @@ bool CUIPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator)
 bool CUIPaintManager::RemoveTranslateAccelerator(ITranslateAccelerator* translator) {
   return RemoveItem(m_aTranslateAccelerator, translator);
 }
-
-bool CUIPaintManager::AddOptionGroup(std::u16string_view group, CControlUI* control) {
-  return AddOnce(m_mOptionGroup[std::u16string(group)], control);
-}
-
-const std::vector<CControlUI*>* CUIPaintManager::GetOptionGroup(std::u16string_view group) const {
-  auto it = m_mOptionGroup.find(std::u16string(group));
-  return it == m_mOptionGroup.end() ? nullptr : &it->second;
-}
-
-void CUIPaintManager::RemoveOptionGroup(std::u16string_view group, CControlUI* control) {
-  auto it = m_mOptionGroup.find(std::u16string(group));
-  if (it == m_mOptionGroup.end()) return;
-  std::erase(it->second, control);
-  if (it->second.empty()) m_mOptionGroup.erase(it);
-}
-
-void CUIPaintManager::RemoveAllOptionGroups() { m_mOptionGroup.clear(); }
 
 }  // namespace SkinUI
