@@ -7,7 +7,7 @@
 
 namespace SkinUI {
 
-CButtonUI::CButtonUI() { m_uTextStyle = DT_CENTER | DT_VCENTER | DT_SINGLELINE; }
+CButtonUI::CButtonUI() { SetTextStyle(DT_CENTER | DT_VCENTER | DT_SINGLELINE); }
 
 std::u16string_view CButtonUI::GetClass() const { return u"Button"; }
 

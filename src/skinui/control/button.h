@@ -55,10 +55,10 @@ class CButtonUI : public CLabelUI {
   void SetFadeDelta(int delta) { m_uFadeDelta = static_cast<uint8_t>(delta < 0 ? 0 : delta > 255 ? 255 : delta); }
 
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
-  void PaintStatusImage(CUICanvas& dc) override;
-  void PaintText(CUICanvas& dc) override;
 
  protected:
+  void PaintStatusImage(CUICanvas& dc) override;
+  void PaintText(CUICanvas& dc) override;
   // Pushed on a press inside, clicked on the release inside that follows.
   void OnButtonDown(TUIEvent& event) override;
   void OnDblClick(TUIEvent& event) override;

@@ -53,7 +53,7 @@ void CButtonUI::PaintStatusImage(CUICanvas& dc) {
 void CButtonUI::PaintText(CUICanvas& dc) {
   ResolveTextColors();
   if (GetText().empty()) return;
-  uint32_t color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
+  uint32_t color = IsEnabled() ? GetTextColor() : GetDisabledTextColor();
   if ((m_uButtonState & kButtonPushed) && m_dwPushedTextColor != 0) {
     color = m_dwPushedTextColor;
   } else if ((m_uButtonState & kButtonHot) && m_dwHotTextColor != 0) {
@@ -61,7 +61,7 @@ void CButtonUI::PaintText(CUICanvas& dc) {
   } else if ((m_uButtonState & kButtonFocused) && m_dwFocusedTextColor != 0) {
     color = m_dwFocusedTextColor;
   }
-  DrawLabelText(dc, Deflate(GetPos(), GetTextPadding()), color, m_uTextStyle);
+  DrawLabelText(dc, Deflate(GetPos(), GetTextPadding()), color, GetTextStyle());
 }
 
 namespace {

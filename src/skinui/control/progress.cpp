@@ -17,7 +17,7 @@ std::u16string Quad(const TUIRect& r) {
 }  // namespace
 
 CProgressUI::CProgressUI() {
-  m_uTextStyle = DT_CENTER | DT_SINGLELINE;
+  SetTextStyle(DT_CENTER | DT_SINGLELINE);
   SetFixedHeight(12);
 }
 
