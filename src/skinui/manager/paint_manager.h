@@ -165,7 +165,7 @@ class CUIPaintManager : public IControlHost {
   CControlUI* GetFocus() const override { return m_focus.Get(); }
   // Moves the focus to control (null clears it): see the .cpp for the rules.
   void SetFocus(CControlUI* control) override;
-  // Focuses the next tab stop at the next paint.
+  // Focuses control at the next paint (else the default control or a tab stop).
   void SetFocusNeeded(CControlUI* control);
   bool SetNextTabControl(bool forward = true) override;
 
