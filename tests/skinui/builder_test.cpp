@@ -97,13 +97,13 @@ TEST_F(BuilderTest, SharedStylesKeepTheFirstLocalOnesTheLastAndLocalHidesShared)
            u"<Style name=\"s\" value=\"2\" shared=\"true\"/><Style name=\"l\" value=\"x\"/>"
            u"<Style name=\"l\" value=\"y\"/><Control/></Window>");
   b.Attach(u"<Window><Style name=\"s\" value=\"3\" shared=\"true\"/><Control/></Window>");
-  EXPECT_EQ(a.Manager().GetStyle(u"s"), u"1");
-  EXPECT_EQ(b.Manager().GetStyle(u"s"), u"1");
-  EXPECT_EQ(a.Manager().GetStyle(u"l"), u"y");
-  EXPECT_EQ(b.Manager().GetStyle(u"l"), u"");
+  EXPECT_EQ(a.Manager().Resources().GetStyle(u"s"), u"1");
+  EXPECT_EQ(b.Manager().Resources().GetStyle(u"s"), u"1");
+  EXPECT_EQ(a.Manager().Resources().GetStyle(u"l"), u"y");
+  EXPECT_EQ(b.Manager().Resources().GetStyle(u"l"), u"");
   b.Manager().Resources().AddStyle(u"s", u"local", false);
-  EXPECT_EQ(b.Manager().GetStyle(u"s"), u"local");
-  EXPECT_EQ(a.Manager().GetStyle(u"s"), u"1");
+  EXPECT_EQ(b.Manager().Resources().GetStyle(u"s"), u"local");
+  EXPECT_EQ(a.Manager().Resources().GetStyle(u"s"), u"1");
   // Default lists replace in their table; shared fonts keep the first.
   a.Manager().Resources().AddDefaultAttributeList(u"Label", u"a", true);
   b.Manager().Resources().AddDefaultAttributeList(u"Label", u"b", true);
@@ -191,8 +191,8 @@ TEST_F(BuilderTest, WindowAttributesReachTheManager) {
   EXPECT_EQ(attributes.maxSize.cy, 600);
   EXPECT_EQ(attributes.opacity, 200);
   EXPECT_TRUE(attributes.showUpdateRect);
-  EXPECT_EQ(m.GetDefaultFontColor(), 0xFF112233u);
-  EXPECT_EQ(m.GetDefaultDisabledColor(), 0xFF445566u);
+  EXPECT_EQ(m.Resources().Colors().font, 0xFF112233u);
+  EXPECT_EQ(m.Resources().Colors().disabledFont, 0xFF445566u);
   EXPECT_EQ(m.GetSelectedBkColor(), 0xFF000003u);
   // The window shows every size of the skin at its scale, its limits too.
   m.SetDPI(192);

@@ -15,11 +15,15 @@ namespace {
 // A layout that records the events its children pass up.
 class CRecordingLayout : public CVerticalLayoutUI {
  public:
-  void DoEvent(TUIEvent& event) override {
-    passed.push_back(event.type);
-    CVerticalLayoutUI::DoEvent(event);
-  }
   std::vector<int> passed;
+
+ protected:
+  void OnMouseEnter(TUIEvent& event) override { passed.push_back(event.type); }
+  void OnMouseLeave(TUIEvent& event) override { passed.push_back(event.type); }
+  void OnMouseMove(TUIEvent& event) override { passed.push_back(event.type); }
+  void OnButtonDown(TUIEvent& event) override { passed.push_back(event.type); }
+  void OnButtonUp(TUIEvent& event) override { passed.push_back(event.type); }
+  void OnKeyDown(TUIEvent& event) override { passed.push_back(event.type); }
 };
 
 class ButtonEventTest : public ::testing::Test, public INotifyUI {

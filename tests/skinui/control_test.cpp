@@ -252,7 +252,7 @@ TEST_F(ControlTest, EventCallbacksStopAtTheFirstFalse) {
   timer.wParam = 7;
   c.Event(timer);
   EXPECT_EQ(calls, (std::vector<int>{1, 2}));
-  EXPECT_TRUE(m_recorder.seen.empty()) << "DoEvent must not run";
+  EXPECT_TRUE(m_recorder.seen.empty()) << "the timer hook must not run";
   c.OnEvent.Remove(second);
   c.Event(timer);
   ASSERT_EQ(m_recorder.seen.size(), 1u);

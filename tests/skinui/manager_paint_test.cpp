@@ -135,7 +135,7 @@ class LayeredTickTest : public ManagerPaintTest {
       return m.GetOffscreenSurface().GetWidth() == 40 && m.GetLayeredUpdateRect().IsEmpty();
     }));
     // Not running: killing it finds no timer.
-    EXPECT_FALSE(platform::KillTimer(window.Hwnd(), SkinUI::CUIPaintManager::kLayeredUpdateTimerId));
+    EXPECT_FALSE(platform::KillTimer(window.Hwnd(), SkinUI::CUILayeredUpdate::kTimerId));
   }
 };
 

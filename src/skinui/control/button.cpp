@@ -7,7 +7,7 @@
 
 namespace SkinUI {
 
-CButtonUI::CButtonUI() { m_uTextStyle = DT_CENTER | DT_VCENTER | DT_SINGLELINE; }
+CButtonUI::CButtonUI() { SetTextStyle(DT_CENTER | DT_VCENTER | DT_SINGLELINE); }
 
 std::u16string_view CButtonUI::GetClass() const { return u"Button"; }
 
@@ -41,87 +41,89 @@ void CButtonUI::SetEnabled(bool enabled) {
   if (!enabled) m_uButtonState = 0;
 }
 
-void CButtonUI::DoEvent(TUIEvent& event) {
-  bool mouseEvent = event.type > kEventMouseBegin && event.type < kEventMouseEnd;
-  if (!IsMouseEnabled() && mouseEvent) {
-    if (m_pParent) {
-      m_pParent->DoEvent(event);
-    } else {
-      CLabelUI::DoEvent(event);
-    }
-    return;
+bool CButtonUI::PassedOnWithoutMouse(TUIEvent& event) {
+  if (IsMouseEnabled()) return false;
+  if (GetParent()) {
+    PassToParent(event);
+  } else if (event.type == kEventContextMenu) {
+    CControlUI::OnContextMenu(event);
   }
-  switch (event.type) {
-    case kEventSetFocus:
-    case kEventKillFocus:
-      Invalidate();
-      break;  // and the label's handling
-    case kEventKeyDown:
-      if (IsKeyboardEnabled() && IsEnabled() && (event.key == u' ' || event.key == u'\r')) {
-        Activate();
-        return;
-      }
-      break;
-    case kEventSetCursor:
-      if (m_pManager) m_pManager->SetCursor(kCursorHand);
-      return;
-    case kEventTimer:
-      if (event.wParam == kFadeTimerId) {
-        FadeStep();
-        return;
-      }
-      break;
-    default:
-      if (HandleMouse(event)) return;
-      break;
-  }
-  CLabelUI::DoEvent(event);
+  return true;
 }
 
-bool CButtonUI::HandleMouse(TUIEvent& event) {
-  bool inside = m_rcItem.Contains(event.mouse);
-  switch (event.type) {
-    case kEventButtonDown:
-    case kEventDblClick:
-      if (inside && IsEnabled()) {
-        m_uButtonState |= kButtonPushed | kButtonCaptured;
-        Invalidate();
-      }
-      return true;
-    case kEventMouseMove:
-      if (m_uButtonState & kButtonCaptured) {
-        m_uButtonState = inside ? m_uButtonState | kButtonPushed : m_uButtonState & ~kButtonPushed;
-        Invalidate();
-      }
-      return true;
-    case kEventButtonUp:
-      if (m_uButtonState & kButtonCaptured) {
-        m_uButtonState &= ~(kButtonPushed | kButtonCaptured);
-        Invalidate();
-        if (inside) Activate();  // last: a click handler may destroy the button
-      }
-      return true;
-    case kEventContextMenu:
-      if (IsContextMenuUsed()) SendNotify(u"menu", event.wParam, event.lParam);
-      return true;
-    case kEventMouseEnter:
-    case kEventMouseLeave:
-      OnHotChange(event, event.type == kEventMouseEnter);
-      CLabelUI::DoEvent(event);
-      return true;
-    default:
-      return false;
+void CButtonUI::PressAt(TUIPoint point) {
+  if (GetPos().Contains(point) && IsEnabled()) {
+    m_uButtonState |= kButtonPushed | kButtonCaptured;
+    Invalidate();
   }
 }
 
-void CButtonUI::OnHotChange(TUIEvent& event, bool hot) {
-  (void)event;
+void CButtonUI::OnButtonDown(TUIEvent& event) {
+  if (!PassedOnWithoutMouse(event)) PressAt(event.mouse);
+}
+
+void CButtonUI::OnDblClick(TUIEvent& event) {
+  if (!PassedOnWithoutMouse(event)) PressAt(event.mouse);
+}
+
+void CButtonUI::OnMouseMove(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
+  bool inside = GetPos().Contains(event.mouse);
+  m_uButtonState = inside ? m_uButtonState | kButtonPushed : m_uButtonState & ~kButtonPushed;
+  Invalidate();
+}
+
+void CButtonUI::OnButtonUp(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event) || !(m_uButtonState & kButtonCaptured)) return;
+  m_uButtonState &= ~(kButtonPushed | kButtonCaptured);
+  Invalidate();
+  if (GetPos().Contains(event.mouse)) Activate();  // last: a click handler may destroy the button
+}
+
+void CButtonUI::OnContextMenu(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  if (IsContextMenuUsed()) SendNotify(u"menu", event.wParam, event.lParam);
+}
+
+void CButtonUI::OnMouseEnter(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  OnHotChange(true);
+  PassToParent(event);
+}
+
+void CButtonUI::OnMouseLeave(TUIEvent& event) {
+  if (PassedOnWithoutMouse(event)) return;
+  OnHotChange(false);
+  PassToParent(event);
+}
+
+void CButtonUI::OnKeyDown(TUIEvent& event) {
+  if (IsKeyboardEnabled() && IsEnabled() && (event.key == u' ' || event.key == u'\r')) {
+    Activate();
+  } else {
+    PassToParent(event);
+  }
+}
+
+void CButtonUI::OnSetCursor(TUIEvent&) {
+  if (GetManager()) GetManager()->SetCursor(kCursorHand);
+}
+
+void CButtonUI::OnTimer(TUIEvent& event) {
+  if (event.wParam == kFadeTimerId) {
+    FadeStep();
+  } else {
+    CLabelUI::OnTimer(event);
+  }
+}
+
+void CButtonUI::OnHotChange(bool hot) {
   if (!IsEnabled()) return;
   m_uButtonState = hot ? m_uButtonState | kButtonHot : m_uButtonState & ~kButtonHot;
   Invalidate();
-  if (m_uFadeDelta > 0 && m_pManager) {
-    m_pManager->KillTimer(this, kFadeTimerId);  // a running fade restarts from where it is
-    m_pManager->SetTimer(this, kFadeTimerId, 30);
+  if (m_uFadeDelta > 0 && GetManager()) {
+    GetManager()->KillTimer(this, kFadeTimerId);  // a running fade restarts from where it is
+    GetManager()->SetTimer(this, kFadeTimerId, 30);
   }
 }
 
@@ -134,7 +136,7 @@ void CButtonUI::FadeStep() {
     m_uFadeAlpha = static_cast<uint8_t>(std::min(255, m_uFadeAlpha + m_uFadeDelta));
     done = m_uFadeAlpha == 255;
   }
-  if (done && m_pManager) m_pManager->KillTimer(this, kFadeTimerId);
+  if (done && GetManager()) GetManager()->KillTimer(this, kFadeTimerId);
   Invalidate();
 }
 

@@ -54,15 +54,34 @@ class CButtonUI : public CLabelUI {
   // Fade step of the hot animation per 30 ms tick; 0 turns fading off.
   void SetFadeDelta(int delta) { m_uFadeDelta = static_cast<uint8_t>(delta < 0 ? 0 : delta > 255 ? 255 : delta); }
 
-  void DoEvent(TUIEvent& event) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
+
+ protected:
   void PaintStatusImage(CUICanvas& dc) override;
   void PaintText(CUICanvas& dc) override;
+  // Pushed on a press inside, clicked on the release inside that follows.
+  void OnButtonDown(TUIEvent& event) override;
+  void OnDblClick(TUIEvent& event) override;
+  void OnMouseMove(TUIEvent& event) override;
+  void OnButtonUp(TUIEvent& event) override;
+  void OnContextMenu(TUIEvent& event) override;
+  // Hot while the mouse is over it (fading when a fade step is set).
+  void OnMouseEnter(TUIEvent& event) override;
+  void OnMouseLeave(TUIEvent& event) override;
+  // Space and carriage return click a keyboard-enabled button.
+  void OnKeyDown(TUIEvent& event) override;
+  // Unlike a label, a button shows its focus.
+  void OnSetFocus(TUIEvent&) override { Invalidate(); }
+  void OnKillFocus(TUIEvent&) override { Invalidate(); }
+  void OnSetCursor(TUIEvent& event) override;
+  void OnTimer(TUIEvent& event) override;
 
  private:
-  // Handles the mouse part of DoEvent; false when the event is not one of them.
-  bool HandleMouse(TUIEvent& event);
-  void OnHotChange(TUIEvent& event, bool hot);
+  // A button that takes no mouse input gives its mouse events to its parent
+  // (without one, to the base control's handling); true when it did.
+  bool PassedOnWithoutMouse(TUIEvent& event);
+  void PressAt(TUIPoint point);
+  void OnHotChange(bool hot);
   void FadeStep();
   // Draws descriptor; a descriptor the routine refuses is dropped.
   bool DrawStateImage(CUICanvas& dc, std::u16string& descriptor, std::u16string_view modify = {});

@@ -40,7 +40,7 @@ void CButtonUI::PaintStatusImage(CUICanvas& dc) {
     if (DrawStateImage(dc, m_sHotForeImage)) return;
     drawNormal = false;
   } else if ((m_uButtonState & kButtonHot) && m_dwHotBkColor != 0) {
-    CUIRenderEngine::DrawColor(dc, m_rcPaint, GetAdjustColor(m_dwHotBkColor));
+    CUIRenderEngine::DrawColor(dc, GetPaintRect(), GetAdjustColor(m_dwHotBkColor));
     return;
   } else if ((m_uButtonState & kButtonFocused) && !m_sFocusedImage.empty()) {
     DrawStateImage(dc, m_sFocusedImage);
@@ -52,8 +52,8 @@ void CButtonUI::PaintStatusImage(CUICanvas& dc) {
 
 void CButtonUI::PaintText(CUICanvas& dc) {
   ResolveTextColors();
-  if (m_sText.empty()) return;
-  uint32_t color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
+  if (GetText().empty()) return;
+  uint32_t color = IsEnabled() ? GetTextColor() : GetDisabledTextColor();
   if ((m_uButtonState & kButtonPushed) && m_dwPushedTextColor != 0) {
     color = m_dwPushedTextColor;
   } else if ((m_uButtonState & kButtonHot) && m_dwHotTextColor != 0) {
@@ -61,7 +61,7 @@ void CButtonUI::PaintText(CUICanvas& dc) {
   } else if ((m_uButtonState & kButtonFocused) && m_dwFocusedTextColor != 0) {
     color = m_dwFocusedTextColor;
   }
-  DrawLabelText(dc, Deflate(m_rcItem, GetTextPadding()), color, m_uTextStyle);
+  DrawLabelText(dc, Deflate(GetPos(), GetTextPadding()), color, GetTextStyle());
 }
 
 namespace {

@@ -145,7 +145,7 @@ void CControlUI::Relayout() {
 }
 
 uint32_t CControlUI::GetAdjustColor(uint32_t color) const {
-  if (!m_bColorHSL) return color;
+  if (!m_style.colorHSL) return color;
   short h = 180, s = 100, l = 100;
   CUIRenderEngine::GetAdjustHSL(&h, &s, &l);
   return CUIRenderEngine::AdjustColor(color, h, s, l);
@@ -162,11 +162,13 @@ void CControlUI::SetVisible(bool visible) {
     m_pManager->AnnounceAccessible(this, visible ? platform::EAccessibleEvent::kShow
                                                  : platform::EAccessibleEvent::kHide);
   }
+  OnVisibilityChanged();
 }
 
 void CControlUI::SetInternVisible(bool visible) {
   m_bInternVisible = visible;
   if (!visible && m_pManager && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
+  OnVisibilityChanged();
 }
 
 void CControlUI::SetEnabled(bool enabled) {
@@ -195,31 +197,59 @@ void CControlUI::Init() {
 }
 
 void CControlUI::Event(TUIEvent& event) {
-  if (OnEvent.Fire(event)) DoEvent(event);
+  if (OnEvent.Fire(event)) Dispatch(event);
 }
 
-void CControlUI::DoEvent(TUIEvent& event) {
+void CControlUI::Dispatch(TUIEvent& event) {
   switch (event.type) {
-    case kEventSetCursor:
-      if (m_pManager) m_pManager->SetCursor(kCursorArrow);
-      return;
+    case kEventKeyDown: return OnKeyDown(event);
+    case kEventKeyUp: return OnKeyUp(event);
+    case kEventChar: return OnChar(event);
+    case kEventSysKey: return OnSysKey(event);
+    case kEventMouseMove: return OnMouseMove(event);
+    case kEventMouseLeave: return OnMouseLeave(event);
+    case kEventMouseEnter: return OnMouseEnter(event);
+    case kEventMouseHover: return OnMouseHover(event);
+    case kEventButtonDown: return OnButtonDown(event);
+    case kEventButtonUp: return OnButtonUp(event);
+    case kEventRButtonDown: return OnRButtonDown(event);
+    case kEventDblClick: return OnDblClick(event);
+    case kEventContextMenu: return OnContextMenu(event);
+    case kEventScrollWheel: return OnScrollWheel(event);
+    case kEventWindowSize: return OnWindowSize(event);
     case kEventSetFocus:
+      m_bFocused = true;
+      return OnSetFocus(event);
     case kEventKillFocus:
-      m_bFocused = event.type == kEventSetFocus;
-      Invalidate();
-      return;
-    case kEventTimer:
-      SendNotify(u"timer", event.wParam, event.lParam);
-      return;
-    case kEventContextMenu:
-      if (!IsContextMenuUsed()) break;
-      SendNotify(u"menu", event.wParam, event.lParam);
-      return;
-    default:
-      break;
+      m_bFocused = false;
+      return OnKillFocus(event);
+    case kEventSetCursor: return OnSetCursor(event);
+    case kEventTimer: return OnTimer(event);
+    default: return PassToParent(event);
   }
-  if (m_pParent) m_pParent->DoEvent(event);
 }
+
+void CControlUI::PassToParent(TUIEvent& event) {
+  if (m_pParent) m_pParent->Dispatch(event);
+}
+
+void CControlUI::OnContextMenu(TUIEvent& event) {
+  if (IsContextMenuUsed()) {
+    SendNotify(u"menu", event.wParam, event.lParam);
+  } else {
+    PassToParent(event);
+  }
+}
+
+void CControlUI::OnSetFocus(TUIEvent&) { Invalidate(); }
+
+void CControlUI::OnKillFocus(TUIEvent&) { Invalidate(); }
+
+void CControlUI::OnSetCursor(TUIEvent&) {
+  if (m_pManager) m_pManager->SetCursor(kCursorArrow);
+}
+
+void CControlUI::OnTimer(TUIEvent& event) { SendNotify(u"timer", event.wParam, event.lParam); }
 
 void CControlUI::SendNotify(std::u16string_view type, uintptr_t wParam, intptr_t lParam) {
   if (m_pManager) m_pManager->SendNotify(this, type, wParam, lParam);

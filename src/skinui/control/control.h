@@ -10,6 +10,7 @@
 
 #include "platform/accessibility.h"
 #include "skinui/control/control_host.h"
+#include "skinui/control/control_style.h"
 #include "skinui/control/event_source.h"
 #include "skinui/render/ui_surface.h"
 #include "skinui/render/ui_types.h"
@@ -121,8 +122,9 @@ class CControlUI {
   CControlUI(const CControlUI&) = delete;
   CControlUI& operator=(const CControlUI&) = delete;
 
-  virtual const std::u16string& GetName() const { return m_sName; }
-  virtual void SetName(std::u16string_view name) { m_sName = name; }
+  // ---- Identity -------------------------------------------------------------
+  const std::u16string& GetName() const { return m_sName; }
+  void SetName(std::u16string_view name) { m_sName = name; }
   // The element name of the class ("Control").
   virtual std::u16string_view GetClass() const;
   // This control as the interface of that name ("Control"), or null.
@@ -141,168 +143,157 @@ class CControlUI {
   // control.
   static int32_t GetLastAccessibleId();
 
-  virtual IControlHost* GetManager() const { return m_pManager; }
+  IControlHost* GetManager() const { return m_pManager; }
   // Attaches to manager under parent; with init, Init() runs afterwards.
   virtual void SetManager(IControlHost* manager, CControlUI* parent, bool init = true);
-  virtual CControlUI* GetParent() const { return m_pParent; }
+  CControlUI* GetParent() const { return m_pParent; }
 
-  virtual const std::u16string& GetText() const { return m_sText; }
+  const std::u16string& GetText() const { return m_sText; }
   // Stores a changed text and relayouts.
-  virtual void SetText(std::u16string_view text);
+  void SetText(std::u16string_view text);
 
+  // ---- Geometry -------------------------------------------------------------
   // Item rectangle in window client pixels.
-  virtual const TUIRect& GetPos() const { return m_rcItem; }
+  const TUIRect& GetPos() const { return m_rcItem; }
   // Item rectangle offset by the parent's top-left; empty without parent.
-  virtual TUIRect GetRelativePos() const;
+  TUIRect GetRelativePos() const;
   // Places the control (see the floating rules in the .cpp) and invalidates
   // the old and new area.
   virtual void SetPos(const TUIRect& rc);
-  virtual int GetWidth() const { return m_rcItem.Width(); }
-  virtual int GetHeight() const { return m_rcItem.Height(); }
-  virtual int GetX() const { return m_rcItem.left; }
-  virtual int GetY() const { return m_rcItem.top; }
+  int GetWidth() const { return m_rcItem.Width(); }
+  int GetHeight() const { return m_rcItem.Height(); }
+  int GetX() const { return m_rcItem.left; }
+  int GetY() const { return m_rcItem.top; }
   // Outer margins used by the parent layout, scaled.
-  virtual TUIRect GetPadding() const;
-  virtual void SetPadding(const TUIRect& padding);
-  virtual TUISize GetFixedXY() const { return m_cXY; }
-  virtual void SetFixedXY(TUISize xy);
-  virtual TUISize GetFixedSize() const;
+  TUIRect GetPadding() const;
+  void SetPadding(const TUIRect& padding);
+  TUISize GetFixedXY() const { return m_cXY; }
+  void SetFixedXY(TUISize xy);
+  TUISize GetFixedSize() const;
   // Fixed width/height, scaled unless raw (96-DPI units) is asked; 0 = not fixed.
-  virtual int GetFixedWidth(bool raw = false) const;
-  virtual void SetFixedWidth(int cx);
-  virtual int GetFixedHeight(bool raw = false) const;
-  virtual void SetFixedHeight(int cy);
+  int GetFixedWidth(bool raw = false) const;
+  void SetFixedWidth(int cx);
+  int GetFixedHeight(bool raw = false) const;
+  void SetFixedHeight(int cy);
   // Limits, scaled; a maximum at the ceiling stays kUIMaxSize at any scale.
-  virtual int GetMinWidth() const;
-  virtual void SetMinWidth(int cx);
-  virtual int GetMaxWidth() const;
-  virtual void SetMaxWidth(int cx);
-  virtual int GetMinHeight() const;
-  virtual void SetMinHeight(int cy);
-  virtual int GetMaxHeight() const;
-  virtual void SetMaxHeight(int cy);
-  virtual TUIRectF GetFloatPercent() const { return m_piFloatPercent; }
-  virtual void SetFloatPercent(const TUIRectF& percent);
+  int GetMinWidth() const;
+  void SetMinWidth(int cx);
+  int GetMaxWidth() const;
+  void SetMaxWidth(int cx);
+  int GetMinHeight() const;
+  void SetMinHeight(int cy);
+  int GetMaxHeight() const;
+  void SetMaxHeight(int cy);
+  TUIRectF GetFloatPercent() const { return m_piFloatPercent; }
+  void SetFloatPercent(const TUIRectF& percent);
   // Need-update when floating, else need-parent-update.
-  virtual void Relayout();
+  void Relayout();
+  // The size wanted inside available: the scaled fixed size.
+  virtual TUISize EstimateSize(TUISize available);
 
-  virtual const std::u16string& GetToolTip() const { return m_sToolTip; }
-  // Stores text with every "<n>" replaced by a line break.
-  virtual void SetToolTip(std::u16string_view text);
-  virtual void SetToolTipWidth(int width) { m_nTooltipWidth = width; }
-  virtual int GetToolTipWidth() const;  // scaled
+  // ---- Input and data -------------------------------------------------------
+  char16_t GetShortcut() const { return m_chShortcut; }
+  void SetShortcut(char16_t ch) { m_chShortcut = ch; }
+  bool IsContextMenuUsed() const { return m_bMenuUsed; }
+  void SetContextMenuUsed(bool used) { m_bMenuUsed = used; }
 
-  virtual char16_t GetShortcut() const { return m_chShortcut; }
-  virtual void SetShortcut(char16_t ch) { m_chShortcut = ch; }
-  virtual bool IsContextMenuUsed() const { return m_bMenuUsed; }
-  virtual void SetContextMenuUsed(bool used) { m_bMenuUsed = used; }
+  const std::u16string& GetUserData() const { return m_sUserData; }
+  void SetUserData(std::u16string_view data) { m_sUserData = data; }
+  uintptr_t GetTag() const { return m_pTag; }
+  void SetTag(uintptr_t tag) { m_pTag = tag; }
 
-  virtual const std::u16string& GetUserData() const { return m_sUserData; }
-  virtual void SetUserData(std::u16string_view data) { m_sUserData = data; }
-  virtual uintptr_t GetTag() const { return m_pTag; }
-  virtual void SetTag(uintptr_t tag) { m_pTag = tag; }
-
+  // ---- State ----------------------------------------------------------------
   // Visible and internally visible (no hidden ancestor).
-  virtual bool IsVisible() const { return m_bVisible && m_bInternVisible; }
-  virtual void SetVisible(bool visible = true);
+  bool IsVisible() const { return m_bVisible && m_bInternVisible; }
+  void SetVisible(bool visible = true);
   // The visibility an ancestor imposes; hiding drops the manager's focus here.
-  virtual void SetInternVisible(bool visible = true);
-  virtual bool IsEnabled() const { return m_bEnabled; }
+  void SetInternVisible(bool visible = true);
+  bool IsEnabled() const { return m_bEnabled; }
   virtual void SetEnabled(bool enabled = true);
-  virtual bool IsMouseEnabled() const { return m_bMouseEnabled; }
-  virtual void SetMouseEnabled(bool enabled = true) { m_bMouseEnabled = enabled; }
-  virtual bool IsKeyboardEnabled() const { return m_bKeyboardEnabled; }
-  virtual void SetKeyboardEnabled(bool enabled = true) { m_bKeyboardEnabled = enabled; }
-  virtual bool IsFocused() const { return m_bFocused; }
+  bool IsMouseEnabled() const { return m_bMouseEnabled; }
+  void SetMouseEnabled(bool enabled = true) { m_bMouseEnabled = enabled; }
+  bool IsKeyboardEnabled() const { return m_bKeyboardEnabled; }
+  void SetKeyboardEnabled(bool enabled = true) { m_bKeyboardEnabled = enabled; }
+  bool IsFocused() const { return m_bFocused; }
   // Asks the manager to focus this control.
-  virtual void SetFocus();
-  virtual bool IsFloat() const { return m_bFloat; }
-  virtual void SetFloat(bool floating = true);
+  void SetFocus();
+  bool IsFloat() const { return m_bFloat; }
+  void SetFloat(bool floating = true);
+  bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+  // Marks the control for layout, invalidates it and tells the manager.
+  void NeedUpdate();
+  // The same on the parent (on itself without parent).
+  void NeedParentUpdate();
+  // Repaints the visible part of the item rectangle.
+  void Invalidate();
 
   // callback(this, data) unless a flag excludes the control (kFind*; with
   // kFindHitTest data points to a TUIPoint).
   virtual CControlUI* FindControl(FindControlProc proc, void* data, uint32_t flags);
 
   // DoInit, then the init callbacks.
-  virtual void Init();
-  virtual void DoInit() {}
-  // The event callbacks first; DoEvent only when none of them returned false.
-  virtual void Event(TUIEvent& event);
-  virtual void DoEvent(TUIEvent& event);
+  void Init();
+  // The event callbacks first; then, when none of them returned false, the
+  // hook of the event's kind (below).
+  void Event(TUIEvent& event);
 
   // Sets one skin attribute; unknown names are ignored.
   virtual void SetAttribute(std::u16string_view name, std::u16string_view value);
   // Applies name="value" pairs separated by single blanks; any other syntax
   // ends the list silently.
-  virtual void ApplyAttributeList(std::u16string_view list);
+  void ApplyAttributeList(std::u16string_view list);
 
-  // The size wanted inside available: the scaled fixed size.
-  virtual TUISize EstimateSize(TUISize available);
-
+  // ---- Look -----------------------------------------------------------------
   // Paints the part of the control inside paint: background colour, background
-  // image, status image, text, border (under a rounded clip with borderround).
+  // image, status image, text, border (under a rounded clip with borderround),
+  // focus indicator.
   virtual void DoPaint(CUICanvas& dc, const TUIRect& paint);
-  virtual void PaintBkColor(CUICanvas& dc);
-  virtual void PaintBkImage(CUICanvas& dc);
-  virtual void PaintStatusImage(CUICanvas& dc) { (void)dc; }
-  virtual void PaintText(CUICanvas& dc) { (void)dc; }
-  virtual void PaintBorder(CUICanvas& dc);
-  // The keyboard focus indicator of a focused tab stop, in the manager's
-  // focus indicator colour.
-  virtual void PaintFocusIndicator(CUICanvas& dc);
+  // Painted after the whole tree, for controls registered with the manager.
   virtual void DoPostPaint(CUICanvas& dc, const TUIRect& paint) { (void)dc, (void)paint; }
 
-  // Colours, border and background image (setters invalidate).
-  uint32_t GetBkColor() const { return m_dwBackColor; }
-  void SetBkColor(uint32_t color);
-  uint32_t GetBkColor2() const { return m_dwBackColor2; }
-  void SetBkColor2(uint32_t color);
-  uint32_t GetBkColor3() const { return m_dwBackColor3; }
-  void SetBkColor3(uint32_t color);
-  const std::u16string& GetBkImage() const { return m_sBkImage; }
-  void SetBkImage(std::u16string_view descriptor);
-  uint32_t GetBorderColor() const { return m_dwBorderColor; }
-  void SetBorderColor(uint32_t color);
-  uint32_t GetFocusBorderColor() const { return m_dwFocusBorderColor; }
-  void SetFocusBorderColor(uint32_t color);
-  bool IsColorHSL() const { return m_bColorHSL; }
-  void SetColorHSL(bool hsl);
-  int GetBorderSize() const;  // scaled
+  // The look as a whole (96-DPI units); setting it repaints when it changes.
+  const TControlStyle& GetControlStyle() const { return m_style; }
+  void SetControlStyle(const TControlStyle& style) { SetAndInvalidate(m_style, style); }
+  // Its parts; the setters repaint on a real change.
+  uint32_t GetBkColor() const { return m_style.bkColor; }
+  void SetBkColor(uint32_t color) { SetAndInvalidate(m_style.bkColor, color); }
+  uint32_t GetBkColor2() const { return m_style.bkColor2; }
+  void SetBkColor2(uint32_t color) { SetAndInvalidate(m_style.bkColor2, color); }
+  uint32_t GetBkColor3() const { return m_style.bkColor3; }
+  void SetBkColor3(uint32_t color) { SetAndInvalidate(m_style.bkColor3, color); }
+  const std::u16string& GetBkImage() const { return m_style.bkImage; }
+  void SetBkImage(std::u16string_view descriptor) { SetAndInvalidate(m_style.bkImage, descriptor); }
+  uint32_t GetBorderColor() const { return m_style.borderColor; }
+  void SetBorderColor(uint32_t color) { SetAndInvalidate(m_style.borderColor, color); }
+  uint32_t GetFocusBorderColor() const { return m_style.focusBorderColor; }
+  void SetFocusBorderColor(uint32_t color) { SetAndInvalidate(m_style.focusBorderColor, color); }
+  bool IsColorHSL() const { return m_style.colorHSL; }
+  void SetColorHSL(bool hsl) { SetAndInvalidate(m_style.colorHSL, hsl); }
+  int GetBorderSize() const { return Scale(m_style.borderSize); }
+  // Negative sizes are ignored.
   void SetBorderSize(int size);
   // Side sizes as a rectangle (96-DPI units); any side above 0 draws lines.
-  TUIRect GetSideBorderSize() const { return m_rcBorderSize; }
-  void SetSideBorderSize(const TUIRect& sides);
-  int GetBorderStyle() const { return m_nBorderStyle; }
-  void SetBorderStyle(int style);
+  TUIRect GetSideBorderSize() const { return m_style.sideBorderSize; }
+  void SetSideBorderSize(const TUIRect& sides) { SetAndInvalidate(m_style.sideBorderSize, sides); }
+  int GetBorderStyle() const { return m_style.borderStyle; }
+  void SetBorderStyle(int style) { SetAndInvalidate(m_style.borderStyle, style); }
   TUISize GetBorderRound() const;  // scaled
-  void SetBorderRound(TUISize round);
+  void SetBorderRound(TUISize round) { SetAndInvalidate(m_style.borderRound, round); }
+  const std::u16string& GetToolTip() const { return m_style.toolTip; }
+  // Stores text with every "<n>" replaced by a line break.
+  void SetToolTip(std::u16string_view text);
+  void SetToolTipWidth(int width) { m_style.toolTipWidth = width; }
+  int GetToolTipWidth() const { return Scale(m_style.toolTipWidth); }
   const std::u16string& GetVirtualWnd() const { return m_sVirtualWnd; }
   void SetVirtualWnd(std::u16string_view name);
-
-  // Repaints the visible part of the item rectangle.
-  void Invalidate();
-  bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
-  // Marks the control for layout, invalidates it and tells the manager.
-  void NeedUpdate();
-  // The same on the parent (on itself without parent).
-  void NeedParentUpdate();
-  // color shifted by the process-wide hue, saturation and lightness when the
-  // HSL flag is set.
-  uint32_t GetAdjustColor(uint32_t color) const;
-  // Draws an image descriptor over the item rectangle within the paint
-  // rectangle; false only without a manager to draw with.
-  bool DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u16string_view modify = {});
 
   // S(v) with the manager's scale (unscaled without manager), saturated at
   // kUIMaxSize so that the ceiling keeps meaning no limit.
   int Scale(int value) const;
-  // The padding rule: left/top scaled, width/height scaled separately.
-  TUIRect ScaleRect(const TUIRect& rc) const;
-  // The manager as a drawing host; null without manager.
-  IUIRenderHost* GetHost() const;
 
   // Callback lists fired at the end of Init, at the start of destruction,
-  // inside SetPos, before DoEvent, and for notifications this control sent.
+  // inside SetPos, before the event hooks, and for notifications this control
+  // sent.
   CEventSource<CControlUI*> OnInit;
   CEventSource<CControlUI*> OnDestroy;
   CEventSource<CControlUI*> OnSize;
@@ -310,10 +301,64 @@ class CControlUI {
   CEventSource<TUINotify&> OnNotify;
 
  protected:
+  // Runs first in Init, once the control has its manager.
+  virtual void DoInit() {}
+  // Called when the control's own or imposed visibility was set (containers
+  // pass it on to their children).
+  virtual void OnVisibilityChanged() {}
+
+  // The steps of DoPaint, in order.
+  void PaintBkColor(CUICanvas& dc);
+  void PaintBkImage(CUICanvas& dc);
+  virtual void PaintStatusImage(CUICanvas& dc) { (void)dc; }
+  virtual void PaintText(CUICanvas& dc) { (void)dc; }
+  void PaintBorder(CUICanvas& dc);
+  // The keyboard focus indicator of a focused tab stop, in the manager's
+  // focus indicator colour.
+  void PaintFocusIndicator(CUICanvas& dc);
+  // The part of the item rectangle being painted (set by DoPaint).
+  const TUIRect& GetPaintRect() const { return m_rcPaint; }
+  // Draws an image descriptor over the item rectangle within the paint
+  // rectangle; false only without a manager to draw with.
+  bool DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u16string_view modify = {});
+  // color shifted by the process-wide hue, saturation and lightness when the
+  // HSL flag is set.
+  uint32_t GetAdjustColor(uint32_t color) const;
+  // The padding rule: left/top scaled, width/height scaled separately.
+  TUIRect ScaleRect(const TUIRect& rc) const;
+  // The manager as a drawing host; null without manager.
+  IUIRenderHost* GetHost() const;
+
+  // One hook per event kind, called by Event. Unless said otherwise, a hook
+  // passes the event on to its parent's hook of the same kind.
+  virtual void OnKeyDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnKeyUp(TUIEvent& event) { PassToParent(event); }
+  virtual void OnChar(TUIEvent& event) { PassToParent(event); }
+  virtual void OnSysKey(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseMove(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseLeave(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseEnter(TUIEvent& event) { PassToParent(event); }
+  virtual void OnMouseHover(TUIEvent& event) { PassToParent(event); }
+  virtual void OnButtonDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnButtonUp(TUIEvent& event) { PassToParent(event); }
+  virtual void OnRButtonDown(TUIEvent& event) { PassToParent(event); }
+  virtual void OnDblClick(TUIEvent& event) { PassToParent(event); }
+  // Sends "menu" when the context menu is used; passes the event on otherwise.
+  virtual void OnContextMenu(TUIEvent& event);
+  virtual void OnScrollWheel(TUIEvent& event) { PassToParent(event); }
+  virtual void OnWindowSize(TUIEvent& event) { PassToParent(event); }
+  // The focus flag has followed the event already; the control repaints.
+  virtual void OnSetFocus(TUIEvent& event);
+  virtual void OnKillFocus(TUIEvent& event);
+  // Shows the arrow.
+  virtual void OnSetCursor(TUIEvent& event);
+  // Sends "timer" with the timer id.
+  virtual void OnTimer(TUIEvent& event);
+  // Hands event to the parent's hook of its kind (nothing without parent).
+  void PassToParent(TUIEvent& event);
+
   // Sends a notification through the manager (nothing without one).
   void SendNotify(std::u16string_view type, uintptr_t wParam = 0, intptr_t lParam = 0);
-  // Repaints the item rectangle (area) clipped by every ancestor.
-  void InvalidateArea(TUIRect area);
   // Stores value in field and repaints, only when that changes the field: the
   // appearance setters repaint on a real change and never on a repeat.
   template <class T, class V>
@@ -322,6 +367,12 @@ class CControlUI {
     field = value;
     Invalidate();
   }
+
+ private:
+  // Calls the hook of event's kind; an unknown kind is passed on.
+  void Dispatch(TUIEvent& event);
+  // Repaints the item rectangle (area) clipped by every ancestor.
+  void InvalidateArea(TUIRect area);
 
   IControlHost* m_pManager = nullptr;
   CControlUI* m_pParent = nullptr;
@@ -345,23 +396,11 @@ class CControlUI {
   TUIRectF m_piFloatPercent;
   bool m_bSetPos = false;  // re-entry guard of the size callbacks
   std::u16string m_sText;
-  std::u16string m_sToolTip;
   char16_t m_chShortcut = 0;
   std::u16string m_sUserData;
   uintptr_t m_pTag = 0;
-  uint32_t m_dwBackColor = 0;
-  uint32_t m_dwBackColor2 = 0;
-  uint32_t m_dwBackColor3 = 0;
-  std::u16string m_sBkImage;
-  uint32_t m_dwBorderColor = 0;
-  uint32_t m_dwFocusBorderColor = 0;
-  bool m_bColorHSL = false;
-  int m_nBorderSize = 0;
-  int m_nBorderStyle = 0;
-  int m_nTooltipWidth = 300;
-  TUISize m_cxyBorderRound;
+  TControlStyle m_style;
   TUIRect m_rcPaint;
-  TUIRect m_rcBorderSize;
   const int32_t m_nAccessibleId;
 };
 

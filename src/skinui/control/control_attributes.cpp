@@ -106,7 +106,7 @@ void CControlUI::SetAttribute(std::u16string_view name, std::u16string_view valu
     return;
   }
   if (name == u"style" && m_pManager) {
-    std::u16string list = m_pManager->GetStyle(value);
+    std::u16string list = m_pManager->Resources().GetStyle(value);
     if (!list.empty()) ApplyAttributeList(list);
   }
 }

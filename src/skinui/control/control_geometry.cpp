@@ -75,17 +75,15 @@ void CControlUI::SetFloat(bool floating) {
 }
 
 void CControlUI::SetToolTip(std::u16string_view text) {
-  m_sToolTip.clear();
+  m_style.toolTip.clear();
   for (size_t p = 0; p < text.size();) {
     if (text.substr(p, 3) == u"<n>") {
-      m_sToolTip += u"\r\n";
+      m_style.toolTip += u"\r\n";
       p += 3;
     } else {
-      m_sToolTip += text[p++];
+      m_style.toolTip += text[p++];
     }
   }
 }
-
-int CControlUI::GetToolTipWidth() const { return Scale(m_nTooltipWidth); }
 
 }  // namespace SkinUI

@@ -1,7 +1,7 @@
 // What a control asks of the window that hosts it, beyond rendering: focus,
 // capture of the pointer's shape, timers, notifications (to the application
 // and to screen readers), invalidation and layout, the tree's bookkeeping and
-// the skin's styles and colours. The paint
+// the window's resources (fonts, images, styles, colours). The paint
 // manager implements it; controls know only this face of it, so the control
 // and layout folders never include the manager.
 #pragma once
@@ -13,6 +13,7 @@
 #include "platform/accessibility.h"
 #include "skinui/render/render_host.h"
 #include "skinui/render/ui_types.h"
+#include "skinui/resources/ui_resources.h"
 
 namespace SkinUI {
 
@@ -61,12 +62,9 @@ class IControlHost : public IUIRenderHost {
   virtual void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) = 0;
 
   // ---- Skin ---------------------------------------------------------------
-  // The named style's attribute list; empty when none.
-  virtual std::u16string GetStyle(std::u16string_view name) const = 0;
-  virtual uint32_t GetDefaultFontColor() const = 0;
-  virtual uint32_t GetDefaultDisabledColor() const = 0;
-  // The colour of the ring around the focused tab stop.
-  virtual uint32_t GetFocusIndicatorColor() const = 0;
+  // The window's fonts, images, named styles and colours.
+  virtual CUIResources& Resources() = 0;
+  virtual const CUIResources& Resources() const = 0;
 };
 
 }  // namespace SkinUI

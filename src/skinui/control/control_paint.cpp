@@ -1,5 +1,5 @@
-// Painting of the base control: background colour and image, border, and the
-// appearance setters that repaint.
+// Painting of the base control: background colour and image, border, focus
+// indicator.
 #include <optional>
 
 #include "skinui/control/control.h"
@@ -31,16 +31,16 @@ void CControlUI::DoPaint(CUICanvas& dc, const TUIRect& paint) {
 }
 
 void CControlUI::PaintBkColor(CUICanvas& dc) {
-  if (m_dwBackColor == 0) return;
-  uint32_t c1 = GetAdjustColor(m_dwBackColor);
-  if (m_dwBackColor2 == 0) {
+  if (m_style.bkColor == 0) return;
+  uint32_t c1 = GetAdjustColor(m_style.bkColor);
+  if (m_style.bkColor2 == 0) {
     // A translucent colour fills the whole item so that partial repaints do
     // not blend twice over the same pixels with different coverage.
     CUIRenderEngine::DrawColor(dc, AlphaOf(c1) == 0xFF ? m_rcPaint : m_rcItem, c1);
     return;
   }
-  uint32_t c2 = GetAdjustColor(m_dwBackColor2);
-  if (m_dwBackColor3 == 0) {
+  uint32_t c2 = GetAdjustColor(m_style.bkColor2);
+  if (m_style.bkColor3 == 0) {
     CUIRenderEngine::DrawGradient(dc, m_rcItem, c1, c2, true, 16);
     return;
   }
@@ -49,12 +49,12 @@ void CControlUI::PaintBkColor(CUICanvas& dc) {
   upper.bottom = middle;
   lower.top = middle;
   CUIRenderEngine::DrawGradient(dc, upper, c1, c2, true, 8);
-  CUIRenderEngine::DrawGradient(dc, lower, c2, GetAdjustColor(m_dwBackColor3), true, 8);
+  CUIRenderEngine::DrawGradient(dc, lower, c2, GetAdjustColor(m_style.bkColor3), true, 8);
 }
 
 void CControlUI::PaintBkImage(CUICanvas& dc) {
-  if (m_sBkImage.empty()) return;
-  if (!DrawImage(dc, m_sBkImage)) m_sBkImage.clear();
+  if (m_style.bkImage.empty()) return;
+  if (!DrawImage(dc, m_style.bkImage)) m_style.bkImage.clear();
 }
 
 namespace {
@@ -83,25 +83,25 @@ void PaintSideLines(CUICanvas& dc, const TUIRect& rc, const TUIRect& w, uint32_t
 }  // namespace
 
 void CControlUI::PaintBorder(CUICanvas& dc) {
-  if (m_dwBorderColor == 0 && m_dwFocusBorderColor == 0) return;
+  if (m_style.borderColor == 0 && m_style.focusBorderColor == 0) return;
   int size = GetBorderSize();
   TUISize round = GetBorderRound();
-  bool focusColor = m_bFocused && m_dwFocusBorderColor != 0;
+  bool focusColor = m_bFocused && m_style.focusBorderColor != 0;
   if (size > 0 && (round.cx != 0 || round.cy != 0)) {
-    uint32_t color = focusColor ? m_dwFocusBorderColor : m_dwBorderColor;
+    uint32_t color = focusColor ? m_style.focusBorderColor : m_style.borderColor;
     CUIRenderEngine::DrawRoundRect(dc, m_rcItem, size, round.cx, round.cy, GetAdjustColor(color));
     return;
   }
   if (focusColor && size > 0) {
-    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_dwFocusBorderColor));
+    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_style.focusBorderColor));
     return;
   }
-  TUIRect sides{Scale(m_rcBorderSize.left), Scale(m_rcBorderSize.top), Scale(m_rcBorderSize.right),
-                Scale(m_rcBorderSize.bottom)};
+  const TUIRect& given = m_style.sideBorderSize;
+  TUIRect sides{Scale(given.left), Scale(given.top), Scale(given.right), Scale(given.bottom)};
   if (sides.left > 0 || sides.top > 0 || sides.right > 0 || sides.bottom > 0) {
-    PaintSideLines(dc, m_rcItem, sides, GetAdjustColor(m_dwBorderColor), m_nBorderStyle);
+    PaintSideLines(dc, m_rcItem, sides, GetAdjustColor(m_style.borderColor), m_style.borderStyle);
   } else if (size > 0) {
-    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_dwBorderColor));
+    CUIRenderEngine::DrawRect(dc, m_rcItem, size, GetAdjustColor(m_style.borderColor));
   }
 }
 
@@ -112,49 +112,20 @@ void CControlUI::PaintFocusIndicator(CUICanvas& dc) {
   const int inset = Scale(kFocusIndicatorInset), width = Scale(kFocusIndicatorWidth);
   const TUIRect ring = Deflate(m_rcItem, {inset, inset, inset, inset});
   if (ring.Width() <= 2 * width || ring.Height() <= 2 * width) return;
-  CUIRenderEngine::DrawRect(dc, ring, width, GetAdjustColor(m_pManager->GetFocusIndicatorColor()));
+  const uint32_t color = GetAdjustColor(m_pManager->Resources().Colors().focusIndicator);
+  CUIRenderEngine::DrawRect(dc, ring, width, color);
 }
 
 bool CControlUI::DrawImage(CUICanvas& dc, std::u16string_view descriptor, std::u16string_view modify) {
   return CUIRenderEngine::DrawImageString(dc, GetHost(), m_rcItem, m_rcPaint, descriptor, modify);
 }
 
-void CControlUI::SetBkColor(uint32_t color) {
-  SetAndInvalidate(m_dwBackColor, color);
-}
-void CControlUI::SetBkColor2(uint32_t color) {
-  SetAndInvalidate(m_dwBackColor2, color);
-}
-void CControlUI::SetBkColor3(uint32_t color) {
-  SetAndInvalidate(m_dwBackColor3, color);
-}
-void CControlUI::SetBkImage(std::u16string_view descriptor) {
-  SetAndInvalidate(m_sBkImage, descriptor);
-}
-void CControlUI::SetBorderColor(uint32_t color) {
-  SetAndInvalidate(m_dwBorderColor, color);
-}
-void CControlUI::SetFocusBorderColor(uint32_t color) {
-  SetAndInvalidate(m_dwFocusBorderColor, color);
-}
-void CControlUI::SetColorHSL(bool hsl) {
-  SetAndInvalidate(m_bColorHSL, hsl);
-}
-int CControlUI::GetBorderSize() const { return Scale(m_nBorderSize); }
 void CControlUI::SetBorderSize(int size) {
-  if (size >= 0) SetAndInvalidate(m_nBorderSize, size);
+  if (size >= 0) SetAndInvalidate(m_style.borderSize, size);
 }
-void CControlUI::SetSideBorderSize(const TUIRect& sides) {
-  SetAndInvalidate(m_rcBorderSize, sides);
-}
-void CControlUI::SetBorderStyle(int style) {
-  SetAndInvalidate(m_nBorderStyle, style);
-}
-TUISize CControlUI::GetBorderRound() const { return {Scale(m_cxyBorderRound.cx), Scale(m_cxyBorderRound.cy)}; }
-void CControlUI::SetBorderRound(TUISize round) {
-  if (round.cx == m_cxyBorderRound.cx && round.cy == m_cxyBorderRound.cy) return;
-  m_cxyBorderRound = round;
-  Invalidate();
+
+TUISize CControlUI::GetBorderRound() const {
+  return {Scale(m_style.borderRound.cx), Scale(m_style.borderRound.cy)};
 }
 
 }  // namespace SkinUI

@@ -1,4 +1,4 @@
-// Text measuring, painting and events of the label.
+// Text measuring and painting of the label.
 #include "skinui/control/label.h"
 
 #include "skinui/control/rect_ops.h"
@@ -55,9 +55,9 @@ TUIRect CLabelUI::MeasureText(TUIRect rc) {
   CUICanvas dc(nothing);
   uint32_t style = (m_uTextStyle & ~(DT_CENTER | DT_RIGHT)) | DT_CALCRECT;
   if (m_bShowHtml) {
-    CUIRenderEngine::DrawHtmlText(dc, host, rc, m_sText, 0, nullptr, nullptr, nullptr, m_iFont, style);
+    CUIRenderEngine::DrawHtmlText(dc, host, rc, GetText(), 0, nullptr, nullptr, nullptr, m_iFont, style);
   } else {
-    CUIRenderEngine::DrawText(dc, host, rc, m_sText, 0, m_iFont, style);
+    CUIRenderEngine::DrawText(dc, host, rc, GetText(), 0, m_iFont, style);
   }
   return rc;
 }
@@ -68,7 +68,7 @@ TUISize CLabelUI::EstimateSize(TUISize available) {
   TUIRect pad = GetTextPadding();
   if (m_uTextStyle & DT_SINGLELINE) {
     if (size.cy == 0) {
-      const TUIFontInfo* font = GetHost() ? GetHost()->GetFontInfo(m_iFont) : nullptr;
+      const TUIFontInfo* font = GetManager() ? GetManager()->Resources().GetFontInfo(m_iFont) : nullptr;
       size.cy = (font ? font->tm.height : 0) + 8 + pad.top + pad.bottom;
     }
     if (size.cx == 0) {
@@ -84,32 +84,26 @@ TUISize CLabelUI::EstimateSize(TUISize available) {
   return size;
 }
 
-void CLabelUI::DoEvent(TUIEvent& event) {
-  if (event.type == kEventSetFocus || event.type == kEventKillFocus) {
-    m_bFocused = event.type == kEventSetFocus;  // a label shows no focus: no repaint
-    return;
-  }
-  CControlUI::DoEvent(event);
-}
-
 void CLabelUI::ResolveTextColors() {
-  if (!m_pManager) return;
-  if (m_dwTextColor == 0) m_dwTextColor = m_pManager->GetDefaultFontColor();
-  if (m_dwDisabledTextColor == 0) m_dwDisabledTextColor = m_pManager->GetDefaultDisabledColor();
+  if (!GetManager()) return;
+  const TUIColors& defaults = GetManager()->Resources().Colors();
+  if (m_dwTextColor == 0) m_dwTextColor = defaults.font;
+  if (m_dwDisabledTextColor == 0) m_dwDisabledTextColor = defaults.disabledFont;
 }
 
 void CLabelUI::DrawLabelText(CUICanvas& dc, TUIRect rc, uint32_t color, uint32_t style) {
   if (m_bShowHtml) {
-    CUIRenderEngine::DrawHtmlText(dc, GetHost(), rc, m_sText, color, nullptr, nullptr, nullptr, m_iFont, style);
+    CUIRenderEngine::DrawHtmlText(dc, GetHost(), rc, GetText(), color, nullptr, nullptr, nullptr, m_iFont,
+                                  style);
   } else {
-    CUIRenderEngine::DrawText(dc, GetHost(), rc, m_sText, color, m_iFont, style);
+    CUIRenderEngine::DrawText(dc, GetHost(), rc, GetText(), color, m_iFont, style);
   }
 }
 
 void CLabelUI::PaintText(CUICanvas& dc) {
   ResolveTextColors();
-  if (m_sText.empty()) return;
-  TUIRect rc = Deflate(m_rcItem, GetTextPadding());
+  if (GetText().empty()) return;
+  TUIRect rc = Deflate(GetPos(), GetTextPadding());
   uint32_t color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
   if (m_effect.enabled) {
     PaintEffectText(dc, rc, color, m_uTextStyle | DT_SINGLELINE);
@@ -139,9 +133,9 @@ void CLabelUI::PaintEffectText(CUICanvas& dc, const TUIRect& rc, uint32_t color,
 }
 
 std::u16string CLabelUI::GetPlainText() const {
-  if (!m_bShowHtml) return m_sText;
+  if (!m_bShowHtml) return GetText();
   std::u16string plain;
-  for (const THtmlToken& token : TokenizeHtml(m_sText, false)) {
+  for (const THtmlToken& token : TokenizeHtml(GetText(), false)) {
     if (token.kind == THtmlToken::kText) plain += token.text;
     if (token.kind == THtmlToken::kLineFeed) plain += u'\n';
   }

@@ -41,17 +41,23 @@ class CLabelUI : public CControlUI {
 
   // The fixed size; a missing part comes from the measured text (see .cpp).
   TUISize EstimateSize(TUISize available) override;
-  void DoEvent(TUIEvent& event) override;
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
-  void PaintText(CUICanvas& dc) override;
 
  protected:
+  void PaintText(CUICanvas& dc) override;
+  // A label shows no focus: the focus changes repaint nothing.
+  void OnSetFocus(TUIEvent&) override {}
+  void OnKillFocus(TUIEvent&) override {}
   // Takes the manager's default colours for unset text colours.
   void ResolveTextColors();
   // Draws text in rc with color and style, html or plain as the label says.
   void DrawLabelText(CUICanvas& dc, TUIRect rc, uint32_t color, uint32_t style);
   // The extent of the text laid out in rc with the measuring style.
   TUIRect MeasureText(TUIRect rc);
+
+ private:
+  bool ApplyEffectAttribute(std::u16string_view name, std::u16string_view value);
+  void PaintEffectText(CUICanvas& dc, const TUIRect& rc, uint32_t color, uint32_t style);
 
   uint32_t m_dwTextColor = 0;
   uint32_t m_dwDisabledTextColor = 0;
@@ -81,10 +87,6 @@ class CLabelUI : public CControlUI {
     int gradientLength = 0;
     TUISize shadowOffset;
   } m_effect;
-
- private:
-  bool ApplyEffectAttribute(std::u16string_view name, std::u16string_view value);
-  void PaintEffectText(CUICanvas& dc, const TUIRect& rc, uint32_t color, uint32_t style);
 };
 
 }  // namespace SkinUI

@@ -17,8 +17,8 @@ std::u16string Quad(const TUIRect& r) {
 }  // namespace
 
 CProgressUI::CProgressUI() {
-  m_uTextStyle = DT_CENTER | DT_SINGLELINE;
-  m_cxyFixed.cy = 12;
+  SetTextStyle(DT_CENTER | DT_SINGLELINE);
+  SetFixedHeight(12);
 }
 
 std::u16string_view CProgressUI::GetClass() const { return u"Progress"; }
@@ -43,8 +43,8 @@ void CProgressUI::SetMaxValue(int max) {
 void CProgressUI::SetValue(int value) {
   const int percent = GetPercent();
   SetAndInvalidate(m_nValue, value);
-  if (m_pManager && GetPercent() != percent) {
-    m_pManager->AnnounceAccessible(this, platform::EAccessibleEvent::kValueChange);
+  if (GetManager() && GetPercent() != percent) {
+    GetManager()->AnnounceAccessible(this, platform::EAccessibleEvent::kValueChange);
   }
 }
 

@@ -33,6 +33,8 @@ class CProgressUI : public CLabelUI {
   void SetForeImage(std::u16string_view descriptor);
 
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
+
+ protected:
   // Widens an empty range, clamps the value, and draws the fore image over
   // the value's share of the bar.
   void PaintStatusImage(CUICanvas& dc) override;

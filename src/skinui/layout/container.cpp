@@ -51,8 +51,8 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index) {
 
 bool CContainerUI::InsertChild(CControlUI* control, int index) {
   if (!control || index < 0 || index > GetCount()) return false;
-  if (m_pManager) {
-    m_pManager->InitControls(control, this);
+  if (GetManager()) {
+    GetManager()->InitControls(control, this);
   } else {
     control->SetManager(nullptr, this, false);  // keeps the parent link for layout without a window
   }
@@ -74,8 +74,8 @@ void CContainerUI::DestroyChild(CControlUI* control) {
     control->SetManager(control->GetManager(), nullptr, false);  // the caller has it back, unparented
     return;
   }
-  if (m_bDelayedDestroy && m_pManager) {
-    m_pManager->AddDelayedCleanup(control);
+  if (m_bDelayedDestroy && GetManager()) {
+    GetManager()->AddDelayedCleanup(control);
   } else {
     delete control;
   }
@@ -117,14 +117,7 @@ void CContainerUI::SetChildAlign(int align) { m_iChildAlign = align; }
 
 void CContainerUI::SetChildVAlign(int align) { m_iChildVAlign = align; }
 
-void CContainerUI::SetVisible(bool visible) {
-  if (m_bVisible == visible) return;
-  CControlUI::SetVisible(visible);
-  for (CControlUI* item : m_items) item->SetInternVisible(IsVisible());
-}
-
-void CContainerUI::SetInternVisible(bool visible) {
-  CControlUI::SetInternVisible(visible);
+void CContainerUI::OnVisibilityChanged() {
   for (CControlUI* item : m_items) item->SetInternVisible(IsVisible());
 }
 
@@ -133,11 +126,11 @@ void CContainerUI::SetManager(IControlHost* manager, CControlUI* parent, bool in
   CControlUI::SetManager(manager, parent, init);
 }
 
-TUIRect CContainerUI::GetClientRect() const { return Deflate(m_rcItem, GetInset()); }
+TUIRect CContainerUI::GetClientRect() const { return Deflate(GetPos(), GetInset()); }
 
 TUISize CContainerUI::GetUnscaledSize() const {
-  if (!m_pManager) return {GetWidth(), GetHeight()};
-  int scale = m_pManager->GetDPIScale();
+  if (!GetManager()) return {GetWidth(), GetHeight()};
+  int scale = GetManager()->GetDPIScale();
   return {UnscaleSize(GetWidth(), scale), UnscaleSize(GetHeight(), scale)};
 }
 

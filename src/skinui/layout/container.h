@@ -74,8 +74,6 @@ class CContainerUI : public CControlUI, public IContainerUI {
   // float percentages.
   virtual void SetFloatPos(int index);
 
-  void SetVisible(bool visible = true) override;
-  void SetInternVisible(bool visible = true) override;
   void SetManager(IControlHost* manager, CControlUI* parent, bool init = true) override;
   // Places the floating children by their own rules, then the others with
   // LayOutChildren.
@@ -88,6 +86,8 @@ class CContainerUI : public CControlUI, public IContainerUI {
   void DoPaint(CUICanvas& dc, const TUIRect& paint) override;
 
  protected:
+  // Every child takes the container's visibility as the one imposed on it.
+  void OnVisibilityChanged() override;
   // Item rectangle less the scaled inset (children placement and hit tests).
   TUIRect GetClientRect() const;
   // Parent size in 96-DPI units, which float percentages apply to.

@@ -32,8 +32,8 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, uint32_t
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
   bool hitTest = (flags & kFindHitTest) != 0;
-  if (hitTest && !m_rcItem.Contains(*static_cast<const TUIPoint*>(data))) return nullptr;
-  bool offerSelf = !hitTest || m_bMouseEnabled;
+  if (hitTest && !GetPos().Contains(*static_cast<const TUIPoint*>(data))) return nullptr;
+  bool offerSelf = !hitTest || IsMouseEnabled();
   if ((flags & kFindMeFirst) && offerSelf) {
     if (CControlUI* found = proc(this, data)) return found;
   }
@@ -45,7 +45,7 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, uint32_t
 }
 
 void CContainerUI::DoPaint(CUICanvas& dc, const TUIRect& paint) {
-  TUIRect outer = Intersect(paint, m_rcItem);
+  TUIRect outer = Intersect(paint, GetPos());
   if (outer.IsEmpty()) return;
   CClipGuard outerClip(dc, outer);
   CControlUI::DoPaint(dc, paint);
@@ -56,7 +56,7 @@ void CContainerUI::DoPaint(CUICanvas& dc, const TUIRect& paint) {
     if (!item->IsVisible() || !Meets(paint, item->GetPos())) continue;
     if (item->IsFloat()) {
       // A floating child may overflow the inset: it is clipped by the item only.
-      if (Meets(m_rcItem, item->GetPos())) item->DoPaint(dc, paint);
+      if (Meets(GetPos(), item->GetPos())) item->DoPaint(dc, paint);
     } else if (!inner.IsEmpty() && Meets(client, item->GetPos())) {
       CClipGuard innerClip(dc, inner);
       item->DoPaint(dc, paint);

@@ -70,8 +70,8 @@ bool CTabLayoutUI::SelectItem(int index, bool notify) {
     }
   }
   NeedParentUpdate();
-  if (m_pManager) {
-    m_pManager->SetNextTabControl();
+  if (GetManager()) {
+    GetManager()->SetNextTabControl();
     if (notify) SendNotify(u"tabselect", static_cast<uintptr_t>(index), old);
   }
   return true;

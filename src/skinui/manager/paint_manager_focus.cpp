@@ -1,34 +1,16 @@
-// Keyboard focus of a paint manager and the tab order.
-#include <vector>
-
+// Keyboard focus of a paint manager: moving it and telling the controls.
 #include "platform/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 
 namespace SkinUI {
-namespace {
-
-CControlUI* Collect(CControlUI* control, void* data) {
-  static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
-  return nullptr;
-}
-
-bool IsTabStop(const CControlUI* control) {
-  return (control->GetControlFlags() & kControlFlagTabStop) != 0;
-}
-
-CControlUI* MatchDefault(CControlUI* control, void*) {
-  return (control->GetControlFlags() & kControlFlagDefault) != 0 ? control : nullptr;
-}
-
-}  // namespace
 
 void CUIPaintManager::SetFocus(CControlUI* control) {
   if (control && m_hWndPaint && platform::GetFocus() != m_hWndPaint) {
     platform::SetFocus(m_hWndPaint);
   }
-  if (control == m_pFocus) return;
-  if (CControlUI* old = std::exchange(m_pFocus, nullptr)) {
+  if (control == m_focus.Get()) return;
+  if (CControlUI* old = m_focus.Take()) {
     FireEvent(old, kEventKillFocus);
     SendNotify(old, u"killfocus");
   }
@@ -36,65 +18,45 @@ void CUIPaintManager::SetFocus(CControlUI* control) {
       !control->IsEnabled()) {
     return;
   }
-  m_pFocus = control;
+  m_focus.Set(control);
   FireEvent(control, kEventSetFocus);
   SendNotify(control, u"setfocus");
   AnnounceAccessible(control, platform::EAccessibleEvent::kFocus);
 }
 
 void CUIPaintManager::SetFocusNeeded(CControlUI* control) {
-  m_pFocusNeeded = control;
-  m_bFocusNeeded = true;
+  m_focus.AskFor(control);
   Invalidate();
 }
 
 void CUIPaintManager::TakeNeededFocus() {
-  CControlUI* wanted = std::exchange(m_pFocusNeeded, nullptr);
+  CControlUI* wanted = m_focus.TakeWanted();
   if (wanted && wanted->GetManager() == this && wanted->IsVisible() && wanted->IsEnabled()) {
-    m_bFocusNeeded = false;
+    m_focus.Answered();
     SetFocus(wanted);
     return;
   }
-  if (CControlUI* main = FindDefaultControl()) {
-    m_bFocusNeeded = false;
+  if (CControlUI* main = CUIFocusKeeper::FindDefault(m_pRoot)) {
+    m_focus.Answered();
     SetFocus(main);
     return;
   }
   SetNextTabControl(true);
 }
 
-CControlUI* CUIPaintManager::FindDefaultControl() const {
-  if (!m_pRoot) return nullptr;
-  return m_pRoot->FindControl(MatchDefault, nullptr, kFindVisible | kFindEnabled | kFindMeFirst);
-}
-
 bool CUIPaintManager::SetNextTabControl(bool forward) {
   // Before the first layout the order on screen is not known yet.
   if (forward && m_bUpdateNeeded) {
-    m_bFocusNeeded = true;
+    m_focus.Ask();
     Invalidate();
     return true;
   }
-  m_bFocusNeeded = false;
+  m_focus.Answered();
   if (!m_pRoot) return false;
-  std::vector<CControlUI*> order;
-  m_pRoot->FindControl(Collect, &order, kFindVisible | kFindEnabled | kFindMeFirst);
-  const int n = static_cast<int>(order.size());
-  int at = -1;
-  for (int i = 0; i < n; ++i) {
-    if (order[i] == m_pFocus) at = i;
-  }
-  // Without a focus the walk starts just outside the list, so that it meets
-  // the first (last) tab stop first.
-  if (at < 0) at = forward ? -1 : n;
-  for (int step = 1; step <= n; ++step) {
-    int i = ((at + (forward ? step : -step)) % n + n) % n;
-    if (IsTabStop(order[i])) {
-      SetFocus(order[i]);
-      return true;
-    }
-  }
-  return false;
+  CControlUI* next = m_focus.NextTabStop(m_pRoot, forward);
+  if (!next) return false;
+  SetFocus(next);
+  return true;
 }
 
 }  // namespace SkinUI

@@ -24,9 +24,8 @@ intptr_t PackPoint(TUIPoint pt) {
 
 bool IsKeyEvent(int type) { return type > kEventKeyBegin && type < kEventKeyEnd; }
 
-}  // namespace
-
-uint16_t CUIPaintManager::GetKeyStateBits() const {
+// The kKeyState* bits of the keyboard and buttons now.
+uint16_t GetKeyStateBits() {
   uint16_t state = 0;
   if (platform::GetKeyState(VK_RBUTTON) < 0) state |= kKeyStateRButton;
   if (platform::GetKeyState(VK_LBUTTON) < 0) state |= kKeyStateLButton;
@@ -35,6 +34,8 @@ uint16_t CUIPaintManager::GetKeyStateBits() const {
   if (platform::GetKeyState(VK_MENU) < 0) state |= kKeyStateAlt;
   return state;
 }
+
+}  // namespace
 
 void CUIPaintManager::FireEvent(CControlUI* control, int type, uintptr_t wParam, intptr_t lParam) {
   FireEvent(control, type, wParam, lParam, m_ptLastMousePos);
@@ -87,7 +88,7 @@ void CUIPaintManager::StartMouseTracking() {
   platform::TRACKMOUSEEVENT track;
   track.dwFlags = TME_HOVER | TME_LEAVE;
   track.hwndTrack = m_hWndPaint;
-  track.dwHoverTime = m_hwndTooltip ? kTooltipInitialDelay : kDefaultHoverTime;
+  track.dwHoverTime = m_tooltip.Exists() ? kTooltipInitialDelay : kDefaultHoverTime;
   platform::TrackMouseEvent(&track);
   m_bMouseTracking = true;
 }
@@ -100,7 +101,7 @@ void CUIPaintManager::OnMouseMove(intptr_t lParam) {
   if (control != m_pEventHover) {
     if (CControlUI* old = std::exchange(m_pEventHover, nullptr)) {
       FireEvent(old, kEventMouseLeave);
-      HideTooltip();
+      m_tooltip.Hide();
     }
     if (control) {
       m_pEventHover = control;
@@ -155,11 +156,13 @@ void CUIPaintManager::OnMouseHover(uintptr_t wParam, intptr_t lParam) {
   if (!m_pEventHover) return;
   FireEvent(m_pEventHover, kEventMouseHover, wParam, lParam, pt);
   CControlUI* control = ControlUnderPoint(pt);
-  if (m_bTooltipEnabled && control && !control->GetToolTip().empty()) ShowTooltip(control);
+  if (control && !control->GetToolTip().empty()) {
+    m_tooltip.Show(m_hWndPaint, *control, m_ptLastMousePos);
+  }
 }
 
 void CUIPaintManager::OnMouseLeave() {
-  HideTooltip();
+  m_tooltip.Hide();
   // A hover message ends the tracking, yet the mouse can leave after it: the
   // hover control must hear of that too, or it stays hot.
   if (m_bMouseTracking || m_pEventHover) {
@@ -167,22 +170,6 @@ void CUIPaintManager::OnMouseLeave() {
     platform::SendMessage(m_hWndPaint, WM_MOUSEMOVE, 0, PackPoint({-1, -1}));
   }
   m_bMouseTracking = false;
-}
-
-void CUIPaintManager::ShowTooltip(CControlUI* control) {
-  if (!m_hwndTooltip) m_hwndTooltip = platform::CreateToolTipWindow(m_hWndPaint);
-  if (!m_hwndTooltip) return;
-  m_tooltip.text = control->GetToolTip();
-  m_tooltip.rect = control->GetPos();
-  m_tooltip.maxWidth = control->GetToolTipWidth();
-  platform::POINT at{m_ptLastMousePos.x, m_ptLastMousePos.y};
-  platform::ClientToScreen(m_hWndPaint, &at);
-  m_tooltip.shown = platform::ShowToolTip(m_hwndTooltip, m_tooltip.text, at, m_tooltip.maxWidth);
-}
-
-void CUIPaintManager::HideTooltip() {
-  if (m_hwndTooltip && m_tooltip.shown) platform::HideToolTip(m_hwndTooltip);
-  m_tooltip.shown = false;
 }
 
 void CUIPaintManager::SetCapture() {

@@ -28,10 +28,11 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
                                        intptr_t&) {
   switch (uMsg) {
     case WM_KEYDOWN:
-      if (ActivateDefaultControl(wParam)) return false;
-      if (m_pFocus) {
-        m_pEventKey = m_pFocus;
-        FireEvent(m_pFocus, kEventKeyDown, wParam, lParam);
+      // Enter while no tab stop has the focus activates the default control.
+      if (wParam == static_cast<uintptr_t>(VK_RETURN) && m_focus.ActivateDefault(m_pRoot)) return false;
+      if (CControlUI* focus = m_focus.Get()) {
+        m_pEventKey = focus;
+        FireEvent(focus, kEventKeyDown, wParam, lParam);
       }
       return false;
     case WM_KEYUP:
@@ -40,18 +41,11 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
       }
       return false;
     case WM_CHAR:
-      if (m_pFocus) FireEvent(m_pFocus, kEventChar, wParam, lParam);
+      if (CControlUI* focus = m_focus.Get()) FireEvent(focus, kEventChar, wParam, lParam);
       return false;
     default:
       return false;
   }
-}
-
-bool CUIPaintManager::ActivateDefaultControl(uintptr_t key) {
-  if (key != static_cast<uintptr_t>(VK_RETURN)) return false;
-  if (m_pFocus && (m_pFocus->GetControlFlags() & kControlFlagTabStop)) return false;
-  CControlUI* main = FindDefaultControl();
-  return main && main->Activate();
 }
 
 bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
@@ -68,7 +62,7 @@ bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_
     case WM_KEYDOWN:
       return wParam == static_cast<uintptr_t>(VK_TAB) && OnPreKeyDown(wParam);
     case WM_SYSKEYDOWN:
-      if (m_pFocus) FireEvent(m_pFocus, kEventSysKey, wParam, lParam);
+      if (CControlUI* focus = m_focus.Get()) FireEvent(focus, kEventSysKey, wParam, lParam);
       return false;
     case WM_SYSCHAR:
       return OnSysChar(wParam);

@@ -94,7 +94,7 @@ bool CUIPaintManager::HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intpt
 
 void CUIPaintManager::OnSize(uintptr_t wParam) {
   if (wParam == SIZE_MINIMIZED) return;
-  if (m_pFocus) FireEvent(m_pFocus, kEventWindowSize);
+  if (CControlUI* focus = m_focus.Get()) FireEvent(focus, kEventWindowSize);
   if (m_pRoot) m_pRoot->NeedUpdate();
   if (m_bLayered) Invalidate();
   // Laid out now, not at the next paint: input queued before that paint (a

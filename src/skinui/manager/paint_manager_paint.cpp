@@ -34,6 +34,36 @@ platform::TBitmapView ViewOf(const CUISurface& surface) {
           surface.GetHeight(), surface.GetWidth()};
 }
 
+// The alpha fix-up of one pixel of layered mode, with and without a layered
+// background.
+uint32_t FixAgainstBackground(uint32_t pixel, uint32_t background) {
+  if (pixel == 0) return background;
+  if (pixel == background) return pixel;
+  // Drawn over the background: the shape of the window is the background's.
+  const uint32_t a = AlphaOf(background);
+  return MakeArgb(a, RedOf(pixel) * a / 255, GreenOf(pixel) * a / 255, BlueOf(pixel) * a / 255);
+}
+
+uint32_t FixWithoutBackground(uint32_t pixel, uint8_t opacity) {
+  // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
+  if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
+    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(opacity) << 24);
+  }
+  return pixel;
+}
+
+// The alpha fix-up of layered mode over dirty of target.
+void FixLayeredAlpha(CUISurface& target, const CUISurface* background, const TUIRect& dirty,
+                     uint8_t opacity) {
+  for (int y = dirty.top; y < dirty.bottom; ++y) {
+    uint32_t* row = target.Row(y);
+    const uint32_t* bg = background ? background->Row(y) : nullptr;
+    for (int x = dirty.left; x < dirty.right; ++x) {
+      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x], opacity);
+    }
+  }
+}
+
 }  // namespace
 
 TUISize CUIPaintManager::GetClientSize() const {
@@ -52,8 +82,7 @@ void CUIPaintManager::Invalidate(const TUIRect& rect) {
   if (m_bLayered) {
     // Repainted by the next layered tick, in one go; the tick runs only while
     // something waits to be presented.
-    m_rcLayeredUpdate = Union(m_rcLayeredUpdate, rect);
-    StartLayeredTimer();
+    m_layeredUpdate.Add(rect);
     return;
   }
   const platform::RECT rc = ToRect(rect);
@@ -104,35 +133,30 @@ bool CUIPaintManager::CanPaint() const {
 void CUIPaintManager::OnPaint() {
   if (!CanPaint()) {
     platform::ValidateRect(m_hWndPaint, nullptr);
-    TakeLayeredUpdate();
+    m_layeredUpdate.Take();
     return;
   }
   LayoutIfNeeded();
   // After the layout, so that the tab order is known: before it the focus
   // would only be asked for again, and the repaint asked for with it would be
   // validated by this very paint.
-  if (m_bFocusNeeded) TakeNeededFocus();
+  if (m_focus.IsAsked()) TakeNeededFocus();
   // What the layout invalidated belongs to this paint too.
   platform::PAINTSTRUCT ps;
   platform::BeginPaint(m_hWndPaint, &ps);
-  PaintDirty(m_bLayered ? TakeLayeredUpdate() : FromRect(ps.rcPaint));
+  PaintDirty(m_bLayered ? m_layeredUpdate.Take() : FromRect(ps.rcPaint));
   platform::EndPaint(m_hWndPaint, &ps);
   FinishPaint();
 }
 
 void CUIPaintManager::PaintHiddenLayered() {
   if (!CanPaint()) {
-    TakeLayeredUpdate();
+    m_layeredUpdate.Take();
     return;
   }
   LayoutIfNeeded();
-  PaintDirty(TakeLayeredUpdate());
+  PaintDirty(m_layeredUpdate.Take());
   FinishPaint();
-}
-
-TUIRect CUIPaintManager::TakeLayeredUpdate() {
-  StopLayeredTimer();
-  return std::exchange(m_rcLayeredUpdate, TUIRect{});
 }
 
 void CUIPaintManager::PaintDirty(const TUIRect& area) {
@@ -166,7 +190,8 @@ void CUIPaintManager::PaintAndPresent(const TUIRect& client, const TUIRect& dirt
   }
   PaintTree(dc, dirty);
   if (m_bLayered) {
-    FixLayeredAlpha(m_offscreen, m_window.layeredImage.empty() ? nullptr : &m_layeredBackground, dirty);
+    FixLayeredAlpha(m_offscreen, m_window.layeredImage.empty() ? nullptr : &m_layeredBackground, dirty,
+                    m_window.opacity);
   }
   if (m_window.showUpdateRect && !m_bLayered) CUIRenderEngine::DrawRect(dc, dirty, 1, kShowDirtyColor);
   Present(dirty);
@@ -203,33 +228,6 @@ void CUIPaintManager::PaintTree(CUICanvas& dc, const TUIRect& dirty) {
   }
 }
 
-void CUIPaintManager::FixLayeredAlpha(CUISurface& target, const CUISurface* background,
-                                      const TUIRect& dirty) const {
-  for (int y = dirty.top; y < dirty.bottom; ++y) {
-    uint32_t* row = target.Row(y);
-    const uint32_t* bg = background ? background->Row(y) : nullptr;
-    for (int x = dirty.left; x < dirty.right; ++x) {
-      row[x] = bg ? FixAgainstBackground(row[x], bg[x]) : FixWithoutBackground(row[x]);
-    }
-  }
-}
-
-uint32_t CUIPaintManager::FixAgainstBackground(uint32_t pixel, uint32_t background) {
-  if (pixel == 0) return background;
-  if (pixel == background) return pixel;
-  // Drawn over the background: the shape of the window is the background's.
-  const uint32_t a = AlphaOf(background);
-  return MakeArgb(a, RedOf(pixel) * a / 255, GreenOf(pixel) * a / 255, BlueOf(pixel) * a / 255);
-}
-
-uint32_t CUIPaintManager::FixWithoutBackground(uint32_t pixel) const {
-  // Colour with alpha 0 comes from drawing that knows no alpha: it is opaque.
-  if ((pixel & 0x00FFFFFF) != 0 && AlphaOf(pixel) == 0) {
-    return (pixel & 0x00FFFFFF) | (static_cast<uint32_t>(m_window.opacity) << 24);
-  }
-  return pixel;
-}
-
 void CUIPaintManager::Present(const TUIRect& dirty) {
   bool presented;
   if (m_bLayered) {
@@ -263,7 +261,9 @@ void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
   }
   PaintTree(dc, area);
   // The same pixels the layered window shows.
-  if (m_bLayered) FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area);
+  if (m_bLayered) {
+    FixLayeredAlpha(target, background.IsEmpty() ? nullptr : &background, area, m_window.opacity);
+  }
 }
 
 }  // namespace SkinUI

@@ -24,7 +24,7 @@ void CUIPaintManager::SetLayered(bool layered) {
   if (layered) {
     platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   } else {
-    TakeLayeredUpdate();
+    m_layeredUpdate.Take();
     platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE,
                                exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
   }

@@ -36,13 +36,12 @@ CControlUI* MatchName(CControlUI* control, void* data) {
 
 CUIPaintManager::CUIPaintManager() {
   m_mNameHash.rehash(CUIResources::kInitialBuckets);
-  m_mOptionGroup.rehash(CUIResources::kInitialBuckets);
 }
 
 CUIPaintManager::~CUIPaintManager() {
   ReleaseAccessible();
-  RemoveAllTimers();
-  if (m_hwndTooltip) platform::DestroyWindow(m_hwndTooltip);
+  m_timers.RemoveAll();
+  m_tooltip.Destroy();
   // The manager owns the trees attached to it and the controls waiting for
   // cleanup; each destructor comes back through ReapObjects.
   m_pRoot = nullptr;
@@ -53,6 +52,8 @@ CUIPaintManager::~CUIPaintManager() {
 
 void CUIPaintManager::Init(platform::HWND hWnd) {
   m_hWndPaint = hWnd;
+  m_timers.SetWindow(hWnd);
+  m_layeredUpdate.SetWindow(hWnd);
   AddOnce(AllManagers(), this);
 }
 
@@ -63,7 +64,7 @@ bool CUIPaintManager::AttachDialog(CControlUI* root) {
     m_aPostPaintControls.clear();
     // Names must not find the controls of the tree that is going.
     m_mNameHash.clear();
-    m_mOptionGroup.clear();
+    m_optionGroups.RemoveAll();
     AddDelayedCleanup(m_pOwnedRoot);
   }
   m_pRoot = m_pOwnedRoot = root;
@@ -76,7 +77,7 @@ bool CUIPaintManager::AttachDialog(CControlUI* root) {
   }
   m_bUpdateNeeded = true;
   m_bFirstLayout = true;
-  m_bFocusNeeded = true;
+  m_focus.Ask();
   return InitControls(root);
 }
 
@@ -100,8 +101,7 @@ void CUIPaintManager::ReapObjects(CControlUI* control) {
   if (control == m_pEventKey) m_pEventKey = nullptr;
   if (control == m_pEventHover) m_pEventHover = nullptr;
   if (control == m_pEventClick) m_pEventClick = nullptr;
-  if (control == m_pFocus) m_pFocus = nullptr;
-  if (control == m_pFocusNeeded) m_pFocusNeeded = nullptr;
+  m_focus.Forget(control);
   KillTimer(control);
   if (auto it = m_mNameHash.find(control->GetName());
       it != m_mNameHash.end() && it->second == control) {
@@ -112,7 +112,7 @@ void CUIPaintManager::ReapObjects(CControlUI* control) {
   }
   // A destroyed control must not be painted or grouped any more either.
   RemoveItem(m_aPostPaintControls, control);
-  for (auto& [group, members] : m_mOptionGroup) std::erase(members, control);
+  m_optionGroups.Forget(control);
   if (control == m_pRoot) m_pRoot = nullptr;
 }
 
@@ -180,23 +180,5 @@ bool CUIPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator)
 bool CUIPaintManager::RemoveTranslateAccelerator(ITranslateAccelerator* translator) {
   return RemoveItem(m_aTranslateAccelerator, translator);
 }
-
-bool CUIPaintManager::AddOptionGroup(std::u16string_view group, CControlUI* control) {
-  return AddOnce(m_mOptionGroup[std::u16string(group)], control);
-}
-
-const std::vector<CControlUI*>* CUIPaintManager::GetOptionGroup(std::u16string_view group) const {
-  auto it = m_mOptionGroup.find(std::u16string(group));
-  return it == m_mOptionGroup.end() ? nullptr : &it->second;
-}
-
-void CUIPaintManager::RemoveOptionGroup(std::u16string_view group, CControlUI* control) {
-  auto it = m_mOptionGroup.find(std::u16string(group));
-  if (it == m_mOptionGroup.end()) return;
-  std::erase(it->second, control);
-  if (it->second.empty()) m_mOptionGroup.erase(it);
-}
-
-void CUIPaintManager::RemoveAllOptionGroups() { m_mOptionGroup.clear(); }
 
 }  // namespace SkinUI

@@ -15,6 +15,7 @@ struct TUIPoint {
 struct TUISize {
   int cx = 0;
   int cy = 0;
+  bool operator==(const TUISize&) const = default;
 };
 
 struct TUIRect {
