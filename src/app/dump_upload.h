@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder_listing.h"
-#include "platform/guid.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/guid.h"
 
 // A dump that went into the archive, and how it looked when it did.
 struct TArchivedDump {

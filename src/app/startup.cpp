@@ -3,10 +3,10 @@
 #include "app/run_modes.h"
 #include "app/start_facts.h"
 #include "app/skin_archive.h"
-#include "platform/crash_filter.h"
-#include "platform/process_command_line.h"
-#include "platform/process_setup.h"
-#include "platform/program_entry.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/process_command_line.h"
+#include "platform/system/process_setup.h"
+#include "platform/entry/program_entry.h"
 #include "server_api/server_connect.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "common/md5.h"
 #include "common/text.h"
 #include "dialog_fixture.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 #include "support/child_process.h"
 #include "update_dialog/update_workers.h"
 

@@ -1,5 +1,6 @@
 # orv_platform_code_signature: the system's checks of code signatures
-# (code_signature.h): crypt32 and wintrust on Windows, none on POSIX.
+# (platform/code_signature/code_signature.h): crypt32 and wintrust on Windows,
+# none on POSIX.
 add_library(orv_platform_code_signature STATIC
   ${CMAKE_CURRENT_LIST_DIR}/${ORV_PLATFORM_BACKEND}/code_signature.cpp)
 target_include_directories(orv_platform_code_signature PUBLIC ${PROJECT_SOURCE_DIR}/src)

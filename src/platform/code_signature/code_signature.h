@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-# orv_platform_crash: the crash filter (crash_filter.h). The POSIX backend
-# handles fatal signals and writes minidumps with async-signal-safe calls only,
-# from a child that traces the crashed process;
+# orv_platform_crash: the crash filter (platform/crash/crash_filter.h). The
+# POSIX backend handles fatal signals and writes minidumps with
+# async-signal-safe calls only, from a child that traces the crashed process;
 # the Windows backend is an unhandled-exception filter over dbghelp.
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   add_library(orv_platform_crash STATIC

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/known_folders.h"
+#include "platform/system/known_folders.h"
 
 namespace platform {
 

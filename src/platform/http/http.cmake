@@ -1,4 +1,4 @@
-# orv_platform_http: one HTTP exchange (platform/http_exchange.h).
+# orv_platform_http: one HTTP exchange (platform/http/http_exchange.h).
 # POSIX: libcurl. Windows: WinHTTP.
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   add_library(orv_platform_http STATIC ${CMAKE_CURRENT_LIST_DIR}/posix/http_exchange_curl.cpp)

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/http_exchange.h"
+#include "platform/http/http_exchange.h"
 
 namespace platform {
 

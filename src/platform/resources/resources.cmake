@@ -1,6 +1,6 @@
 # orv_platform_resources: the resources in the program's own executable
-# (program_resources.h). Windows only: other systems have no resource
-# section; the build links the program's resources in as data there.
+# (platform/resources/program_resources.h). Windows only: other systems have
+# no resource section; the build links the program's resources in as data there.
 if(NOT ORV_PLATFORM_BACKEND STREQUAL "win32")
   return()
 endif()

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace platform {
 

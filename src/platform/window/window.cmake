@@ -1,33 +1,34 @@
 # orv_platform_window: the window system (window_system.h, window_messages.h)
 # and the message loop; the window activation of another instance rides on it.
-# POSIX: the shared core in posix/window/, with the X11 (Xlib, XShape, XFixes,
-# RandR, Xinerama) and the headless display backends. Windows: the real calls.
+# POSIX: the shared window core in core/, with the display backends x11/ (Xlib,
+# XShape, XFixes, RandR, Xinerama) and headless/. Windows: the real calls, in
+# win32/.
 # orv_platform_window_testing: the test driver (input like a user's, through
 # XTEST on X11, and screenshots), never linked into the program.
 if(ORV_PLATFORM_BACKEND STREQUAL "posix")
   set(ORV_PLATFORM_WINDOW_SOURCES
     window_loop.cpp
     window_activation.cpp
-    posix/window/window_accessibility.cpp
-    posix/window/window_default_proc.cpp
-    posix/window/window_icon.cpp
-    posix/window/window_input.cpp
-    posix/window/window_monitor.cpp
-    posix/window/window_monitor_changes.cpp
-    posix/window/window_paint.cpp
-    posix/window/window_placement.cpp
-    posix/window/window_queue.cpp
-    posix/window/window_registry.cpp
-    posix/window/window_tooltip.cpp
-    posix/window/headless/window_headless.cpp
-    posix/window/x11/window_x11_backend.cpp
-    posix/window/x11/window_x11_desktop.cpp
-    posix/window/x11/window_x11_events.cpp
-    posix/window/x11/window_x11_monitors.cpp
-    posix/window/x11/window_x11_present.cpp
-    posix/window/x11/window_x11_ring.cpp)
-  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp posix/window/window_test_driver.cpp
-                                         posix/window/x11/window_x11_test_input.cpp)
+    core/window_accessibility.cpp
+    core/window_default_proc.cpp
+    core/window_icon.cpp
+    core/window_input.cpp
+    core/window_monitor.cpp
+    core/window_monitor_changes.cpp
+    core/window_paint.cpp
+    core/window_placement.cpp
+    core/window_queue.cpp
+    core/window_table.cpp
+    core/window_tooltip.cpp
+    headless/window_headless.cpp
+    x11/window_x11_backend.cpp
+    x11/window_x11_desktop.cpp
+    x11/window_x11_events.cpp
+    x11/window_x11_monitors.cpp
+    x11/window_x11_present.cpp
+    x11/window_x11_ring.cpp)
+  set(ORV_PLATFORM_WINDOW_TESTING_SOURCES window_test_png.cpp core/window_test_driver.cpp
+                                         x11/window_x11_test_input.cpp)
 else()
   set(ORV_PLATFORM_WINDOW_SOURCES
     window_loop.cpp

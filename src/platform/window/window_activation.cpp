@@ -2,11 +2,11 @@
 // (Win32: the real calls; X11: WM_CLASS search, _NET_ACTIVE_WINDOW and a
 // configure request for a window of another process; headless: no other
 // process's window is ever found).
-#include "platform/window_activation.h"
+#include "platform/window/window_activation.h"
 
 #include <algorithm>
 
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 
 namespace platform {
 

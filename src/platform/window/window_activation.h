@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 // so every backend shares it.
 #include <algorithm>
 
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 
 namespace platform {
 namespace {

@@ -13,7 +13,7 @@
 #error "window_messages.h cannot be included together with <windows.h>"
 #endif
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 inline constexpr platform::BOOL FALSE = 0;
 inline constexpr platform::BOOL TRUE = 1;

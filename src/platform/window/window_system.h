@@ -2,13 +2,15 @@
 // Windows message numbers, timers, posted and sent messages, the message loop,
 // capture, focus, layered windows, regions, monitors, DPI) as one interface, so
 // that the dialog, its window shell and the paint manager are written once.
-// Backends: win32/ (the real calls), posix/x11/ (Xlib, when DISPLAY is set and
-// the server answers) and posix/headless/ (in-process windows painting into
-// canvases; the default without a display, and what UI tests drive).
+// Backends, in this folder: win32/ (the real calls) and, on POSIX, the shared
+// window core core/ (windows, queues, timers, messages) with its display
+// backends x11/ (Xlib, when DISPLAY is set and the server answers) and
+// headless/ (in-process windows painting into canvases; the default without a
+// display, and what UI tests drive).
 //
 // How to use:
-//   #include "platform/window_system.h"    // types and operations (namespace platform)
-//   #include "platform/window_messages.h"  // WM_*, VK_*, HT*, SW_*, WS_* ... (global, Windows values)
+//   #include "platform/window/window_system.h"    // types and operations (namespace platform)
+//   #include "platform/window/window_messages.h"  // WM_*, VK_*, HT*, SW_*, WS_* ... (global, Windows values)
 //
 //   LRESULT Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 //     if (m == WM_PAINT) { PAINTSTRUCT ps; BeginPaint(w, &ps); /* draw */

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 namespace platform::testing {
 

@@ -3,7 +3,7 @@
 #define STB_IMAGE_WRITE_STATIC  // private to this file: test programs may carry their own copy
 #include <stb/stb_image_write.h>
 
-#include "platform/window_test_driver.h"
+#include "platform/window/window_test_driver.h"
 
 namespace platform::testing {
 

@@ -1,7 +1,7 @@
 // Keyboard focus of a paint manager and the tab order.
 #include <vector>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

@@ -1,5 +1,5 @@
 // POSIX has no code signing: no signature is checked.
-#include "platform/code_signature.h"
+#include "platform/code_signature/code_signature.h"
 
 namespace platform {
 

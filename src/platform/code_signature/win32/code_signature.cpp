@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
-#include "platform/code_signature.h"
-#include "platform/win32/wide.h"
+#include "platform/code_signature/code_signature.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "platform/posix/crash_child.h"
+#include "platform/crash/posix/crash_child.h"
 
 namespace platform::crash {
 namespace {

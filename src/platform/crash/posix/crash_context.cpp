@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "common/byte_order.h"
-#include "platform/posix/crash_context.h"
-#include "platform/posix/crash_minidump_format.h"
+#include "platform/crash/posix/crash_context.h"
+#include "platform/crash/posix/crash_minidump_format.h"
 
 namespace platform::crash {
 namespace {

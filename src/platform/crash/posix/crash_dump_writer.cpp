@@ -17,10 +17,10 @@
 
 #include <cerrno>
 
-#include "platform/posix/crash_child.h"
-#include "platform/posix/crash_dump_writer.h"
-#include "platform/posix/crash_minidump.h"
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_child.h"
+#include "platform/crash/posix/crash_dump_writer.h"
+#include "platform/crash/posix/crash_minidump.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "platform/posix/crash_elf.h"
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_elf.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/crash_filter.h"
-#include "platform/process_command_line.h"
-#include "platform/posix/crash_dump_writer.h"
-#include "platform/posix/crash_report.h"
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/process_command_line.h"
+#include "platform/crash/posix/crash_dump_writer.h"
+#include "platform/crash/posix/crash_report.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform {
 namespace {

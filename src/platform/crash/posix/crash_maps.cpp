@@ -3,8 +3,8 @@
 // mapping. Not covered: module versions.
 #include <cstring>
 
-#include "platform/posix/crash_maps.h"
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_maps.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {

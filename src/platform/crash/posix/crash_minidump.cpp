@@ -17,10 +17,10 @@
 #include <string_view>
 
 #include "common/text.h"
-#include "platform/posix/crash_elf.h"
-#include "platform/posix/crash_maps.h"
-#include "platform/posix/crash_minidump.h"
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_elf.h"
+#include "platform/crash/posix/crash_maps.h"
+#include "platform/crash/posix/crash_minidump.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "platform/posix/crash_minidump_format.h"
-#include "platform/posix/crash_threads.h"
+#include "platform/crash/posix/crash_minidump_format.h"
+#include "platform/crash/posix/crash_threads.h"
 
 namespace platform::crash {
 

@@ -5,8 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/posix/crash_child.h"
-#include "platform/posix/crash_report.h"
+#include "platform/crash/posix/crash_child.h"
+#include "platform/crash/posix/crash_report.h"
 
 extern char** environ;
 

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_safe_io.h"
 
 namespace platform::crash {
 namespace {

@@ -14,9 +14,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/posix/crash_child.h"
-#include "platform/posix/crash_safe_io.h"
-#include "platform/posix/crash_threads.h"
+#include "platform/crash/posix/crash_child.h"
+#include "platform/crash/posix/crash_safe_io.h"
+#include "platform/crash/posix/crash_threads.h"
 
 namespace platform::crash {
 namespace {

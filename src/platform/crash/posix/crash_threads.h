@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "platform/posix/crash_context.h"
-#include "platform/posix/crash_minidump_format.h"
+#include "platform/crash/posix/crash_context.h"
+#include "platform/crash/posix/crash_minidump_format.h"
 
 namespace platform::crash {
 

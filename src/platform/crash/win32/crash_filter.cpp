@@ -19,11 +19,11 @@
 #include <cwchar>
 
 #include "common/command_line.h"
-#include "platform/crash_filter.h"
-#include "platform/process_command_line.h"
-#include "platform/win32/crash_minidump.h"
-#include "platform/win32/crash_report.h"
-#include "platform/win32/wide.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/process_command_line.h"
+#include "platform/crash/win32/crash_minidump.h"
+#include "platform/crash/win32/crash_report.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include "platform/win32/crash_minidump.h"
+#include "platform/crash/win32/crash_minidump.h"
 
 namespace platform::crash {
 namespace {

@@ -4,7 +4,7 @@
 // ending a report process that outlives the wait (it finishes on its own).
 #include <windows.h>
 
-#include "platform/win32/crash_report.h"
+#include "platform/crash/win32/crash_report.h"
 
 namespace platform::crash {
 

@@ -1,4 +1,4 @@
-// POSIX backend of platform/http_exchange.h on libcurl.
+// POSIX backend of platform/http/http_exchange.h on libcurl.
 //
 // Covers: GET/POST/PUT with a body, extra headers, HTTP/1.1 only (WinHTTP's
 // default), redirects (at most 10) or none, an explicit proxy with user name
@@ -11,7 +11,7 @@
 // Does not cover: a resolve timeout separate from the connect timeout (the
 // two are added), proxy auto-configuration scripts (no such system setting
 // exists here), or the Internet Explorer proxy fallback of the Windows backend.
-#include "platform/http_exchange.h"
+#include "platform/http/http_exchange.h"
 
 #include <curl/curl.h>
 
@@ -22,7 +22,7 @@
 #include <string>
 
 #include "common/text.h"
-#include "platform/http_pace.h"
+#include "platform/http/http_pace.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-// Windows backend of platform/http_exchange.h on WinHTTP.
+// Windows backend of platform/http/http_exchange.h on WinHTTP.
 //
 // Covers: GET/POST/PUT with a body, extra headers (merged with a semicolon),
 // the system's default proxy (WinHTTP default access type), an explicit named
@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/http_exchange.h"
-#include "platform/http_pace.h"
-#include "platform/win32/wide.h"
+#include "platform/http/http_exchange.h"
+#include "platform/http/http_pace.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

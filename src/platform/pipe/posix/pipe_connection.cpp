@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/pipe_connection.h"
-#include "platform/posix/pipe_socket.h"
+#include "platform/pipe/pipe_connection.h"
+#include "platform/pipe/posix/pipe_socket.h"
 
 namespace platform {
 

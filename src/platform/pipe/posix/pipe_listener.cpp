@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/pipe_connection.h"
-#include "platform/posix/pipe_socket.h"
+#include "platform/pipe/pipe_connection.h"
+#include "platform/pipe/posix/pipe_socket.h"
 
 namespace platform {
 

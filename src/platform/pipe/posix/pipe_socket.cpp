@@ -1,7 +1,7 @@
 // POSIX pipe stand-in, shared part: pipe paths under $ORV_PIPE_DIR (default
 // /tmp/orvane-pipe), socket adoption, cancellation through a self-pipe and
 // the stepped poll() wait. Does not cover Windows pipe security or instances.
-#include "platform/posix/pipe_socket.h"
+#include "platform/pipe/posix/pipe_socket.h"
 
 #include <fcntl.h>
 #include <poll.h>

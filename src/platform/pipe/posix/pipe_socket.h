@@ -8,7 +8,7 @@
 #include <chrono>
 #include <optional>
 
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace platform::pipe_socket {
 

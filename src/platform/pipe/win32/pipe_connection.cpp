@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "platform/pipe_connection.h"
-#include "platform/win32/pipe_overlapped.h"
+#include "platform/pipe/pipe_connection.h"
+#include "platform/pipe/win32/pipe_overlapped.h"
 
 namespace platform {
 

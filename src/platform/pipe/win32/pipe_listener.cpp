@@ -9,10 +9,10 @@
 // are open. Accept is meant for one thread at a time.
 #include <windows.h>
 
-#include "platform/codepage.h"
-#include "platform/pipe_connection.h"
-#include "platform/win32/pipe_overlapped.h"
-#include "platform/win32/wide.h"
+#include "platform/system/codepage.h"
+#include "platform/pipe/pipe_connection.h"
+#include "platform/pipe/win32/pipe_overlapped.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // Windows pipe backend, shared part: pipe paths "\\.\Global\Pipe\NAME",
 // the cancel event of each end and the stepped wait for overlapped I/O.
 // Does not cover pipe security or instance limits.
-#include "platform/win32/pipe_overlapped.h"
+#include "platform/pipe/win32/pipe_overlapped.h"
 
 #include <algorithm>
 

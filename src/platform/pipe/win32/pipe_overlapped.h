@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace platform::pipe_overlapped {
 

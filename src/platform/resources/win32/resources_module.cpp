@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/program_resources.h"
-#include "platform/win32/wide.h"
+#include "platform/resources/program_resources.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // POSIX code page: the narrow encoding is UTF-8, so ANSI conversion is UTF-8
 // conversion. Covers WideToAnsi and AnsiToWide; no other code pages.
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/text.h"
-#include "platform/environment.h"
+#include "platform/system/environment.h"
 
 namespace platform {
 

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "common/text.h"
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace platform {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <ctime>
 
-#include "platform/file_info.h"
+#include "platform/system/file_info.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "common/text.h"
-#include "platform/file_system.h"
+#include "platform/system/file_system.h"
 
 namespace platform {
 

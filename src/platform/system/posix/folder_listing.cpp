@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "common/text.h"
-#include "platform/folder_listing.h"
+#include "platform/system/folder_listing.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/guid.h"
+#include "platform/system/guid.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "common/text.h"
-#include "platform/known_folders.h"
+#include "platform/system/known_folders.h"
 
 namespace platform {
 

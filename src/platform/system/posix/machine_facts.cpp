@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "common/text.h"
-#include "platform/machine_facts.h"
+#include "platform/system/machine_facts.h"
 
 namespace platform {
 namespace {

@@ -18,8 +18,8 @@
 #include <string>
 
 #include "common/text.h"
-#include "platform/known_folders.h"
-#include "platform/named_mutex.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/named_mutex.h"
 
 namespace platform {
 namespace {

@@ -27,7 +27,7 @@
 
 #include "common/command_line.h"
 #include "common/text.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "common/command_line.h"
 #include "common/text.h"
-#include "platform/process_command_line.h"
+#include "platform/system/process_command_line.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 // privilege, COM and the common controls do not exist here and succeed.
 #include <clocale>
 
-#include "platform/process_setup.h"
+#include "platform/system/process_setup.h"
 
 namespace platform {
 

@@ -22,9 +22,9 @@
 #include <string>
 
 #include "common/text.h"
-#include "platform/known_folders.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 
 namespace platform {
 namespace {

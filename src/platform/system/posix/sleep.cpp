@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/sleep.h"
+#include "platform/system/sleep.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 
 #include <ctime>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace platform {
 

@@ -2,8 +2,8 @@
 // thread's ANSI code page (CP_THREAD_ACP). Covers WideToAnsi and AnsiToWide.
 #include <windows.h>
 
-#include "platform/codepage.h"
-#include "platform/win32/wide.h"
+#include "platform/system/codepage.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

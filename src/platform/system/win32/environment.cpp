@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "platform/environment.h"
-#include "platform/win32/wide.h"
+#include "platform/system/environment.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

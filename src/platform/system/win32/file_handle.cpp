@@ -3,8 +3,8 @@
 // data); overlapped I/O is not covered.
 #include <windows.h>
 
-#include "platform/file_handle.h"
-#include "platform/win32/wide.h"
+#include "platform/system/file_handle.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 // FileTimeToLocalFileTime + FileTimeToSystemTime, GetLocalTime.
 #include <windows.h>
 
-#include "platform/file_info.h"
+#include "platform/system/file_info.h"
 
 namespace platform {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <direct.h>
 
-#include "platform/file_system.h"
-#include "platform/win32/wide.h"
+#include "platform/system/file_system.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 // symbolic link or junction is described rather than followed), DeleteFileW.
 #include <windows.h>
 
-#include "platform/folder_listing.h"
-#include "platform/win32/wide.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/guid.h"
+#include "platform/system/guid.h"
 
 namespace platform {
 

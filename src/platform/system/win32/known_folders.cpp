@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "platform/known_folders.h"
-#include "platform/win32/wide.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

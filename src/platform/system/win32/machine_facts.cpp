@@ -8,8 +8,8 @@
 #include <cwchar>
 #include <vector>
 
-#include "platform/machine_facts.h"
-#include "platform/win32/wide.h"
+#include "platform/system/machine_facts.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -2,8 +2,8 @@
 // owned; "already existed" is ERROR_ALREADY_EXISTS.
 #include <windows.h>
 
-#include "platform/named_mutex.h"
-#include "platform/win32/wide.h"
+#include "platform/system/named_mutex.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/process.h"
-#include "platform/win32/wide.h"
+#include "platform/system/process.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/process_command_line.h"
-#include "platform/win32/wide.h"
+#include "platform/system/process_command_line.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 
 #include <clocale>
 
-#include "platform/process_setup.h"
+#include "platform/system/process_setup.h"
 
 namespace platform {
 

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "platform/registry.h"
-#include "platform/win32/wide.h"
+#include "platform/system/registry.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // Windows sleeping: Sleep.
 #include <windows.h>
 
-#include "platform/sleep.h"
+#include "platform/system/sleep.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 // best font that has every character of the program's texts (Chinese and
 // Latin: some Chinese fonts have no Latin glyphs). Does not cover: font
 // substitution tables of Windows.
-#include "platform/posix/text_font_match.h"
+#include "platform/text/posix/text_font_match.h"
 
 #include <fontconfig/fontconfig.h>
 

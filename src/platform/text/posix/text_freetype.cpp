@@ -12,9 +12,9 @@
 #include <unordered_map>
 
 #include "common/text.h"
-#include "platform/posix/text_font_match.h"
-#include "platform/text_coverage.h"
-#include "platform/text_renderer.h"
+#include "platform/text/posix/text_font_match.h"
+#include "platform/text/text_coverage.h"
+#include "platform/text/text_renderer.h"
 
 namespace platform {
 namespace {

@@ -12,10 +12,10 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/text_coverage.h"
-#include "platform/text_renderer.h"
-#include "platform/win32/text_gdi_face.h"
-#include "platform/win32/wide.h"
+#include "platform/text/text_coverage.h"
+#include "platform/text/text_renderer.h"
+#include "platform/text/win32/text_gdi_face.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -4,13 +4,13 @@
 // program's own texts, Latin letters and digits included), and the LOGFONT
 // of a request. Does not cover: font linking or per-character fallback,
 // which GDI does on its own.
-#include "platform/win32/text_gdi_face.h"
+#include "platform/text/win32/text_gdi_face.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "platform/win32/wide.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform::win32 {
 namespace {

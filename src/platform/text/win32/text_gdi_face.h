@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/text_renderer.h"
+#include "platform/text/text_renderer.h"
 
 namespace platform::win32 {
 

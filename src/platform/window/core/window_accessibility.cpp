@@ -1,7 +1,7 @@
 // POSIX window core: accessibility. Implemented: nothing is offered to
 // screen readers. Not implemented: the desktop's accessibility bus (AT-SPI2);
 // the requests are never made here, so the answer is always "not answered".
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 
 namespace platform {
 

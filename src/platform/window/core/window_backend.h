@@ -6,7 +6,7 @@
 
 #include <poll.h>
 
-#include "platform/posix/window/window_core.h"
+#include "platform/window/core/window_core.h"
 
 namespace platform::posix {
 
@@ -122,5 +122,10 @@ bool SetHeadlessMonitor(const RECT& monitor, const RECT& work, UINT dpi);
 bool SetHeadlessComposition(bool blended);
 // Null when no X server answers at display (null: $DISPLAY).
 std::unique_ptr<IWindowBackend> CreateX11Backend(const char* display);
+// Test input through XTEST and screenshots of the root window, for the test
+// driver (x11/window_x11_test_input.cpp, in the testing library only).
+namespace x11 {
+IWindowTestInput& TestInput();
+}  // namespace x11
 
 }  // namespace platform::posix

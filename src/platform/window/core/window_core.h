@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/window_icons.h"
-#include "platform/window_system.h"
+#include "platform/window/window_icons.h"
+#include "platform/window/window_system.h"
 
 namespace platform {
 

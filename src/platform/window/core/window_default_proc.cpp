@@ -2,9 +2,9 @@
 // on: creation goes ahead, the whole window is client area, a caption hit
 // drags the window, close destroys it, system commands minimise, maximise,
 // restore and close, the class cursor is shown, paint validates.
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

@@ -6,10 +6,10 @@
 #include <mutex>
 
 #include "common/byte_order.h"
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_icons.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_icons.h"
+#include "platform/window/window_messages.h"
 
 namespace platform {
 

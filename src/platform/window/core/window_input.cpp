@@ -3,10 +3,10 @@
 // caption drag), and capture, focus, key state and cursors.
 #include <cstdlib>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_activation.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_activation.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

@@ -2,10 +2,10 @@
 // top-level windows with WM_DISPLAYCHANGE and brings back those left off the
 // screen; the core does the same when a backend reports a change, moving
 // each window that is no longer whole on its monitor's work area onto it.
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_activation.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_activation.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 

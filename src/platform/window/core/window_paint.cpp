@@ -3,9 +3,9 @@
 // is kept as its bounding rectangle, which is what BeginPaint hands out.
 #include <algorithm>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

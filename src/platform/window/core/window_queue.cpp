@@ -10,9 +10,9 @@
 #include <atomic>
 #include <ctime>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 

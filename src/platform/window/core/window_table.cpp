@@ -5,9 +5,9 @@
 #include <map>
 #include <unordered_map>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

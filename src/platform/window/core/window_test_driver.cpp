@@ -1,8 +1,7 @@
 // POSIX test driver: input and screenshots of the display backend in use
 // (the headless display's own, or XTEST on an X server).
-#include "platform/posix/window/window_backend.h"
-#include "platform/posix/window/x11/window_x11.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/window_test_driver.h"
 
 namespace platform::testing {
 namespace {

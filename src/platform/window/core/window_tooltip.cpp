@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/posix/window/window_core.h"
-#include "platform/text_renderer.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_core.h"
+#include "platform/text/text_renderer.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

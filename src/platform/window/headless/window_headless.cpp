@@ -14,8 +14,8 @@
 #include <atomic>
 #include <deque>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix {
 namespace {

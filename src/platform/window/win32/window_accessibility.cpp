@@ -2,7 +2,7 @@
 // IAccessible over the window's content (oleacc marshals it to the asking
 // process); events go out through NotifyWinEvent. Not implemented: UI
 // Automation providers of our own (the system bridges MSAA to it).
-#include "platform/win32/window_accessible_object.h"
+#include "platform/window/win32/window_accessible_object.h"
 
 #include <map>
 

@@ -5,7 +5,7 @@
 // N wherever it is (what events carry, as children come and go). Not
 // implemented (as most servers): setting names and values, selection,
 // IDispatch automation.
-#include "platform/win32/window_accessible_object.h"
+#include "platform/window/win32/window_accessible_object.h"
 
 #include <algorithm>
 #include <atomic>

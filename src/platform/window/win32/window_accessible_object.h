@@ -6,11 +6,11 @@
 // E_INVALIDARG.
 #pragma once
 
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 
 #include <oleacc.h>
 
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 
 namespace platform::win32 {
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <mutex>
 
-#include "platform/win32/window_win32.h"
-#include "platform/win32/wide.h"
+#include "platform/window/win32/window_win32.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,7 @@
 // logical pixels per inch when the library itself is missing; a DPI outside
 // the sane range is 96 too. Composition is asked of dwmapi.dll, also looked
 // up at run time.
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // Win32 window system: the program's icon resources and the icon sizes.
 // WM_SETICON and WM_GETICON are the system's own.
-#include "platform/win32/window_win32.h"
-#include "platform/window_icons.h"
+#include "platform/window/win32/window_win32.h"
+#include "platform/window/window_icons.h"
 
 namespace platform {
 

@@ -1,9 +1,9 @@
 // Win32 window system: capture, focus, key state, mouse tracking, cursors and
 // the tooltip (the common control, tracking at an absolute position).
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 // After <windows.h>, which it builds on.
 #include <commctrl.h>
-#include "platform/win32/wide.h"
+#include "platform/system/win32/wide.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 // Win32 window system: the message queue (posting, sending, getting,
 // translating, dispatching), timers and the tick clock: the real calls.
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 
 namespace platform {
 namespace {

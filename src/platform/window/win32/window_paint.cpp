@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 
 namespace platform {
 namespace {

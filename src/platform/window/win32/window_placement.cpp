@@ -1,6 +1,6 @@
 // Win32 window system: visibility, state, placement and rectangles: the real
 // calls, with RECT and POINT converted at this seam.
-#include "platform/win32/window_win32.h"
+#include "platform/window/win32/window_win32.h"
 
 namespace platform {
 namespace {

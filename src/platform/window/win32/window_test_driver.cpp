@@ -1,8 +1,8 @@
 // Win32 test driver: pointer, buttons, the wheel and keys go through
 // SendInput (queued like a user's input); screenshots are a BitBlt of the
 // screen.
-#include "platform/win32/window_win32.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/win32/window_win32.h"
+#include "platform/window/window_test_driver.h"
 
 namespace platform::testing {
 namespace {

@@ -26,4 +26,4 @@
 #undef WNDCLASS
 #undef MONITORINFO
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"

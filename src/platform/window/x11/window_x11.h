@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/window/window_backend.h"
-#include "platform/window_messages.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix::x11 {
 
@@ -237,10 +237,6 @@ const std::string& StartupId();
 // nothing without one): the launcher stops showing it as starting. window
 // is one of ours, naming the message.
 void CompleteStartup(TConnection& c, Window window);
-
-// Test input through XTEST and screenshots of the root window, for the test
-// driver (window_x11_test_input.cpp, in the testing library only).
-IWindowTestInput& TestInput();
 
 // Key translation (window_x11_events.cpp): the virtual key of a keysym.
 int VirtualKeyOf(unsigned long keysym);

@@ -20,7 +20,7 @@
 // primary output one request at a time) may see a state between two, with
 // no event after the last step, while window managers set the work area
 // once they have followed the whole change.
-#include "platform/posix/window/x11/window_x11_monitors.h"
+#include "platform/window/x11/window_x11_monitors.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xinerama.h>

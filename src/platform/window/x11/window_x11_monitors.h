@@ -3,7 +3,7 @@
 // from the list kept in the connection.
 #pragma once
 
-#include "platform/posix/window/x11/window_x11.h"
+#include "platform/window/x11/window_x11.h"
 
 namespace platform::posix::x11 {
 

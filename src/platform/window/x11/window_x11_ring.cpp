@@ -15,8 +15,8 @@
 
 #include <algorithm>
 
-#include "platform/posix/window/x11/window_x11.h"
-#include "platform/window_messages.h"
+#include "platform/window/x11/window_x11.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix::x11 {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "platform/posix/window/x11/window_x11.h"
-#include "platform/window_messages.h"
+#include "platform/window/x11/window_x11.h"
+#include "platform/window/window_messages.h"
 
 namespace platform::posix::x11 {
 namespace {
