@@ -7,9 +7,9 @@
 # Inside platform/, a facility folder holds its interface headers and portable
 # code, and one folder per backend (posix, win32; the window system's shared
 # POSIX core, with the x11 and headless displays). Code outside a backend folder,
-# interface headers included, includes no backend; a backend includes only its
-# own system's backend folders (of any facility) and the window core, where the
-# backend list below says so.
+# interface headers included, includes no backend; a backend includes only
+# backend folders of its own name (of any facility: crash/win32 may use
+# system/win32) and those its line in the backend list names.
 # A project include names its folder ("common/text.h", never "text.h"), and
 # both its folder and the including file's have a line here: a new folder must
 # be given its edges before anything includes from it or lives in it.
