@@ -26,7 +26,7 @@
 #include "common/text.h"
 #include "common/md5.h"
 #include "installer/installer_digests.h"
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 namespace {
 

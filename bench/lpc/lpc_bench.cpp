@@ -15,7 +15,7 @@
 #include "devservice.h"
 #include "lpc/lpc_client.h"
 #include "lpc/lpc_messages.h"
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace {
 

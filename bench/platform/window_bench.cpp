@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "window_test_display.h"
 
 namespace {

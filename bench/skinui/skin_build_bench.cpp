@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/builder/skin_builder.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/markup/markup.h"

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "app/skin_archive.h"
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
+#include "platform/window/window_test_driver.h"
 #include "update_dialog/main_dlg.h"
 
 int main() {

@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "app/skin_archive.h"
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
+#include "platform/window/window_test_driver.h"
 #include "skinui/layout/tab_layout.h"
 #include "update_dialog/main_dlg.h"
 

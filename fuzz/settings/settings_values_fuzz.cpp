@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "settings/cfg_app.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/close_ad.h"
 
-#include "platform/process.h"
+#include "platform/system/process.h"
 #include "server_api/server_connect.h"
 #include "settings/cfg_pop_mgr.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/named_mutex.h"
+#include "platform/system/named_mutex.h"
 
 class CMainModule {
  public:

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/window_icons.h"
+#include "platform/window/window_icons.h"
 
 inline constexpr uint16_t kProgramIconId = 107;
 

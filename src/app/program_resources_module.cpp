@@ -2,7 +2,7 @@
 // module of the process, read through the platform layer.
 #include "app/program_icon.h"
 #include "app/skin_archive.h"
-#include "platform/program_resources.h"
+#include "platform/resources/program_resources.h"
 #include "skinui/resources/skin_resources.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include "crash_reports/dump_upload.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
-#include "platform/process.h"
-#include "platform/process_command_line.h"
-#include "platform/sleep.h"
-#include "platform/window_activation.h"
-#include "platform/window_system.h"
+#include "platform/system/process.h"
+#include "platform/system/process_command_line.h"
+#include "platform/system/sleep.h"
+#include "platform/window/window_activation.h"
+#include "platform/window/window_system.h"
 
 namespace {
 

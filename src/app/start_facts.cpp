@@ -3,12 +3,12 @@
 #include "common/md5.h"
 #include "common/product.h"
 #include "common/text.h"
-#include "platform/clock.h"
-#include "platform/codepage.h"
-#include "platform/environment.h"
-#include "platform/machine_facts.h"
-#include "platform/process.h"
-#include "platform/process_command_line.h"
+#include "platform/system/clock.h"
+#include "platform/system/codepage.h"
+#include "platform/system/environment.h"
+#include "platform/system/machine_facts.h"
+#include "platform/system/process.h"
+#include "platform/system/process_command_line.h"
 #include "settings/cfg_app.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include "app/start_facts.h"
 #include "app/skin_archive.h"
 #include "crash_reports/crash_report.h"
-#include "platform/crash_filter.h"
-#include "platform/process_command_line.h"
-#include "platform/process_setup.h"
-#include "platform/program_entry.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/process_command_line.h"
+#include "platform/system/process_setup.h"
+#include "platform/entry/program_entry.h"
 #include "update_dialog/worker_thread.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Text conversion between the program's UTF-16 strings and UTF-8.
-// ANSI (code-page) conversion belongs to the platform: see platform/codepage.h.
+// ANSI (code-page) conversion belongs to the platform: see platform/system/codepage.h.
 #pragma once
 
 #include <string>

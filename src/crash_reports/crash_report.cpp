@@ -1,7 +1,7 @@
 #include "crash_reports/crash_report.h"
 
-#include "platform/crash_filter.h"
-#include "platform/process_command_line.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/process_command_line.h"
 #include "server_api/server_connect.h"
 
 namespace {

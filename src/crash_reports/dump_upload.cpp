@@ -8,9 +8,9 @@
 #include "common/text.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
-#include "platform/clock.h"
-#include "platform/file_handle.h"
-#include "platform/path_separator.h"
+#include "platform/system/clock.h"
+#include "platform/system/file_handle.h"
+#include "platform/system/path_separator.h"
 #include "server_api/server_connect.h"
 #include "zip/zip_archive.h"
 

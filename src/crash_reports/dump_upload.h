@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder_listing.h"
-#include "platform/guid.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/guid.h"
 
 // Collects the product's crash dumps into zipPath and uploads the archive;
 // an archive whose upload an earlier run began goes first (see

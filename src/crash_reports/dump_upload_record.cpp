@@ -5,8 +5,8 @@
 
 #include "common/md5.h"
 #include "common/text.h"
-#include "platform/file_handle.h"
-#include "platform/folder_listing.h"
+#include "platform/system/file_handle.h"
+#include "platform/system/folder_listing.h"
 
 // The record is text, one field group a line:
 //   <object key>

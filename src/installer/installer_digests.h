@@ -9,7 +9,7 @@
 
 #include "code_signing/authenticode_signature.h"
 #include "code_signing/file_version.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 
 enum class InstallerSignature { kNone, kMalformed, kPresent };
 

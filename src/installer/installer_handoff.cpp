@@ -6,13 +6,13 @@
 #include "installer/publisher_check.h"
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
-#include "platform/code_signature.h"
-#include "platform/codepage.h"
-#include "platform/file_handle.h"
-#include "platform/folder_listing.h"
-#include "platform/known_folders.h"
-#include "platform/path_separator.h"
-#include "platform/process.h"
+#include "platform/code_signature/code_signature.h"
+#include "platform/system/codepage.h"
+#include "platform/system/file_handle.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/path_separator.h"
+#include "platform/system/process.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
-#include "platform/code_signature.h"
+#include "platform/code_signature/code_signature.h"
 
 namespace {
 

@@ -47,7 +47,7 @@
 #include "lpc/pending_calls.h"
 #include "lpc/receive_buffer.h"
 #include "lpc/request_handles.h"
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace lpc {
 

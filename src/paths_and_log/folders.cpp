@@ -4,11 +4,11 @@
 
 #include "common/product.h"
 #include "paths_and_log/log.h"
-#include "platform/codepage.h"
-#include "platform/file_system.h"
-#include "platform/folder_listing.h"
-#include "platform/known_folders.h"
-#include "platform/path_separator.h"
+#include "platform/system/codepage.h"
+#include "platform/system/file_system.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/path_separator.h"
 #include "settings/cfg_app.h"
 
 using platform::kPathSeparator;

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/codepage.h"
-#include "platform/known_folders.h"
+#include "platform/system/clock.h"
+#include "platform/system/codepage.h"
+#include "platform/system/known_folders.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "common/md5.h"
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "settings/cfg_app.h"
 
 namespace {

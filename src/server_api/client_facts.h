@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/machine_facts.h"
+#include "platform/system/machine_facts.h"
 
 // 32 uppercase hex digits: MD5 of the system disk's model text followed by
 // its serial-number text. The digest of nothing when the disk answers no query.

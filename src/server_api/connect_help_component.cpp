@@ -4,8 +4,8 @@
 
 #include "common/text.h"
 #include "lpc/lpc_client.h"
-#include "platform/codepage.h"
-#include "platform/process.h"
+#include "platform/system/codepage.h"
+#include "platform/system/process.h"
 #include "server_api/connect_help.h"
 
 namespace {

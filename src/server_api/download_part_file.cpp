@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "common/text.h"
-#include "platform/file_info.h"
-#include "platform/folder_listing.h"
+#include "platform/system/file_info.h"
+#include "platform/system/folder_listing.h"
 #include "server_api/reply_headers.h"
 
 namespace {

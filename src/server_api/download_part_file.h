@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 #include "server_api/http_transport.h"
 
 class CDownloadPartFile : public IReplyWriter {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/file_info.h"
+#include "platform/system/file_info.h"
 
 bool CFileBodySource::Open(const std::u16string& path) {
   platform::FileInfo info;

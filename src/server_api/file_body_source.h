@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/file_handle.h"
-#include "platform/http_exchange.h"
+#include "platform/system/file_handle.h"
+#include "platform/http/http_exchange.h"
 
 class CFileBodySource : public platform::IHttpBodySource {
  public:

@@ -4,9 +4,9 @@
 
 #include "paths_and_log/folders.h"
 #include "paths_and_log/log.h"
-#include "platform/codepage.h"
-#include "platform/file_handle.h"
-#include "platform/path_separator.h"
+#include "platform/system/codepage.h"
+#include "platform/system/file_handle.h"
+#include "platform/system/path_separator.h"
 #include "server_api/download_part_file.h"
 #include "server_api/http_client.h"
 #include "server_api/http_transport.h"

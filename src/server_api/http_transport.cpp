@@ -6,7 +6,7 @@
 #include <new>
 
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "server_api/reply_headers.h"
 #include "server_api/transfer_cancel.h"
 

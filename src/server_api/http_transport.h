@@ -1,6 +1,6 @@
 // HttpTransport, the portable HTTP transport of the API client (the WinHTTP
 // and libcurl calls live in the platform's exchange,
-// platform/http_exchange.h): one HTTP exchange with the
+// platform/http/http_exchange.h): one HTTP exchange with the
 // transport's own rules on top of the platform exchange: verb and URL checks,
 // up to three attempts, the retry of a GET whose HTML page arrived cut off,
 // reply decoding by charset, the header values the program reads, the reply
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/http_exchange.h"
+#include "platform/http/http_exchange.h"
 
 // Progress of a reply body: (total size, bytes received so far).
 using ProgressCallback = std::function<void(double total, double received)>;

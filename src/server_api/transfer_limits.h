@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/http_exchange.h"
+#include "platform/http/http_exchange.h"
 
 struct CTransferLimits {
   int32_t apiExchangeMs = 120000;          // one API request with all its attempts

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "server_api/connect_help.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "common/byte_order.h"
 #include "common/product.h"
 #include "common/text.h"
-#include "platform/environment.h"
+#include "platform/system/environment.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 
 class CCfgOPBase {
  public:

@@ -1,7 +1,7 @@
 #include "update_dialog/main_dlg.h"
 
 #include "common/product.h"
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/control/control.h"
 #include "skinui/control/progress.h"
 #include "skinui/control/user_data_format.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 class CZipOutput {
  public:

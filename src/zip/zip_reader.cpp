@@ -5,7 +5,7 @@
 
 #include "common/byte_order.h"
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "zip/zip_format.h"
 #include "zip/zip_inflater.h"
 

@@ -2,8 +2,8 @@
 
 #include <zlib.h>
 
-#include "platform/clock.h"
-#include "platform/file_info.h"
+#include "platform/system/clock.h"
+#include "platform/system/file_info.h"
 #include "zip/zip_time.h"
 
 namespace {

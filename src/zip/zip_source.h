@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 class CZipSource {
  public:

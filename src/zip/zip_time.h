@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/file_info.h"
+#include "platform/system/file_info.h"
 
 // DOS time (low 16 bits) and DOS date (high 16 bits) of a local time. Times
 // before 1980 or after 2107, which DOS dates cannot hold, are clamped to the

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "platform/process.h"
+#include "platform/system/process.h"
 #include "support/child_process.h"
 #include "support/product_settings.h"
 #include "support/program_with_server.h"

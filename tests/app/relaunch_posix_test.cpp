@@ -15,8 +15,8 @@
 
 #include "dev_server.h"
 #include "devservice.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 #include "support/child_process.h"
 #include "support/product_settings.h"
 #include "support/test_environment.h"

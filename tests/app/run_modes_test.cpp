@@ -8,9 +8,9 @@
 #include "app/start_facts.h"
 #include "common/text.h"
 #include "paths_and_log/log.h"
-#include "platform/clock.h"
-#include "platform/known_folders.h"
-#include "platform/named_mutex.h"
+#include "platform/system/clock.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/named_mutex.h"
 #include "settings/cfg_app.h"
 #include "support/test_environment.h"
 

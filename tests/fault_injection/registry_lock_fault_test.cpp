@@ -7,8 +7,8 @@
 #include <sqlite3.h>
 
 #include "fault_injection/bounded_clock.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 #include "settings/cfg_app.h"
 #include "support/child_process.h"
 #include "support/test_environment.h"

@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "dialog_fixture.h"
 #include "installer/installer_digests.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 #include "support/child_process.h"
 #include "update_dialog/update_workers.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "lpc/receive_buffer.h"
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 #include "support/pipe_names.h"
 
 class CTestPeer {

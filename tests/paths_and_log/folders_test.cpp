@@ -5,7 +5,7 @@
 
 #include "paths_and_log/folders.h"
 #include "common/text.h"
-#include "platform/path_separator.h"
+#include "platform/system/path_separator.h"
 #include "settings/cfg_app.h"
 #include "support/test_environment.h"
 

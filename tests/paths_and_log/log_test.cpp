@@ -9,7 +9,7 @@
 
 #include "common/text.h"
 #include "paths_and_log/log.h"
-#include "platform/known_folders.h"
+#include "platform/system/known_folders.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/crash_filter.h"
-#include "platform/known_folders.h"
-#include "platform/process_command_line.h"
-#include "platform/sleep.h"
+#include "platform/crash/crash_filter.h"
+#include "platform/system/known_folders.h"
+#include "platform/system/process_command_line.h"
+#include "platform/system/sleep.h"
 
 namespace {
 

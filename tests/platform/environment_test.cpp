@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "platform/environment.h"
+#include "platform/system/environment.h"
 #include "support/test_environment.h"
 
 namespace {

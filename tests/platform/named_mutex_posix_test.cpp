@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/named_mutex.h"
+#include "platform/system/named_mutex.h"
 #include "support/test_environment.h"
 
 namespace {

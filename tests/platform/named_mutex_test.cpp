@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/named_mutex.h"
+#include "platform/system/named_mutex.h"
 #include "support/test_environment.h"
 
 TEST(NamedMutex, ExistsWhileAnyHandleIsOpen) {

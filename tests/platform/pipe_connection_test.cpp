@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "support/pipe_names.h"
-#include "platform/path_separator.h"
-#include "platform/pipe_connection.h"
+#include "platform/system/path_separator.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace {
 

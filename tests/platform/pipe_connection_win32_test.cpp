@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "support/pipe_names.h"
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "support/pipe_names.h"
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 #include "support/temp_dir.h"
 #include "support/test_environment.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "common/text.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Process facts of the real Windows API.
 #include <gtest/gtest.h>
 
-#include "platform/process.h"
+#include "platform/system/process.h"
 
 // The token's mandatory label is one of the defined levels; Wine runs its
 // user as an administrator with a high label unless told otherwise.

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "support/test_environment.h"
 
 using platform::RegistryKey;

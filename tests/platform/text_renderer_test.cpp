@@ -1,4 +1,4 @@
-#include "platform/text_renderer.h"
+#include "platform/text/text_renderer.h"
 
 #include <gtest/gtest.h>
 

@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/window_activation.h"
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_activation.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
+#include "platform/window/window_test_driver.h"
 #include "support/child_process.h"
 
 extern std::string g_windowTestProgram;

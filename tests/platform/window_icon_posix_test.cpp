@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "common/byte_order.h"
-#include "platform/posix/window/window_core.h"
-#include "platform/window_icons.h"
-#include "platform/window_messages.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/core/window_core.h"
+#include "platform/window/window_icons.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_test_driver.h"
 #include "window_posix_test_tools.h"
 #include "support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 inline platform::LRESULT PlainProc(platform::HWND hwnd, platform::UINT message, platform::WPARAM wParam,
                                    platform::LPARAM lParam) {

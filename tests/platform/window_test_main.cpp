@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/window_activation.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_activation.h"
+#include "platform/window/window_test_driver.h"
 #include "window_test_display.h"
 
 std::string g_windowTestProgram;

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
-#include "platform/posix/window/window_backend.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
+#include "platform/window/core/window_backend.h"
+#include "platform/window/window_test_driver.h"
 #include "support/posix/no_new_threads.h"
 #include "window_posix_test_tools.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "common/text.h"
-#include "platform/known_folders.h"
+#include "platform/system/known_folders.h"
 #include "server_api/api_base.h"
 #include "server_api/api_test_fixture.h"
 #include "support/temp_dir.h"

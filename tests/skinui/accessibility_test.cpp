@@ -5,7 +5,7 @@
 
 #include "common/text.h"
 #include "manager_support.h"
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/manager/ui_accessible_content.h"
 
 namespace skinui_test {

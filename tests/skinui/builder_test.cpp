@@ -5,8 +5,8 @@
 
 #include "common/text.h"
 #include "manager_support.h"
-#include "platform/path_separator.h"
-#include "platform/window_test_driver.h"
+#include "platform/system/path_separator.h"
+#include "platform/window/window_test_driver.h"
 #include "skinui/builder/skin_builder.h"
 #include "skinui/control/label.h"
 #include "skinui/layout/container.h"

@@ -8,9 +8,9 @@
 
 #include "common/text.h"
 #include "manager_support.h"
-#include "platform/path_separator.h"
-#include "platform/window_messages.h"
-#include "platform/window_test_driver.h"
+#include "platform/system/path_separator.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_test_driver.h"
 #include "png_file.h"
 #include "skinui/resources/skin_resources.h"
 #include "skinui/resources/stb_image_decoder.h"

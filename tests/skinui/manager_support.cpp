@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "common/text.h"
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/builder/skin_builder.h"
 
 namespace skinui_test {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/window/paint_manager_window.h"

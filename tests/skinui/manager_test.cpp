@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "manager_support.h"
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/manager/paint_manager.h"
 
 namespace skinui_test {

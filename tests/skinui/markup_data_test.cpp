@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "skinui/markup/markup.h"
 #include "support/temp_dir.h"
 

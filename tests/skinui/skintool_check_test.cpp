@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "common/text.h"
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 #include "support/temp_dir.h"
 
 TEST(SkintoolCheck, ReportsOkAndErrorsWithPosition) {

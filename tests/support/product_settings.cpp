@@ -1,6 +1,6 @@
 #include "support/product_settings.h"
 
-#include "platform/process.h"
+#include "platform/system/process.h"
 
 bool OpenProductKey(platform::RegistryKey* key, const std::u16string& name) {
   const std::u16string path = platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\" + name;

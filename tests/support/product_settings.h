@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 // Opens the key, creating it when missing; false when it cannot be.
 bool OpenProductKey(platform::RegistryKey* key, const std::u16string& name = u"Folio");

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/path_separator.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/path_separator.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
   m_old = GetEnvVar(name);

@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "platform/window_messages.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_test_driver.h"
 #include "skinui/control/control.h"
 #include "skinui/layout/tab_layout.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/ui_notify.h"
 #include "update_dialog/main_dlg.h"
 

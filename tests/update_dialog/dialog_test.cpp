@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "dialog_driver.h"
 #include "dialog_fixture.h"
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "support/child_process.h"
 
 namespace {

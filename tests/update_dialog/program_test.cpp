@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "dialog_fixture.h"
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "settings/cfg_app.h"
 #include "support/child_process.h"
 

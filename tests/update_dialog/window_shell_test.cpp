@@ -6,8 +6,8 @@
 #include "app/skin_archive.h"
 #include "dialog_driver.h"
 #include "dialog_fixture.h"
-#include "platform/window_messages.h"
-#include "platform/window_test_driver.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_test_driver.h"
 #include "skinui/control/control.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Entry names: method by extension, separators, length limits, bad arguments.
 #include <gtest/gtest.h>
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "zip/zip_test_util.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <zlib.h>
 
-#include "platform/file_info.h"
+#include "platform/system/file_info.h"
 #include "zip/zip_test_util.h"
 #include "zip/zip_time.h"
 

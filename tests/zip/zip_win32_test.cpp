@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "zip/zip_test_util.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "lpc/lpc_messages.h"
 #include "lpc/receive_buffer.h"
-#include "platform/process.h"
+#include "platform/system/process.h"
 
 namespace {
 

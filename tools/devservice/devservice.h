@@ -15,7 +15,7 @@
 
 #include <jansson.h>
 
-#include "platform/pipe_connection.h"
+#include "platform/pipe/pipe_connection.h"
 
 struct DevServiceOptions {
   std::string pipeName = "OrvaneSvcLpc";

@@ -7,7 +7,7 @@
 
 #include "paths_and_log/folders.h"
 #include "devservice.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/folder_listing.h"
-#include "platform/registry.h"
+#include "platform/system/folder_listing.h"
+#include "platform/system/registry.h"
 #include "reg_arguments.h"
 
 namespace {

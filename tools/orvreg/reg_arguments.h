@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 struct RegCommand {
   std::string verb;  // "add", "query" or "delete"

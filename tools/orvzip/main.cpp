@@ -8,7 +8,7 @@
 
 #include "common/text.h"
 #include "orvzip_args.h"
-#include "platform/process_command_line.h"
+#include "platform/system/process_command_line.h"
 #include "zip/zip_archive.h"
 
 namespace {

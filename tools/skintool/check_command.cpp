@@ -1,7 +1,7 @@
 #include "check_command.h"
 
 #include "common/text.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 #include "skinui/markup/markup.h"
 
 namespace skintool {

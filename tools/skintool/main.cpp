@@ -9,7 +9,7 @@
 
 #include "check_command.h"
 #include "common/text.h"
-#include "platform/process_command_line.h"
+#include "platform/system/process_command_line.h"
 #include "view_commands.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "png_file.h"
 
 #include "common/text.h"
-#include "platform/file_handle.h"
+#include "platform/system/file_handle.h"
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION

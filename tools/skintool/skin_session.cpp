@@ -2,8 +2,8 @@
 
 #include "app/skin_archive.h"
 #include "common/text.h"
-#include "platform/path_separator.h"
-#include "platform/window_messages.h"
+#include "platform/system/path_separator.h"
+#include "platform/window/window_messages.h"
 #include "skinui/builder/skin_builder.h"
 #include "skinui/resources/skin_resources.h"
 

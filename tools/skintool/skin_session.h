@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/window/paint_manager_window.h"
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "common/text.h"
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/builder/skin_builder.h"
 #include "skinui/builder/skin_builder_load.h"
 #include "skinui/control/attribute_values.h"

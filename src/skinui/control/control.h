@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/control_style.h"
 #include "skinui/control/event_source.h"

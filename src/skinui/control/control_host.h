@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 #include "skinui/render/render_host.h"
 #include "skinui/render/ui_types.h"
 #include "skinui/resources/ui_resources.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 namespace SkinUI {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/render/ui_types.h"
 
 namespace SkinUI {

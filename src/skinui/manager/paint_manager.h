@@ -24,8 +24,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/accessibility.h"
-#include "platform/window_system.h"
+#include "platform/window/accessibility.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control_host.h"
 #include "skinui/control/ui_notify.h"
 #include "skinui/manager/control_timers.h"

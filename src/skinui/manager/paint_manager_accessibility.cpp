@@ -1,6 +1,6 @@
 // A paint manager and screen readers: the request for the window's tree,
 // and the events of its controls.
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 #include "skinui/manager/ui_accessible_content.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"

@@ -1,5 +1,5 @@
 // Keyboard focus of a paint manager: moving it and telling the controls.
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

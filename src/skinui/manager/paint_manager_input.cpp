@@ -1,7 +1,7 @@
 // Mouse messages of a paint manager: hover tracking and the tooltip, the
 // click control and capture, the wheel; and how events are filled in.
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

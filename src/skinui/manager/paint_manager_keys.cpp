@@ -1,8 +1,8 @@
 // Keyboard messages of a paint manager, and what the message loop offers it
 // before dispatch: pre-message filters, Tab and Shift+Tab, system keys,
 // shortcuts and accelerators.
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

@@ -2,8 +2,8 @@
 // and the messages that concern the window as a whole. Mouse and keyboard
 // messages are in paint_manager_input.cpp and paint_manager_keys.cpp, paint
 // in paint_manager_paint.cpp.
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

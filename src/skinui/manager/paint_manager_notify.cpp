@@ -1,6 +1,6 @@
 // Notifications of a paint manager: synchronous delivery and the queue of
 // asynchronous ones, delivered around the next message.
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/layout/container.h"
 #include "skinui/manager/paint_manager.h"

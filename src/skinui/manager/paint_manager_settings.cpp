@@ -1,7 +1,7 @@
 // The window's settings in a paint manager: the skin's window attributes,
 // layered presentation, opacity and the DPI scale.
-#include "platform/window_messages.h"
-#include "platform/window_system.h"
+#include "platform/window/window_messages.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 #include "skinui/render/window_scale.h"

@@ -3,7 +3,7 @@
 // layered dirty rectangle waits to be presented.
 #include <utility>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"
 

@@ -3,7 +3,7 @@
 // listeners.
 #include <algorithm>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/manager/ui_accessible_content.h"
 #include "skinui/control/control.h"
 #include "skinui/manager/paint_manager.h"

@@ -2,7 +2,7 @@
 // tooltip of the control the mouse hovers. The paint manager owns one.
 #pragma once
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/render/ui_types.h"
 
 namespace SkinUI {

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/accessibility.h"
+#include "platform/window/accessibility.h"
 
 namespace SkinUI {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/text.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "skinui/markup/markup_scan.h"
 
 namespace SkinUI {

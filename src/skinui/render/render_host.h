@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_renderer.h"
+#include "platform/text/text_renderer.h"
 #include "skinui/render/image_info.h"
 #include "skinui/render/ui_types.h"
 

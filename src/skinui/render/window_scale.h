@@ -3,7 +3,7 @@
 // in 96-DPI units; only the scale they are drawn at changes.
 #pragma once
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "skinui/render/ui_types.h"
 
 namespace SkinUI {

@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 #include "skinui/render/render_engine.h"
 #include "skinui/resources/skin_resources.h"
 #include "skinui/resources/stb_image_decoder.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/text.h"
-#include "platform/whole_file.h"
+#include "platform/system/whole_file.h"
 
 namespace SkinUI {
 namespace {

@@ -1,6 +1,6 @@
 #include "skinui/window/native_window.h"
 
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 
 using namespace platform;
 

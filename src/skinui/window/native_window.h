@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 class CNativeWindow {
  public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/control/control.h"
 #include "skinui/control/ui_scale.h"
 #include "skinui/render/window_scale.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/window_messages.h"
+#include "platform/window/window_messages.h"
 #include "skinui/layout/container.h"
 
 using namespace platform;

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "common/text.h"
-#include "platform/process.h"
-#include "platform/registry.h"
+#include "platform/system/process.h"
+#include "platform/system/registry.h"
 #include "support/test_environment.h"
 
 namespace {

@@ -1,5 +1,0 @@
-// POSIX entry point of the program. The command line is read back from
-// /proc/self/cmdline by the platform layer, so nothing is passed on.
-#include "platform/program_entry.h"
-
-int main() { return ProgramMain(); }

@@ -1,6 +1,0 @@
-// Windows entry point of the GUI program.
-#include <windows.h>
-
-#include "platform/program_entry.h"
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return ProgramMain(); }
