@@ -82,7 +82,8 @@ class CSignedInstaller {
     std::filesystem::create_directories(m_dir);
     WriteImage(m_dir + "/unsigned.exe");
     const std::string command =
-        "cd " + m_dir + " && openssl req -x509 -newkey rsa:2048 -nodes -keyout k.pem -out c.pem -subj /CN=bench "
+        "cd " + m_dir +
+        " && openssl req -x509 -newkey rsa:2048 -nodes -keyout k.pem -out c.pem -subj /CN=bench "
         "-days 2 >/dev/null 2>&1 && osslsigncode sign -certs c.pem -key k.pem -h sha256 -in unsigned.exe "
         "-out Update.exe >/dev/null && rm -f unsigned.exe k.pem";
     if (std::system(command.c_str()) == 0) m_path = m_dir + "/Update.exe";

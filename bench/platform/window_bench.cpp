@@ -132,7 +132,8 @@ void BM_BareTimedWaitLateness(benchmark::State& state) {
     pollfd wait{idle[0], POLLIN, 0};
     timespec timeout{0, 20000000};
     ppoll(&wait, 1, &timeout, nullptr);
-    totalUs += std::chrono::duration<double, std::micro>(Clock::now() - start - std::chrono::milliseconds(20)).count();
+    totalUs += std::chrono::duration<double, std::micro>(Clock::now() - start - std::chrono::milliseconds(20))
+                   .count();
   }
   state.counters["lateness_us"] = totalUs / static_cast<double>(state.iterations());
   close(idle[0]);

@@ -38,7 +38,8 @@ std::string StartServer(const fs::path& dir, pid_t* server) {
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   const std::string staticDir = (dir / "static").string();
   const std::string storage = (dir / "storage").string();
-  const char* argv[] = {ORV_DEVSERVER_PATH, "--static", staticDir.c_str(), "--storage", storage.c_str(), nullptr};
+  const char* argv[] = {ORV_DEVSERVER_PATH, "--static",      staticDir.c_str(),
+                        "--storage",        storage.c_str(), nullptr};
   if (posix_spawn(server, ORV_DEVSERVER_PATH, &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
     std::abort();
   }

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double ours = reporter.Counter("BM_DownloadToFile", "bytes_per_second");
   const double anchor = reporter.Counter("BM_CurlCommandLine", "bytes_per_second");
-  if (anchor > 0) std::printf("DownloadToFile / curl throughput: %.1f %% (target >= 90 %%)\n", 100 * ours / anchor);
+  if (anchor > 0)
+    std::printf("DownloadToFile / curl throughput: %.1f %% (target >= 90 %%)\n", 100 * ours / anchor);
   std::printf("DownloadToFile / curl throughput, taken in turn: %.1f %% (target >= 90 %%)\n",
               reporter.Counter("BM_DownloadToFileVsCurlInTurn", "ratio_pct"));
   std::printf("DownloadToFile peak memory growth: %.1f MiB (limit %.1f MiB)\n",

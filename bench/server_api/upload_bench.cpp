@@ -77,11 +77,12 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double ours = reporter.Counter("BM_HttpPutFile", "bytes_per_second");
   const double anchor = reporter.Counter("BM_CurlUpload", "bytes_per_second");
-  if (anchor > 0) std::printf("HttpPutFile / curl -T throughput: %.1f %% (target >= 80 %%)\n", 100 * ours / anchor);
+  if (anchor > 0)
+    std::printf("HttpPutFile / curl -T throughput: %.1f %% (target >= 80 %%)\n", 100 * ours / anchor);
   std::printf("HttpPutFile / curl -T throughput, taken in turn: %.1f %% (target >= 80 %%)\n",
               reporter.Counter("BM_HttpPutFileVsCurlInTurn", "ratio_pct"));
-  std::printf("HttpPutFile peak memory: %.1f MiB (limit %.0f MiB)\n", reporter.Counter("BM_HttpPutFile", "peak_MiB"),
-              kPeakLimitMiB);
+  std::printf("HttpPutFile peak memory: %.1f MiB (limit %.0f MiB)\n",
+              reporter.Counter("BM_HttpPutFile", "peak_MiB"), kPeakLimitMiB);
   benchmark::Shutdown();
   return 0;
 }

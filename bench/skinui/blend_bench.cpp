@@ -20,7 +20,10 @@ std::vector<uint32_t> Source(int kind) {
   std::vector<uint32_t> pixels(kWidth * kHeight);
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
-      uint32_t a = kind == 0 ? 1 + (x * 253 / kWidth) : (x < 20 || y < 20) ? 0 : (x < 28 || y < 28) ? 40 + (x + y) % 200 : 255;
+      uint32_t a = kind == 0            ? 1 + (x * 253 / kWidth)
+                   : (x < 20 || y < 20) ? 0
+                   : (x < 28 || y < 28) ? 40 + (x + y) % 200
+                                        : 255;
       uint32_t argb = (a << 24) | (((x * 7) & 255) << 16) | (((y * 3) & 255) << 8) | ((x + y) & 255);
       pixels[y * kWidth + x] = SkinUI::Premultiply(argb);
     }

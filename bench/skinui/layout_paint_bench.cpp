@@ -78,9 +78,11 @@ std::unique_ptr<CVerticalLayoutUI> BuildDialog() {
   std::u16string btn = WritePng("btn.png", 180, 24, 0xFF30A040, true);
   std::u16string icon = WritePng("icon.png", 20, 20, 0xFFE0C020, true);
   auto root = std::make_unique<CVerticalLayoutUI>();
-  root->ApplyAttributeList(u"bkcolor=\"#FFF4F6F8\" bordercolor=\"#FF8090A0\" bordersize=\"1\" inset=\"1,1,1,1\"");
+  root->ApplyAttributeList(
+      u"bkcolor=\"#FFF4F6F8\" bordercolor=\"#FF8090A0\" bordersize=\"1\" inset=\"1,1,1,1\"");
   root->SetBkImage(File(bk, u"dest='0,0,650,280'"));
-  auto* title = Make<CHorizontalLayoutUI>(root.get(), u"height=\"32\" childvalign=\"vcenter\" bkcolor=\"#FF1F5FA0\" bkcolor2=\"#FF3F7FC0\"");
+  auto* title = Make<CHorizontalLayoutUI>(
+      root.get(), u"height=\"32\" childvalign=\"vcenter\" bkcolor=\"#FF1F5FA0\" bkcolor2=\"#FF3F7FC0\"");
   Make<CControlUI>(title, u"width=\"20\" height=\"20\" padding=\"8,0,4,0\"")->SetBkImage(File(icon));
   Make<CLabelUI>(title, u"text=\"ORVUpdate 在线升级\" textcolor=\"#FFFFFFFF\" width=\"200\"");
   Make<CControlUI>(title, u"");
@@ -91,7 +93,8 @@ std::unique_ptr<CVerticalLayoutUI> BuildDialog() {
   auto* tabs = Make<CTabLayoutUI>(root.get(), u"inset=\"12,8,12,8\"");
   auto* page = Make<CVerticalLayoutUI>(tabs, u"childpadding=\"6\"");
   for (int row = 0; row < 9; ++row) {
-    auto* line = Make<CHorizontalLayoutUI>(page, u"height=\"28\" childvalign=\"vcenter\" childpadding=\"8\" bkcolor=\"#10000000\"");
+    auto* line = Make<CHorizontalLayoutUI>(
+        page, u"height=\"28\" childvalign=\"vcenter\" childpadding=\"8\" bkcolor=\"#10000000\"");
     Make<CLabelUI>(line, u"text=\"组件 item\" width=\"120\" textcolor=\"#FF333333\"");
     Make<CControlUI>(line, u"bordercolor=\"#FFC0C8D0\" bottombordersize=\"1\"");
     auto* bar = Make<CProgressUI>(line, u"width=\"200\" bkcolor=\"#FFE0E4E8\" value=\"60\"");
@@ -102,10 +105,12 @@ std::unique_ptr<CVerticalLayoutUI> BuildDialog() {
   auto* other = Make<CVerticalLayoutUI>(tabs, u"");
   Make<CLabelUI>(other, u"text=\"hidden page\"");
   Make<CControlUI>(other, u"");
-  auto* bottom = Make<CHorizontalLayoutUI>(root.get(), u"height=\"50\" childpadding=\"10\" inset=\"0,10,20,10\" bkcolor=\"#FFE8ECF0\"");
+  auto* bottom = Make<CHorizontalLayoutUI>(
+      root.get(), u"height=\"50\" childpadding=\"10\" inset=\"0,10,20,10\" bkcolor=\"#FFE8ECF0\"");
   Make<CControlUI>(bottom, u"");
   for (const char16_t* text : {u"确定", u"取消"}) {
-    auto* b = Make<CButtonUI>(bottom, u"width=\"90\" text=\"x\" bordercolor=\"#FF506070\" bordersize=\"1\" borderround=\"6,6\"");
+    auto* b = Make<CButtonUI>(
+        bottom, u"width=\"90\" text=\"x\" bordercolor=\"#FF506070\" bordersize=\"1\" borderround=\"6,6\"");
     b->SetText(text);
     b->SetNormalImage(File(btn, u"source='120,0,180,24' corner='4,4,4,4'"));
   }
@@ -114,10 +119,12 @@ std::unique_ptr<CVerticalLayoutUI> BuildDialog() {
 
 int CountControls(CControlUI* root) {
   int n = 0;
-  root->FindControl([](CControlUI*, void* data) -> CControlUI* {
-    ++*static_cast<int*>(data);
-    return nullptr;
-  }, &n, 0);
+  root->FindControl(
+      [](CControlUI*, void* data) -> CControlUI* {
+        ++*static_cast<int*>(data);
+        return nullptr;
+      },
+      &n, 0);
   return n;
 }
 
@@ -149,10 +156,12 @@ void BM_LayoutAndPaint(benchmark::State& state) {
 void BM_FillFloor(benchmark::State& state) {
   TDialog d;
   std::vector<TUIRect> rects;
-  d.root->FindControl([](CControlUI* c, void* data) -> CControlUI* {
-    static_cast<std::vector<TUIRect>*>(data)->push_back(c->GetPos());
-    return nullptr;
-  }, &rects, kFindVisible);
+  d.root->FindControl(
+      [](CControlUI* c, void* data) -> CControlUI* {
+        static_cast<std::vector<TUIRect>*>(data)->push_back(c->GetPos());
+        return nullptr;
+      },
+      &rects, kFindVisible);
   for (auto _ : state) {
     CUICanvas dc(d.surface);
     uint32_t pixel = 0xFF000000;

@@ -28,10 +28,13 @@ const std::string& BigFile() {
   static const std::string text = [] {
     std::string s = "<Window size=\"650,430\">\n";
     for (int i = 0; s.size() < 20 * 1000 * 1000; ++i) {
-      s += "  <HorizontalLayout height=\"36\" name=\"row" + std::to_string(i) + "\">\n"
-           "    <Label name=\"lab_" + std::to_string(i) + "\" text=\"版本 &amp; 升级 " + std::to_string(i) +
+      s += "  <HorizontalLayout height=\"36\" name=\"row" + std::to_string(i) +
+           "\">\n"
+           "    <Label name=\"lab_" +
+           std::to_string(i) + "\" text=\"版本 &amp; 升级 " + std::to_string(i) +
            "\" textcolor=\"#FF969696\" align=\"center\"/>\n"
-           "    <Button text=\"立即升级\" normalimage=\"file='btn_blue.png' source='0,0,180,48' corner='5,5,5,5'\">go</Button>\n"
+           "    <Button text=\"立即升级\" normalimage=\"file='btn_blue.png' source='0,0,180,48' "
+           "corner='5,5,5,5'\">go</Button>\n"
            "  </HorizontalLayout>\n";
     }
     return s + "</Window>\n";

@@ -24,7 +24,8 @@ const std::u16string& Skin60() {
         u"  <Font id=\"0\" name=\"微软雅黑\" size=\"12\" shared=\"true\" default=\"true\"/>\n"
         u"  <Font id=\"1\" name=\"微软雅黑\" size=\"16\" bold=\"true\" shared=\"true\"/>\n"
         u"  <Style name=\"btn\" value=\"width=&quot;80&quot; bkcolor=&quot;#FF2A7FE0&quot; "
-        u"textcolor=&quot;#FFFFFFFF&quot; bordersize=&quot;1&quot; bordercolor=&quot;#FF1060C0&quot;\" shared=\"true\"/>\n"
+        u"textcolor=&quot;#FFFFFFFF&quot; bordersize=&quot;1&quot; bordercolor=&quot;#FF1060C0&quot;\" "
+        u"shared=\"true\"/>\n"
         u"  <Default name=\"Label\" value=\"height=&quot;24&quot; align=&quot;left&quot;\"/>\n"
         u"  <VerticalLayout bkcolor=\"#FFFFFFFF\" bkcolor2=\"#FFE8F0FF\">\n"
         u"    <HorizontalLayout height=\"32\" bkcolor=\"#FF2A7FE0\">\n"
@@ -39,9 +40,13 @@ const std::u16string& Skin60() {
       for (int row = 0; row < 7 - page; ++row) {
         const std::u16string n = std::u16string(1, u'a' + page) + std::u16string(1, u'0' + row);
         s += u"        <HorizontalLayout height=\"30\" childpadding=\"6\">\n"
-             u"          <Label name=\"lab_" + n + u"\" text=\"版本 1.0.0." + n + u" &amp; 更新\" width=\"260\"/>\n"
+             u"          <Label name=\"lab_" +
+             n + u"\" text=\"版本 1.0.0." + n +
+             u" &amp; 更新\" width=\"260\"/>\n"
              u"          <Control/>\n"
-             u"          <Button name=\"btn_" + n + u"\" style=\"btn\" text=\"升级\"/>\n"
+             u"          <Button name=\"btn_" +
+             n +
+             u"\" style=\"btn\" text=\"升级\"/>\n"
              u"        </HorizontalLayout>\n";
         count += 4;
       }

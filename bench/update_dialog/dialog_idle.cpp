@@ -78,13 +78,15 @@ bool PrepareEnvironment() {
 void MeasureIdle(platform::HWND dialog, CLoopWatch& watch, int seconds) {
   const long tid = syscall(SYS_gettid);
   std::thread sampler([&] {
-    for (int i = 0; i < 3000 && !watch.m_checked.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 3000 && !watch.m_checked.load(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const long switches = VoluntarySwitches(tid), messages = watch.m_messages.load();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const long woken = VoluntarySwitches(tid) - switches, handled = watch.m_messages.load() - messages;
     std::printf("checked %d\nidle_seconds %d\nidle_wakeups %ld\nidle_wakeups_per_s %.2f\nidle_messages %ld\n",
-                watch.m_checked.load() ? 1 : 0, seconds, woken, static_cast<double>(woken) / seconds, handled);
+                watch.m_checked.load() ? 1 : 0, seconds, woken, static_cast<double>(woken) / seconds,
+                handled);
     platform::PostMessage(dialog, kStopIdle, 0, 0);
   });
   platform::GetMessageLoop()->Run();
@@ -112,7 +114,8 @@ struct TStart {
 
 // Paints what is invalid and waits until the display has it; adds the wall
 // and processor microseconds since start to the two lists.
-void PaintAndWait(platform::HWND hwnd, const TStart& start, std::vector<double>* wall, std::vector<double>* cpu) {
+void PaintAndWait(platform::HWND hwnd, const TStart& start, std::vector<double>* wall,
+                  std::vector<double>* cpu) {
   platform::UpdateWindow(hwnd);
   platform::testing::FlushInput();
   wall->push_back(std::chrono::duration<double, std::micro>(Clock::now() - start.wall).count());
@@ -127,7 +130,8 @@ double Median(std::vector<double> values) {
 void MeasureTicks(CMainDlg& dialog, int ticks) {
   const platform::HWND hwnd = dialog.m_hWnd;
   for (const char16_t* name : {u"tab_main", u"tab_status"})
-    if (auto* tab = static_cast<SkinUI::CTabLayoutUI*>(dialog.m_pm.FindControl(name)->GetInterface(u"TabLayout")))
+    if (auto* tab =
+            static_cast<SkinUI::CTabLayoutUI*>(dialog.m_pm.FindControl(name)->GetInterface(u"TabLayout")))
       tab->SelectItem(1, false);
   std::vector<double> tick, frame, tickCpu, frameCpu;
   platform::InvalidateRect(hwnd, nullptr, false);

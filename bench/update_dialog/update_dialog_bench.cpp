@@ -43,7 +43,8 @@ class CXvfb {
     int number = 300 + getpid() % 600;
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
     const std::string display = ":" + std::to_string(number);
-    const std::string command = "Xvfb " + display + " -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 & echo $!";
+    const std::string command =
+        "Xvfb " + display + " -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 & echo $!";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe != nullptr && fscanf(pipe, "%d", &m_pid) != 1) m_pid = -1;
     if (pipe != nullptr) pclose(pipe);
@@ -95,8 +96,8 @@ double RunOnce(const char* program, const std::string& display, double* cpuSecon
   rusage usage{};
   wait4(pid, &status, 0, &usage);
   const auto end = std::chrono::steady_clock::now();
-  *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  *cpuSeconds =
+      usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   return std::chrono::duration<double>(end - start).count();
 }
@@ -126,9 +127,9 @@ void MeasureIdle(benchmark::State& state, const std::string& display) {
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   if (figures.empty()) return state.SkipWithError("the idle dialog failed");
-  for (const char* name : {"idle_wakeups", "idle_wakeups_per_s", "idle_messages", "tick_us", "frame_us",
-                           "tick_to_frame", "tick_cpu_us", "frame_cpu_us", "tick_to_frame_cpu", "tick_area_px",
-                           "frame_area_px"})
+  for (const char* name :
+       {"idle_wakeups", "idle_wakeups_per_s", "idle_messages", "tick_us", "frame_us", "tick_to_frame",
+        "tick_cpu_us", "frame_cpu_us", "tick_to_frame_cpu", "tick_area_px", "frame_area_px"})
     state.counters[name] = figures[name];
 }
 
@@ -145,7 +146,8 @@ void Measure(benchmark::State& state, const char* program, const std::string& di
     cpuTotal += cpu;
   }
   // Milliseconds of the program's processor time per run.
-  state.counters["child_cpu_ms"] = benchmark::Counter(cpuTotal * 1000 / static_cast<double>(state.iterations()));
+  state.counters["child_cpu_ms"] =
+      benchmark::Counter(cpuTotal * 1000 / static_cast<double>(state.iterations()));
 }
 
 void BM_BareXlibFirstFrame(benchmark::State& state) {

@@ -52,7 +52,8 @@ Corpus& TheCorpus() {
     std::vector<char> buffer(1 << 20);
     for (const fs::path& path : CandidateFiles()) {
       std::ifstream in(path, std::ios::binary);
-      while (c.size < kCorpusSize && in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())).gcount() > 0) {
+      while (c.size < kCorpusSize &&
+             in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())).gcount() > 0) {
         const size_t got = std::min(static_cast<size_t>(in.gcount()), kCorpusSize - c.size);
         out.write(buffer.data(), static_cast<std::streamsize>(got));
         c.size += got;

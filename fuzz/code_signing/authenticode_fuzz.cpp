@@ -18,14 +18,16 @@ using namespace code_signing;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Copies of exactly the bytes handed over, so ASan sees any read past them.
   const std::vector<uint8_t> file(data, data + size);
-  const std::vector<uint8_t> head(file.begin(), file.begin() + static_cast<ptrdiff_t>(std::min<size_t>(size, kPeHeadBytes)));
+  const std::vector<uint8_t> head(
+      file.begin(), file.begin() + static_cast<ptrdiff_t>(std::min<size_t>(size, kPeHeadBytes)));
   PeLayout layout;
   std::string why;
   AuthenticodeSignature signature;
-  if (ParsePeLayout(head, file.size(), &layout, &why) == PeLayoutResult::kParsed && layout.HasCertificateTable()) {
-    const std::vector<uint8_t> table(file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset),
-                                     file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset +
-                                                                           layout.certificateTableSize));
+  if (ParsePeLayout(head, file.size(), &layout, &why) == PeLayoutResult::kParsed &&
+      layout.HasCertificateTable()) {
+    const std::vector<uint8_t> table(
+        file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset),
+        file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset + layout.certificateTableSize));
     if (ParseAuthenticodeSignature(table, &signature).empty()) {
       CImageDigest digest(layout, signature.imageDigestKind);
       digest.Update(file.data(), file.size());

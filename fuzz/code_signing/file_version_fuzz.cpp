@@ -14,7 +14,8 @@ using namespace code_signing;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A copy of exactly the bytes handed over, so ASan sees any read past them.
   const std::vector<uint8_t> file(data, data + size);
-  const std::vector<uint8_t> head(file.begin(), file.begin() + static_cast<ptrdiff_t>(std::min<size_t>(size, kPeHeadBytes)));
+  const std::vector<uint8_t> head(
+      file.begin(), file.begin() + static_cast<ptrdiff_t>(std::min<size_t>(size, kPeHeadBytes)));
   PeLayout layout;
   std::string why;
   if (ParsePeLayout(head, file.size(), &layout, &why) == PeLayoutResult::kMalformed) return 0;
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ReadFileVersion(layout, read, &version, &why) == FileVersionResult::kFound) (void)version.Text();
   // The same bytes as an offer's version text.
   std::u16string text;
-  for (size_t i = 0; i + 1 < size && i < 64; i += 2) text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+  for (size_t i = 0; i + 1 < size && i < 64; i += 2)
+    text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
   (void)ParseVersionText(text);
   return 0;
 }

@@ -15,9 +15,8 @@ namespace {
 class CReplayConnect final : public CConnectHelp {
  public:
   explicit CReplayConnect(std::string_view reply)
-      : CConnectHelp(CClientSetup{u"FP", 0, u"http://127.0.0.1/", u"http://127.0.0.1/", 1, [] {
-                                    return int64_t{1700000000};
-                                  }, CTransferLimits{}}),
+      : CConnectHelp(CClientSetup{u"FP", 0, u"http://127.0.0.1/", u"http://127.0.0.1/", 1,
+                                  [] { return int64_t{1700000000}; }, CTransferLimits{}}),
         m_reply(reply) {}
 
   bool HttpPost(const std::u16string&, const std::u16string&, JsonPtr* document) override {

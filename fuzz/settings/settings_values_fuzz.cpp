@@ -12,10 +12,16 @@
 
 namespace {
 
-constexpr uint32_t kTypes[] = {platform::kRegSz, platform::kRegExpandSz, platform::kRegDword,
-                               platform::kRegQword, platform::kRegBinary, 0, 7, 0xFFFFFFFF};
-const char16_t* const kNames[] = {u"InstallPath", u"AppDataPath", u"NoAction", u"InstallSvrTime",
-                                  u"AV", u"QID", u"VirtualMachine", u""};
+constexpr uint32_t kTypes[] = {platform::kRegSz,
+                               platform::kRegExpandSz,
+                               platform::kRegDword,
+                               platform::kRegQword,
+                               platform::kRegBinary,
+                               0,
+                               7,
+                               0xFFFFFFFF};
+const char16_t* const kNames[] = {u"InstallPath", u"AppDataPath", u"NoAction",       u"InstallSvrTime",
+                                  u"AV",          u"QID",         u"VirtualMachine", u""};
 constexpr char16_t kSid[] = u"S-1-5-21-0-0-0-4242";
 
 }  // namespace
@@ -31,10 +37,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("ORV_REGISTRY", (std::string(folder) + "/registry.db").c_str(), 1);
   platform::RegistryKey key;
   const std::u16string sid = std::u16string(kSid) + u'\0';
-  if (key.Create(platform::RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen",
-                 platform::kKeyAllAccess) != 0 ||
-      key.SetValue(u"UserSID", platform::kRegSz, sid.data(),
-                   static_cast<uint32_t>(sid.size() * 2)) != 0) {
+  if (key.Create(platform::RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess) != 0 ||
+      key.SetValue(u"UserSID", platform::kRegSz, sid.data(), static_cast<uint32_t>(sid.size() * 2)) != 0) {
     std::abort();
   }
   return 0;

@@ -22,8 +22,7 @@ class CFuzzHost : public SkinUI::IUIRenderHost {
     (void)AddFont(u"微软雅黑", 12, false, false, false);
   }
   int GetDPIScale() const override { return 100; }
-  const SkinUI::TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view,
-                                         uint32_t) override {
+  const SkinUI::TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view, uint32_t) override {
     return name.empty() ? nullptr : &m_image;
   }
   const SkinUI::TUIFontInfo* GetFontInfo(int index) override {
@@ -61,7 +60,9 @@ class CFuzzHost : public SkinUI::IUIRenderHost {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2 || size > 4096) return 0;
   static CFuzzHost host;
-  static const uint32_t kStyles[] = {0, SkinUI::DT_SINGLELINE, SkinUI::DT_WORDBREAK,
+  static const uint32_t kStyles[] = {0,
+                                     SkinUI::DT_SINGLELINE,
+                                     SkinUI::DT_WORDBREAK,
                                      SkinUI::DT_SINGLELINE | SkinUI::DT_END_ELLIPSIS | SkinUI::DT_CENTER,
                                      SkinUI::DT_WORDBREAK | SkinUI::DT_RIGHT | SkinUI::DT_BOTTOM,
                                      SkinUI::DT_VCENTER | SkinUI::DT_CALCRECT};

@@ -22,8 +22,7 @@ class CImageHost : public SkinUI::IUIRenderHost {
     m_image.alphaChannel = true;
   }
   int GetDPIScale() const override { return m_scale; }
-  const SkinUI::TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view,
-                                         uint32_t) override {
+  const SkinUI::TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view, uint32_t) override {
     return name.empty() ? nullptr : &m_image;
   }
   const SkinUI::TUIFontInfo* GetFontInfo(int) override { return nullptr; }

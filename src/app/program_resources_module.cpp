@@ -9,8 +9,8 @@ namespace {
 
 class CProgramModule : public SkinUI::IResourceModule {
  public:
-  bool FindResource(uint16_t id, std::u16string_view name, std::u16string_view type,
-                    const uint8_t** data, size_t* size) const override {
+  bool FindResource(uint16_t id, std::u16string_view name, std::u16string_view type, const uint8_t** data,
+                    size_t* size) const override {
     return platform::FindProgramResource(id, name, type, data, size);
   }
 };

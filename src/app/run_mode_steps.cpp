@@ -39,20 +39,20 @@ void InitServerClient() {
   const int64_t instTime = installTime == 0 ? server->GetTimestamp() : static_cast<int64_t>(installTime);
   const uint32_t av = settings.ReadDwordOr(u"AV", 0);
   const uint32_t qid = settings.ReadDwordOr(u"QID", 1);
-  (void)server->Init(kSoftId, static_cast<int32_t>(qid), product::kVersionText,
-                     static_cast<int32_t>(av), kCategory, instTime, noAction != 0 ? 1 : 0);
+  (void)server->Init(kSoftId, static_cast<int32_t>(qid), product::kVersionText, static_cast<int32_t>(av),
+                     kCategory, instTime, noAction != 0 ? 1 : 0);
 }
 
 void SendStartupReport(int module, bool bNoStartBy) {
   (void)GetServerConnect()->ReportStartup(module, bNoStartBy ? 0 : ParseStartBy());
 }
 
-
 bool CanShowDialog() {
   // Nobody could use a dialog that no one sees, and it would hold the update
   // mutex for as long as it waited (a POSIX session without an X server).
   if (platform::HasUserDisplay()) return true;
-  std::fputs("ORVUpdate: no display to show the update dialog on (DISPLAY names no reachable X server)\n", stderr);
+  std::fputs("ORVUpdate: no display to show the update dialog on (DISPLAY names no reachable X server)\n",
+             stderr);
   if (IsTestMode()) WriteLog("no display for the update dialog");
   return false;
 }

@@ -72,4 +72,3 @@ bool RunUpdateDialog(bool bAuto) {
   if (bAuto && IsNoActionRecent()) return false;
   return RunMainDialog(bAuto);
 }
-

@@ -16,4 +16,3 @@ void RunAutoMode();
 // Shows (bAuto false) or hides the update dialog and runs it until it closes.
 // True when the dialog started the installer.
 bool RunUpdateDialog(bool bAuto);
-

@@ -17,7 +17,9 @@ constexpr char16_t kStartBySwitch[] = u"-startby=";
 // Hashed with the computer name into the dialog's window class name.
 constexpr char16_t kClassNameWord[] = u"ORVORVUpdate";
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
+}
 
 // Reads a decimal integer as %d does: leading blanks, an optional sign, digits
 // (wrapping like the C runtime's 32-bit conversion). False when no digit follows.
@@ -76,8 +78,7 @@ bool IsNoActionRecent() {
 }
 
 std::u16string BuildWindowClassName(const std::u16string& computerName) {
-  const std::u16string text =
-      computerName + product::kProductWord + std::u16string(kClassNameWord);
+  const std::u16string text = computerName + product::kProductWord + std::u16string(kClassNameWord);
   const std::string digest = Md5HexOf(platform::WideToAnsi(text));
   return Utf8ToUtf16(digest.substr(10, 16));
 }

@@ -19,7 +19,9 @@ constexpr uint8_t kOidSha512[] = {0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02
 constexpr uint8_t kOidContentType[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x09, 0x03};
 constexpr uint8_t kOidMessageDigest[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x09, 0x04};
 
-bool IsOid(const DerElement& element, Bytes oid) { return element.tag == kDerOid && SameBytes(element.value, oid); }
+bool IsOid(const DerElement& element, Bytes oid) {
+  return element.tag == kDerOid && SameBytes(element.value, oid);
+}
 
 std::vector<uint8_t> Copy(Bytes bytes) { return {bytes.begin(), bytes.end()}; }
 
@@ -28,7 +30,8 @@ std::vector<uint8_t> Copy(Bytes bytes) { return {bytes.begin(), bytes.end()}; }
 // collide, so a signature made with them proves nothing.
 std::string ReadDigestAlgorithm(CDerReader* reader, const char* what, DigestKind* kind) {
   DerElement algorithm, oid;
-  if (!reader->Expect(kDerSequence, &algorithm)) return std::string("malformed ") + what + " digest algorithm";
+  if (!reader->Expect(kDerSequence, &algorithm))
+    return std::string("malformed ") + what + " digest algorithm";
   CDerReader inside(algorithm.value);
   if (!inside.Expect(kDerOid, &oid)) return std::string("malformed ") + what + " digest algorithm";
   if (IsOid(oid, kOidSha256)) {
@@ -72,9 +75,11 @@ std::string ReadIndirectData(Bytes content, AuthenticodeSignature* signature) {
     return "malformed SpcIndirectDataContent";
   }
   CDerReader dataFields(data.value);
-  if (!dataFields.Expect(kDerOid, &dataType) || !IsOid(dataType, kOidPeImageData)) return "not a PE image signature";
+  if (!dataFields.Expect(kDerOid, &dataType) || !IsOid(dataType, kOidPeImageData))
+    return "not a PE image signature";
   CDerReader digestFields(digestInfo.value);
-  if (std::string why = ReadDigestAlgorithm(&digestFields, "image", &signature->imageDigestKind); !why.empty()) {
+  if (std::string why = ReadDigestAlgorithm(&digestFields, "image", &signature->imageDigestKind);
+      !why.empty()) {
     return why;
   }
   if (!digestFields.Expect(kDerOctetString, &digest) ||
@@ -101,7 +106,8 @@ std::string ReadAttributes(Bytes attributes, AuthenticodeSignature* signature) {
       if (contentType || !IsOid(value, kOidIndirectData)) return "wrong signed content type";
       contentType = true;
     } else if (IsOid(type, kOidMessageDigest)) {
-      if (!signature->messageDigest.empty() || value.tag != kDerOctetString) return "malformed message digest";
+      if (!signature->messageDigest.empty() || value.tag != kDerOctetString)
+        return "malformed message digest";
       signature->messageDigest = Copy(value.value);
     }
   }
@@ -144,13 +150,15 @@ std::string ReadSignerInfo(Bytes signerInfos, Bytes certificates, AuthenticodeSi
     return "malformed signer";
   }
   CDerReader idFields(issuerAndSerial.value);
-  if (!idFields.Expect(kDerSequence, &issuer) || !idFields.Expect(kDerInteger, &serial)) return "malformed signer";
+  if (!idFields.Expect(kDerSequence, &issuer) || !idFields.Expect(kDerInteger, &serial))
+    return "malformed signer";
   if (std::string why = ReadDigestAlgorithm(&fields, "signer", &signature->signerDigestKind); !why.empty()) {
     return why;
   }
   if (!fields.Expect(kDerContext0, &attributes)) return "no signed attributes";
   if (std::string why = ReadAttributes(attributes.value, signature); !why.empty()) return why;
-  if (!FindSignerKey(certificates, issuer.whole, serial.whole, signature)) return "signer certificate missing";
+  if (!FindSignerKey(certificates, issuer.whole, serial.whole, signature))
+    return "signer certificate missing";
   return {};
 }
 

@@ -36,10 +36,11 @@ class CResourceWalk {
   // The target of the entry of directory (an offset into the resource
   // directory) whose id is wanted, or its first entry when wanted is empty.
   // *isDirectory tells whether the target is a directory.
-  FileVersionResult Find(uint32_t directory, std::optional<uint32_t> wanted, uint32_t* target, bool* isDirectory,
-                         std::string* why) {
+  FileVersionResult Find(uint32_t directory, std::optional<uint32_t> wanted, uint32_t* target,
+                         bool* isDirectory, std::string* why) {
     std::vector<uint8_t> bytes;
-    if (!ReadAt(directory, kDirectoryHeader, &bytes)) return Malformed(why, "resource directory outside the image");
+    if (!ReadAt(directory, kDirectoryHeader, &bytes))
+      return Malformed(why, "resource directory outside the image");
     const uint32_t named = LoadLe16(bytes.data() + 12), ids = LoadLe16(bytes.data() + 14);
     if (named + ids > kMaxEntries) return Malformed(why, "resource directory too large");
     if (named + ids == 0) return FileVersionResult::kNone;
@@ -75,10 +76,12 @@ class CResourceWalk {
 
 // VS_VERSIONINFO: wLength, wValueLength, wType, the key "VS_VERSION_INFO",
 // padding to 4 bytes, then VS_FIXEDFILEINFO.
-FileVersionResult ReadVersionBlock(const std::vector<uint8_t>& block, FileVersion* version, std::string* why) {
+FileVersionResult ReadVersionBlock(const std::vector<uint8_t>& block, FileVersion* version,
+                                   std::string* why) {
   constexpr uint32_t kKeyAt = 6, kKeyChars = sizeof(kVersionKey) / sizeof(char16_t);
   constexpr uint32_t kValueAt = (kKeyAt + kKeyChars * 2 + 3) / 4 * 4;
-  if (block.size() < kValueAt + kFixedInfoSize) return CResourceWalk::Malformed(why, "version block too short");
+  if (block.size() < kValueAt + kFixedInfoSize)
+    return CResourceWalk::Malformed(why, "version block too short");
   const uint32_t length = LoadLe16(block.data()), valueLength = LoadLe16(block.data() + 2);
   if (length > block.size() || length < kValueAt + kFixedInfoSize || valueLength < kFixedInfoSize) {
     return CResourceWalk::Malformed(why, "version block lengths wrong");
@@ -142,11 +145,13 @@ FileVersionResult ReadFileVersion(const PeLayout& layout, const FileReader& read
   }
   if (isDirectory) return CResourceWalk::Malformed(why, "version resource nested too deep");
   std::vector<uint8_t> entry;
-  if (!walk.ReadAt(target, kDataEntry, &entry)) return CResourceWalk::Malformed(why, "version entry outside the image");
+  if (!walk.ReadAt(target, kDataEntry, &entry))
+    return CResourceWalk::Malformed(why, "version entry outside the image");
   const uint32_t rva = LoadLe32(entry.data()), size = LoadLe32(entry.data() + 4);
   if (size > kMaxVersionBlock) return CResourceWalk::Malformed(why, "version block too large");
   std::vector<uint8_t> block;
-  if (!ReadRva(layout, read, rva, size, &block)) return CResourceWalk::Malformed(why, "version block outside the image");
+  if (!ReadRva(layout, read, rva, size, &block))
+    return CResourceWalk::Malformed(why, "version block outside the image");
   return ReadVersionBlock(block, version, why);
 }
 

@@ -19,7 +19,8 @@ enum class DigestKind { kSha256, kSha384, kSha512 };
 class CDigest {
  public:
   explicit CDigest(DigestKind kind)
-      : m_kind(kind), m_sha512(kind == DigestKind::kSha384 ? CSha512::EVariant::kSha384 : CSha512::EVariant::kSha512) {}
+      : m_kind(kind),
+        m_sha512(kind == DigestKind::kSha384 ? CSha512::EVariant::kSha384 : CSha512::EVariant::kSha512) {}
   void Update(const void* data, size_t size);
   std::vector<uint8_t> Finish();
 

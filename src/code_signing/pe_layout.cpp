@@ -53,7 +53,8 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
   uint64_t imageEnd = std::max(sizeOfHeaders, sectionTable + uint64_t{sections} * kSectionHeaderSize);
   for (uint32_t i = 0; i < sections; ++i) {
     const uint8_t* header = head.data() + sectionTable + uint64_t{i} * kSectionHeaderSize;
-    PeSection section{LoadLe32(header + 12), LoadLe32(header + 8), LoadLe32(header + 20), LoadLe32(header + 16)};
+    PeSection section{LoadLe32(header + 12), LoadLe32(header + 8), LoadLe32(header + 20),
+                      LoadLe32(header + 16)};
     layout->sections.push_back(section);
     // The loader maps a section's raw data rounded up to FileAlignment: a
     // table in that tail would be part of the image it runs.
@@ -62,7 +63,8 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
   }
   const uint32_t directoryCount = LoadLe32(head.data() + countAt);
   const auto directory = [&](uint32_t index) { return directories + uint64_t{index} * kDirectoryEntrySize; };
-  if (directoryCount > kResourceDirectory && directory(kResourceDirectory) + kDirectoryEntrySize <= sectionTable) {
+  if (directoryCount > kResourceDirectory &&
+      directory(kResourceDirectory) + kDirectoryEntrySize <= sectionTable) {
     layout->resourceRva = LoadLe32(head.data() + directory(kResourceDirectory));
     layout->resourceSize = LoadLe32(head.data() + directory(kResourceDirectory) + 4);
   }
@@ -88,7 +90,8 @@ PeLayoutResult ParsePeLayout(Bytes head, uint64_t fileSize, PeLayout* layout, st
 bool PeLayout::FileOffsetOf(uint32_t rva, uint64_t* offset, uint32_t* available) const {
   for (const PeSection& section : sections) {
     // The loader maps no more of the raw data than the section's virtual size.
-    const uint32_t extent = section.virtualSize != 0 ? std::min(section.virtualSize, section.rawSize) : section.rawSize;
+    const uint32_t extent =
+        section.virtualSize != 0 ? std::min(section.virtualSize, section.rawSize) : section.rawSize;
     if (rva >= section.virtualAddress && uint64_t{rva} < uint64_t{section.virtualAddress} + extent) {
       *offset = uint64_t{section.rawOffset} + (rva - section.virtualAddress);
       *available = extent - (rva - section.virtualAddress);

@@ -10,8 +10,8 @@ namespace {
 // Feeds data through a 64-byte buffer into blocks(state, bytes, count);
 // the padding appends the big-endian length in bits.
 template <typename Blocks>
-void Feed(uint32_t* state, uint8_t* buffer, size_t* buffered, uint64_t* length, const void* data,
-          size_t size, Blocks blocks) {
+void Feed(uint32_t* state, uint8_t* buffer, size_t* buffered, uint64_t* length, const void* data, size_t size,
+          Blocks blocks) {
   const auto* bytes = static_cast<const uint8_t*>(data);
   *length += size;
   if (*buffered > 0) {

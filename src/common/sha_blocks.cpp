@@ -28,7 +28,7 @@ inline uint32_t BigEndian32(const uint8_t* p) {
 // Intel's SHA extensions: two rounds per sha256rnds2, the state kept as
 // ABEF / CDGH halves.
 __attribute__((target("sha,sse4.1"))) void Sha256BlocksShaNi(uint32_t state[8], const uint8_t* data,
-                                                                size_t blocks) {
+                                                             size_t blocks) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
   __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0])), 0xB1);
   __m128i s1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4])), 0x1B);
@@ -46,7 +46,8 @@ __attribute__((target("sha,sse4.1"))) void Sha256BlocksShaNi(uint32_t state[8], 
                                         _mm_alignr_epi8(m[(i + 3) & 3], m[(i + 2) & 3], 4));
         m[i & 3] = _mm_sha256msg2_epu32(w, m[(i + 3) & 3]);
       }
-      const __m128i t = _mm_add_epi32(m[i & 3], _mm_load_si128(reinterpret_cast<const __m128i*>(&kK256[4 * i])));
+      const __m128i t =
+          _mm_add_epi32(m[i & 3], _mm_load_si128(reinterpret_cast<const __m128i*>(&kK256[4 * i])));
       s1 = _mm_sha256rnds2_epu32(s1, s0, t);
       s0 = _mm_sha256rnds2_epu32(s0, s1, _mm_shuffle_epi32(t, 0x0E));
     }
@@ -84,7 +85,8 @@ void Sha256BlocksPortable(uint32_t state[8], const uint8_t* data, size_t blocks)
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
-      const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kK256[i] + w[i];
+      const uint32_t t1 =
+          h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kK256[i] + w[i];
       const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
       h = g;
       g = f;

@@ -150,7 +150,6 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
-
 size_t Utf8ToUtf16(std::string_view text, char16_t* out) {
   char16_t* write = out;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());

@@ -22,7 +22,8 @@ namespace {
 constexpr uint64_t kMaxDumpBytes = 0xFFFFFFFF;
 
 bool HasDumpExtension(const std::u16string& name) {
-  return name.size() >= 4 && EqualsIgnoreAsciiCase(std::u16string_view(name).substr(name.size() - 4), u".dmp");
+  return name.size() >= 4 &&
+         EqualsIgnoreAsciiCase(std::u16string_view(name).substr(name.size() - 4), u".dmp");
 }
 
 std::u16string FileNameOf(const std::u16string& path) {
@@ -91,8 +92,8 @@ bool CollectDumps(const std::u16string& zipPath, std::vector<TArchivedDump>* arc
   bool written = true;
   for (size_t i = 0; written && i < dumps.size(); ++i) written = AddDump(zip, dumps[i], archived);
   const std::u16string installDir = GetInstallDir();
-  written = written && AddInstallFile(zip, installDir, u"Config") &&
-            AddInstallFile(zip, installDir, u"VERSION");
+  written =
+      written && AddInstallFile(zip, installDir, u"Config") && AddInstallFile(zip, installDir, u"VERSION");
   written = ZipArchiveClose(zip) == kZipResultOk && written;
   if (written) return true;
   if (IsTestMode()) {
@@ -108,12 +109,11 @@ std::u16string BuildDumpObjectKey(const platform::Guid& guid, int64_t serverTime
   platform::LocalTime date;
   if (!platform::ToLocalTime(serverTime, &date)) date = platform::LocalTime{1970, 1, 1};
   char text[256];
-  std::snprintf(text, sizeof(text),
-                "dumps/%s/%s/%04d-%02d-%02d/%08X%04X%04x%02X%02X%02X%02X%02X%02X%02X%02X.zip",
-                Utf16ToUtf8(product::kProductWord).c_str(), Utf16ToUtf8(product::kVersionText).c_str(),
-                date.year, date.month, date.day, guid.data1, guid.data2, guid.data3, guid.data4[0],
-                guid.data4[1], guid.data4[2], guid.data4[3], guid.data4[4], guid.data4[5],
-                guid.data4[6], guid.data4[7]);
+  std::snprintf(
+      text, sizeof(text), "dumps/%s/%s/%04d-%02d-%02d/%08X%04X%04x%02X%02X%02X%02X%02X%02X%02X%02X.zip",
+      Utf16ToUtf8(product::kProductWord).c_str(), Utf16ToUtf8(product::kVersionText).c_str(), date.year,
+      date.month, date.day, guid.data1, guid.data2, guid.data3, guid.data4[0], guid.data4[1], guid.data4[2],
+      guid.data4[3], guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
   return Utf8ToUtf16(text);
 }
 
@@ -140,8 +140,7 @@ bool ResumePendingUpload(const std::u16string& zipPath) {
   const std::u16string record = PendingUploadPath(zipPath);
   TPendingUpload pending;
   TArchiveFingerprint now;
-  if (!ReadPendingUpload(record, &pending) || !FingerprintArchive(zipPath, &now) ||
-      now != pending.archive) {
+  if (!ReadPendingUpload(record, &pending) || !FingerprintArchive(zipPath, &now) || now != pending.archive) {
     (void)platform::DeleteFileAt(record);
     return true;
   }

@@ -77,21 +77,19 @@ bool ParseDump(std::string_view line, TArchivedDump* dump) {
   const bool parsed = ParseNumber(NextField(&line, ' '), &identity.volume) &&
                       ParseNumber(NextField(&line, ' '), &identity.index) &&
                       ParseNumber(NextField(&line, ' '), &identity.size) &&
-                      ParseNumber(NextField(&line, ' '), &identity.modified) &&
-                      BytesOfHex(line, &path);
+                      ParseNumber(NextField(&line, ' '), &identity.modified) && BytesOfHex(line, &path);
   if (!parsed) return false;
   dump->path = Utf8ToUtf16(path);
   return true;
 }
 
 std::string RecordText(const TPendingUpload& pending) {
-  std::string text = Utf16ToUtf8(pending.objectKey) + '\n' + std::to_string(pending.archive.size) +
-                     ' ' + pending.archive.md5 + '\n';
+  std::string text = Utf16ToUtf8(pending.objectKey) + '\n' + std::to_string(pending.archive.size) + ' ' +
+                     pending.archive.md5 + '\n';
   for (const TArchivedDump& dump : pending.dumps) {
     const platform::FileIdentity& id = dump.identity;
-    text += std::to_string(id.volume) + ' ' + std::to_string(id.index) + ' ' +
-            std::to_string(id.size) + ' ' + std::to_string(id.modified) + ' ' +
-            HexOf(Utf16ToUtf8(dump.path)) + '\n';
+    text += std::to_string(id.volume) + ' ' + std::to_string(id.index) + ' ' + std::to_string(id.size) + ' ' +
+            std::to_string(id.modified) + ' ' + HexOf(Utf16ToUtf8(dump.path)) + '\n';
   }
   return text;
 }
@@ -170,8 +168,8 @@ bool IsDumpObjectKey(const std::u16string& key) {
     return false;
   }
   for (const char16_t c : key) {
-    const bool plain = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-                       (c >= u'a' && c <= u'z') || c == u'/' || c == u'.' || c == u'-' || c == u'_';
+    const bool plain = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+                       c == u'/' || c == u'.' || c == u'-' || c == u'_';
     if (!plain) return false;
   }
   return true;

@@ -13,7 +13,8 @@
 
 class CBackgroundImageDigest {
  public:
-  CBackgroundImageDigest(const code_signing::PeLayout& layout, code_signing::DigestKind kind, uint32_t blockSize);
+  CBackgroundImageDigest(const code_signing::PeLayout& layout, code_signing::DigestKind kind,
+                         uint32_t blockSize);
   // Waits for the blocks handed over (a pass that stopped early is not
   // finished).
   ~CBackgroundImageDigest();

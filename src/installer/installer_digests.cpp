@@ -27,7 +27,8 @@ bool ReadAt(platform::CCheckedProgram* file, uint64_t offset, uint32_t size, std
 }
 
 // The file version of its version resource.
-void ReadVersion(platform::CCheckedProgram* file, const code_signing::PeLayout& layout, InstallerDigests* digests) {
+void ReadVersion(platform::CCheckedProgram* file, const code_signing::PeLayout& layout,
+                 InstallerDigests* digests) {
   const code_signing::FileReader read = [file](uint64_t offset, uint32_t size, std::vector<uint8_t>* bytes) {
     return ReadAt(file, offset, size, bytes);
   };
@@ -63,7 +64,8 @@ void ReadSignature(platform::CCheckedProgram* file, uint64_t size, code_signing:
     return;
   }
   digests->problem = code_signing::ParseAuthenticodeSignature(bytes, &digests->authenticode);
-  digests->signature = digests->problem.empty() ? InstallerSignature::kPresent : InstallerSignature::kMalformed;
+  digests->signature =
+      digests->problem.empty() ? InstallerSignature::kPresent : InstallerSignature::kMalformed;
 }
 
 }  // namespace

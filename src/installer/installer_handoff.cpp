@@ -29,7 +29,8 @@ std::string InstallerRefusal(const TInstallOrder& order, const InstallerDigests&
   *publisherChecked = false;
   if (!EqualsIgnoreAsciiCase(digests.md5, checksum)) return "checksum differs";
   const OurPublisher publisher = FindOurPublisher(
-      order.publisherProgram.empty() ? platform::GetProgramFilePath() : order.publisherProgram, order.pinnedKeys);
+      order.publisherProgram.empty() ? platform::GetProgramFilePath() : order.publisherProgram,
+      order.pinnedKeys);
   if (!publisher.checked) {
     if (IsTestMode()) WriteLog("publisher check skipped: %s", publisher.skipReason.c_str());
     return {};
@@ -56,7 +57,8 @@ bool StartCheckedInstaller(const TInstallOrder& order, IInstallWatcher* watcher,
   });
   if (watcher->IsCancelled()) return false;
   bool publisherChecked = false;
-  if (const std::string refusal = InstallerRefusal(order, digests, checksum, &publisherChecked); !refusal.empty()) {
+  if (const std::string refusal = InstallerRefusal(order, digests, checksum, &publisherChecked);
+      !refusal.empty()) {
     if (IsTestMode()) WriteLog("installer refused: %s", refusal.c_str());
     return false;
   }
@@ -75,15 +77,17 @@ bool StartCheckedInstaller(const TInstallOrder& order, IInstallWatcher* watcher,
 // fetched: the download would only end in a start that cannot work.
 bool HoldForLongPath(IInstallWatcher* watcher, const std::u16string& path) {
   if (path.size() <= platform::kMaxProgramPathLength) return false;
-  if (IsTestMode()) WriteLog("installer path of %u characters is too long to start: %s",
-                             static_cast<unsigned>(path.size()), platform::WideToAnsi(path).c_str());
+  if (IsTestMode())
+    WriteLog("installer path of %u characters is too long to start: %s", static_cast<unsigned>(path.size()),
+             platform::WideToAnsi(path).c_str());
   watcher->OnHold(EUpdateHold::kInstallerPathTooLong);
   return true;
 }
 
 }  // namespace
 
-bool DownloadCheckAndStartInstaller(IUpdateServer* server, const TInstallOrder& order, IInstallWatcher* watcher) {
+bool DownloadCheckAndStartInstaller(IUpdateServer* server, const TInstallOrder& order,
+                                    IInstallWatcher* watcher) {
   const std::u16string path = InstallerPath();
   if (HoldForLongPath(watcher, path)) return false;
   const std::u16string text = server->FetchText(order.checksumUrl).value_or(std::u16string());
@@ -101,8 +105,9 @@ bool DownloadCheckAndStartInstaller(IUpdateServer* server, const TInstallOrder& 
 
 bool HoldForRunningInstaller(IInstallWatcher* watcher, const std::u16string& path) {
   if (!platform::IsProgramFileRunning(path)) return false;
-  if (IsTestMode()) WriteLog("installer still running from %s: no update offered or started",
-                             platform::WideToAnsi(path).c_str());
+  if (IsTestMode())
+    WriteLog("installer still running from %s: no update offered or started",
+             platform::WideToAnsi(path).c_str());
   watcher->OnHold(EUpdateHold::kInstallerRunning);
   return true;
 }

@@ -57,7 +57,8 @@ class IInstallWatcher : public CDownLoadCallBack {
 // when the "Update" folder is a link, or once cancelled. Fetches nothing when
 // the installer's path is too long to start a program from, and neither
 // deletes nor replaces an installer that still runs (a hold says which).
-bool DownloadCheckAndStartInstaller(IUpdateServer* server, const TInstallOrder& order, IInstallWatcher* watcher);
+bool DownloadCheckAndStartInstaller(IUpdateServer* server, const TInstallOrder& order,
+                                    IInstallWatcher* watcher);
 
 // True, after telling watcher (kInstallerRunning), when the installer an
 // earlier run started still runs from path: a second one beside it would

@@ -8,7 +8,8 @@
 namespace {
 
 // The signer key of a signature whose signer's signature the system checked.
-bool VerifiedSignerKey(const code_signing::AuthenticodeSignature& signature, code_signing::PublisherKey* key) {
+bool VerifiedSignerKey(const code_signing::AuthenticodeSignature& signature,
+                       code_signing::PublisherKey* key) {
   if (!code_signing::SignedContentMatches(signature) ||
       !platform::SignerSignatureValid(signature.pkcs7, signature.signerPublicKeyInfo)) {
     return false;
@@ -60,7 +61,8 @@ OurPublisher FindOurPublisher(const std::u16string& program,
 
 std::string PublisherRefusal(const OurPublisher& publisher, const InstallerDigests& digests) {
   if (!publisher.checked) return {};
-  if (!publisher.ownSignatureProblem.empty()) return "own signature unreadable: " + publisher.ownSignatureProblem;
+  if (!publisher.ownSignatureProblem.empty())
+    return "own signature unreadable: " + publisher.ownSignatureProblem;
   switch (digests.signature) {
     case InstallerSignature::kNone:
       return "installer unsigned";

@@ -15,9 +15,9 @@
 
 // What the check knows of our publisher.
 struct OurPublisher {
-  bool checked = false;         // false: the check is skipped (see skipReason)
+  bool checked = false;  // false: the check is skipped (see skipReason)
   std::string skipReason;
-  std::string ownSignatureProblem;  // not empty: this program's signature is unreadable
+  std::string ownSignatureProblem;               // not empty: this program's signature is unreadable
   std::vector<code_signing::PublisherKey> keys;  // the program's signer key first, then the pinned ones
 };
 

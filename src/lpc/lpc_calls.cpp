@@ -16,8 +16,7 @@ uint32_t CLPCClient::NextCallId() {
 }
 
 // Enters record and writes call; on failure the record leaves the table again.
-bool CLPCClient::WritePendingCall(json_t* call, std::unique_ptr<CPendingCall> record,
-                                  uint32_t timeoutMs) {
+bool CLPCClient::WritePendingCall(json_t* call, std::unique_ptr<CPendingCall> record, uint32_t timeoutMs) {
   const uint32_t id = record->id;
   if (call == nullptr) return false;
   if (!m_pending.Add(std::move(record))) {
@@ -39,12 +38,11 @@ bool CLPCClient::CallMethod(const char* name, json_t* params, json_t* holder, ui
   auto record = std::make_unique<CPendingCall>(id, params, holder);
   record->event = event;
   const auto writeLimit = std::min<uint64_t>(timeout.count(), platform::kPipeNoTimeout - 1);
-  if (!WritePendingCall(BuildCall(name, params, id), std::move(record),
-                        static_cast<uint32_t>(writeLimit))) {
+  if (!WritePendingCall(BuildCall(name, params, id), std::move(record), static_cast<uint32_t>(writeLimit))) {
     return false;
   }
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      deadline - std::chrono::steady_clock::now());
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   if (event->WaitFor(std::max(left, std::chrono::milliseconds(0)))) return true;
   // Still in the table: nobody answered in time. Gone: the response
   // dispatcher took it a moment ago and is filling holder now.

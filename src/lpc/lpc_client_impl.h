@@ -66,8 +66,7 @@ class CLPCClient final : public ILPCClient {
   void UnregisterMethod(const char* name) override;
   bool SendResponse(json_t* value, bool isError, LpcRequestHandle handle) override;
   bool CallMethod(const char* name, json_t* params, json_t* holder, uint32_t timeoutSeconds) override;
-  bool CallMethodAsync(const char* name, json_t* params, json_t* holder,
-                       ILPCCompletion* completion) override;
+  bool CallMethodAsync(const char* name, json_t* params, json_t* holder, ILPCCompletion* completion) override;
   bool SendNotification(const char* name, json_t* params) override;
 
  private:
@@ -128,7 +127,7 @@ class CLPCClient final : public ILPCClient {
   LpcDisconnectCallback m_disconnectFunction = nullptr;
   void* m_disconnectValue = nullptr;
 
-  std::mutex m_lifecycleLock;  // Connect and Disconnect one at a time
+  std::mutex m_lifecycleLock;                 // Connect and Disconnect one at a time
   std::atomic<std::thread::id> m_readerId{};  // set by the reader when it starts
 };
 

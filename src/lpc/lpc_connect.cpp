@@ -69,12 +69,12 @@ bool CLPCClient::StartThreads(const std::shared_ptr<platform::PipeConnection>& p
   m_notifications.Open();
   m_responses.Open();
   try {
-    m_requests.m_dispatcher = std::thread(&CLPCClient::DispatcherThread, this, &m_requests,
-                                          &CLPCClient::HandleRequest);
-    m_notifications.m_dispatcher = std::thread(&CLPCClient::DispatcherThread, this,
-                                               &m_notifications, &CLPCClient::HandleNotification);
-    m_responses.m_dispatcher = std::thread(&CLPCClient::DispatcherThread, this, &m_responses,
-                                           &CLPCClient::HandleResponse);
+    m_requests.m_dispatcher =
+        std::thread(&CLPCClient::DispatcherThread, this, &m_requests, &CLPCClient::HandleRequest);
+    m_notifications.m_dispatcher =
+        std::thread(&CLPCClient::DispatcherThread, this, &m_notifications, &CLPCClient::HandleNotification);
+    m_responses.m_dispatcher =
+        std::thread(&CLPCClient::DispatcherThread, this, &m_responses, &CLPCClient::HandleResponse);
     m_reader = std::thread(&CLPCClient::ReaderThread, this, pipe);
   } catch (const std::system_error&) {
     return false;
@@ -149,9 +149,15 @@ void CLPCClient::DeliverReceived() {
     json_t* message = json_loadb(text.data(), text.size(), 0, &error);
     if (message == nullptr) continue;
     switch (Classify(message)) {
-      case MessageKind::kRequest: m_requests.Push(message); break;
-      case MessageKind::kNotification: m_notifications.Push(message); break;
-      case MessageKind::kResponse: m_responses.Push(message); break;
+      case MessageKind::kRequest:
+        m_requests.Push(message);
+        break;
+      case MessageKind::kNotification:
+        m_notifications.Push(message);
+        break;
+      case MessageKind::kResponse:
+        m_responses.Push(message);
+        break;
     }
   }
 }

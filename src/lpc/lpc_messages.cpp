@@ -34,8 +34,7 @@ std::string Frame(const json_t* message) {
 
 MessageKind Classify(const json_t* message) {
   if (json_object_get(message, "method") == nullptr) return MessageKind::kResponse;
-  return json_is_integer(json_object_get(message, "id")) ? MessageKind::kRequest
-                                                          : MessageKind::kNotification;
+  return json_is_integer(json_object_get(message, "id")) ? MessageKind::kRequest : MessageKind::kNotification;
 }
 
 bool UnpackRequest(json_t* message, const char** method, int32_t* id, json_t** params) {

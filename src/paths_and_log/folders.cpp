@@ -15,9 +15,7 @@ using platform::kPathSeparator;
 
 namespace {
 
-bool EndsWithSeparator(const std::u16string& path) {
-  return !path.empty() && path.back() == kPathSeparator;
-}
+bool EndsWithSeparator(const std::u16string& path) { return !path.empty() && path.back() == kPathSeparator; }
 
 // The user's application-data folder + Brightfen + Folio, created when
 // missing; empty when the application-data folder is unknown.

@@ -119,6 +119,4 @@ int OsCodeFor(const std::optional<platform::OsVersion>& version) {
 
 int GetOsCode() { return OsCodeFor(platform::QueryOsVersion()); }
 
-bool IsVirtualMachineFlagSet() {
-  return CCfgApp().ReadDwordOr(u"VirtualMachine", 0) != 0;
-}
+bool IsVirtualMachineFlagSet() { return CCfgApp().ReadDwordOr(u"VirtualMachine", 0) != 0; }

@@ -30,8 +30,8 @@ class CConnectHelp : public CHttpClient {
   bool ReportNoShowIn7Day(int32_t mini) override;
   bool ReportCrash(int32_t module) override;
   bool ReportCom(int32_t opp) override;
-  bool QueryUpdate(char16_t* version, size_t versionSize, char16_t* url, size_t urlSize,
-                   char16_t* md5Url, size_t md5UrlSize, bool silent) override;
+  bool QueryUpdate(char16_t* version, size_t versionSize, char16_t* url, size_t urlSize, char16_t* md5Url,
+                   size_t md5UrlSize, bool silent) override;
   // The update query's answer as values: nothing when the check failed, three
   // empty texts when the server offers nothing.
   std::optional<TUpdateOffer> QueryUpdateOffer(bool silent);

@@ -20,8 +20,8 @@ bool IsAccepted(const json_t* holder) {
 }
 
 bool CallStartComponent(ILPCClient* client, const std::string& name, const std::string& command) {
-  json_t* params = json_pack("{s:i, s:s, s:s}", "pid", static_cast<int>(platform::CurrentProcessId()),
-                             "name", name.c_str(), "cmd", command.c_str());
+  json_t* params = json_pack("{s:i, s:s, s:s}", "pid", static_cast<int>(platform::CurrentProcessId()), "name",
+                             name.c_str(), "cmd", command.c_str());
   json_t* holder = json_object();
   const bool accepted = params && holder &&
                         client->CallMethod("StartComponent", params, holder, kCallTimeoutSeconds) &&

@@ -84,8 +84,7 @@ bool CConnectHelp::GetConfig(std::u16string* json) {
   return true;
 }
 
-bool CConnectHelp::GetDeInitConfig(int32_t module, int32_t dv, std::u16string* url,
-                                   int32_t* outDv) {
+bool CConnectHelp::GetDeInitConfig(int32_t module, int32_t dv, std::u16string* url, int32_t* outDv) {
   CParamMap params;
   params.Insert(u"module", ToU16(module));
   params.Insert(u"dv", ToU16(dv));

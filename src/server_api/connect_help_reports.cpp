@@ -66,9 +66,7 @@ bool CConnectHelp::ReportNoShowIn7Day(int32_t mini) {
 bool CConnectHelp::ReportCrash(int32_t module) {
   return Report(u"api/statistics/soft/crash", One(u"module", module));
 }
-bool CConnectHelp::ReportCom(int32_t opp) {
-  return Report(u"api/statistics/soft/com", One(u"opp", opp));
-}
+bool CConnectHelp::ReportCom(int32_t opp) { return Report(u"api/statistics/soft/com", One(u"opp", opp)); }
 
 bool CConnectHelp::ReportBindInstalled(const std::u16string& bindId) {
   CParamMap params;
@@ -85,6 +83,5 @@ bool CConnectHelp::ReportPlugCount(const std::u16string& plugKey) {
 
 bool CConnectHelp::ReportDropPacket(char16_t* buffer, size_t size) {
   JsonPtr reply;
-  return PostSigned(u"api/statistics/soft/dropPacket", {}, &reply) &&
-         CopyPayload(reply, buffer, size);
+  return PostSigned(u"api/statistics/soft/dropPacket", {}, &reply) && CopyPayload(reply, buffer, size);
 }

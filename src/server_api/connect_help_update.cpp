@@ -18,8 +18,8 @@ bool CConnectHelp::QueryUpdateRecord(bool silent, JsonPtr* reply, const json_t**
   return true;
 }
 
-bool CConnectHelp::QueryUpdate(char16_t* version, size_t versionSize, char16_t* url,
-                               size_t urlSize, char16_t* md5Url, size_t md5UrlSize, bool silent) {
+bool CConnectHelp::QueryUpdate(char16_t* version, size_t versionSize, char16_t* url, size_t urlSize,
+                               char16_t* md5Url, size_t md5UrlSize, bool silent) {
   JsonPtr reply;
   const json_t* recordset = nullptr;
   if (!QueryUpdateRecord(silent, &reply, &recordset)) return false;

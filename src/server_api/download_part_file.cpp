@@ -82,8 +82,7 @@ void CDownloadPartFile::Load() {
   const bool own = m_out.OpenOwnRegularForAppending(m_part) && platform::QueryFileInfo(m_out, &info);
   // A part as long as the whole file cannot be told from a stale one: it is
   // fetched again.
-  if (!own || info.size == 0 || !ReadResumeInfo(m_resume, &m_validator, &m_length) ||
-      info.size >= m_length) {
+  if (!own || info.size == 0 || !ReadResumeInfo(m_resume, &m_validator, &m_length) || info.size >= m_length) {
     StartOver();
     return;
   }

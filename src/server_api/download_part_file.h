@@ -53,10 +53,10 @@ class CDownloadPartFile : public IReplyWriter {
   std::u16string m_part;
   std::u16string m_resume;
   platform::CFileHandle m_out;  // the part, open while a reply may write to it
-  std::u16string m_validator;  // empty: the part cannot be continued
-  uint64_t m_length = 0;       // of the whole file, from the reply that began the part
+  std::u16string m_validator;   // empty: the part cannot be continued
+  uint64_t m_length = 0;        // of the whole file, from the reply that began the part
   uint64_t m_replyOffset = 0;
-  uint64_t m_written = 0;      // by the current reply
-  uint64_t m_askedFrom = 0;    // first byte asked of the current attempt (0: the whole file)
+  uint64_t m_written = 0;    // by the current reply
+  uint64_t m_askedFrom = 0;  // first byte asked of the current attempt (0: the whole file)
   bool m_completed = false;
 };

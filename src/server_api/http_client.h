@@ -15,11 +15,11 @@
 // What a client is built with. DefaultClientSetup() gives the real values;
 // tests substitute a fixed clock, seed or identity.
 struct CClientSetup {
-  std::u16string fingerprint;  // "mac"
-  int32_t osCode = 0;          // "os"
-  std::u16string signedBase;   // ends in "/"
-  std::u16string queryBase;    // ends in "/"
-  uint32_t seed = 0;           // of the "signatureNonce" sequence
+  std::u16string fingerprint;      // "mac"
+  int32_t osCode = 0;              // "os"
+  std::u16string signedBase;       // ends in "/"
+  std::u16string queryBase;        // ends in "/"
+  uint32_t seed = 0;               // of the "signatureNonce" sequence
   std::function<int64_t()> clock;  // local seconds since 1970 UTC; system clock when empty
   CTransferLimits limits;          // bounds on exchanges beyond the timeouts
 };
@@ -35,8 +35,8 @@ class CHttpClient : public CServerConnect {
  public:
   explicit CHttpClient(CClientSetup setup);
 
-  bool Init(int32_t softid, int32_t qid, const std::u16string& version, int32_t av,
-            int32_t category, int64_t instTime, int32_t special) override;
+  bool Init(int32_t softid, int32_t qid, const std::u16string& version, int32_t av, int32_t category,
+            int64_t instTime, int32_t special) override;
   bool DownloadToFile(const std::u16string& url, const std::u16string& path,
                       CDownLoadCallBack* callback) override;
   bool DownloadToMemory(const std::u16string& url, CDownLoadCallBack* callback) override;
@@ -60,8 +60,7 @@ class CHttpClient : public CServerConnect {
   [[nodiscard]] static bool ReadServerTime(const json_t* reply, int64_t* seconds);
   bool IsMessageSuccess(const json_t* document) override;
   int32_t GetOsCode() override;
-  std::u16string FormPair(std::u16string_view key, std::u16string_view value,
-                          bool separate) override;
+  std::u16string FormPair(std::u16string_view key, std::u16string_view value, bool separate) override;
   std::u16string SignPair(std::u16string_view key, std::u16string_view value) override;
   std::u16string BuildSignedBody(CParamMap& params, std::u16string_view excludedKey,
                                  std::u16string_view excludedValue) override;
@@ -77,8 +76,8 @@ class CHttpClient : public CServerConnect {
   const std::u16string& Fingerprint() const { return m_fingerprint; }
 
  private:
-  bool SendJsonRequest(std::u16string_view verb, const std::u16string& url,
-                       const std::u16string* body, JsonPtr* document);
+  bool SendJsonRequest(std::u16string_view verb, const std::u16string& url, const std::u16string* body,
+                       JsonPtr* document);
   int64_t LocalTime() const;
   // The identity of a request now (the virtual-machine flag read afresh).
   TRequestIdentity Identity() const;

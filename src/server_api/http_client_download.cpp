@@ -46,8 +46,8 @@ class CWholeFileProgress {
 bool Fetch(HttpTransport* client) {
   const bool sent = client->SendRequest(u"GET");
   // A reply cut short of its Content-Length is an incomplete file, not a download.
-  const bool complete = sent && (!client->HasContentLength() ||
-                                 client->GetReceivedLength() == client->GetContentLength());
+  const bool complete =
+      sent && (!client->HasContentLength() || client->GetReceivedLength() == client->GetContentLength());
   if (!complete || client->GetReceivedLength() > UINT32_MAX - 1) {
     if (IsTestMode()) WriteLog("http_post_data fail : %d", static_cast<int>(client->GetLastErrorCode()));
     return false;

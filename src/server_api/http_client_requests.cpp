@@ -12,12 +12,9 @@
 
 namespace {
 
-constexpr char16_t kFormContentType[] =
-    u"Content-Type: application/x-www-form-urlencoded; charset=utf-8";
+constexpr char16_t kFormContentType[] = u"Content-Type: application/x-www-form-urlencoded; charset=utf-8";
 
-bool IsSuccessStatus(const std::u16string& status) {
-  return status.size() == 3 && status[0] == u'2';
-}
+bool IsSuccessStatus(const std::u16string& status) { return status.size() == 3 && status[0] == u'2'; }
 
 }  // namespace
 
@@ -44,8 +41,7 @@ bool CHttpClient::SendJsonRequest(std::u16string_view verb, const std::u16string
   return *document != nullptr;
 }
 
-bool CHttpClient::HttpPost(const std::u16string& url, const std::u16string& body,
-                           JsonPtr* document) {
+bool CHttpClient::HttpPost(const std::u16string& url, const std::u16string& body, JsonPtr* document) {
   return SendJsonRequest(u"POST", url, &body, document);
 }
 

@@ -31,4 +31,6 @@ std::u16string CHttpClient::BuildSignedBody(CParamMap& params, std::u16string_vi
   return ::BuildSignedBody(params, Identity(), extras, excludedKey, excludedValue);
 }
 
-std::u16string CHttpClient::BuildQueryString(CParamMap& params) { return ::BuildQueryString(params, Identity()); }
+std::u16string CHttpClient::BuildQueryString(CParamMap& params) {
+  return ::BuildQueryString(params, Identity());
+}

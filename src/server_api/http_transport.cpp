@@ -57,8 +57,7 @@ void HttpTransport::SetRequestBodySource(platform::IHttpBodySource* source, uint
   m_bodySourceSize = size;
 }
 
-void HttpTransport::SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs,
-                                int32_t receiveMs) {
+void HttpTransport::SetTimeouts(int32_t resolveMs, int32_t connectMs, int32_t sendMs, int32_t receiveMs) {
   m_timeouts = {resolveMs, connectMs, sendMs, receiveMs};
 }
 

@@ -5,8 +5,8 @@
 namespace {
 
 bool IsCharsetChar(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-         c == u'-' || c == u'_';
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+         c == u'_';
 }
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -91,8 +91,7 @@ std::optional<uint64_t> FindContentLength(std::u16string_view headers) {
 std::u16string JoinSetCookies(std::u16string_view headers) {
   static constexpr std::u16string_view kTag = u"Set-Cookie:";
   std::u16string joined;
-  for (size_t at = headers.find(kTag); at != std::u16string_view::npos;
-       at = headers.find(kTag, at + 1)) {
+  for (size_t at = headers.find(kTag); at != std::u16string_view::npos; at = headers.find(kTag, at + 1)) {
     size_t end = headers.find(u'\n', at);
     if (end == std::u16string_view::npos) end = headers.size();
     const std::u16string_view value = Trim(headers.substr(at + kTag.size(), end - at - kTag.size()));

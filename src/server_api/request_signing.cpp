@@ -31,8 +31,9 @@ void AddIdentityParams(CParamMap& params, const TRequestIdentity& identity) {
   params.Insert(u"special", Flag(identity.special));
 }
 
-std::u16string BuildSignedBody(CParamMap& params, const TRequestIdentity& identity, const TSignedExtras& extras,
-                               std::u16string_view excludedKey, std::u16string_view excludedValue) {
+std::u16string BuildSignedBody(CParamMap& params, const TRequestIdentity& identity,
+                               const TSignedExtras& extras, std::u16string_view excludedKey,
+                               std::u16string_view excludedValue) {
   if (!excludedKey.empty()) params.Insert(std::u16string(excludedKey), std::u16string(excludedValue));
   params.Insert(u"mac", extras.fingerprint);
   params.Insert(u"signatureNonce", ToU16(extras.nonce));

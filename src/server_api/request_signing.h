@@ -47,8 +47,9 @@ void AddIdentityParams(CParamMap& params, const TRequestIdentity& identity);
 // Adds the excluded pair (when excludedKey is non-empty), the signed extras
 // and the identity to params; returns the form body in key order with its
 // signature last. The excluded pair is signed but left out of the body.
-std::u16string BuildSignedBody(CParamMap& params, const TRequestIdentity& identity, const TSignedExtras& extras,
-                               std::u16string_view excludedKey, std::u16string_view excludedValue);
+std::u16string BuildSignedBody(CParamMap& params, const TRequestIdentity& identity,
+                               const TSignedExtras& extras, std::u16string_view excludedKey,
+                               std::u16string_view excludedValue);
 
 // Adds the identity to params; returns the query string in key order.
 std::u16string BuildQueryString(CParamMap& params, const TRequestIdentity& identity);

@@ -22,8 +22,8 @@ class CServerConnect {
 
   // 0: stores the identity values sent with every request, then synchronises
   // the clock with the server; returns whether that synchronisation worked.
-  virtual bool Init(int32_t softid, int32_t qid, const std::u16string& version, int32_t av,
-                    int32_t category, int64_t instTime, int32_t special) = 0;
+  virtual bool Init(int32_t softid, int32_t qid, const std::u16string& version, int32_t av, int32_t category,
+                    int64_t instTime, int32_t special) = 0;
 
   // 1-25: endpoints. Report* are signed POSTs true when the server accepted
   // them; Get*/Query* are unsigned GETs.
@@ -102,8 +102,7 @@ class CServerConnect {
   virtual std::u16string GetPutUrl(const std::u16string& key) = 0;
   // 39-40: one request whose reply must be non-empty JSON; *document is reset
   // first and holds the parsed reply on success. The HTTP status is not looked at.
-  virtual bool HttpPost(const std::u16string& url, const std::u16string& body,
-                        JsonPtr* document) = 0;
+  virtual bool HttpPost(const std::u16string& url, const std::u16string& body, JsonPtr* document) = 0;
   virtual bool HttpGet(const std::u16string& url, JsonPtr* document) = 0;
   // 41: PUTs a whole non-empty file; true when the server answered 2xx.
   virtual bool HttpPutFile(const std::u16string& url, const std::u16string& path) = 0;
@@ -114,8 +113,7 @@ class CServerConnect {
   // 44: the Windows version code sent as "os".
   virtual int32_t GetOsCode() = 0;
   // 45: "&" (when separate), key, "=", value.
-  virtual std::u16string FormPair(std::u16string_view key, std::u16string_view value,
-                                  bool separate) = 0;
+  virtual std::u16string FormPair(std::u16string_view key, std::u16string_view value, bool separate) = 0;
   // 46: key followed by value.
   virtual std::u16string SignPair(std::u16string_view key, std::u16string_view value) = 0;
   // 47: adds the common parameters to params (the excluded pair first, when

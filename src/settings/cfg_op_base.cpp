@@ -17,8 +17,8 @@ constexpr uint32_t kMaxChars = 4096;
 
 std::u16string MakerKeyPath() { return std::u16string(u"SOFTWARE\\") + product::kMakerWord; }
 
-long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valueName,
-                    char16_t* buffer, uint32_t* size, uint32_t* typeOut = nullptr) {
+long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valueName, char16_t* buffer,
+                    uint32_t* size, uint32_t* typeOut = nullptr) {
   uint32_t type = 0;
   uint32_t bytes = *size * sizeof(char16_t);
   const long rc = key.QueryValue(valueName, &type, buffer, &bytes);
@@ -32,8 +32,8 @@ long ReadStringInto(const platform::RegistryKey& key, const std::u16string& valu
   return platform::kErrorSuccess;
 }
 
-long WriteStringTo(platform::RegistryKey& key, const std::u16string& valueName,
-                   const char16_t* text, uint32_t type) {
+long WriteStringTo(platform::RegistryKey& key, const std::u16string& valueName, const char16_t* text,
+                   uint32_t type) {
   if (text == nullptr) return platform::kErrorInvalidData;
   const size_t length = std::char_traits<char16_t>::length(text);
   return key.SetValue(valueName, type, text, static_cast<uint32_t>((length + 1) * 2));
@@ -137,8 +137,7 @@ long CCfgOPBase::ReadDword(const std::u16string& valueName, uint32_t* value) con
   return platform::kErrorSuccess;
 }
 
-long CCfgOPBase::ReadString(const std::u16string& valueName, char16_t* buffer,
-                            uint32_t* size) const {
+long CCfgOPBase::ReadString(const std::u16string& valueName, char16_t* buffer, uint32_t* size) const {
   return ReadStringInto(m_key, valueName, buffer, size);
 }
 

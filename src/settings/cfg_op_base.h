@@ -32,12 +32,10 @@ class CCfgOPBase {
   // Reads a REG_SZ or REG_EXPAND_SZ (not expanded) into buffer of *size
   // characters; *size becomes the character count with the terminator.
   // 13 for another type, an odd byte length or a missing terminator.
-  [[nodiscard]] long ReadString(const std::u16string& valueName, char16_t* buffer,
-                                uint32_t* size) const;
+  [[nodiscard]] long ReadString(const std::u16string& valueName, char16_t* buffer, uint32_t* size) const;
   // Writes text as a string value of type (REG_SZ or REG_EXPAND_SZ) with its
   // terminator; 13 for a null text.
-  [[nodiscard]] long WriteString(const std::u16string& valueName, const char16_t* text,
-                                 uint32_t type);
+  [[nodiscard]] long WriteString(const std::u16string& valueName, const char16_t* text, uint32_t type);
   // Writes an 8-byte little-endian REG_QWORD.
   [[nodiscard]] long WriteQword(const std::u16string& valueName, uint64_t value);
 
@@ -47,8 +45,7 @@ class CCfgOPBase {
   static std::u16string GetUserSid();
   // Opens the token of the first process whose executable name equals
   // exeName ignoring case. Later processes of the same name are not tried.
-  [[nodiscard]] static bool FindProcessToken(const std::u16string& exeName,
-                                             platform::ProcessToken* token);
+  [[nodiscard]] static bool FindProcessToken(const std::u16string& exeName, platform::ProcessToken* token);
 
  protected:
   platform::RegistryKey m_key;

@@ -19,9 +19,12 @@ constexpr char16_t kPathTooLongText[] = u"数据文件夹路径过长，无法�
 // What the dialog says instead of its usual text when a worker held back.
 const char16_t* HoldText(EUpdateHold hold) {
   switch (hold) {
-    case EUpdateHold::kInstallerRunning: return kInstallerRunningText;
-    case EUpdateHold::kInstallerPathTooLong: return kPathTooLongText;
-    case EUpdateHold::kNone: break;
+    case EUpdateHold::kInstallerRunning:
+      return kInstallerRunningText;
+    case EUpdateHold::kInstallerPathTooLong:
+      return kPathTooLongText;
+    case EUpdateHold::kNone:
+      break;
   }
   return nullptr;
 }
@@ -54,7 +57,8 @@ HWND CMainDlg::CreateDialogWindow(std::u16string_view className, std::u16string_
 
 void CMainDlg::Place(bool show) {
   CenterOnWorkArea();
-  SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
   m_pJob->m_bWindowVisible.store(IsWindowVisible(m_hWnd));
 }
 
@@ -62,7 +66,8 @@ BOOL CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
                                     DWORD mapId) {
   if (mapId != 0) return false;
   ProcessLaceMessage(hWnd, uMsg, wParam);
-  if (CSkinFrameWndImpl<CMainDlg>::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) return true;
+  if (CSkinFrameWndImpl<CMainDlg>::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId))
+    return true;
   switch (uMsg) {
     case WM_CREATE:
       lResult = OnCreate();
@@ -105,7 +110,8 @@ LRESULT CMainDlg::OnCreate() {
   m_pJob->m_onChecked = [hWnd](bool ok) { PostMessage(hWnd, WM_UPDATE_RESULT, ok ? 1 : 0, 0); };
   // No thread for the check (out of memory or threads): the check failed.
   // Posted, so that it is judged once the window is shown or kept hidden.
-  if (!m_checkThread.Start([job = m_pJob] { CheckUpdateThread(job); })) PostMessage(hWnd, WM_UPDATE_RESULT, 0, 0);
+  if (!m_checkThread.Start([job = m_pJob] { CheckUpdateThread(job); }))
+    PostMessage(hWnd, WM_UPDATE_RESULT, 0, 0);
   if (CMessageLoop* loop = GetMessageLoop()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);

@@ -17,7 +17,8 @@ std::vector<code_signing::PublisherKey> PinnedPublisherKeys() {
   std::vector<uint8_t> text;
   size_t size = 0;
   auto& resources = SkinUI::SkinResources();
-  if (resources.ReadSkinResource(kPinnedKeysId, kPinnedKeysType, nullptr, &size) != SkinUI::kSkinBufferTooSmall) {
+  if (resources.ReadSkinResource(kPinnedKeysId, kPinnedKeysType, nullptr, &size) !=
+      SkinUI::kSkinBufferTooSmall) {
     return {};
   }
   text.resize(size);

@@ -62,7 +62,7 @@ void CheckUpdateThread(std::shared_ptr<CUpdateJob> job) {
 void InstallThread(std::shared_ptr<CUpdateJob> job) {
   const CTransferCancelScope cancel(job->m_bCancel);
   job->m_bFailed.store(true);
-  const TInstallOrder order{job->m_strDownloadUrl, job->m_strMd5Url, job->m_strNewVersion, job->m_publisherProgram,
-                            PinnedPublisherKeys};
+  const TInstallOrder order{job->m_strDownloadUrl, job->m_strMd5Url, job->m_strNewVersion,
+                            job->m_publisherProgram, PinnedPublisherKeys};
   if (DownloadCheckAndStartInstaller(&job->Server(), order, job.get())) job->m_bFailed.store(false);
 }

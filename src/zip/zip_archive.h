@@ -46,8 +46,8 @@ inline constexpr uint32_t kZipAddRegularOnly = 0x1;
 // and gives 0x200; so does a data run that would take the archive past
 // 4 GiB (0x400). Returns a result code; a failed add leaves the archive
 // usable unless it is 0x400.
-[[nodiscard]] uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName,
-                                         const char16_t* sourcePath, uint32_t flags = 0);
+[[nodiscard]] uint32_t ZipArchiveAddFile(HZIP handle, const char16_t* entryName, const char16_t* sourcePath,
+                                         uint32_t flags = 0);
 
 // Writes the central directory and end record, closes the file and frees the
 // handle. The file is closed even when writing fails (result 0x400). A handle

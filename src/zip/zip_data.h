@@ -18,9 +18,7 @@ struct ZipDataOutcome {
 // Raw deflate (no zlib header) at level 8 with a 32 KiB window; output is
 // collected in buffer and written whenever it fills and at the end. The
 // result is always a complete deflate stream, even for an empty source.
-ZipDataOutcome DeflateEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer,
-                                uint32_t bufferSize);
+ZipDataOutcome DeflateEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer, uint32_t bufferSize);
 
 // Copies the source in blocks of bufferSize bytes.
-ZipDataOutcome StoreEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer,
-                              uint32_t bufferSize);
+ZipDataOutcome StoreEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer, uint32_t bufferSize);

@@ -21,8 +21,7 @@ class CDeflateRun {
 
   // Runs the stream to its end; returns the failure text or null.
   const char* Run() {
-    if (deflateInit2(&m_stream, kLevel, Z_DEFLATED, kRawWindowBits, kMemLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&m_stream, kLevel, Z_DEFLATED, kRawWindowBits, kMemLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
       return "bad pack level";
     }
     m_initialised = true;

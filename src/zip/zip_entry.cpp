@@ -34,8 +34,7 @@ void PutCommonFields(std::string* out, const ZipEntryInfo& entry) {
 
 }  // namespace
 
-void SetTimestampExtras(ZipEntryInfo* entry, uint32_t modified, uint32_t accessed,
-                        uint32_t created) {
+void SetTimestampExtras(ZipEntryInfo* entry, uint32_t modified, uint32_t accessed, uint32_t created) {
   // "UT", data size, flags 7: modification, access and creation time present.
   const uint8_t localHead[] = {'U', 'T', 13, 0, 7};
   const uint8_t centralHead[] = {'U', 'T', 5, 0, 7};

@@ -31,8 +31,7 @@ struct ZipEntryInfo {
 
 // Fills both "UT" extended-timestamp fields: the local one carries the
 // modification, access and creation times, the central one the first only.
-void SetTimestampExtras(ZipEntryInfo* entry, uint32_t modified, uint32_t accessed,
-                        uint32_t created);
+void SetTimestampExtras(ZipEntryInfo* entry, uint32_t modified, uint32_t accessed, uint32_t created);
 
 // Local file header with the name and the local extra field.
 std::string EncodeLocalHeader(const ZipEntryInfo& entry);

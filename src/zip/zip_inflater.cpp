@@ -33,8 +33,10 @@ bool CZipInflater::Inflate(uint8_t* out, size_t size, size_t* produced) {
     *produced += got;
     out += got;
     size -= got;
-    if (rc == Z_STREAM_END) m_finished = true;
-    else if (rc != Z_OK) return false;  // Z_BUF_ERROR here means truncated input
+    if (rc == Z_STREAM_END)
+      m_finished = true;
+    else if (rc != Z_OK)
+      return false;  // Z_BUF_ERROR here means truncated input
   }
   return true;
 }

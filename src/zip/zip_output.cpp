@@ -23,7 +23,7 @@ bool CZipOutput::Write(const std::string& bytes) {
 bool CZipOutput::RewriteAt(uint32_t offset, const std::string& bytes) {
   if (!m_file.SeekTo(offset)) return false;
   uint32_t written = 0;
-  const bool ok = m_file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &written) &&
-                  written == bytes.size();
+  const bool ok =
+      m_file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &written) && written == bytes.size();
   return m_file.SeekToEnd() && ok;
 }

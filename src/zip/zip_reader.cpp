@@ -12,9 +12,7 @@
 namespace {
 
 // True when [offset, offset + length) lies inside a buffer of size bytes.
-bool Fits(size_t size, uint64_t offset, uint64_t length) {
-  return offset <= size && length <= size - offset;
-}
+bool Fits(size_t size, uint64_t offset, uint64_t length) { return offset <= size && length <= size - offset; }
 
 // Finds the end-of-central-directory record, searching back over a comment.
 bool FindEndRecord(const uint8_t* data, size_t size, size_t* pos) {
@@ -122,8 +120,7 @@ uint32_t CZipArchive::ParseDirectory() {
   return kZipOk;
 }
 
-uint32_t CZipArchive::FindEntry(std::u16string_view name, bool ignoreCase, int* index,
-                                TZipEntryInfo* info) {
+uint32_t CZipArchive::FindEntry(std::u16string_view name, bool ignoreCase, int* index, TZipEntryInfo* info) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (index) *index = -1;
   if (!m_data) return kZipArgs;
@@ -217,4 +214,3 @@ uint32_t CZipArchive::Deliver(uint8_t* out, size_t size, size_t* delivered) {
   }
   return kZipOk;
 }
-

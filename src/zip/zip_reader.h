@@ -15,15 +15,15 @@
 // Results of the archive operations.
 enum : uint32_t {
   kZipOk = 0,
-  kZipArgs = 0x10000,          // missing handle or bad index
-  kZipWrongKind = 0x80000,     // handle of the wrong kind
-  kZipNotFound = 0x500,        // entry not found
-  kZipMore = 0x600,            // data was delivered (more may remain)
-  kZipCorrupt = 0x700,         // the entry's local header cannot be read
-  kZipRead = 0x800,            // seek or read failure (also: unreadable directory)
-  kZipAlreadyOpen = 0x1000000, // the handle is already open
-  kZipNotDiskFile = 0x2000000, // the source file is not a disk file
-  kZipFlate = 0x5000000,       // decompression or read error
+  kZipArgs = 0x10000,           // missing handle or bad index
+  kZipWrongKind = 0x80000,      // handle of the wrong kind
+  kZipNotFound = 0x500,         // entry not found
+  kZipMore = 0x600,             // data was delivered (more may remain)
+  kZipCorrupt = 0x700,          // the entry's local header cannot be read
+  kZipRead = 0x800,             // seek or read failure (also: unreadable directory)
+  kZipAlreadyOpen = 0x1000000,  // the handle is already open
+  kZipNotDiskFile = 0x2000000,  // the source file is not a disk file
+  kZipFlate = 0x5000000,        // decompression or read error
 };
 
 // Longest entry name find-entry accepts, in characters (exclusive).
@@ -31,8 +31,8 @@ inline constexpr size_t kMaxZipNameChars = 256;
 
 struct TZipEntryInfo {
   int index = -1;
-  std::u16string name;     // stored name decoded with the ANSI code page
-  uint32_t attributes = 0; // external attributes
+  std::u16string name;      // stored name decoded with the ANSI code page
+  uint32_t attributes = 0;  // external attributes
   uint16_t dosTime = 0;
   uint16_t dosDate = 0;
   uint32_t compressedSize = 0;
@@ -91,7 +91,7 @@ class CZipArchive {
   size_t m_size = 0;
   std::vector<TEntry> m_entries;
   int m_openIndex = -1;
-  size_t m_dataPos = 0;      // start of the open entry's data
-  size_t m_produced = 0;     // bytes of the open entry already delivered
+  size_t m_dataPos = 0;   // start of the open entry's data
+  size_t m_produced = 0;  // bytes of the open entry already delivered
   std::unique_ptr<CZipInflater> m_inflater;
 };

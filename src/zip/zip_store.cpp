@@ -1,7 +1,6 @@
 #include "zip/zip_data.h"
 
-ZipDataOutcome StoreEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer,
-                              uint32_t bufferSize) {
+ZipDataOutcome StoreEntryData(CZipSource& source, CZipOutput& output, uint8_t* buffer, uint32_t bufferSize) {
   ZipDataOutcome outcome;
   const uint32_t start = output.BytesWritten();
   uint32_t got = 0;

@@ -6,10 +6,9 @@ uint32_t ToDosDateTime(const platform::CalendarTime& local) {
   platform::CalendarTime t = local;
   if (t.year < 1980) t = platform::CalendarTime{1980, 1, 1, 0, 0, 0};
   if (t.year > 2107) t = platform::CalendarTime{2107, 12, 31, 23, 59, 58};
-  const uint32_t date = (static_cast<uint32_t>(t.year - 1980) << 9) |
-                        (static_cast<uint32_t>(t.month) << 5) | static_cast<uint32_t>(t.day);
-  const uint32_t time = (static_cast<uint32_t>(t.hour) << 11) |
-                        (static_cast<uint32_t>(t.minute) << 5) |
+  const uint32_t date = (static_cast<uint32_t>(t.year - 1980) << 9) | (static_cast<uint32_t>(t.month) << 5) |
+                        static_cast<uint32_t>(t.day);
+  const uint32_t time = (static_cast<uint32_t>(t.hour) << 11) | (static_cast<uint32_t>(t.minute) << 5) |
                         static_cast<uint32_t>(t.second / 2);
   return (date << 16) | time;
 }

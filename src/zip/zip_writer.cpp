@@ -18,8 +18,7 @@ ZipEntryInfo CZipWriter::NewEntry(const std::string& name, const CZipSource& sou
   if (entry.method == kZipMethodStored) entry.compressedSize = size < 0 ? 0 : entry.uncompressedSize;
   entry.externalAttributes = source.ExternalAttributes();
   entry.localHeaderOffset = m_output.BytesWritten();
-  SetTimestampExtras(&entry, source.ModifiedSeconds(), source.AccessedSeconds(),
-                     source.CreatedSeconds());
+  SetTimestampExtras(&entry, source.ModifiedSeconds(), source.AccessedSeconds(), source.CreatedSeconds());
   return entry;
 }
 
@@ -36,8 +35,7 @@ bool CZipWriter::WriteEntryData(ZipEntryInfo* entry, CZipSource& source) {
   return outcome.ok;
 }
 
-uint32_t CZipWriter::AddFile(const std::string& name, const std::u16string& sourcePath,
-                             bool regularOnly) {
+uint32_t CZipWriter::AddFile(const std::string& name, const std::u16string& sourcePath, bool regularOnly) {
   if (name.empty() || name.size() >= kZipMaxNameBytes) return kZipResultBadArguments;
   CZipSource source;
   if (!source.Open(sourcePath, regularOnly)) return kZipResultOpenFailed;

@@ -18,8 +18,8 @@ TEST(NoDisplay, InteractiveModesEndWithAMessage) {
   env.SeedUserSid();
   ScopedEnv noDisplay("DISPLAY", "");
   ScopedEnv anyBackend("ORV_WINDOW_BACKEND", "");
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"ORVUpdate.exe"},
-                                               std::vector<std::string>{"ORVUpdate.exe", "-update"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"ORVUpdate.exe"}, std::vector<std::string>{"ORVUpdate.exe", "-update"}}) {
     const std::string output = env.dir().File("output-" + std::to_string(args.size()) + ".txt");
     ChildProcess program(BuiltProgram("ORVUpdate.exe"), args, output);
     EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0) << args.size();

@@ -99,7 +99,8 @@ TEST_F(ProgramServerTest, AutoModeUploadsTheDumpsAndOnlyThenDeletesThem) {
   const std::regex key(R"(dumps/Orvane/1\.0\.0\.0/\d{4}-\d\d-\d\d/[0-9A-F]{12}[0-9a-f]{4}[0-9A-F]{16}\.zip)");
   std::vector<std::string> stored;
   for (const auto& entry : fs::recursive_directory_iterator(server->StorageDir())) {
-    if (entry.is_regular_file()) stored.push_back(fs::relative(entry.path(), server->StorageDir()).generic_string());
+    if (entry.is_regular_file())
+      stored.push_back(fs::relative(entry.path(), server->StorageDir()).generic_string());
   }
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_TRUE(std::regex_match(stored[0], key)) << stored[0];
@@ -123,7 +124,8 @@ TEST_F(ProgramServerTest, CloseAdRecordsTheTimeAndEndsOnlyTheExactPageProgram) {
   ChildProcess pageProcess(page, {"ORVPage.exe", "30"});
   ChildProcess otherProcess(other, {"orvpage.exe", "30"});
   auto listed = [](pid_t pid) {
-    for (const auto& e : platform::SnapshotProcesses()) if (e.pid == static_cast<uint32_t>(pid)) return true;
+    for (const auto& e : platform::SnapshotProcesses())
+      if (e.pid == static_cast<uint32_t>(pid)) return true;
     return false;
   };
   ASSERT_TRUE(WaitFor([&] { return listed(pageProcess.pid()) && listed(otherProcess.pid()); },

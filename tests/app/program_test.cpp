@@ -43,8 +43,8 @@ TEST_F(ProgramTest, AutoModeLogsBeforeItsWait) {
   env.WriteDataFile("AppTest.txt", "");
   ScopedEnv longDelay("ORV_AUTO_DELAY_MS", "600000");
   ChildProcess child(program, {"ORVUpdate.exe", "-auto"});
-  EXPECT_TRUE(WaitFor([&] { return Log().find("] ExecAutoUpdate") != std::string::npos; },
-                      std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      WaitFor([&] { return Log().find("] ExecAutoUpdate") != std::string::npos; }, std::chrono::seconds(10)));
   EXPECT_EQ(child.Wait(std::chrono::milliseconds(200)), std::nullopt);  // still waiting
 }
 

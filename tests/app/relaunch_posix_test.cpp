@@ -48,13 +48,16 @@ class RelaunchTest : public ::testing::Test {
   // SID cache, whichever user runs the program.
   void SeedMachineSid() {
     platform::RegistryKey key;
-    ASSERT_EQ(key.Create(platform::RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess), 0);
+    ASSERT_EQ(key.Create(platform::RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess),
+              0);
     const std::u16string sid = platform::CurrentUserSidText() + u'\0';
-    ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, sid.data(), static_cast<uint32_t>(sid.size() * 2)), 0);
+    ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, sid.data(), static_cast<uint32_t>(sid.size() * 2)),
+              0);
   }
   static void OpenToEveryone(const fs::path& root) {
     fs::permissions(root, fs::perms::all);
-    for (const auto& entry : fs::recursive_directory_iterator(root)) fs::permissions(entry.path(), fs::perms::all);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+      fs::permissions(entry.path(), fs::perms::all);
   }
 
   // Runs ORVUpdate.exe -update as "nobody" with PATH given; its exit code.
@@ -68,7 +71,8 @@ class RelaunchTest : public ::testing::Test {
                                          "ASAN_OPTIONS=detect_leaks=0"};
     for (char** each = environ; *each != nullptr; ++each) {
       const std::string_view entry(*each);
-      if (entry.rfind("PATH=", 0) != 0 && entry.rfind("ASAN_OPTIONS=", 0) != 0) environment.emplace_back(entry);
+      if (entry.rfind("PATH=", 0) != 0 && entry.rfind("ASAN_OPTIONS=", 0) != 0)
+        environment.emplace_back(entry);
     }
     std::vector<char*> envp;
     for (std::string& entry : environment) envp.push_back(entry.data());
@@ -104,13 +108,16 @@ class RelaunchTest : public ::testing::Test {
       if (pid > 0 && fs::read_symlink(entry.path() / "exe", error) == program && kill(pid, SIGKILL) == 0)
         ended.push_back(pid);
     }
-    return WaitFor([&] {
-      for (pid_t pid : ended) {
-        waitpid(pid, nullptr, WNOHANG);  // ours when the in-process service started it
-        if (kill(pid, 0) == 0 && fs::exists(fs::path("/proc") / std::to_string(pid) / "exe")) return false;
-      }
-      return true;
-    }, std::chrono::seconds(10));
+    return WaitFor(
+        [&] {
+          for (pid_t pid : ended) {
+            waitpid(pid, nullptr, WNOHANG);  // ours when the in-process service started it
+            if (kill(pid, 0) == 0 && fs::exists(fs::path("/proc") / std::to_string(pid) / "exe"))
+              return false;
+          }
+          return true;
+        },
+        std::chrono::seconds(10));
   }
 
   int StartupReports() const {
@@ -155,7 +162,8 @@ TEST_F(RelaunchTest, WithoutTheServiceTheRunasStartIsUsed) {
   env.dir().Write("tools/pkexec", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + env.dir().File("runas.txt") + "\n");
   OpenToEveryone(env.dir().path());
   EXPECT_EQ(RunAsNobody(tools + ":/usr/bin:/bin"), 0);
-  ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(env.dir().File("runas.txt")).empty(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(
+      WaitFor([&] { return !ReadFileBytes(env.dir().File("runas.txt")).empty(); }, std::chrono::seconds(10)));
   EXPECT_EQ(ReadFileBytes(env.dir().File("runas.txt")), install + "ORVUpdate.exe\n-update\n");
   EXPECT_EQ(StartupReports(), 1);  // only the non-elevated start itself
 }

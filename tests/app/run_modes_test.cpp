@@ -44,12 +44,12 @@ int64_t LocalNoon(int year, int month, int day) {
 
 TEST(NoActionRecent, FewerThanSevenDaysOfTheSameYear) {
   const int64_t now = LocalNoon(2026, 12, 7);
-  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 4)));    // 3 days back
-  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 1)));    // 6 days back
-  EXPECT_FALSE(IsNoActionRecent(now, LocalNoon(2026, 11, 30)));  // 7 days back
-  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 20)));   // later in the year counts
+  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 4)));                      // 3 days back
+  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 1)));                      // 6 days back
+  EXPECT_FALSE(IsNoActionRecent(now, LocalNoon(2026, 11, 30)));                    // 7 days back
+  EXPECT_TRUE(IsNoActionRecent(now, LocalNoon(2026, 12, 20)));                     // later in the year counts
   EXPECT_FALSE(IsNoActionRecent(LocalNoon(2027, 1, 2), LocalNoon(2026, 12, 30)));  // other year
-  EXPECT_FALSE(IsNoActionRecent(now, 0));  // a missing value is 1970
+  EXPECT_FALSE(IsNoActionRecent(now, 0));                                          // a missing value is 1970
 }
 
 TEST(NoActionRecent, ReadsTheSettingsValue) {

@@ -92,7 +92,8 @@ class HostileResources : public ::testing::TestWithParam<THostile> {};
 TEST_P(HostileResources, AreRefusedWithoutReadingOutside) {
   std::vector<uint8_t> file = Fixture("installer_unsigned.exe");
   const uint32_t at = ResourceAt(file);
-  if (at == 0 || file.size() < at + 0xB4) GTEST_SKIP() << "the Windows stub's resources are laid out by its linker";
+  if (at == 0 || file.size() < at + 0xB4)
+    GTEST_SKIP() << "the Windows stub's resources are laid out by its linker";
   GetParam().change(&file, at);
   EXPECT_EQ(VersionOf(file), GetParam().why);
 }
@@ -110,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "version block outside the image"},
         THostile{"block_too_large", [](auto* b, uint32_t at) { Put32(b, at + 0x4C, 0x100000); },
                  "version block too large"},
-        THostile{"no_fixed_info", [](auto* b, uint32_t at) { Put32(b, at + 0x58 + 40, 0); }, "no VS_FIXEDFILEINFO"},
+        THostile{"no_fixed_info", [](auto* b, uint32_t at) { Put32(b, at + 0x58 + 40, 0); },
+                 "no VS_FIXEDFILEINFO"},
         THostile{"other_type_only", [](auto* b, uint32_t at) { Put32(b, at + 16, 3); }, "none"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -120,10 +122,17 @@ struct TText {
 };
 
 TEST(OfferedVersionText, ReadsOneToFourNumbers) {
-  const TText rows[] = {{u"1.0.0.2", "1.0.0.2"}, {u"2", "2.0.0.0"},    {u"65535.0.1", "65535.0.1.0"},
-                        {u"", ""},               {u"1..2", ""},        {u"1.0.0.2.5", ""},
-                        {u"1.0.", ""},           {u"65536", ""},       {u" 1.0", ""},
-                        {u"v1.0", ""},           {u"1.0.0.2\n", ""}};
+  const TText rows[] = {{u"1.0.0.2", "1.0.0.2"},
+                        {u"2", "2.0.0.0"},
+                        {u"65535.0.1", "65535.0.1.0"},
+                        {u"", ""},
+                        {u"1..2", ""},
+                        {u"1.0.0.2.5", ""},
+                        {u"1.0.", ""},
+                        {u"65536", ""},
+                        {u" 1.0", ""},
+                        {u"v1.0", ""},
+                        {u"1.0.0.2\n", ""}};
   for (const TText& row : rows) {
     const auto version = ParseVersionText(row.text);
     EXPECT_EQ(version ? version->Text() : "", row.version) << "row of " << row.version;

@@ -64,7 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, PeLayoutRows,
     ::testing::Values(
         TRow{"signed", [](auto*) {}, PeLayoutResult::kParsed, ""},
-        TRow{"unsigned", [](auto* b) { Put32(b, kEntry, 0), Put32(b, kEntry + 4, 0); }, PeLayoutResult::kParsed, ""},
+        TRow{"unsigned", [](auto* b) { Put32(b, kEntry, 0), Put32(b, kEntry + 4, 0); },
+             PeLayoutResult::kParsed, ""},
         TRow{"few_directories", [](auto* b) { Put32(b, kOptional + 92, 4); }, PeLayoutResult::kParsed, ""},
         TRow{"short", [](auto* b) { b->resize(30); }, PeLayoutResult::kNotPe, ""},
         TRow{"no_mz", [](auto* b) { (*b)[0] = 'X'; }, PeLayoutResult::kNotPe, ""},
@@ -78,10 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
              "headers past their end"},
         TRow{"optional_header_too_small", [](auto* b) { Put16(b, kPe + 20, 64); }, PeLayoutResult::kMalformed,
              "headers past their end"},
-        TRow{"table_past_end", [](auto* b) { Put32(b, kEntry + 4, kTableSize + 8); }, PeLayoutResult::kMalformed,
-             "certificate table past the end of the file"},
-        TRow{"table_size_wraps", [](auto* b) { Put32(b, kEntry + 4, 0xFFFFFFF8); }, PeLayoutResult::kMalformed,
-             "certificate table past the end of the file"},
+        TRow{"table_past_end", [](auto* b) { Put32(b, kEntry + 4, kTableSize + 8); },
+             PeLayoutResult::kMalformed, "certificate table past the end of the file"},
+        TRow{"table_size_wraps", [](auto* b) { Put32(b, kEntry + 4, 0xFFFFFFF8); },
+             PeLayoutResult::kMalformed, "certificate table past the end of the file"},
         TRow{"bytes_after_table", [](auto* b) { b->resize(b->size() + 8); }, PeLayoutResult::kMalformed,
              "bytes after the certificate table"},
         TRow{"table_overlaps_section",
@@ -98,10 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
         // The section's raw data ends at 0x300, but the loader maps it up to
         // the next 0x200 boundary: a table at 0x300 would run as image.
         TRow{"table_in_file_aligned_tail",
-             [](auto* b) { Put32(b, kSections + 16, 0x100), Put32(b, kEntry, 0x300), Put32(b, kEntry + 4, 0x200); },
+             [](auto* b) {
+               Put32(b, kSections + 16, 0x100), Put32(b, kEntry, 0x300), Put32(b, kEntry + 4, 0x200);
+             },
              PeLayoutResult::kMalformed, "certificate table overlaps the image"},
-        TRow{"unaligned_file_alignment", [](auto* b) { Put32(b, kOptional + 36, 0x300); }, PeLayoutResult::kMalformed,
-             "bad file alignment"}),
+        TRow{"unaligned_file_alignment", [](auto* b) { Put32(b, kOptional + 36, 0x300); },
+             PeLayoutResult::kMalformed, "bad file alignment"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

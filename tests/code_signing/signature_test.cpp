@@ -64,27 +64,20 @@ TEST_P(SignedFiles, ReadAsSigned) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, SignedFiles,
-                         ::testing::Values(TRow{"installer_signed.exe", "", true},
-                                           TRow{"installer_signed_sha384.exe", "", true},
-                                           TRow{"ORVUpdate_sha512.exe", "", true},
-                                           TRow{"installer_signed_sha1.exe",
-                                                "weak digest for the image (MD5 or SHA-1)", false},
-                                           TRow{"installer_second_entry.exe",
-                                                "bytes after the signature in the certificate table", false},
-                                           TRow{"installer_entry_padding.exe",
-                                                "bytes after the signature in the certificate table", false},
-                                           TRow{"installer_section_tail.exe",
-                                                "certificate table overlaps the image", false},
-                                           TRow{"ORVUpdate_trailing.exe", "bytes after the certificate table",
-                                                false},
-                                           TRow{"installer_other.exe", "", true},
-                                           TRow{"ORVUpdate.exe", "", true},
-                                           TRow{"installer_unsigned.exe", "", false},
-                                           TRow{"installer_tampered.exe", "", false},
-                                           TRow{"installer_truncated.exe", "truncated signature", false},
-                                           TRow{"installer_past_end.exe",
-                                                "certificate table past the end of the file", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, SignedFiles,
+    ::testing::Values(
+        TRow{"installer_signed.exe", "", true}, TRow{"installer_signed_sha384.exe", "", true},
+        TRow{"ORVUpdate_sha512.exe", "", true},
+        TRow{"installer_signed_sha1.exe", "weak digest for the image (MD5 or SHA-1)", false},
+        TRow{"installer_second_entry.exe", "bytes after the signature in the certificate table", false},
+        TRow{"installer_entry_padding.exe", "bytes after the signature in the certificate table", false},
+        TRow{"installer_section_tail.exe", "certificate table overlaps the image", false},
+        TRow{"ORVUpdate_trailing.exe", "bytes after the certificate table", false},
+        TRow{"installer_other.exe", "", true}, TRow{"ORVUpdate.exe", "", true},
+        TRow{"installer_unsigned.exe", "", false}, TRow{"installer_tampered.exe", "", false},
+        TRow{"installer_truncated.exe", "truncated signature", false},
+        TRow{"installer_past_end.exe", "certificate table past the end of the file", false}));
 
 TEST(PublisherKeys, SignerKeyIsTheCertificatesKey) {
   const TRead other = Read(Fixture("installer_other.exe")), ours = Read(Fixture("installer_signed.exe"));
@@ -105,7 +98,8 @@ TEST(HostileSignatures, CutOrChangedTablesAreReadSafely) {
   PeLayout layout;
   std::string why;
   ASSERT_EQ(ParsePeLayout(file, file.size(), &layout, &why), PeLayoutResult::kParsed);
-  const std::vector<uint8_t> table(file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset), file.end());
+  const std::vector<uint8_t> table(file.begin() + static_cast<ptrdiff_t>(layout.certificateTableOffset),
+                                   file.end());
   AuthenticodeSignature signature;
   for (size_t size = 0; size < table.size() - 8; ++size) {
     std::vector<uint8_t> cut(table.begin(), table.begin() + static_cast<ptrdiff_t>(size));

@@ -23,8 +23,9 @@ TEST(CrashReport, SegvWhileWaitingWritesTheDumpReportsAndExitsZero) {
   ScopedEnv longDelay("ORV_AUTO_DELAY_MS", "600000");
 
   ChildProcess child(program, {"ORVUpdate.exe", "-auto"});
-  ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(program + ".log").find("ExecAutoUpdate") != std::string::npos; },
-                      std::chrono::seconds(20)));
+  ASSERT_TRUE(
+      WaitFor([&] { return ReadFileBytes(program + ".log").find("ExecAutoUpdate") != std::string::npos; },
+              std::chrono::seconds(20)));
   ASSERT_EQ(kill(child.pid(), SIGSEGV), 0);
   EXPECT_EQ(child.Wait(std::chrono::seconds(40)), 0);
 

@@ -17,8 +17,8 @@
 
 TEST(FindDumpFiles, MatchesTheExtensionIgnoringCaseInEverySubFolder) {
   TempDir dir;
-  for (const char* name : {"a.DMP", "b.Dmp", "sub/c.dmp", "sub/deeper/a.DMP", ".dmp", "x.dmp.txt",
-                           "dmp", "sub/notes.txt"}) {
+  for (const char* name :
+       {"a.DMP", "b.Dmp", "sub/c.dmp", "sub/deeper/a.DMP", ".dmp", "x.dmp.txt", "dmp", "sub/notes.txt"}) {
     dir.Write(name, "x");
   }
   std::filesystem::create_directories(dir.path() / "folder.dmp");  // a folder is walked, not taken
@@ -47,7 +47,8 @@ TEST(DumpObjectKey, ProductVersionLocalDateAndAGuidWithLowercaseData3) {
   platform::Guid fresh;
   ASSERT_TRUE(platform::CreateGuid(&fresh));
   const std::string key = Utf16ToUtf8(BuildDumpObjectKey(fresh, std::mktime(&tm)));
-  EXPECT_TRUE(std::regex_match(key, std::regex(R"(dumps/Orvane/1\.0\.0\.0/2026-12-06/[0-9A-Fa-f]{32}\.zip)")));
+  EXPECT_TRUE(
+      std::regex_match(key, std::regex(R"(dumps/Orvane/1\.0\.0\.0/2026-12-06/[0-9A-Fa-f]{32}\.zip)")));
 }
 
 namespace {
@@ -139,9 +140,8 @@ TEST(PendingUploadRecord, ReadsBackWhatWasWrittenAndRefusesEveryOtherText) {
   const std::string key = "dumps/x.zip\n";
   for (const std::string& hostile :
        {"dumps/../../etc/x.zip\n" + archive, "other/x.zip\n" + archive, "dumps/a b.zip\n" + archive,
-        key + "12345 0123\n", key + "-1 0123456789ABCDEF0123456789ABCDEF\n",
-        key + archive + "7 99 12\n", key + archive + "7 99 12 0 2F78G0\n",
-        good + "7 99 12 0 " + std::string(4u << 20, 'A') + "\n"}) {
+        key + "12345 0123\n", key + "-1 0123456789ABCDEF0123456789ABCDEF\n", key + archive + "7 99 12\n",
+        key + archive + "7 99 12 0 2F78G0\n", good + "7 99 12 0 " + std::string(4u << 20, 'A') + "\n"}) {
     dir.Write("Dumps.zip.pending", hostile);
     EXPECT_FALSE(ReadPendingUpload(path, &read)) << hostile.substr(0, 80);
   }

@@ -11,8 +11,7 @@
 class CBoundedClock {
  public:
   std::chrono::milliseconds Elapsed() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 m_start);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start);
   }
   // Records the time since construction under name.
   void Report(const std::string& name) const {

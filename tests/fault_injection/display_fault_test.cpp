@@ -74,7 +74,9 @@ TEST_F(DisplayFaultTest, AServerThatDiesEndsTheDialogWithZero) {
 // canvas never needs gigabytes; the dialog lives on and closes normally.
 TEST_F(DisplayFaultTest, AHugeResizeByAnotherClientIsHeldToTheWindowsLimits) {
   Xdotool({"windowsize", m_window, "30000", "30000"});
-  const auto held = [this] { return Xdotool({"getwindowgeometry", m_window}).find("650x430") != std::string::npos; };
+  const auto held = [this] {
+    return Xdotool({"getwindowgeometry", m_window}).find("650x430") != std::string::npos;
+  };
   EXPECT_TRUE(WaitFor(held, std::chrono::seconds(10))) << Xdotool({"getwindowgeometry", m_window});
   EXPECT_LT(PeakMemoryKib(), 400 * 1024);
   EXPECT_EQ(Xdotool({"getwindowname", m_window}), "奥凡 在线升级") << "the dialog did not live on";

@@ -197,8 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FullDataFolderTest, ::testing::ValuesIn(kFullFol
 // program is ended. The next run used to send the same dumps again under a
 // new key: two objects held them. Dumps that came since go in an archive of
 // their own. Bound: kRunBound per run.
-class InterruptedUploadTest : public DumpCollectionFaultTest,
-                              public ::testing::WithParamInterface<bool> {};
+class InterruptedUploadTest : public DumpCollectionFaultTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(InterruptedUploadTest, EveryDumpIsStoredOnce) {
   const bool dumpBetweenRuns = GetParam();
@@ -237,10 +236,9 @@ TEST_P(InterruptedUploadTest, EveryDumpIsStoredOnce) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InterruptedUploadTest, ::testing::Bool(),
-                         [](const auto& info) {
-                           return std::string(info.param ? "NewDumpMeanwhile" : "SameDumps");
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, InterruptedUploadTest, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "NewDumpMeanwhile" : "SameDumps");
+});
 
 // A name in Latin-1 bytes on a UTF-8 system cannot be converted; it used to
 // throw out of the walk and end the program before any upload.

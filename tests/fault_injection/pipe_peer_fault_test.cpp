@@ -42,9 +42,8 @@ TEST_F(PipePeerFaultTest, ServiceThatNeverReadsCostsOnlyTheCallTimeout) {
   JsonPtr params(json_pack("{s:s}", "blob", std::string(8 * 1024 * 1024, 'x').c_str()));
   JsonPtr holder = Json("{}");
   CBoundedClock clock;
-  std::future<bool> call = std::async(std::launch::async, [&] {
-    return m_client->CallMethod("Big", params.get(), holder.get(), 2);
-  });
+  std::future<bool> call = std::async(
+      std::launch::async, [&] { return m_client->CallMethod("Big", params.get(), holder.get(), 2); });
   const bool ended = call.wait_for(kBound + std::chrono::seconds(5)) == std::future_status::ready;
   if (!ended) m_peer.CloseConnection();  // frees the stuck writer so the test can end
   const auto elapsed = clock.Elapsed();
@@ -81,9 +80,8 @@ TEST_F(PipePeerFaultTest, NotificationToAPeerThatNeverReadsGivesUp) {
   ConnectPeer();
   JsonPtr params(json_pack("{s:s}", "blob", std::string(8 * 1024 * 1024, 'x').c_str()));
   CBoundedClock clock;
-  std::future<bool> sent = std::async(std::launch::async, [&] {
-    return m_client->SendNotification("Big", params.get());
-  });
+  std::future<bool> sent =
+      std::async(std::launch::async, [&] { return m_client->SendNotification("Big", params.get()); });
   const bool ended = sent.wait_for(std::chrono::seconds(12)) == std::future_status::ready;
   if (!ended) m_peer.CloseConnection();
   EXPECT_FALSE(sent.get());

@@ -58,7 +58,8 @@ TEST_F(CheckedProgramTest, BytesRewrittenInPlaceAfterTheCheckDoNotRun) {
     ASSERT_TRUE(program.Open(Utf8ToUtf16(path)));
     EXPECT_EQ(Md5HexOf(ReadAll(&program)), Md5HexOf(ProgramBytes("orv_installer_stub")));
     {
-      std::ofstream rewrite(throughLink && !error ? link : path, std::ios::binary | std::ios::in | std::ios::out);
+      std::ofstream rewrite(throughLink && !error ? link : path,
+                            std::ios::binary | std::ios::in | std::ios::out);
       rewrite << ProgramBytes("orv_installer_swapped");
     }
     ASSERT_TRUE(program.StartHidden(u"-inst_update"));
@@ -76,8 +77,9 @@ TEST_F(CheckedProgramTest, MissingFileOrFolderIsRefused) {
 }
 
 TEST_F(CheckedProgramTest, ChecksumPassGivesUppercaseHex) {
-  for (const auto& [bytes, md5] : {std::pair<std::string, std::u16string>{"abc", u"900150983CD24FB0D6963F7D28E17F72"},
-                                   {"", u"D41D8CD98F00B204E9800998ECF8427E"}}) {
+  for (const auto& [bytes, md5] :
+       {std::pair<std::string, std::u16string>{"abc", u"900150983CD24FB0D6963F7D28E17F72"},
+        {"", u"D41D8CD98F00B204E9800998ECF8427E"}}) {
     m_env->dir().Write("file", bytes);
     platform::CCheckedProgram file;
     ASSERT_TRUE(file.Open(Utf8ToUtf16(m_env->dir().File("file"))));

@@ -42,9 +42,12 @@ class DataFolderTest : public DialogTest {
   // Opens the dialog shown and waits until the check's answer is on screen.
   void OpenAndWaitForAnswer() {
     ASSERT_TRUE(m_driver.Open(true));
-    ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_checking") != u"正在检测版本更新..." ||
-                                                   m_driver.PageOf(u"tab_main") == 1; },
-                                   seconds(10)));
+    ASSERT_TRUE(m_driver.PumpUntil(
+        [this] {
+          return m_driver.TextOf(u"lab_checking") != u"正在检测版本更新..." ||
+                 m_driver.PageOf(u"tab_main") == 1;
+        },
+        seconds(10)));
   }
 
   CDialogDriver m_driver;
@@ -68,9 +71,10 @@ TEST_P(StoredFolderTest, TheInstallerLandsInsideIt) {
   const std::string root = m_env->dir().path().string();
   const ScopedEnv rootVariable("ORV_DATA_TEST_ROOT", root);
   const auto fill = [&](std::string text) {
-    for (const auto& [word, value] : {std::pair<std::string, std::string>{"{root}", root},
-                                      std::pair<std::string, std::string>{"{default}", m_env->DefaultDataDir()},
-                                      std::pair<std::string, std::string>{"/", kSep}}) {
+    for (const auto& [word, value] :
+         {std::pair<std::string, std::string>{"{root}", root},
+          std::pair<std::string, std::string>{"{default}", m_env->DefaultDataDir()},
+          std::pair<std::string, std::string>{"/", kSep}}) {
       for (size_t at = 0; (at = text.find(word, at)) != std::string::npos; at += value.size()) {
         text.replace(at, word.size(), value);
       }
@@ -94,7 +98,8 @@ TEST_P(StoredFolderTest, TheInstallerLandsInsideIt) {
 INSTANTIATE_TEST_SUITE_P(
     Values, StoredFolderTest,
     ::testing::Values(TFolderRow{"WithoutSeparator", platform::kRegSz, "{root}/data", "{root}/data/"},
-                      TFolderRow{"Expanded", platform::kRegExpandSz, "%ORV_DATA_TEST_ROOT%/data", "{root}/data/"},
+                      TFolderRow{"Expanded", platform::kRegExpandSz, "%ORV_DATA_TEST_ROOT%/data",
+                                 "{root}/data/"},
                       TFolderRow{"Relative", platform::kRegSz, "orv-relative-data", "{default}"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -122,11 +122,11 @@ TEST_P(PlantedLinkTest, NothingIsWrittenThroughThemAndOnlyTheDownloadStarts) {
   EXPECT_EQ(InstallerRecord(), "ran -inst_update\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Plantings, PlantedLinkTest,
-    ::testing::Values(TPlantRow{"PartLinkedToRootsFile", PartLinkedToRootsFile, true},
-                      TPlantRow{"PartOfTheUser", PartOfTheUser, true},
-                      TPlantRow{"UpdateFolderLinkedToRootsFolder", UpdateFolderLinkedToRootsFolder, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Plantings, PlantedLinkTest,
+                         ::testing::Values(TPlantRow{"PartLinkedToRootsFile", PartLinkedToRootsFile, true},
+                                           TPlantRow{"PartOfTheUser", PartOfTheUser, true},
+                                           TPlantRow{"UpdateFolderLinkedToRootsFolder",
+                                                     UpdateFolderLinkedToRootsFolder, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -23,7 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Fixture(const std::string& name) { return std::string(ORV_BINARY_DIR) + "/signed_fixtures/" + name; }
+std::string Fixture(const std::string& name) {
+  return std::string(ORV_BINARY_DIR) + "/signed_fixtures/" + name;
+}
 
 class PublisherCheckTest : public DialogTest {
  protected:
@@ -49,7 +51,8 @@ class PublisherCheckTest : public DialogTest {
     m_env->dir().Write("files/Update.exe", installerBytes);
     m_env->dir().Write("program/ORVUpdate.exe", ReadFileBytes(program));
     const std::string copy = m_env->dir().File("program/ORVUpdate.exe");
-    std::filesystem::permissions(copy, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
     ChildProcess run(copy, {"ORVUpdate.exe", "-auto"});
     EXPECT_EQ(run.Wait(std::chrono::seconds(60)), 0);
     return ReadFileBytes(copy + ".log");
@@ -71,7 +74,7 @@ TEST_F(PublisherCheckTest, UnsignedProgramLeavesItToTheChecksum) {
 
 struct TRow {
   const char* installer;
-  const char* logLine;                  // a started installer's, or why it was refused
+  const char* logLine;                    // a started installer's, or why it was refused
   const char* program = "ORVUpdate.exe";  // the signed program that checks it
 };
 
@@ -101,25 +104,34 @@ INSTANTIATE_TEST_SUITE_P(
         TRow{"installer_signed.exe", "installer signed by our publisher"},
         TRow{"installer_signed_sha384.exe", "installer signed by our publisher"},
         TRow{"installer_signed.exe", "installer signed by our publisher", "ORVUpdate_sha512.exe"},
-        TRow{"installer_other.exe", "installer refused: installer signed by another publisher", "ORVUpdate_sha512.exe"},
-        TRow{"installer_signed.exe", "installer refused: own signature unreadable: bytes after the certificate table",
+        TRow{"installer_other.exe", "installer refused: installer signed by another publisher",
+             "ORVUpdate_sha512.exe"},
+        TRow{"installer_signed.exe",
+             "installer refused: own signature unreadable: bytes after the certificate table",
              "ORVUpdate_trailing.exe"},
-        TRow{"installer_unsigned.exe", "installer refused: own signature unreadable", "ORVUpdate_trailing.exe"},
+        TRow{"installer_unsigned.exe", "installer refused: own signature unreadable",
+             "ORVUpdate_trailing.exe"},
         TRow{"installer_signed_sha1.exe", "installer refused: installer signature malformed: weak digest"},
         TRow{"installer_second_entry.exe",
-             "installer refused: installer signature malformed: bytes after the signature in the certificate table"},
+             "installer refused: installer signature malformed: bytes after the signature in the certificate "
+             "table"},
         TRow{"installer_entry_padding.exe",
-             "installer refused: installer signature malformed: bytes after the signature in the certificate table"},
+             "installer refused: installer signature malformed: bytes after the signature in the certificate "
+             "table"},
         TRow{"installer_section_tail.exe",
              "installer refused: installer signature malformed: certificate table overlaps the image"},
-        TRow{"installer_old_version.exe", "installer refused: installer version 0.0.0.1 differs from the offered 1.0.0.2"},
-        TRow{"installer_no_version.exe", "installer refused: installer has no file version (no version resource)"},
+        TRow{"installer_old_version.exe",
+             "installer refused: installer version 0.0.0.1 differs from the offered 1.0.0.2"},
+        TRow{"installer_no_version.exe",
+             "installer refused: installer has no file version (no version resource)"},
         TRow{"installer_unsigned.exe", "installer refused: installer unsigned"},
         TRow{"installer_other.exe", "installer refused: installer signed by another publisher"},
         TRow{"installer_tampered.exe", "installer refused: installer changed after signing"},
-        TRow{"installer_truncated.exe", "installer refused: installer signature malformed: truncated signature"},
-        TRow{"installer_past_end.exe",
-             "installer refused: installer signature malformed: certificate table past the end of the file"}));
+        TRow{"installer_truncated.exe",
+             "installer refused: installer signature malformed: truncated signature"},
+        TRow{
+            "installer_past_end.exe",
+            "installer refused: installer signature malformed: certificate table past the end of the file"}));
 
 // The shown dialog of a signed program: the failure page, nothing started.
 class SignedProgramDialog : public DialogTest {
@@ -133,9 +145,11 @@ TEST_F(SignedProgramDialog, ShowsTheFailureForAnInstallerChangedAfterSigning) {
   m_env->dir().Write("files/Update.exe", ReadFileBytes(Fixture("installer_tampered.exe")));
   ASSERT_TRUE(m_driver.Open(true));
   m_driver.dialog().GetJob().m_publisherProgram = Utf8ToUtf16(Fixture("ORVUpdate.exe"));
-  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.PageOf(u"tab_main") == 1; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(
+      m_driver.PumpUntil([this] { return m_driver.PageOf(u"tab_main") == 1; }, std::chrono::seconds(10)));
   ASSERT_TRUE(m_driver.Click(u"btn_update"));
-  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.IsShown(u"lab_error"); }, std::chrono::seconds(20)));
+  ASSERT_TRUE(
+      m_driver.PumpUntil([this] { return m_driver.IsShown(u"lab_error"); }, std::chrono::seconds(20)));
   EXPECT_FALSE(m_driver.dialog().IsInstallerStarted());
   EXPECT_EQ(RequestCount("files/Update.exe"), 1u);
   ASSERT_TRUE(m_driver.Click(u"sysclosebutton"));
@@ -171,9 +185,8 @@ TEST_F(LinkedDataFolder, RepointedDuringTheCheckDoesNotChangeWhatStarts) {
   m_env->dir().Write("other/Update/Update.exe", ProgramBytes("orv_installer_swapped"));
   std::string why;
   // Wine would empty the folder a host link leads to when the test's folder goes.
-  const std::unique_ptr<const fs::path, void (*)(const fs::path*)> unlink(&link, [](const fs::path* at) {
-    RemoveFolderLink(*at);
-  });
+  const std::unique_ptr<const fs::path, void (*)(const fs::path*)> unlink(
+      &link, [](const fs::path* at) { RemoveFolderLink(*at); });
   ASSERT_TRUE(MakeFolderLink(root / "checked", link, &why)) << why;
   const bool signedProgram = platform::SystemChecksCodeSignatures();
   m_env->dir().Write("files/Update.exe", signedProgram ? ReadFileBytes(Fixture("installer_signed.exe"))
@@ -200,7 +213,8 @@ InstallerDigests DigestsOf(const std::string& name) {
 
 // The MD5 and the image digest come from one pass.
 TEST(InstallerDigests, OnePassGivesBothDigests) {
-  const InstallerDigests signed_ = DigestsOf("installer_signed.exe"), tampered = DigestsOf("installer_tampered.exe");
+  const InstallerDigests signed_ = DigestsOf("installer_signed.exe"),
+                         tampered = DigestsOf("installer_tampered.exe");
   EXPECT_EQ(Utf16ToUtf8(signed_.md5), Md5HexOf(ReadFileBytes(Fixture("installer_signed.exe"))));
   EXPECT_TRUE(signed_.imageDigestMatches);
   EXPECT_EQ(tampered.signature, InstallerSignature::kPresent);

@@ -52,12 +52,13 @@ TEST_F(DevServiceTest, StartsTheNamedProgramAndAnswersTrue) {
   StartInProcess({});
   const std::string marker = m_dir.File("started.txt");
   JsonPtr holder(json_object());
-  ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(),
-                                   holder.get(), 5));
+  ASSERT_TRUE(m_client->CallMethod(
+      "StartComponent", StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(), holder.get(), 5));
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
   EXPECT_EQ(WaitForText(marker), "-update");
   const std::string log = ReadFileBytes(m_dir.File("service.log"));
-  EXPECT_NE(log.find(R"(received {"jsonrpc":"2.0","method":"MethodSupport","params":[]})"), std::string::npos);
+  EXPECT_NE(log.find(R"(received {"jsonrpc":"2.0","method":"MethodSupport","params":[]})"),
+            std::string::npos);
   EXPECT_NE(log.find(R"("method":"StartComponent","params":{"pid":1234,"name":")"), std::string::npos);
 }
 
@@ -70,8 +71,8 @@ TEST_F(DevServiceTest, StartsProgramsWhoseNamesAreNotAscii) {
   StartInProcess(options);
   const std::string marker = m_dir.File("unicode.txt");
   JsonPtr holder(json_object());
-  ASSERT_TRUE(
-      m_client->CallMethod("StartComponent", StartParams(name, "\"" + marker + "\" -x").get(), holder.get(), 5));
+  ASSERT_TRUE(m_client->CallMethod("StartComponent", StartParams(name, "\"" + marker + "\" -x").get(),
+                                   holder.get(), 5));
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
   EXPECT_EQ(WaitForText(marker), "-x");
 }
@@ -125,9 +126,8 @@ TEST_F(DevServiceTest, ChildProcessServiceStartsAProgramThenExits) {
   // The child needs a moment to start listening; nothing signals it.
   EXPECT_TRUE(WaitFor([&] { return m_client->Connect(m_name.c_str()); }, CTestPeer::kWaitLimit));
   JsonPtr holder(json_object());
-  ASSERT_TRUE(m_client->CallMethod("StartComponent",
-                                   StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(),
-                                   holder.get(), 5));
+  ASSERT_TRUE(m_client->CallMethod(
+      "StartComponent", StartParams(ORV_MARKER_NAME, "\"" + marker + "\" -update").get(), holder.get(), 5));
   EXPECT_EQ(child.Wait(CTestPeer::kWaitLimit), 0);
   EXPECT_EQ(CompactText(holder.get()), R"({"result":true})");
   EXPECT_EQ(WaitForText(marker), "-update");

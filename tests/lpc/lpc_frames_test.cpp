@@ -10,9 +10,10 @@ namespace {
 TEST(LpcFrames, SentMessagesKeepPackOrderAndEndInOneZeroByte) {
   JsonPtr params = Json(R"({"b":1,"a":[true,null]})");
   JsonPtr call(lpc::BuildCall("Do", params.get(), 4000000000u));
-  EXPECT_EQ(lpc::Frame(call.get()),
-            std::string(R"({"jsonrpc":"2.0","method":"Do","params":{"b":1,"a":[true,null]},"id":-294967296})") +
-                '\0');
+  EXPECT_EQ(
+      lpc::Frame(call.get()),
+      std::string(R"({"jsonrpc":"2.0","method":"Do","params":{"b":1,"a":[true,null]},"id":-294967296})") +
+          '\0');
   JsonPtr note(lpc::BuildNotification("Tell", params.get()));
   EXPECT_EQ(CompactText(note.get()), R"({"jsonrpc":"2.0","method":"Tell","params":{"b":1,"a":[true,null]}})");
   JsonPtr error(lpc::BuildResponse(params.get(), true, 9));

@@ -61,8 +61,9 @@ TEST_P(StoredDataDirTest, IsAnAbsoluteFolderThatFilesGoInto) {
   env.SeedUserSid();
   const ScopedEnv root("ORV_FOLDERS_TEST_ROOT", env.dir().path().string());
   const auto fill = [&](std::string text) {
-    for (const auto& [word, value] : {std::pair<std::string, std::string>{"{root}", env.dir().path().string()},
-                                      std::pair<std::string, std::string>{"{sep}", kSep}}) {
+    for (const auto& [word, value] :
+         {std::pair<std::string, std::string>{"{root}", env.dir().path().string()},
+          std::pair<std::string, std::string>{"{sep}", kSep}}) {
       for (size_t at; (at = text.find(word)) != std::string::npos;) text.replace(at, word.size(), value);
     }
     return text;
@@ -78,20 +79,21 @@ TEST_P(StoredDataDirTest, IsAnAbsoluteFolderThatFilesGoInto) {
   EXPECT_TRUE(IsTestMode());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, StoredDataDirTest,
-    ::testing::Values(
-        TDataDirRow{"WithoutSeparator", platform::kRegSz, "{root}{sep}Data", "{root}{sep}Data{sep}"},
-        TDataDirRow{"WithSeparator", platform::kRegSz, "{root}{sep}Data{sep}", "{root}{sep}Data{sep}"},
-        TDataDirRow{"Expanded", platform::kRegExpandSz, "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}",
-                    "{root}{sep}Data{sep}"},
-        TDataDirRow{"ExpandedUnknownName", platform::kRegExpandSz, "%ORV_FOLDERS_TEST_UNSET%{sep}Data{sep}",
-                    nullptr},
-        TDataDirRow{"PercentInPlainString", platform::kRegSz, "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}",
-                    nullptr},
-        TDataDirRow{"Relative", platform::kRegSz, "Data{sep}", nullptr},
-        TDataDirRow{"Empty", platform::kRegSz, "", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Values, StoredDataDirTest,
+                         ::testing::Values(TDataDirRow{"WithoutSeparator", platform::kRegSz,
+                                                       "{root}{sep}Data", "{root}{sep}Data{sep}"},
+                                           TDataDirRow{"WithSeparator", platform::kRegSz,
+                                                       "{root}{sep}Data{sep}", "{root}{sep}Data{sep}"},
+                                           TDataDirRow{"Expanded", platform::kRegExpandSz,
+                                                       "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}",
+                                                       "{root}{sep}Data{sep}"},
+                                           TDataDirRow{"ExpandedUnknownName", platform::kRegExpandSz,
+                                                       "%ORV_FOLDERS_TEST_UNSET%{sep}Data{sep}", nullptr},
+                                           TDataDirRow{"PercentInPlainString", platform::kRegSz,
+                                                       "%ORV_FOLDERS_TEST_ROOT%{sep}Data{sep}", nullptr},
+                                           TDataDirRow{"Relative", platform::kRegSz, "Data{sep}", nullptr},
+                                           TDataDirRow{"Empty", platform::kRegSz, "", nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Folders, DefaultDataDirIsCreatedAndFollowsTheMarker) {
   TestEnvironment env;

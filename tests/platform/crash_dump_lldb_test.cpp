@@ -32,9 +32,9 @@ void PrintTo(const DumpCase& c, std::ostream* out) { *out << c.mode; }
 
 // Overflow: the backtrace runs through the whole exhausted stack to main.
 const DumpCase kCases[] = {
-    {"segv", "SIGSEGV", "WriteTo"},       {"abort", "SIGABRT", "abort"},
-    {"fpe", "SIGFPE", "DivideByZero"},    {"ill", "SIGILL", "IllegalInstruction"},
-    {"thread", "SIGSEGV", "WriteTo"},     {"overflow", "SIGSEGV", "Recurse"},
+    {"segv", "SIGSEGV", "WriteTo"},    {"abort", "SIGABRT", "abort"},
+    {"fpe", "SIGFPE", "DivideByZero"}, {"ill", "SIGILL", "IllegalInstruction"},
+    {"thread", "SIGSEGV", "WriteTo"},  {"overflow", "SIGSEGV", "Recurse"},
 };
 
 std::string FindProgram(const std::string& name) {
@@ -51,9 +51,9 @@ std::string FindProgram(const std::string& name) {
 // What LLDB printed about the dump, parsed from its command output.
 struct LldbView {
   std::string processId;
-  std::string stoppedTid, stopReason;  // the selected (crashing) thread
-  std::map<std::string, std::string> tids;  // thread number -> system thread id
-  std::map<std::string, std::vector<std::string>> frames;  // thread number -> frame lines
+  std::string stoppedTid, stopReason;                        // the selected (crashing) thread
+  std::map<std::string, std::string> tids;                   // thread number -> system thread id
+  std::map<std::string, std::vector<std::string>> frames;    // thread number -> frame lines
   std::string crashingThread;                                // its thread number
   std::vector<std::pair<std::string, std::string>> modules;  // build id (lower hex), path
 };
@@ -114,13 +114,12 @@ TEST_P(CrashDumpInLldb, StopsOnTheSignalWithEveryThreadAndTheModulesBuildIds) {
   ChildProcess victim(m_program, {m_program, c.mode});
   ASSERT_EQ(victim.Wait(kCrashExitWait), 0);
   const std::string output = m_dir.File("lldb.txt");
-  ChildProcess reader(lldb, {lldb, "--batch", "--no-lldbinit", "--no-use-colors",
-                             "-o", "target create --core " + m_program + ".dmp",
-                             "-o", "process status", "-o", "thread list",
-                             "-o", "thread backtrace all", "-o", "image list -u -f"},
+  ChildProcess reader(lldb,
+                      {lldb, "--batch", "--no-lldbinit", "--no-use-colors", "-o",
+                       "target create --core " + m_program + ".dmp", "-o", "process status", "-o",
+                       "thread list", "-o", "thread backtrace all", "-o", "image list -u -f"},
                       output);
-  ASSERT_EQ(reader.Wait(kLldbWait), 0) << "LLDB did not finish reading the dump:\n"
-                                       << ReadFileBytes(output);
+  ASSERT_EQ(reader.Wait(kLldbWait), 0) << "LLDB did not finish reading the dump:\n" << ReadFileBytes(output);
   LldbView view = Parse(ReadFileBytes(output));
   SCOPED_TRACE(ReadFileBytes(output).substr(0, 4000));
   EXPECT_EQ(view.processId, std::to_string(victim.pid()));

@@ -25,8 +25,8 @@ inline constexpr uint32_t kDumpedDivideByZero = 0xC0000094u;
 inline constexpr uint32_t kDumpedIllegalInstruction = 0xC000001Du;
 inline constexpr uint32_t kDumpedStackOverflow = 0xC00000FDu;
 #else
-inline constexpr uint32_t kDumpedAccessViolation = 11;  // SIGSEGV
-inline constexpr uint32_t kDumpedDivideByZero = 8;      // SIGFPE
+inline constexpr uint32_t kDumpedAccessViolation = 11;    // SIGSEGV
+inline constexpr uint32_t kDumpedDivideByZero = 8;        // SIGFPE
 inline constexpr uint32_t kDumpedIllegalInstruction = 4;  // SIGILL
 inline constexpr uint32_t kDumpedStackOverflow = 11;
 #endif

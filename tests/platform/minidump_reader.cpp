@@ -14,7 +14,8 @@ class CReader {
   explicit CReader(const std::string& bytes) : m_bytes(bytes) {}
   template <typename T>
   T At(uint64_t offset) const {
-    if (offset + sizeof(T) > m_bytes.size()) throw std::out_of_range("read past end at " + std::to_string(offset));
+    if (offset + sizeof(T) > m_bytes.size())
+      throw std::out_of_range("read past end at " + std::to_string(offset));
     T value;
     std::memcpy(&value, m_bytes.data() + offset, sizeof(T));
     return value;

@@ -31,7 +31,7 @@ struct Minidump {
   std::map<uint32_t, std::pair<uint32_t, uint32_t>> streams;  // type -> (size, rva)
   uint16_t architecture = 0;
   uint32_t majorVersion = 0, minorVersion = 0;  // of the operating system
-  uint32_t processId = 0;  // from the misc info; 0 when absent
+  uint32_t processId = 0;                       // from the misc info; 0 when absent
   uint32_t exceptionThread = 0, exceptionCode = 0, exceptionFlags = 0, parameterCount = 0;
   uint64_t exceptionAddress = 0;
   uint64_t parameters[15] = {};

@@ -103,8 +103,7 @@ TEST(NamedMutexStandIn, LinksAreNotFollowed) {
   mutex.Close();
 
   // The folder is now the private fallback; a lock file there that is a link fails.
-  const std::filesystem::path fallback =
-      std::filesystem::path(env.AppDataHome()) / "orvane" / "mutex";
+  const std::filesystem::path fallback = std::filesystem::path(env.AppDataHome()) / "orvane" / "mutex";
   ASSERT_TRUE(std::filesystem::is_directory(fallback));
   std::filesystem::create_symlink(elsewhere / "victim", fallback / "Orvane_Other.lock");
   EXPECT_FALSE(mutex.Create(u"Orvane_Other", &existed));

@@ -37,7 +37,8 @@ TEST(PipeConnection, UnusableNamesHaveNoPath) {
   EXPECT_EQ(platform::PipePath(std::string(300, 'n')), "");
   const std::string path = platform::PipePath("OrvaneSvcLpc");
   ASSERT_GE(path.size(), 13u);
-  EXPECT_EQ(path.substr(path.size() - 13), static_cast<char>(platform::kPathSeparator) + std::string("OrvaneSvcLpc"));
+  EXPECT_EQ(path.substr(path.size() - 13),
+            static_cast<char>(platform::kPathSeparator) + std::string("OrvaneSvcLpc"));
 }
 
 TEST(PipeConnection, SecondListenerOnALiveNameFailsUntilTheFirstCloses) {

@@ -24,8 +24,8 @@ std::wstring PlainPipeName(const std::string& name) {
 class CRawServer {
  public:
   CRawServer(const std::string& name, DWORD type)
-      : m_pipe(CreateNamedPipeW(PlainPipeName(name).c_str(), PIPE_ACCESS_DUPLEX, type | PIPE_WAIT, 1, 4096, 4096, 0,
-                                nullptr)) {}
+      : m_pipe(CreateNamedPipeW(PlainPipeName(name).c_str(), PIPE_ACCESS_DUPLEX, type | PIPE_WAIT, 1, 4096,
+                                4096, 0, nullptr)) {}
   ~CRawServer() { Close(); }
   bool IsOpen() const { return m_pipe != INVALID_HANDLE_VALUE; }
   bool Accept() { return ConnectNamedPipe(m_pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED; }
@@ -38,7 +38,8 @@ class CRawServer {
     std::string bytes(size, '\0');
     DWORD count = 0;
     size_t filled = 0;
-    while (filled < size && ReadFile(m_pipe, &bytes[filled], static_cast<DWORD>(size - filled), &count, nullptr)) {
+    while (filled < size &&
+           ReadFile(m_pipe, &bytes[filled], static_cast<DWORD>(size - filled), &count, nullptr)) {
       filled += count;
     }
     bytes.resize(filled);

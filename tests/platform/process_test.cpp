@@ -45,4 +45,3 @@ TEST(Process, TokenNamesTheOwnerAndItsSid) {
   EXPECT_EQ(sid, platform::CurrentUserSidText());
   EXPECT_FALSE(platform::OpenProcessToken(0x7FFFFFF0, &token));
 }
-

@@ -7,7 +7,8 @@
 // user as an administrator with a high label unless told otherwise.
 TEST(ProcessWindows, IntegrityIsAMandatoryLabelOfTheToken) {
   const uint32_t rid = platform::GetProcessIntegrityRid();
-  EXPECT_TRUE(rid == 0x1000 || rid == 0x2000 || rid == 0x2100 || rid == 0x3000 || rid == 0x4000) << std::hex << rid;
+  EXPECT_TRUE(rid == 0x1000 || rid == 0x2000 || rid == 0x2100 || rid == 0x3000 || rid == 0x4000)
+      << std::hex << rid;
   EXPECT_FALSE(platform::SystemPredatesIntegrityLevels());
 }
 

@@ -46,10 +46,16 @@ TEST(Registry, CurrentUserIsTheUsersHiveOfTheProcessSid) {
   const uint32_t one = 1;
   ASSERT_EQ(viaCurrent.SetValue(u"V", platform::kRegDword, &one, 4), 0);
   RegistryKey viaUsers;
-  ASSERT_EQ(viaUsers.Open(RegRoot::kUsers, u"S-1-5-21-0-0-0-" + [] {
-    const std::string uid = std::to_string(geteuid());
-    return std::u16string(uid.begin(), uid.end());
-  }() + u"\\SOFTWARE\\X", kAll), 0);
+  ASSERT_EQ(viaUsers.Open(
+                RegRoot::kUsers,
+                u"S-1-5-21-0-0-0-" +
+                    [] {
+                      const std::string uid = std::to_string(geteuid());
+                      return std::u16string(uid.begin(), uid.end());
+                    }() +
+                    u"\\SOFTWARE\\X",
+                kAll),
+            0);
   EXPECT_EQ(ReadDword(viaUsers, u"V"), 1u);
 }
 

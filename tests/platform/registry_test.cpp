@@ -39,9 +39,11 @@ TEST(Registry, DeleteTreeRemovesSubKeysButNotLookalikes) {
   TestEnvironment env;
   RegistryKey key;
   ASSERT_EQ(key.Create(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B\\C", kAll), 0);
-  ASSERT_EQ(key.Create(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B_x", kAll), 0);  // "_" is no wildcard
+  ASSERT_EQ(key.Create(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B_x", kAll),
+            0);  // "_" is no wildcard
   EXPECT_EQ(RegistryKey::DeleteTree(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B"), 0);
-  EXPECT_EQ(key.Open(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B\\C", kAll), platform::kErrorFileNotFound);
+  EXPECT_EQ(key.Open(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B\\C", kAll),
+            platform::kErrorFileNotFound);
   EXPECT_EQ(key.Open(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen\\A\\B_x", kAll), 0);
 }
 

@@ -78,16 +78,24 @@ LRESULT RecorderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!recorder) return DefWindowProc(hwnd, message, wParam, lParam);
   recorder->log.push_back({message, wParam, lParam});
   switch (message) {
-    case WM_CREATE: return recorder->failCreate ? -1 : 0;
+    case WM_CREATE:
+      return recorder->failCreate ? -1 : 0;
     case WM_NCHITTEST: {
       POINT p{XFromLParam(lParam), YFromLParam(lParam)};
       ScreenToClient(hwnd, &p);
       return p.y < recorder->captionHeight ? HTCAPTION : HTCLIENT;
     }
-    case WM_KEYDOWN: recorder->keyStateShift = GetKeyState(VK_SHIFT) < 0; return 0;
-    case WM_PAINT: Paint(hwnd, *recorder); return 0;
-    case WM_NCDESTROY: SetWindowLongPtr(hwnd, GWLP_USERDATA, 0); return 0;
-    default: return DefWindowProc(hwnd, message, wParam, lParam);
+    case WM_KEYDOWN:
+      recorder->keyStateShift = GetKeyState(VK_SHIFT) < 0;
+      return 0;
+    case WM_PAINT:
+      Paint(hwnd, *recorder);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtr(hwnd, GWLP_USERDATA, 0);
+      return 0;
+    default:
+      return DefWindowProc(hwnd, message, wParam, lParam);
   }
 }
 
@@ -262,8 +270,10 @@ TEST_F(WindowSystemTest, ShowCommandsAndSystemCommandsChangeTheState) {
   for (const TShowCase& c : cases) {
     SCOPED_TRACE(c.name);
     r.log.clear();
-    if (c.sysCommand) SendMessage(hwnd, WM_SYSCOMMAND, static_cast<WPARAM>(c.command), 0);
-    else ShowWindow(hwnd, c.command);
+    if (c.sysCommand)
+      SendMessage(hwnd, WM_SYSCOMMAND, static_cast<WPARAM>(c.command), 0);
+    else
+      ShowWindow(hwnd, c.command);
     Pump();
     EXPECT_EQ(IsIconic(hwnd), c.iconic);
     EXPECT_EQ(IsZoomed(hwnd), c.zoomed);
@@ -453,8 +463,11 @@ struct TKeyCase {
 };
 
 TEST_F(WindowSystemTest, KeysReachTheFocusWindowWithVirtualKeyCodes) {
-  const TKeyCase cases[] = {{'A', false, u'a'}, {'B', true, u'B'}, {'7', false, u'7'},
-                            {VK_RETURN, false, u'\r'}, {VK_LEFT, false, 0}};
+  const TKeyCase cases[] = {{'A', false, u'a'},
+                            {'B', true, u'B'},
+                            {'7', false, u'7'},
+                            {VK_RETURN, false, u'\r'},
+                            {VK_LEFT, false, 0}};
   TRecorder& other = NewRecorder();
   TRecorder& r = NewRecorder();
   HWND first = Create({400, 100, 500, 200}, other);
@@ -503,7 +516,8 @@ TEST_F(WindowSystemTest, PaintedPixelsAreWhatTheScreenShows) {
   EXPECT_EQ(ScreenPixel({150, 150}), 0x20A040u);  // outside the invalidated part
 
   std::string png = (std::filesystem::temp_directory_path() /
-                     ("orv-window-test-" + std::to_string(GetTickCount()) + ".png")).string();
+                     ("orv-window-test-" + std::to_string(GetTickCount()) + ".png"))
+                        .string();
   ASSERT_TRUE(platform::testing::SaveScreenPng({100, 100, 260, 220}, png));
   std::ifstream file(png, std::ios::binary);
   std::string signature(8, '\0');
@@ -565,7 +579,8 @@ TEST_F(WindowSystemTest, RoundRegionClipsTheWindow) {
 }
 
 TEST_F(WindowSystemTest, SecondProcessFindsTheWindowByClassAndActivatesIt) {
-  std::u16string className = u"OrvFindMe" + std::u16string(1, u'A' + static_cast<char16_t>(GetTickCount() % 26));
+  std::u16string className =
+      u"OrvFindMe" + std::u16string(1, u'A' + static_cast<char16_t>(GetTickCount() % 26));
   WNDCLASS wc;
   wc.lpfnWndProc = RecorderProc;
   wc.lpszClassName = className;
@@ -625,11 +640,11 @@ TEST_F(WindowSystemTest, BringOntoWorkAreaMovesAWindowWholeOntoItsMonitor) {
   HWND hwnd = Create({work.left, work.top, work.left + kW, work.top + kH}, r);
   for (const TBringCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const RECT from{x(c.from.left, c.fromEnd.x), y(c.from.top, c.fromEnd.y),
-                    x(c.from.right, c.fromEnd.x), y(c.from.bottom, c.fromEnd.y)};
+    const RECT from{x(c.from.left, c.fromEnd.x), y(c.from.top, c.fromEnd.y), x(c.from.right, c.fromEnd.x),
+                    y(c.from.bottom, c.fromEnd.y)};
     const int width = from.right - from.left, height = from.bottom - from.top;
-    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, from.left, from.top, width, height,
-                             SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(
+        SetWindowPos(hwnd, nullptr, from.left, from.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE));
     const bool stays = c.to.x == -1 && c.to.y == -1;
     EXPECT_EQ(BringOntoWorkArea(hwnd), !stays);
     RECT now;
@@ -640,8 +655,7 @@ TEST_F(WindowSystemTest, BringOntoWorkAreaMovesAWindowWholeOntoItsMonitor) {
   }
   // Full screen: left as it is.
   const RECT& m = info.rcMonitor;
-  ASSERT_TRUE(
-      SetWindowPos(hwnd, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOZORDER));
+  ASSERT_TRUE(SetWindowPos(hwnd, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOZORDER));
   EXPECT_FALSE(BringOntoWorkArea(hwnd));
 }
 

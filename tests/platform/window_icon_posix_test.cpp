@@ -37,7 +37,8 @@ std::vector<uint8_t> MakeIco(int width, int height, const std::vector<uint32_t>&
   StoreLe16(image + 12, 1);
   StoreLe16(image + 14, 32);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) StoreLe32(image + 40 + 4 * ((height - 1 - y) * width + x), argb[y * width + x]);
+    for (int x = 0; x < width; ++x)
+      StoreLe32(image + 40 + 4 * ((height - 1 - y) * width + x), argb[y * width + x]);
   }
   return file;
 }
@@ -65,7 +66,8 @@ TEST(WindowIcon, ImagesAreReadTopDownAndScaledToTheSizeAskedFor) {
 
   // Without any alpha the image is opaque (the mask decides).
   const auto noAlpha = MakeIco(1, 1, {0x00123456});
-  EXPECT_EQ(Pixels(CreateIconFromIcoFile(noAlpha.data(), noAlpha.size(), 1, 1), &width, &height)[0], 0xFF123456u);
+  EXPECT_EQ(Pixels(CreateIconFromIcoFile(noAlpha.data(), noAlpha.size(), 1, 1), &width, &height)[0],
+            0xFF123456u);
 
   // The product's own icon at both system sizes.
   const std::string product = ReadFileBytes(ORV_SOURCE_DIR "/src/app/resources/orvupdate.ico");
@@ -102,7 +104,8 @@ TEST(WindowIcon, WindowKeepsItsIconsAndTheDesktopSeesThem) {
   EXPECT_EQ(SendMessage(hwnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(big));
   EXPECT_EQ(SendMessage(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(small));
   if (platform::testing::WindowBackendName() == "x11") {
-    const std::string shown = CommandOutput("xprop -id " + std::to_string(reinterpret_cast<uintptr_t>(hwnd)) + " _NET_WM_ICON");
+    const std::string shown =
+        CommandOutput("xprop -id " + std::to_string(reinterpret_cast<uintptr_t>(hwnd)) + " _NET_WM_ICON");
     EXPECT_NE(shown.find("Icon (32 x 32)"), std::string::npos) << shown;
     EXPECT_NE(shown.find("Icon (16 x 16)"), std::string::npos) << shown;
   }

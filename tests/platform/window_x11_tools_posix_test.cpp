@@ -28,8 +28,10 @@ TEST(WindowX11Tools, XdotoolFindsTheTitleAndXpropShowsTheClass) {
   ASSERT_NE(hwnd, nullptr);
   std::string id = std::to_string(reinterpret_cast<uintptr_t>(hwnd));
   EXPECT_EQ(CommandOutput("xdotool search --name '在线升级 tools'"), id + "\n");
-  EXPECT_NE(CommandOutput("xprop -id " + id + " WM_CLASS").find("\"OrvToolsCheck\", \"OrvToolsCheck\""), std::string::npos);
-  EXPECT_NE(CommandOutput("xprop -id " + id + " _NET_WM_NAME").find("奥凡 在线升级 tools"), std::string::npos);
+  EXPECT_NE(CommandOutput("xprop -id " + id + " WM_CLASS").find("\"OrvToolsCheck\", \"OrvToolsCheck\""),
+            std::string::npos);
+  EXPECT_NE(CommandOutput("xprop -id " + id + " _NET_WM_NAME").find("奥凡 在线升级 tools"),
+            std::string::npos);
   DestroyWindow(hwnd);
 }
 
@@ -142,7 +144,8 @@ TEST(WindowX11Tools, HostileWorkAreasStayOnTheMonitor) {
     SetRootCardinals("_NET_WORKAREA", "0,0,1280,1000");
     ASSERT_TRUE(AwaitWorkArea(sane));
     if (*c.strut)
-      CommandOutput("xprop -id " + dockId + " -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL " + c.strut);
+      CommandOutput("xprop -id " + dockId + " -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL " +
+                    c.strut);
     SetRootCardinals("_NET_CURRENT_DESKTOP", c.desktop);
     SetRootCardinals("_NET_WORKAREA", c.areas);
     EXPECT_TRUE(AwaitWorkArea(c.work));

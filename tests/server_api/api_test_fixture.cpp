@@ -52,8 +52,8 @@ std::unique_ptr<CConnectHelp> ApiTest::MakeClient(const TestIdentity& identity) 
   setup.limits = identity.limits;
   if (identity.clock != 0) setup.clock = [clock = identity.clock] { return clock; };
   auto client = std::make_unique<CConnectHelp>(std::move(setup));
-  (void)client->Init(identity.softid, identity.qid, identity.version, identity.av,
-                     identity.category, identity.instTime, identity.special);
+  (void)client->Init(identity.softid, identity.qid, identity.version, identity.av, identity.category,
+                     identity.instTime, identity.special);
   return client;
 }
 

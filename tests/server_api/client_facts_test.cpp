@@ -23,11 +23,11 @@ TEST(DescriptorString, HexTextFlippingAndFallbacks) {
   EXPECT_EQ(DecodeDescriptorString("5757442d57434334", false), "WWD-WCC4");
   EXPECT_EQ(DecodeDescriptorString("5757442d57434334", true), "WW-DCW4C");
   EXPECT_EQ(DecodeDescriptorString("WWD-WCC4", true), "WW-DCW4C");  // plain text flips too
-  EXPECT_EQ(DecodeDescriptorString("20204142", false), "AB");  // decoded, then trimmed
-  EXPECT_EQ(DecodeDescriptorString("57 57", false), "57 57");   // blank as "0" gives 0x05: raw text
-  EXPECT_EQ(DecodeDescriptorString("0a41", false), "0a41");     // a control byte: raw text
-  EXPECT_EQ(DecodeDescriptorString("  ABC  ", false), "ABC");   // not hex: kept, trimmed
-  EXPECT_EQ(DecodeDescriptorString("AB\x01", false), "");       // raw text with a control byte
+  EXPECT_EQ(DecodeDescriptorString("20204142", false), "AB");       // decoded, then trimmed
+  EXPECT_EQ(DecodeDescriptorString("57 57", false), "57 57");       // blank as "0" gives 0x05: raw text
+  EXPECT_EQ(DecodeDescriptorString("0a41", false), "0a41");         // a control byte: raw text
+  EXPECT_EQ(DecodeDescriptorString("  ABC  ", false), "ABC");       // not hex: kept, trimmed
+  EXPECT_EQ(DecodeDescriptorString("AB\x01", false), "");           // raw text with a control byte
   EXPECT_EQ(DecodeDescriptorString("", true), "");
 }
 

@@ -16,11 +16,13 @@ class DevServerProgramTest : public ::testing::Test {
     args.insert(args.begin(), BuiltProgram("devserver"));
     m_child = std::make_unique<ChildProcess>(args[0], args, m_dir.File("out.txt"));
     int port = 0;
-    WaitFor([&] {
-      std::ifstream out(m_dir.File("out.txt"));
-      std::string word;
-      return out >> word >> port && word == "http";
-    }, std::chrono::seconds(10));
+    WaitFor(
+        [&] {
+          std::ifstream out(m_dir.File("out.txt"));
+          std::string word;
+          return out >> word >> port && word == "http";
+        },
+        std::chrono::seconds(10));
     return port;
   }
   TempDir m_dir;

@@ -35,8 +35,8 @@ const RangeCase kCases[] = {
 TEST(DevserverRangeTest, AnswersLikeADownloadHost) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.range) + " / " + c.ifRange);
-    const auto answer =
-        devserver::AnswerRange(c.range, c.ifRange, "\"e1\"", "Mon, 01 Jan 2024 00:00:00 GMT", 1000, c.serveRanges);
+    const auto answer = devserver::AnswerRange(c.range, c.ifRange, "\"e1\"", "Mon, 01 Jan 2024 00:00:00 GMT",
+                                               1000, c.serveRanges);
     EXPECT_EQ(answer.status, c.status);
     EXPECT_EQ(answer.offset, c.offset);
     EXPECT_EQ(answer.length, c.length);

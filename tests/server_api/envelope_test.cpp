@@ -85,8 +85,8 @@ TEST_F(ClockTest, FailedSynchronisationKeepsTheOffset) {
   m_server->SetReply("microtime/", RawReply(R"({"status":200,"time":1699999000})"));
   auto client = MakeClient(identity);
   ASSERT_EQ(client->GetTimestamp(), 1699999000);
-  for (const char* body : {R"({"status":"200","time":5})", R"({"status":200,"time":"5"})",
-                           R"({"status":200})", "garbage"}) {
+  for (const char* body :
+       {R"({"status":"200","time":5})", R"({"status":200,"time":"5"})", R"({"status":200})", "garbage"}) {
     m_server->SetReply("microtime/", RawReply(body));
     EXPECT_FALSE(client->SyncServerTime()) << body;
     EXPECT_EQ(client->GetTimestamp(), 1699999000) << body;
@@ -105,8 +105,8 @@ TEST_F(ClockTest, AbsurdTimeIsIgnored) {
   m_server->SetReply("microtime/", RawReply(R"({"status":200,"time":1699999000})"));
   auto client = MakeClient(identity);
   ASSERT_EQ(client->GetTimestamp(), 1699999000);
-  for (const char* time : {"1e19", "1e300", "-1e19", "-5", "0", "9223372036854775807",
-                           "-9223372036854775808", "4102444800", "946684799.9"}) {
+  for (const char* time : {"1e19", "1e300", "-1e19", "-5", "0", "9223372036854775807", "-9223372036854775808",
+                           "4102444800", "946684799.9"}) {
     m_server->SetReply("microtime/", RawReply(std::string(R"({"status":200,"time":)") + time + "}"));
     EXPECT_FALSE(client->SyncServerTime()) << time;
     EXPECT_EQ(client->GetTimestamp(), 1699999000) << time;

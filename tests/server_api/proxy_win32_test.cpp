@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr wchar_t kConnections[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+constexpr wchar_t kConnections[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 constexpr wchar_t kSettings[] = L"DefaultConnectionSettings";
 
 void AppendDword(std::vector<BYTE>* record, DWORD value) {
@@ -39,7 +40,8 @@ std::vector<BYTE> FixedProxyRecord(const std::string& proxy) {
 class UserProxySettings {
  public:
   UserProxySettings() {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_key, nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_key,
+                    nullptr);
     DWORD size = 0, type = 0;
     if (m_key && RegQueryValueExW(m_key, kSettings, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
       m_saved.emplace(size);

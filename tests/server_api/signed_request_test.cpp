@@ -92,12 +92,14 @@ TEST(RequestSigning, EveryVectorIsBuiltWithoutAServer) {
     SCOPED_TRACE(entry.path().filename().string());
     const SignedCase c = LoadCase(entry.path());
     const TestIdentity& id = c.identity;
-    const TRequestIdentity identity{id.qid, id.softid, id.av, id.category, id.version, id.os, c.vm, id.special != 0};
+    const TRequestIdentity identity{id.qid,     id.softid, id.av, id.category,
+                                    id.version, id.os,     c.vm,  id.special != 0};
     uint32_t seed = id.seed;
     const TSignedExtras extras{id.mac, id.instTime, id.clock, NextCrtRand(&seed)};
     CParamMap params;
     for (const auto& [key, value] : c.params) params.Insert(Utf8ToUtf16(key), Utf8ToUtf16(value));
-    const std::string body = Utf16ToUtf8(BuildSignedBody(params, identity, extras, u"r", Utf8ToUtf16(c.path)));
+    const std::string body =
+        Utf16ToUtf8(BuildSignedBody(params, identity, extras, u"r", Utf8ToUtf16(c.path)));
     EXPECT_EQ(body, ReadFileBytes(entry.path() / "body.txt"));
     EXPECT_TRUE(body.ends_with("&signature=" + Md5HexOf(ReadFileBytes(entry.path() / "sign_input.txt"))));
     ++cases;

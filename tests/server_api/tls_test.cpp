@@ -14,7 +14,8 @@ namespace {
 bool MakeCertificates(const TempDir& dir) {
   const std::string d = dir.path().string();
   const std::string script =
-      "cd '" + d + "' && "
+      "cd '" + d +
+      "' && "
       "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 "
       "-subj /CN=orv-test-ca >/dev/null 2>&1 && "
       "openssl req -x509 -newkey rsa:2048 -nodes -keyout other.key -out other.pem -days 2 "
@@ -32,7 +33,8 @@ class TlsTest : public ApiTest {
   void SetUp() override {
     // The Windows build's cpp-httplib has no OpenSSL, and the certificates
     // are made with the openssl command of a POSIX host.
-    if (!devserver::SupportsHttps()) GTEST_SKIP() << "devserver built without TLS (no OpenSSL in its cpp-httplib)";
+    if (!devserver::SupportsHttps())
+      GTEST_SKIP() << "devserver built without TLS (no OpenSSL in its cpp-httplib)";
     ApiTest::SetUp();
     ASSERT_TRUE(MakeCertificates(m_certs));
     devserver::Options options;

@@ -81,7 +81,8 @@ TEST_F(TransferBoundsTest, StorageThatStopsReadingEndsTheUpload) {
   bool ok = true;
   const auto took = Timed(
       [&] {
-        return m_client->HttpPutFile(Base() + u"storage/dumps/a.zip", Utf8ToUtf16(m_env->dir().File("Dumps.zip")));
+        return m_client->HttpPutFile(Base() + u"storage/dumps/a.zip",
+                                     Utf8ToUtf16(m_env->dir().File("Dumps.zip")));
       },
       &ok);
   EXPECT_FALSE(ok);

@@ -15,9 +15,7 @@
 namespace {
 
 struct ProgressLog : CDownLoadCallBack {
-  void OnDownloadProgress(double total, double received) override {
-    calls.emplace_back(total, received);
-  }
+  void OnDownloadProgress(double total, double received) override { calls.emplace_back(total, received); }
   std::vector<std::pair<double, double>> calls;
 };
 

@@ -34,8 +34,8 @@ TEST_F(TransportTest, CutOffHtmlIsTriedThreeTimesThenFailsWith13) {
   EXPECT_EQ(client.GetLastErrorCode(), 13u);
   EXPECT_EQ(RequestsFor("api/popup/popup").size(), 3u);
 
-  m_server->SetReplies("api/config/get", {RawReply("<html>"), RawReply("<html>x"),
-                                          RawReply(R"({"status":200})")});
+  m_server->SetReplies("api/config/get",
+                       {RawReply("<html>"), RawReply("<html>x"), RawReply(R"({"status":200})")});
   HttpTransport retried(Url("?r=api/config/get"), {});
   ASSERT_TRUE(retried.SendRequest(u"GET"));
   EXPECT_EQ(retried.GetReplyText(), u"{\"status\":200}");

@@ -31,8 +31,7 @@ TEST_F(UpdateQueryTest, SilentQueryStringHasSlienceInItsPlace) {
             "/?r=api/update/v2&av=0&category=0&os=17&qid=1&slience=1&softid=8&special=false"
             "&version=1.0.0.0&vmware=false");
   ASSERT_TRUE(Query(false));
-  EXPECT_NE(RequestsFor("api/update/v2").at(1).query.find("&qid=1&slience=0&softid=8&"),
-            std::string::npos);
+  EXPECT_NE(RequestsFor("api/update/v2").at(1).query.find("&qid=1&slience=0&softid=8&"), std::string::npos);
 }
 
 TEST_F(UpdateQueryTest, DemoServerOffersAnUpdate) {
@@ -62,13 +61,15 @@ TEST_F(UpdateQueryTest, AnswersWithoutAnOffer) {
 
 TEST_F(UpdateQueryTest, ValueLongerThanItsBufferWritesNothing) {
   const std::string longUrl = "http://x/" + std::string(4087, 'a');  // 4096 characters
-  m_server->SetReply("api/update/v2", devserver::EnvelopeReply(
-      200, "success", R"({"version":"9.9","url":")" + longUrl + R"(","md5":"m"})"));
+  m_server->SetReply(
+      "api/update/v2",
+      devserver::EnvelopeReply(200, "success", R"({"version":"9.9","url":")" + longUrl + R"(","md5":"m"})"));
   EXPECT_FALSE(Query());
   EXPECT_EQ(std::u16string(m_version), u"");
   const std::string fits = longUrl.substr(0, 4095);
-  m_server->SetReply("api/update/v2", devserver::EnvelopeReply(
-      200, "success", R"({"version":"9.9","url":")" + fits + R"(","md5":"m"})"));
+  m_server->SetReply(
+      "api/update/v2",
+      devserver::EnvelopeReply(200, "success", R"({"version":"9.9","url":")" + fits + R"(","md5":"m"})"));
   EXPECT_TRUE(Query());
   EXPECT_EQ(std::u16string(m_url).size(), 4095u);
 }

@@ -29,8 +29,10 @@ TEST(Orvreg, TypedValuesRoundTripWithRegExeSyntax) {
   TestEnvironment env;
   const std::string key = "HKU\\S-1-5-21-0-0-0-7\\SOFTWARE\\Brightfen\\Folio";
   EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "QID", "/t", "REG_DWORD", "/d", "0x20", "/f"}).code, 0);
-  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "NoAction", "/t", "REG_QWORD", "/d", "1765000000", "/f"}).code, 0);
-  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "InstallPath", "/t", "REG_SZ", "/d", "/opt/奥凡", "/f"}).code, 0);
+  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "NoAction", "/t", "REG_QWORD", "/d", "1765000000", "/f"}).code,
+            0);
+  EXPECT_EQ(RunOrvreg(env, {"add", key, "/v", "InstallPath", "/t", "REG_SZ", "/d", "/opt/奥凡", "/f"}).code,
+            0);
   const Result query = RunOrvreg(env, {"query", key});
   EXPECT_EQ(query.code, 0);
   EXPECT_NE(query.output.find("QID    REG_DWORD    0x20"), std::string::npos) << query.output;
@@ -43,10 +45,14 @@ TEST(Orvreg, TypedValuesRoundTripWithRegExeSyntax) {
 TEST(Orvreg, BadInputIsRefusedWithAMessage) {
   TestEnvironment env;
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"copy", "HKCU\\X"}, {"add", "HKXX\\X"}, {"add", "HKCU\\X", "/v", "A", "/t", "REG_BINARY", "/d", "1"},
+           {},
+           {"copy", "HKCU\\X"},
+           {"add", "HKXX\\X"},
+           {"add", "HKCU\\X", "/v", "A", "/t", "REG_BINARY", "/d", "1"},
            {"add", "HKCU\\X", "/v", "A", "/t", "REG_DWORD", "/d", "-1", "/f"},
            {"add", "HKCU\\X", "/v", "A", "/t", "REG_DWORD", "/d", "0x100000000", "/f"},
-           {"add", "HKCU\\X", "/v"}, {"delete", "HKCU\\X"}}) {
+           {"add", "HKCU\\X", "/v"},
+           {"delete", "HKCU\\X"}}) {
     const Result result = RunOrvreg(env, args);
     EXPECT_EQ(result.code, 1) << (args.empty() ? "(none)" : args[0]);
     EXPECT_NE(result.output.find("ERROR:"), std::string::npos) << result.output;
@@ -60,7 +66,8 @@ TEST(Orvreg, CorruptStoreIsReportedClearly) {
   env.dir().Write("registry.db", std::string(4096, 'Z'));
   const Result result = RunOrvreg(env, {"query", "HKLM\\SOFTWARE"});
   EXPECT_EQ(result.code, 1);
-  EXPECT_NE(result.output.find("is corrupt or is not a registry database"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("is corrupt or is not a registry database"), std::string::npos)
+      << result.output;
 }
 
 TEST(Orvreg, TheProgramRunsOnDefaultsOverACorruptStore) {

@@ -7,9 +7,7 @@
 
 namespace {
 
-std::u16string FolioPath() {
-  return platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio";
-}
+std::u16string FolioPath() { return platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen\\Folio"; }
 
 platform::RegistryKey OpenFolio() {
   platform::RegistryKey key;
@@ -75,7 +73,7 @@ TEST_F(SettingsTest, StringsNeedTheirTerminatorAndAnEvenLength) {
   char16_t buffer[16];
   uint32_t size = 16;
   ASSERT_EQ(app.ReadString(u"Good", buffer, &size), 0);
-  EXPECT_EQ(size, 3u);  // with the terminator
+  EXPECT_EQ(size, 3u);                       // with the terminator
   EXPECT_EQ(std::u16string(buffer), u"%A");  // not expanded
   // Wine's registry adds the missing terminator of a REG_SZ when storing it;
   // Windows and the stand-in keep the bytes as given.
@@ -116,7 +114,8 @@ TEST_F(SettingsTest, InstallAndDataPathsAreEmptyOnAnyError) {
 TEST(SettingsWithoutSid, ReadsFailAndWritesDoNothing) {
   TestEnvironment env;  // no cached SID
   platform::ProcessToken token;
-  if (CCfgOPBase::FindProcessToken(u"explorer.exe", &token)) GTEST_SKIP() << "an explorer.exe gives a SID here";
+  if (CCfgOPBase::FindProcessToken(u"explorer.exe", &token))
+    GTEST_SKIP() << "an explorer.exe gives a SID here";
   CCfgPopMgr pop;
   EXPECT_FALSE(pop.HasKey());
   EXPECT_NE(pop.WriteQword(u"CloseAdTime", 1), 0);

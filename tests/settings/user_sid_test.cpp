@@ -19,7 +19,8 @@ void SetCachedSid(platform::RegRoot root, const std::u16string& sid) {
   platform::RegistryKey key;
   ASSERT_EQ(key.Create(root, u"SOFTWARE\\Brightfen", platform::kKeyAllAccess), 0);
   const std::u16string text = sid + u'\0';
-  ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)), 0);
+  ASSERT_EQ(key.SetValue(u"UserSID", platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2)),
+            0);
 }
 
 }  // namespace

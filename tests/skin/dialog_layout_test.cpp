@@ -33,9 +33,7 @@ class DialogLayout : public ::testing::Test {
     Layout();
   }
   void Layout() { m_manager.GetRoot()->SetPos({0, 0, 650, 430}); }
-  CTabLayoutUI* Tab(const char16_t* name) {
-    return static_cast<CTabLayoutUI*>(m_manager.FindControl(name));
-  }
+  CTabLayoutUI* Tab(const char16_t* name) { return static_cast<CTabLayoutUI*>(m_manager.FindControl(name)); }
   void ExpectPlaces(std::initializer_list<TPlace> places) {
     for (const TPlace& place : places) {
       const CControlUI* control = m_manager.FindControl(place.name);

@@ -29,12 +29,10 @@ struct TImage {
 
 // Every image of the archive at the size the skin markup relies on.
 const TImage kImages[] = {
-    {u"bk_main.png", 650, 280},        {u"bk_progress.png", 20, 10},
-    {u"ico_update.png", 92, 78},       {u"logo_news.png", 218, 122},
-    {u"bk_border.png", 76, 76},        {u"btn_blue.png", 540, 48},
-    {u"bk_border_layered.png", 76, 76}, {u"logo_zip.png", 48, 48},
-    {u"sys_dlg_min.png", 66, 22},      {u"sys_dlg_max.png", 66, 22},
-    {u"sys_dlg_restore.png", 66, 22},  {u"sys_dlg_close.png", 66, 22},
+    {u"bk_main.png", 650, 280},         {u"bk_progress.png", 20, 10},     {u"ico_update.png", 92, 78},
+    {u"logo_news.png", 218, 122},       {u"bk_border.png", 76, 76},       {u"btn_blue.png", 540, 48},
+    {u"bk_border_layered.png", 76, 76}, {u"logo_zip.png", 48, 48},        {u"sys_dlg_min.png", 66, 22},
+    {u"sys_dlg_max.png", 66, 22},       {u"sys_dlg_restore.png", 66, 22}, {u"sys_dlg_close.png", 66, 22},
     {u"sys_dlg_menu.png", 66, 22},
 };
 
@@ -44,9 +42,8 @@ struct TMarkup {
 };
 
 const TMarkup kMarkups[] = {
-    {u"dlg_main.xml", u"Window"},      {u"dlg_lace.xml", u"Window"},
-    {u"share_fonts.xml", u"Fonts"},    {u"shared_styles.xml", u"Styles"},
-    {u"shared_scrollbar.xml", u"Window"},
+    {u"dlg_main.xml", u"Window"},      {u"dlg_lace.xml", u"Window"},         {u"share_fonts.xml", u"Fonts"},
+    {u"shared_styles.xml", u"Styles"}, {u"shared_scrollbar.xml", u"Window"},
 };
 
 class SkinArchive : public ::testing::Test {
@@ -66,8 +63,7 @@ class SkinArchive : public ::testing::Test {
   static TPixels Decode(const std::u16string& name) {
     TPixels pixels;
     const std::vector<uint8_t> png = ReadSkinFile(name);
-    EXPECT_TRUE(SkinUI::DecodeRgba(png.data(), png.size(), &pixels.rgba, &pixels.width,
-                                   &pixels.height));
+    EXPECT_TRUE(SkinUI::DecodeRgba(png.data(), png.size(), &pixels.rgba, &pixels.width, &pixels.height));
     return pixels;
   }
 };
@@ -85,15 +81,14 @@ TEST_F(SkinArchive, IsTheProgramsInMemoryArchive) {
 
 TEST_F(SkinArchive, HoldsTheFilesOfSkinFolderAsTheyAre) {
   // The archive is packed at build time; a stale one would show old art.
-  for (const char16_t* file : {u"dlg_main.xml", u"dlg_lace.xml", u"share_fonts.xml",
-                           u"shared_styles.xml", u"shared_scrollbar.xml", u"bk_main.png",
-                           u"btn_blue.png", u"sys_dlg_close.png"}) {
+  for (const char16_t* file :
+       {u"dlg_main.xml", u"dlg_lace.xml", u"share_fonts.xml", u"shared_styles.xml", u"shared_scrollbar.xml",
+        u"bk_main.png", u"btn_blue.png", u"sys_dlg_close.png"}) {
     const std::u16string name(file);
-    const std::string source = ReadFileBytes(std::filesystem::path(ORV_SOURCE_DIR) / "skin" /
-                                             Utf16ToUtf8(name));
+    const std::string source =
+        ReadFileBytes(std::filesystem::path(ORV_SOURCE_DIR) / "skin" / Utf16ToUtf8(name));
     const std::vector<uint8_t> packed = ReadSkinFile(name);
-    EXPECT_EQ(std::string(packed.begin(), packed.end()), source)
-        << Utf16ToUtf8(name);
+    EXPECT_EQ(std::string(packed.begin(), packed.end()), source) << Utf16ToUtf8(name);
   }
 }
 

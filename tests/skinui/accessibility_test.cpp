@@ -21,7 +21,8 @@ constexpr char16_t kSkin[] =
     u"<Window size=\"300,200\"><VerticalLayout>"
     u"<HorizontalLayout height=\"40\"><Label name=\"title\" text=\"Title\" width=\"100\"/><Control/>"
     u"<Button name=\"min\" tooltip=\"Minimise\" width=\"40\" keyboard=\"true\"/></HorizontalLayout>"
-    u"<Label name=\"html\" showhtml=\"true\" height=\"40\" text=\"{c #969696}Loading...  {/c}{c #23bf04}42%{/c}\"/>"
+    u"<Label name=\"html\" showhtml=\"true\" height=\"40\" text=\"{c #969696}Loading...  {/c}{c "
+    u"#23bf04}42%{/c}\"/>"
     u"<Label name=\"hidden\" text=\"Hidden\" visible=\"false\"/>"
     u"<Control bkcolor=\"#FF00FF00\" height=\"20\"/>"
     u"<Button name=\"go\" text=\"Go\" height=\"40\" keyboard=\"true\" default=\"true\"/>"
@@ -62,12 +63,14 @@ TEST_F(AccessibleContentTest, TheWindowHoldsEveryVisibleControlThatDescribesItse
   EXPECT_EQ(window.role, EAccessibleRole::kClient);
   EXPECT_EQ(window.name, u"The window");
   const std::vector<int32_t> children = m_content.GetChildren(platform::kAccessibleSelf);
-  ASSERT_EQ(children, (std::vector<int32_t>{IdOf(u"title"), IdOf(u"min"), IdOf(u"html"), IdOf(u"go"), IdOf(u"bar")}));
+  ASSERT_EQ(children,
+            (std::vector<int32_t>{IdOf(u"title"), IdOf(u"min"), IdOf(u"html"), IdOf(u"go"), IdOf(u"bar")}));
   const std::vector<std::tuple<EAccessibleRole, std::string, std::string, std::string, uint32_t>> expected{
       {EAccessibleRole::kStaticText, "Title", "", "", 0},
       {EAccessibleRole::kPushButton, "Minimise", "", "press", platform::kAccessibleFocusable},
       {EAccessibleRole::kStaticText, "Loading...  42%", "", "", 0},
-      {EAccessibleRole::kPushButton, "Go", "", "press", platform::kAccessibleFocusable | platform::kAccessibleFocused},
+      {EAccessibleRole::kPushButton, "Go", "", "press",
+       platform::kAccessibleFocusable | platform::kAccessibleFocused},
       {EAccessibleRole::kProgressBar, "", "42%", "", 0}};
   for (size_t i = 0; i < children.size(); ++i) {
     const TRead r = Read(children[i]);
@@ -112,7 +115,7 @@ TEST_F(AccessibleContentTest, ElementsOfDestroyedControlsAndWindowsNoLongerExist
   EXPECT_FALSE(m_content.DoDefaultAction(go));
   EXPECT_FALSE(m_content.TakeFocus(bar));
   EXPECT_EQ(m_content.GetParent(go), platform::kAccessibleNone);
-  EXPECT_NE(IdOf(u"go"), go);  // ids are never reused
+  EXPECT_NE(IdOf(u"go"), go);             // ids are never reused
   EXPECT_TRUE(m_content.HasExisted(go));  // gone, not unknown
   platform::DestroyWindow(m_window.Hwnd());
   EXPECT_FALSE(m_content.Describe(platform::kAccessibleSelf, &element));

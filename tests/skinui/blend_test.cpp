@@ -29,8 +29,9 @@ TEST(Blend, RowsMatchThePixelRule) {
     for (size_t i = 0; i < n; ++i) {
       ASSERT_EQ(over[i], OverPixel(dst[i], src[i])) << i;
       uint32_t s = ScalePixel(src[i], fade);
-      uint32_t expected = fade == 0 || src[i] == 0 ? dst[i] : fade == 255 ? OverPixel(dst[i], src[i])
-                                                                          : s + ScalePixel(dst[i], 255 - (s >> 24));
+      uint32_t expected = fade == 0 || src[i] == 0 ? dst[i]
+                          : fade == 255            ? OverPixel(dst[i], src[i])
+                                                   : s + ScalePixel(dst[i], 255 - (s >> 24));
       ASSERT_EQ(faded[i], expected) << i;
       ASSERT_EQ(filled[i], fill == 0 ? dst[i] : OverPixel(dst[i], fill)) << i;
     }
@@ -45,7 +46,8 @@ TEST(Blend, FillRowWritesExactlyItsPixels) {
       std::vector<uint32_t> row(48, 0x11111111);
       FillRow(row.data() + offset, 0xFF2060C0, n);
       for (size_t i = 0; i < row.size(); ++i)
-        ASSERT_EQ(row[i], i >= offset && i < offset + n ? 0xFF2060C0u : 0x11111111u) << offset << " " << n << " " << i;
+        ASSERT_EQ(row[i], i >= offset && i < offset + n ? 0xFF2060C0u : 0x11111111u)
+            << offset << " " << n << " " << i;
     }
   }
 }

@@ -76,7 +76,8 @@ TEST_F(BuilderTest, AFontsFileRegistersItsFontsSharedWhenEitherElementSaysSo) {
   EXPECT_EQ(manager.FindFont(u"Sans", 9, false, false, false), 4);
 
   CManagerWindow second;
-  ASSERT_NE(second.Attach(u"<Window><Fonts xmlfile=\"fonts.xml\" shared=\"true\"/><Control/></Window>"), nullptr);
+  ASSERT_NE(second.Attach(u"<Window><Fonts xmlfile=\"fonts.xml\" shared=\"true\"/><Control/></Window>"),
+            nullptr);
   EXPECT_EQ(second.Manager().Resources().GetFontCount(false), 0);
   EXPECT_EQ(second.Manager().Resources().GetFontCount(true), 2);
 }
@@ -93,9 +94,10 @@ TEST_F(BuilderTest, AFontWithoutIdTakesTheCountOfItsTable) {
 
 TEST_F(BuilderTest, SharedStylesKeepTheFirstLocalOnesTheLastAndLocalHidesShared) {
   CManagerWindow a, b;
-  a.Attach(u"<Window><Style name=\"s\" value=\"1\" shared=\"true\"/>"
-           u"<Style name=\"s\" value=\"2\" shared=\"true\"/><Style name=\"l\" value=\"x\"/>"
-           u"<Style name=\"l\" value=\"y\"/><Control/></Window>");
+  a.Attach(
+      u"<Window><Style name=\"s\" value=\"1\" shared=\"true\"/>"
+      u"<Style name=\"s\" value=\"2\" shared=\"true\"/><Style name=\"l\" value=\"x\"/>"
+      u"<Style name=\"l\" value=\"y\"/><Control/></Window>");
   b.Attach(u"<Window><Style name=\"s\" value=\"3\" shared=\"true\"/><Control/></Window>");
   EXPECT_EQ(a.Manager().Resources().GetStyle(u"s"), u"1");
   EXPECT_EQ(b.Manager().Resources().GetStyle(u"s"), u"1");
@@ -150,8 +152,7 @@ TEST_F(BuilderTest, UnknownElementsGoToTheCallbackOrAreSkippedWithTheirSubtree) 
 TEST_F(BuilderTest, AParentWithoutContainerEndsTheLevel) {
   CControlUI parent;
   CUISkinBuilder builder;
-  EXPECT_EQ(builder.Create(u"<Window><Label/><Label/></Window>", {}, nullptr, nullptr, &parent),
-            nullptr);
+  EXPECT_EQ(builder.Create(u"<Window><Label/><Label/></Window>", {}, nullptr, nullptr, &parent), nullptr);
 }
 
 TEST_F(BuilderTest, UnreadableOrMalformedSkinsBuildNothing) {

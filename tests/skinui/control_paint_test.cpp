@@ -77,11 +77,17 @@ TEST_F(ControlPaintTest, BorderForms) {
       {u"bordercolor=\"#FF0000FF\" bordersize=\"2\"",
        {{{0, 10}, kBlue}, {{1, 10}, kBlue}, {{2, 10}, kWhite}, {{39, 31}, kBlue}, {{20, 30}, kBlue}}},
       {u"bordercolor=\"#FF0000FF\" leftbordersize=\"3\" bottombordersize=\"1\"",
-       {{{0, 5}, kBlue}, {{2, 5}, kBlue}, {{3, 5}, kWhite}, {{20, 0}, kWhite}, {{39, 5}, kWhite},
-        {{20, 31}, kBlue}, {{20, 30}, kWhite}}},
+       {{{0, 5}, kBlue},
+        {{2, 5}, kBlue},
+        {{3, 5}, kWhite},
+        {{20, 0}, kWhite},
+        {{39, 5}, kWhite},
+        {{20, 31}, kBlue},
+        {{20, 30}, kWhite}}},
       {u"bordercolor=\"#FF0000FF\" bordersize=\"1\" borderround=\"16,16\"",
        {{{0, 0}, kWhite}, {{20, 0}, kBlue}, {{0, 16}, kBlue}, {{39, 31}, kWhite}, {{20, 15}, kWhite}}},
-      {u"bkcolor=\"#FF00FF00\" borderround=\"16,16\"", {{{0, 0}, kWhite}, {{20, 15}, kGreen}, {{1, 1}, kWhite}}},
+      {u"bkcolor=\"#FF00FF00\" borderround=\"16,16\"",
+       {{{0, 0}, kWhite}, {{20, 15}, kGreen}, {{1, 1}, kWhite}}},
       {u"bordercolor=\"#FF0000FF\" focusbordercolor=\"#FFFF0000\" bordersize=\"1\"", {{{0, 10}, kBlue}}},
   };
   for (const auto& t : cases) {
@@ -93,7 +99,8 @@ TEST_F(ControlPaintTest, BorderForms) {
 }
 
 TEST_F(ControlPaintTest, FocusedBorderColourWhenFocused) {
-  auto* c = Show(new CControlUI, u"bordercolor=\"#FF0000FF\" focusbordercolor=\"#FFFF0000\" bordersize=\"1\"");
+  auto* c =
+      Show(new CControlUI, u"bordercolor=\"#FF0000FF\" focusbordercolor=\"#FFFF0000\" bordersize=\"1\"");
   c->SetFocus();
   ASSERT_TRUE(c->IsFocused());
   Paint();
@@ -234,8 +241,9 @@ TEST_F(ControlPaintTest, ContainerClipsChildrenToItsInsetButNotFloatingOnes) {
 }
 
 TEST_F(ControlPaintTest, LabelTextInsideItsPaddingInTheStateColour) {
-  auto* label = Show(new CLabelUI, u"text=\"ORV ORV\" textcolor=\"#FFFF0000\" disabledtextcolor=\"#FF0000FF\" "
-                                   u"textpadding=\"20,0,0,0\" align=\"left\"");
+  auto* label = Show(new CLabelUI,
+                     u"text=\"ORV ORV\" textcolor=\"#FFFF0000\" disabledtextcolor=\"#FF0000FF\" "
+                     u"textpadding=\"20,0,0,0\" align=\"left\"");
   // Pixels in columns [fromX, toX) for which pick is true.
   auto count = [&](auto pick, int fromX, int toX) {
     int n = 0;

@@ -86,11 +86,11 @@ TEST_F(ControlTest, AttributeListStopsAtAnythingButOneBlank) {
     const char16_t* text;
   } cases[] = {
       {u"name=\"a\" text=\"b\"", u"a", u"b"},
-      {u"name=\"a\"  text=\"b\"", u"a", u""},   // two blanks
-      {u"name=\"a\",text=\"b\"", u"a", u""},    // a comma
-      {u"name=a text=\"b\"", u"", u""},         // no quote after '='
-      {u"name=\"a\" text=\"b", u"a", u""},      // no closing quote
-      {u"name = \"a\"", u"", u""},              // '=' not followed by a quote
+      {u"name=\"a\"  text=\"b\"", u"a", u""},  // two blanks
+      {u"name=\"a\",text=\"b\"", u"a", u""},   // a comma
+      {u"name=a text=\"b\"", u"", u""},        // no quote after '='
+      {u"name=\"a\" text=\"b", u"a", u""},     // no closing quote
+      {u"name = \"a\"", u"", u""},             // '=' not followed by a quote
   };
   for (const TCase& t : cases) {
     CControlUI c;
@@ -124,8 +124,13 @@ TEST_F(ControlTest, StyleAppliesTheRegisteredList) {
 TEST_F(ControlTest, ScalingRoundsHalvesAwayFromZeroAndSaturatesTheCeiling) {
   struct TCase {
     int scale, value, scaled;
-  } cases[] = {{150, 1, 2},  {150, 3, 5},           {150, -3, -5},         {125, 2, 3},
-               {100, 7, 7},  {200, kUIMaxSize, kUIMaxSize}, {300, 0x30000000, kUIMaxSize},
+  } cases[] = {{150, 1, 2},
+               {150, 3, 5},
+               {150, -3, -5},
+               {125, 2, 3},
+               {100, 7, 7},
+               {200, kUIMaxSize, kUIMaxSize},
+               {300, 0x30000000, kUIMaxSize},
                {150, kUIMaxSize, kUIMaxSize}};
   for (const TCase& t : cases) {
     SetScale(t.scale);
@@ -244,9 +249,18 @@ TEST_F(ControlTest, EventCallbacksStopAtTheFirstFalse) {
   CControlUI c;
   c.SetManager(&m_manager, nullptr, false);
   std::vector<int> calls;
-  c.OnEvent.Add([&](TUIEvent&) { calls.push_back(1); return true; });
-  int second = c.OnEvent.Add([&](TUIEvent&) { calls.push_back(2); return false; });
-  c.OnEvent.Add([&](TUIEvent&) { calls.push_back(3); return true; });
+  c.OnEvent.Add([&](TUIEvent&) {
+    calls.push_back(1);
+    return true;
+  });
+  int second = c.OnEvent.Add([&](TUIEvent&) {
+    calls.push_back(2);
+    return false;
+  });
+  c.OnEvent.Add([&](TUIEvent&) {
+    calls.push_back(3);
+    return true;
+  });
   TUIEvent timer;
   timer.type = kEventTimer;
   timer.wParam = 7;
@@ -264,9 +278,18 @@ TEST_F(ControlTest, InitSizeAndDestroyCallbacks) {
   {
     CVerticalLayoutUI* root = Root();
     auto* c = new CControlUI;
-    c->OnInit.Add([&](CControlUI*) { fired.push_back("init"); return true; });
-    c->OnSize.Add([&](CControlUI*) { fired.push_back("size"); return true; });
-    c->OnDestroy.Add([&](CControlUI*) { fired.push_back("destroy"); return true; });
+    c->OnInit.Add([&](CControlUI*) {
+      fired.push_back("init");
+      return true;
+    });
+    c->OnSize.Add([&](CControlUI*) {
+      fired.push_back("size");
+      return true;
+    });
+    c->OnDestroy.Add([&](CControlUI*) {
+      fired.push_back("destroy");
+      return true;
+    });
     ASSERT_TRUE(root->Add(c));
     root->SetPos({0, 0, 10, 10});
     m_root.reset();
@@ -294,7 +317,10 @@ TEST_F(ControlTest, RemovedChildIsDestroyedThroughDelayedCleanup) {
   CVerticalLayoutUI* root = Root();
   auto* c = new CControlUI;
   bool destroyed = false;
-  c->OnDestroy.Add([&](CControlUI*) { destroyed = true; return true; });
+  c->OnDestroy.Add([&](CControlUI*) {
+    destroyed = true;
+    return true;
+  });
   ASSERT_TRUE(root->Add(c));
   EXPECT_FALSE(root->Add(nullptr));
   CControlUI stranger;
@@ -305,7 +331,10 @@ TEST_F(ControlTest, RemovedChildIsDestroyedThroughDelayedCleanup) {
   root->SetDelayedDestroy(false);
   auto* d = new CControlUI;
   bool gone = false;
-  d->OnDestroy.Add([&](CControlUI*) { gone = true; return true; });
+  d->OnDestroy.Add([&](CControlUI*) {
+    gone = true;
+    return true;
+  });
   ASSERT_TRUE(root->Add(d) && root->RemoveAt(0));
   EXPECT_TRUE(gone);
   root->SetAutoDestroy(false);

@@ -32,9 +32,12 @@ TCaseInput ReadInput(const std::string& text) {
     std::istringstream words(line);
     std::string word;
     words >> word;
-    if (word == "size") words >> in.width >> in.height;
-    else if (word == "scale") words >> in.scale;
-    else in.tree += line + "\n";
+    if (word == "size")
+      words >> in.width >> in.height;
+    else if (word == "scale")
+      words >> in.scale;
+    else
+      in.tree += line + "\n";
   }
   return in;
 }
@@ -47,7 +50,11 @@ std::string Describe(CControlUI* root, const std::string& expected) {
     if (line.empty()) continue;
     std::string name = line.substr(0, line.find(' '));
     CControlUI* c = skinui_test::FindByName(root, Utf8ToUtf16(name));
-    out += name + " " + (!c ? "missing" : c->IsVisible() ? skinui_test::RectText(c->GetPos()) : "hidden") + "\n";
+    out += name + " " +
+           (!c               ? "missing"
+            : c->IsVisible() ? skinui_test::RectText(c->GetPos())
+                             : "hidden") +
+           "\n";
   }
   return out;
 }

@@ -31,8 +31,7 @@ class ManagerPaintTest : public ::testing::Test {
   }
   void TearDown() override { SkinUI::SkinResources().SetResourcePath(u""); }
   static void UseFolder(const fs::path& folder) {
-    SkinUI::SkinResources().SetResourcePath(Utf8ToUtf16(folder.string()) +
-                                            platform::kPathSeparator);
+    SkinUI::SkinResources().SetResourcePath(Utf8ToUtf16(folder.string()) + platform::kPathSeparator);
   }
   // What the window shows: its client area captured from the screen.
   static std::vector<uint32_t> Screen(CManagerWindow& window) {
@@ -47,8 +46,9 @@ class ManagerPaintTest : public ::testing::Test {
 TEST_F(ManagerPaintTest, ThePaintMessagePresentsTheTree) {
   CManagerWindow window(40, 20);
   platform::ShowWindow(window.Hwnd(), SW_SHOWNA);
-  window.Attach(u"<Window size=\"40,20\"><HorizontalLayout><Control bkcolor=\"#FFFF0000\"/>"
-                u"<Control bkcolor=\"#FF0000FF\"/></HorizontalLayout></Window>");
+  window.Attach(
+      u"<Window size=\"40,20\"><HorizontalLayout><Control bkcolor=\"#FFFF0000\"/>"
+      u"<Control bkcolor=\"#FF0000FF\"/></HorizontalLayout></Window>");
   window.Paint();
   const std::vector<uint32_t> screen = Screen(window);
   ASSERT_EQ(screen.size(), 800u);
@@ -110,8 +110,9 @@ TEST_F(ManagerPaintTest, ShowDirtyOutlinesThePaintedRectangleInRed) {
 TEST_F(ManagerPaintTest, LayeredPixelsTakeTheBackgroundsAlpha) {
   CManagerWindow window(40, 20);
   platform::ShowWindow(window.Hwnd(), SW_SHOWNA);
-  window.Attach(u"<Window size=\"40,20\" bktrans=\"true\"><HorizontalLayout>"
-                u"<Control bkcolor=\"#FF00FF00\"/><Control/></HorizontalLayout></Window>");
+  window.Attach(
+      u"<Window size=\"40,20\" bktrans=\"true\"><HorizontalLayout>"
+      u"<Control bkcolor=\"#FF00FF00\"/><Control/></HorizontalLayout></Window>");
   ASSERT_TRUE(window.Manager().IsLayered());
   window.PumpUntil([&] { return window.Manager().GetOffscreenSurface().GetWidth() == 40; });
   const CUISurface& s = window.Manager().GetOffscreenSurface();
@@ -131,9 +132,8 @@ class LayeredTickTest : public ManagerPaintTest {
   }
   static void ExpectPresentedAndTickStopped(CManagerWindow& window) {
     SkinUI::CUIPaintManager& m = window.Manager();
-    EXPECT_TRUE(window.PumpUntil([&] {
-      return m.GetOffscreenSurface().GetWidth() == 40 && m.GetLayeredUpdateRect().IsEmpty();
-    }));
+    EXPECT_TRUE(window.PumpUntil(
+        [&] { return m.GetOffscreenSurface().GetWidth() == 40 && m.GetLayeredUpdateRect().IsEmpty(); }));
     // Not running: killing it finds no timer.
     EXPECT_FALSE(platform::KillTimer(window.Hwnd(), SkinUI::CUILayeredUpdate::kTimerId));
   }
@@ -205,8 +205,8 @@ TEST_P(ButtonStateTest, PaintsItsStateImage) {
   std::string bytes = ReadFileBytes(expected);
   std::vector<uint8_t> want;
   int w = 0, h = 0;
-  ASSERT_TRUE(SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                 &want, &w, &h));
+  ASSERT_TRUE(
+      SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &want, &w, &h));
   ASSERT_EQ(w * h, 240 * 60);
   int off = 0;
   for (int i = 0; i < w * h; ++i) {

@@ -28,8 +28,7 @@ class CManagerWindow {
   // Builds skin (markup text or file name) with the manager and attaches it;
   // the root, or null when nothing was built.
   SkinUI::CControlUI* Attach(std::u16string_view skin);
-  platform::LRESULT Send(platform::UINT message, platform::WPARAM wParam = 0,
-                         platform::LPARAM lParam = 0);
+  platform::LRESULT Send(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0);
   // Sends WM_PAINT when something is to be painted.
   void Paint();
   // Client point packed as a mouse message's lParam.

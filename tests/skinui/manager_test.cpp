@@ -186,7 +186,8 @@ TEST(ManagerDefault, TheDefaultButtonTakesTheFirstFocusAndEnterWhileNoTabStopHas
   ASSERT_NE(window.Attach(u"<Window><HorizontalLayout><Label name=\"l\" width=\"50\"/>"
                           u"<Button name=\"b1\" width=\"50\" keyboard=\"true\"/>"
                           u"<Button name=\"main\" width=\"50\" keyboard=\"true\" default=\"true\"/>"
-                          u"</HorizontalLayout></Window>"), nullptr);
+                          u"</HorizontalLayout></Window>"),
+            nullptr);
   auto& manager = window.Manager();
   manager.AddNotifier(&log);
   window.Paint();
@@ -201,9 +202,9 @@ TEST(ManagerDefault, TheDefaultButtonTakesTheFirstFocusAndEnterWhileNoTabStopHas
   manager.SetFocus(nullptr);
   window.Send(WM_KEYDOWN, VK_RETURN);
   window.Send(WM_KEYDOWN, 'A');
-  EXPECT_EQ(log.Items(), (std::vector<std::string>{"windowinit:", "setfocus:main", "killfocus:main", "setfocus:b1",
-                                                   "click:b1", "killfocus:b1", "setfocus:l", "click:main",
-                                                   "killfocus:l", "click:main"}));
+  EXPECT_EQ(log.Items(), (std::vector<std::string>{"windowinit:", "setfocus:main", "killfocus:main",
+                                                   "setfocus:b1", "click:b1", "killfocus:b1", "setfocus:l",
+                                                   "click:main", "killfocus:l", "click:main"}));
 }
 
 TEST(ManagerDefault, WithoutKeyboardHandlingADefaultButtonIsNoTabStopAndIgnoresEnter) {

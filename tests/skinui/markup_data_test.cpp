@@ -20,9 +20,12 @@ namespace fs = std::filesystem;
 std::string Escape(const char16_t* text) {
   std::string out;
   for (char c : Utf16ToUtf8(text)) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else out += c;
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else
+      out += c;
   }
   return out;
 }
@@ -32,8 +35,8 @@ void Dump(CUIMarkupNode node, int depth, std::string* out) {
     std::string indent(depth * 2, ' ');
     *out += indent + Escape(node.GetName()) + "\n";
     for (int i = 0; i < node.GetAttributeCount(); ++i) {
-      *out += indent + "  @" + Escape(node.GetAttributeName(i)) + "=" +
-              Escape(node.GetAttributeValue(i)) + "\n";
+      *out +=
+          indent + "  @" + Escape(node.GetAttributeName(i)) + "=" + Escape(node.GetAttributeValue(i)) + "\n";
     }
     if (node.GetValue()[0] != 0) *out += indent + "  #text=" + Escape(node.GetValue()) + "\n";
     Dump(node.GetChild(), depth + 1, out);
@@ -66,8 +69,8 @@ TEST_P(MarkupData, MatchesExpectedResult) {
   } else {
     ASSERT_FALSE(loaded);
     EXPECT_FALSE(markup.IsValid());
-    std::string error = "message: " + Escape(markup.GetLastErrorMessage()) + "\ncontext: " +
-                        Escape(markup.GetLastErrorLocation()) + "\n";
+    std::string error = "message: " + Escape(markup.GetLastErrorMessage()) +
+                        "\ncontext: " + Escape(markup.GetLastErrorLocation()) + "\n";
     EXPECT_EQ(error, ReadFileBytes(dir / "error"));
   }
 }

@@ -45,8 +45,8 @@ std::string MakePng(int width, int height, const std::function<uint32_t(int, int
 }
 
 bool WriteSurfacePng(const SkinUI::CUISurface& surface, const std::string& path) {
-  std::string png = MakePng(surface.GetWidth(), surface.GetHeight(),
-                            [&](int x, int y) { return surface.GetPixel(x, y); });
+  std::string png =
+      MakePng(surface.GetWidth(), surface.GetHeight(), [&](int x, int y) { return surface.GetPixel(x, y); });
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::ofstream(path, std::ios::binary).write(png.data(), static_cast<std::streamsize>(png.size()));
   return !png.empty();
@@ -62,7 +62,8 @@ std::string TextGolden(const std::string& name) { return ORV_TEXT_GOLDEN_FOLDER 
   std::string bytes = ReadFileBytes(path);
   std::vector<uint8_t> rgba;
   int width = 0, height = 0;
-  if (!SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &rgba, &width, &height)) {
+  if (!SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &rgba, &width,
+                          &height)) {
     return ::testing::AssertionFailure() << "no golden " << path;
   }
   if (width != surface.GetWidth() || height != surface.GetHeight()) {
@@ -87,8 +88,8 @@ std::string TextGolden(const std::string& name) { return ORV_TEXT_GOLDEN_FOLDER 
 
 CTestHost::CTestHost() { m_resources.SetResourcePath(Utf8ToUtf16(m_dir.path().string() + "/")); }
 
-const SkinUI::TUIImageInfo* CTestHost::GetImageEx(std::u16string_view name,
-                                                  std::u16string_view type, uint32_t mask) {
+const SkinUI::TUIImageInfo* CTestHost::GetImageEx(std::u16string_view name, std::u16string_view type,
+                                                  uint32_t mask) {
   std::u16string key = std::u16string(name) + u"|" + std::u16string(type);
   auto it = m_images.find(key);
   if (it != m_images.end()) return it->second.get();
@@ -98,11 +99,13 @@ const SkinUI::TUIImageInfo* CTestHost::GetImageEx(std::u16string_view name,
   return (m_images[key] = std::move(image)).get();
 }
 
-void CTestHost::AddFontWithId(int id, const std::u16string& face, int size, bool bold,
-                              bool underline, bool italic) {
+void CTestHost::AddFontWithId(int id, const std::u16string& face, int size, bool bold, bool underline,
+                              bool italic) {
   auto font = SkinUI::CreateFontInfo(face, size, bold, underline, italic, m_scale);
-  if (id < 0) m_default = std::move(font);
-  else m_fonts[id] = std::move(font);
+  if (id < 0)
+    m_default = std::move(font);
+  else
+    m_fonts[id] = std::move(font);
 }
 
 const SkinUI::TUIFontInfo* CTestHost::GetFontInfo(int index) {
@@ -112,19 +115,17 @@ const SkinUI::TUIFontInfo* CTestHost::GetFontInfo(int index) {
   return m_default.get();
 }
 
-int CTestHost::FindFont(std::u16string_view face, int size, bool bold, bool underline,
-                        bool italic) {
+int CTestHost::FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   for (const auto& [id, f] : m_fonts) {
-    if (f->sFontName == face && f->iSize == size && f->bBold == bold &&
-        f->bUnderline == underline && f->bItalic == italic) {
+    if (f->sFontName == face && f->iSize == size && f->bBold == bold && f->bUnderline == underline &&
+        f->bItalic == italic) {
       return id;
     }
   }
   return -1;
 }
 
-int CTestHost::AddFont(std::u16string_view face, int size, bool bold, bool underline,
-                       bool italic) {
+int CTestHost::AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   int id = m_fonts.empty() ? 0 : m_fonts.rbegin()->first + 1;
   auto font = SkinUI::CreateFontInfo(face, size, bold, underline, italic, m_scale);
   if (!font) return -1;

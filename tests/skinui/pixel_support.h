@@ -35,8 +35,8 @@ class CTestHost : public SkinUI::IUIRenderHost {
   TempDir& Dir() { return m_dir; }
   void SetScale(int scale) { m_scale = scale; }
   // Registers font id with these properties (id -1 sets the default font).
-  void AddFontWithId(int id, const std::u16string& face, int size, bool bold = false,
-                     bool underline = false, bool italic = false);
+  void AddFontWithId(int id, const std::u16string& face, int size, bool bold = false, bool underline = false,
+                     bool italic = false);
   void SetMouse(SkinUI::TUIPoint p) { m_mouse = p; }
   int LoadCount() const { return m_loads; }
 

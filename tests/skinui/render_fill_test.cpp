@@ -113,8 +113,10 @@ TEST_F(RenderFillTest, RoundFramesAreThePixelsBetweenTheTwoShapes) {
       CClipGuard clip(m_dc, c.clip);
       CUIRenderEngine::DrawRoundRect(m_dc, c.rect, c.width, c.ellipse, c.ellipse, 0xFF112233);
     }
-    const int rx = std::min(c.ellipse / 2, c.rect.Width() / 2), ry = std::min(c.ellipse / 2, c.rect.Height() / 2);
-    const TUIRect inner{c.rect.left + c.width, c.rect.top + c.width, c.rect.right - c.width, c.rect.bottom - c.width};
+    const int rx = std::min(c.ellipse / 2, c.rect.Width() / 2),
+              ry = std::min(c.ellipse / 2, c.rect.Height() / 2);
+    const TUIRect inner{c.rect.left + c.width, c.rect.top + c.width, c.rect.right - c.width,
+                        c.rect.bottom - c.width};
     for (int y = 0; y < 100; ++y) {
       for (int x = 0; x < 200; ++x) {
         const bool inClip = x >= c.clip.left && x < c.clip.right && y >= c.clip.top && y < c.clip.bottom;
@@ -169,7 +171,7 @@ TEST(RoundClip, CornersOutsideTheRoundingKeepTheirPixels) {
   EXPECT_EQ(surface.GetPixel(16, 10), 0xFFFFFFFFu);  // the edge past the rounding
   EXPECT_EQ(surface.GetPixel(10, 16), 0xFFFFFFFFu);
   EXPECT_EQ(surface.GetPixel(30, 20), 0xFFFFFFFFu);
-  EXPECT_EQ(surface.GetPixel(9, 20), 0xFF000000u);   // outside the rectangle
+  EXPECT_EQ(surface.GetPixel(9, 20), 0xFF000000u);  // outside the rectangle
 }
 
 }  // namespace

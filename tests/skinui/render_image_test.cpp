@@ -93,9 +93,9 @@ TEST_F(RenderImageTest, CornersAreKeptInsideTheSource) {
   }
   m_surface.Clear();
   ASSERT_TRUE(Draw({10, 10, 50, 50}, u"file='ico_update.png' source='0,0,4,4' corner='22,22,22,22'"));
-  EXPECT_EQ(At(10, 10), kRed);    // the top-left corner cell is the whole source
+  EXPECT_EQ(At(10, 10), kRed);  // the top-left corner cell is the whole source
   EXPECT_EQ(At(11, 10), kGreen);
-  EXPECT_EQ(At(49, 49), 0u);      // nothing is left for the other cells
+  EXPECT_EQ(At(49, 49), 0u);  // nothing is left for the other cells
 }
 
 TEST_F(RenderImageTest, BareFileNameCoversTheItem) {
@@ -125,7 +125,8 @@ TEST_F(RenderImageTest, FadeHoleAndTiling) {
   ASSERT_TRUE(Draw({0, 0, 10, 10}, u"file='ico_update.png' fade='128'"));
   EXPECT_EQ(At(0, 0), 0xFF800000);
   m_surface.Clear();
-  ASSERT_TRUE(Draw({0, 0, 300, 80}, u"file='btn_blue.png' source='180,0,360,48' corner='5,5,5,5' hole='true'"));
+  ASSERT_TRUE(
+      Draw({0, 0, 300, 80}, u"file='btn_blue.png' source='180,0,360,48' corner='5,5,5,5' hole='true'"));
   EXPECT_EQ(At(150, 40), 0u);
   EXPECT_EQ(At(0, 0), kRed);
   m_surface.Clear();
@@ -147,7 +148,8 @@ TEST_F(RenderImageTest, TranslucentImagesBlendPremultiplied) {
 
 TEST_F(RenderImageTest, ModifierAndPairRules) {
   // A second file draws the first one with the settings so far.
-  ASSERT_TRUE(Draw({0, 0, 4, 4}, u"file='ico_update.png' dest='0,0,2,2'", u"file='bk_progress.png' source='20,0,30,10'"));
+  ASSERT_TRUE(Draw({0, 0, 4, 4}, u"file='ico_update.png' dest='0,0,2,2'",
+                   u"file='bk_progress.png' source='20,0,30,10'"));
   EXPECT_EQ(At(0, 0), kBlue);  // the settings carry over to the second image
   EXPECT_EQ(At(3, 3), 0u);
   m_surface.Clear();
@@ -157,7 +159,8 @@ TEST_F(RenderImageTest, ModifierAndPairRules) {
   m_surface.Clear();
   ASSERT_TRUE(Draw({0, 0, 4, 4}, u"file='missing.png'"));
   EXPECT_EQ(At(0, 0), 0u);
-  EXPECT_FALSE(CUIRenderEngine::DrawImageString(m_dc, nullptr, {0, 0, 4, 4}, {0, 0, 4, 4}, u"ico_update.png"));
+  EXPECT_FALSE(
+      CUIRenderEngine::DrawImageString(m_dc, nullptr, {0, 0, 4, 4}, {0, 0, 4, 4}, u"ico_update.png"));
   // Outside the paint rectangle nothing is drawn.
   ASSERT_TRUE(CUIRenderEngine::DrawImageString(m_dc, &m_host, {0, 0, 8, 8}, {4, 4, 8, 8}, u"ico_update.png"));
   EXPECT_EQ(At(0, 0), 0u);

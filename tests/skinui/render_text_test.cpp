@@ -26,7 +26,8 @@ class RenderTextTest : public ::testing::Test {
     for (int y = 0; y < m_surface.GetHeight(); ++y) {
       for (int x = 0; x < m_surface.GetWidth(); ++x) {
         if (!pick(m_surface.GetPixel(x, y))) continue;
-        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+               std::max(box.bottom, y + 1)};
       }
     }
     return box;
@@ -96,8 +97,8 @@ TEST_F(RenderTextTest, LinksAreRecordedAndHoverChangesColour) {
   TUIRect links[2];
   std::u16string targets[2];
   int count = 2;
-  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"go {a https://x.test}here{/a} now", 0xFF000000,
-                                links, targets, &count, 0, DT_SINGLELINE);
+  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"go {a https://x.test}here{/a} now", 0xFF000000, links,
+                                targets, &count, 0, DT_SINGLELINE);
   ASSERT_EQ(count, 1);
   EXPECT_EQ(targets[0], u"https://x.test");
   EXPECT_GT(links[0].left, 0);
@@ -110,12 +111,13 @@ TEST_F(RenderTextTest, LinksAreRecordedAndHoverChangesColour) {
   m_host.SetMouse({links[0].left + 2, links[0].top + 2});
   m_surface.Clear(0xFFFFFFFF);
   count = 2;
-  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"go {a https://x.test}here{/a} now", 0xFF000000,
-                                links, targets, &count, 0, DT_SINGLELINE);
+  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"go {a https://x.test}here{/a} now", 0xFF000000, links,
+                                targets, &count, 0, DT_SINGLELINE);
   EXPECT_TRUE(Ink([](uint32_t p) { return BlueOf(p) > RedOf(p) + 60; }).IsEmpty());
   EXPECT_FALSE(Ink([](uint32_t p) { return RedOf(p) > GreenOf(p) + 60; }).IsEmpty());
   count = 0;
-  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{a x}y{/a}", 0xFF000000, links, targets, &count, 0, DT_SINGLELINE);
+  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{a x}y{/a}", 0xFF000000, links, targets, &count, 0,
+                                DT_SINGLELINE);
   EXPECT_EQ(count, 0);
 }
 
@@ -131,13 +133,16 @@ TEST_F(RenderTextTest, AlignmentSelectionAndInlineImage) {
 
   m_surface.Clear(0xFFFFFFFF);
   rect = {0, 0, 200, 40};
-  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{s}sel{/s}", 0xFF000000, nullptr, nullptr, nullptr, 0, DT_SINGLELINE);
+  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{s}sel{/s}", 0xFF000000, nullptr, nullptr, nullptr, 0,
+                                DT_SINGLELINE);
   EXPECT_EQ(m_surface.GetPixel(0, 0), 0xFFBAE4FFu);
 
-  m_host.Dir().Write("frames.png", skinui_test::MakePng(20, 10, [](int x, int) { return x < 10 ? 0xFFFF0000 : 0xFF00FF00; }));
+  m_host.Dir().Write("frames.png", skinui_test::MakePng(
+                                       20, 10, [](int x, int) { return x < 10 ? 0xFFFF0000 : 0xFF00FF00; }));
   m_surface.Clear(0xFFFFFFFF);
   rect = {0, 0, 200, 40};
-  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{i frames.png 2 1}", 0xFF000000, nullptr, nullptr, nullptr, 0, DT_SINGLELINE);
+  CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, u"{i frames.png 2 1}", 0xFF000000, nullptr, nullptr,
+                                nullptr, 0, DT_SINGLELINE);
   EXPECT_EQ(m_surface.GetPixel(0, 39), 0xFFFFFFFFu);
   TUIRect green = Ink([](uint32_t p) { return p == 0xFF00FF00; });
   EXPECT_EQ(green.Width(), 10);
@@ -190,12 +195,14 @@ class HtmlTagTest : public ::testing::Test {
     m_surface.Clear(background);
     CUICanvas dc(m_surface);
     TUIRect rect{0, 0, 200, 40};
-    CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, text, 0xFF000000, nullptr, nullptr, nullptr, 0, DT_SINGLELINE);
+    CUIRenderEngine::DrawHtmlText(dc, &m_host, rect, text, 0xFF000000, nullptr, nullptr, nullptr, 0,
+                                  DT_SINGLELINE);
     TUIRect box{INT32_MAX, INT32_MAX, -1, -1};
     for (int y = 0; y < 40; ++y) {
       for (int x = 0; x < 200; ++x) {
         if (m_surface.GetPixel(x, y) == background) continue;
-        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+               std::max(box.bottom, y + 1)};
       }
     }
     return box;
@@ -257,7 +264,8 @@ TEST(RenderTextEllipsis, CentredCutLineStaysInsideTheRectangle) {
   CUICanvas dc(surface);
   TUIRect rect{10, 0, 110, 30};
   CUIRenderEngine::DrawHtmlText(dc, &host, rect, u"a rather long version text 1.0.0.0", 0xFF000000, nullptr,
-                                nullptr, nullptr, 0, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
+                                nullptr, nullptr, 0,
+                                DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
   int first = -1, last = -1;
   for (int x = 0; x < 120; ++x) {
     for (int y = 0; y < 30; ++y) {
@@ -269,7 +277,7 @@ TEST(RenderTextEllipsis, CentredCutLineStaysInsideTheRectangle) {
   EXPECT_GE(first, 10);
   EXPECT_LE(first, 13);  // starts at the left edge, not pushed out
   EXPECT_LT(last, 110);
-  EXPECT_GT(last, 90);   // the dots reach towards the right edge
+  EXPECT_GT(last, 90);  // the dots reach towards the right edge
 }
 
 }  // namespace

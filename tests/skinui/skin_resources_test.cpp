@@ -8,10 +8,10 @@
 namespace SkinUI {
 namespace {
 
-using zip_test::WriteSkinFiles;
 using zip_test::HaveInfoZipArchives;
 using zip_test::InfoZipArchive;
 using zip_test::kNoInfoZip;
+using zip_test::WriteSkinFiles;
 
 class SkinResourcesArchive : public ::testing::Test {
  protected:

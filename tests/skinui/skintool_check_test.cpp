@@ -19,7 +19,8 @@ TEST(SkintoolCheck, ReportsOkAndErrorsWithPosition) {
   EXPECT_EQ(skintool::RunCheck({dir.File("good.xml"), dir.File("bad.xml"), dir.File("none.xml")}, out), 1);
   EXPECT_EQ(out.str(), dir.File("good.xml") + ": ok\n" + dir.File("bad.xml") +
                            ": Expected attribute value at line 2, column 15 (offset 23): 'x'/>\n"
-                           "</Window>\n" + dir.File("none.xml") + ": cannot be read\n");
+                           "</Window>\n" +
+                           dir.File("none.xml") + ": cannot be read\n");
 }
 
 TEST(SkintoolCheck, OpensFilesWithChineseNames) {

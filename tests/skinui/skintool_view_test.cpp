@@ -47,18 +47,16 @@ struct TImage {
 
 bool LoadPng(const fs::path& path, TImage* image) {
   std::string bytes = ReadFileBytes(path);
-  return !bytes.empty() &&
-         SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                            &image->rgba, &image->width, &image->height);
+  return !bytes.empty() && SkinUI::DecodeRgba(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                              &image->rgba, &image->width, &image->height);
 }
 
 // Channels within tolerance everywhere but at most maxOff pixels (glyph edges
 // differ between font versions).
-::testing::AssertionResult Matches(const TImage& got, const TImage& want, int tolerance,
-                                   int maxOff) {
+::testing::AssertionResult Matches(const TImage& got, const TImage& want, int tolerance, int maxOff) {
   if (got.width != want.width || got.height != want.height) {
-    return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height
-                                         << ", expected " << want.width << "x" << want.height;
+    return ::testing::AssertionFailure()
+           << "size " << got.width << "x" << got.height << ", expected " << want.width << "x" << want.height;
   }
   int off = 0, worst = 0;
   for (size_t i = 0; i < got.rgba.size(); i += 4) {
@@ -68,8 +66,7 @@ bool LoadPng(const fs::path& path, TImage* image) {
     off += d > tolerance;
   }
   if (off <= maxOff) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << off << " pixels off (worst channel difference " << worst
-                                       << ")";
+  return ::testing::AssertionFailure() << off << " pixels off (worst channel difference " << worst << ")";
 }
 
 class SkintoolTreeTest : public ::testing::TestWithParam<std::string> {};
@@ -82,8 +79,7 @@ TEST_P(SkintoolTreeTest, PrintsTheExpectedTree) {
   EXPECT_EQ(out.str(), ReadFileBytes(folder / "tree.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SkintoolTreeTest,
-                         ::testing::ValuesIn(Cases(ORV_SKIN_BUILDER_DATA)));
+INSTANTIATE_TEST_SUITE_P(Cases, SkintoolTreeTest, ::testing::ValuesIn(Cases(ORV_SKIN_BUILDER_DATA)));
 
 class SkintoolRenderTest : public ::testing::TestWithParam<std::string> {};
 
@@ -91,10 +87,9 @@ TEST_P(SkintoolRenderTest, PaintsTheExpectedImage) {
   const fs::path folder = fs::path(ORV_SKIN_RENDER_DATA) / GetParam();
   // Drawn text differs by text backend: those cases keep one image per backend.
   const bool text = fs::exists(folder / "has_text");
-  const fs::path expected =
-      folder / (text && std::string(ORV_PLATFORM_BACKEND) != "posix"
-                    ? "expected_" + std::string(ORV_PLATFORM_BACKEND) + ".png"
-                    : std::string("expected.png"));
+  const fs::path expected = folder / (text && std::string(ORV_PLATFORM_BACKEND) != "posix"
+                                          ? "expected_" + std::string(ORV_PLATFORM_BACKEND) + ".png"
+                                          : std::string("expected.png"));
   TempDir dir;
   std::vector<std::string> args = CaseArgs(folder);
   args.insert(args.end(), {"--out", dir.File("out.png")});

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 2;
 #ifdef _WIN32
   if (argc > 2 && std::strcmp(argv[2], "--hold-desktop") == 0) {
-    (void)CreateWindowExW(0, L"STATIC", L"orv_sleeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    (void)CreateWindowExW(0, L"STATIC", L"orv_sleeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                          nullptr);
   }
 #endif
   std::this_thread::sleep_for(std::chrono::seconds(seconds));

@@ -24,9 +24,7 @@ TempDir::~TempDir() {
 }
 
 // Native separators throughout: the program splits paths at its own separator.
-std::string TempDir::File(const std::string& name) const {
-  return (m_path / name).make_preferred().string();
-}
+std::string TempDir::File(const std::string& name) const { return (m_path / name).make_preferred().string(); }
 
 void TempDir::Write(const std::string& name, const std::string& bytes) const {
   const auto target = m_path / name;

@@ -28,9 +28,11 @@ std::vector<std::string> g_events;  // the value changes heard: element id and v
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
   std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -127,8 +129,9 @@ void CALLBACK OnValueChange(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG c
 }
 
 void PrintChild(IAccessible* child) {
-  std::printf("child role=%ld name=\"%s\" value=\"%s\" state=0x%lx\n", IntOf(&IAccessible::get_accRole, child),
-              Utf8(NameOf(child)).c_str(), Utf8(ValueOf(child)).c_str(), IntOf(&IAccessible::get_accState, child));
+  std::printf("child role=%ld name=\"%s\" value=\"%s\" state=0x%lx\n",
+              IntOf(&IAccessible::get_accRole, child), Utf8(NameOf(child)).c_str(),
+              Utf8(ValueOf(child)).c_str(), IntOf(&IAccessible::get_accState, child));
 }
 
 // Waits for the offer: a visible push button named "一键升级"; returns it
@@ -146,7 +149,8 @@ IAccessible* AwaitOneClick(IAccessible** client) {
       if (IntOf(&IAccessible::get_accRole, child) == ROLE_SYSTEM_PUSHBUTTON && NameOf(child) == kOneClick) {
         IAccessible* found = child;
         child = nullptr;
-        for (IAccessible* other : children) if (other) other->Release();
+        for (IAccessible* other : children)
+          if (other) other->Release();
         return found;
       }
     }
@@ -167,18 +171,17 @@ VARIANT ChildId(LONG id) {
 // Every method that takes a child id answers E_INVALIDARG for one that never
 // named an element (an event's negative id from nowhere), and does nothing.
 bool RefusesUnknownChildIds(IAccessible* object) {
-  for (const LONG id : {static_cast<LONG>(-0x7FFFFFF0), static_cast<LONG>(LONG_MIN), static_cast<LONG>(0x7FFFFFF0)}) {
+  for (const LONG id :
+       {static_cast<LONG>(-0x7FFFFFF0), static_cast<LONG>(LONG_MIN), static_cast<LONG>(0x7FFFFFF0)}) {
     BSTR name = nullptr;
     VARIANT end;
     VariantInit(&end);
     LONG x = 0, y = 0, w = 0, h = 0;
     IDispatch* child = nullptr;
-    const HRESULT results[] = {object->get_accName(ChildId(id), &name),
-                               object->accNavigate(NAVDIR_NEXT, ChildId(id), &end),
-                               object->accLocation(&x, &y, &w, &h, ChildId(id)),
-                               object->accSelect(SELFLAG_TAKEFOCUS, ChildId(id)),
-                               object->accDoDefaultAction(ChildId(id)),
-                               object->get_accChild(ChildId(id), &child)};
+    const HRESULT results[] = {
+        object->get_accName(ChildId(id), &name),          object->accNavigate(NAVDIR_NEXT, ChildId(id), &end),
+        object->accLocation(&x, &y, &w, &h, ChildId(id)), object->accSelect(SELFLAG_TAKEFOCUS, ChildId(id)),
+        object->accDoDefaultAction(ChildId(id)),          object->get_accChild(ChildId(id), &child)};
     SysFreeString(name);
     VariantClear(&end);
     if (child != nullptr) child->Release();
@@ -202,14 +205,15 @@ int main() {
   if (g_dialog == nullptr) return Fail("no window titled 奥凡 在线升级");
   DWORD pid = 0;
   GetWindowThreadProcessId(g_dialog, &pid);
-  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, OnValueChange,
-                                       pid, 0, WINEVENT_OUTOFCONTEXT);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+                                       OnValueChange, pid, 0, WINEVENT_OUTOFCONTEXT);
   if (hook == nullptr) return Fail("no WinEvent hook");
 
   IAccessible* client = nullptr;
   IAccessible* oneClick = AwaitOneClick(&client);
   if (oneClick == nullptr) return Fail("no push button named 一键升级");
-  std::printf("window role=%ld name=\"%s\"\n", IntOf(&IAccessible::get_accRole, client), Utf8(NameOf(client)).c_str());
+  std::printf("window role=%ld name=\"%s\"\n", IntOf(&IAccessible::get_accRole, client),
+              Utf8(NameOf(client)).c_str());
   std::vector<IAccessible*> children = ChildrenOf(client);
   for (IAccessible* child : children) PrintChild(child);
   BSTR action = nullptr;
@@ -233,7 +237,8 @@ int main() {
   const HRESULT pressResult = oneClick->accDoDefaultAction(Self());
   std::printf("stale name 0x%08lx count 0x%08lx press 0x%08lx\n", static_cast<unsigned long>(nameResult),
               static_cast<unsigned long>(countResult), static_cast<unsigned long>(pressResult));
-  if (SUCCEEDED(nameResult) || SUCCEEDED(countResult) || SUCCEEDED(pressResult)) return Fail("a stale object answered");
+  if (SUCCEEDED(nameResult) || SUCCEEDED(countResult) || SUCCEEDED(pressResult))
+    return Fail("a stale object answered");
   ReleaseAll(children);
   oneClick->Release();
   client->Release();

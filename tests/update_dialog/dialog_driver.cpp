@@ -45,7 +45,8 @@ bool CDialogDriver::Open(bool show) {
   m_dialog->Place(show);
   // A shown dialog is laid out by its first paint; clicks need the layout.
   const SkinUI::CControlUI* root = m_dialog->m_pm.GetRoot();
-  return !show || PumpUntil([root] { return root != nullptr && root->GetPos().Width() > 0; }, std::chrono::seconds(5));
+  return !show ||
+         PumpUntil([root] { return root != nullptr && root->GetPos().Width() > 0; }, std::chrono::seconds(5));
 }
 
 void CDialogDriver::DispatchReady() {
@@ -129,7 +130,8 @@ bool CDialogDriver::IsShown(std::u16string_view name) const {
 
 int CDialogDriver::PageOf(std::u16string_view name) const {
   SkinUI::CControlUI* control = Find(name);
-  auto* tab = control != nullptr ? static_cast<SkinUI::CTabLayoutUI*>(control->GetInterface(u"TabLayout")) : nullptr;
+  auto* tab =
+      control != nullptr ? static_cast<SkinUI::CTabLayoutUI*>(control->GetInterface(u"TabLayout")) : nullptr;
   return tab != nullptr ? tab->GetCurSel() : -1;
 }
 

@@ -28,15 +28,17 @@ class DialogUiTest : public DialogTest {
   void OpenAndWaitForCheck(bool show) {
     ASSERT_TRUE(m_driver.Open(show));
     ASSERT_TRUE(m_driver.PumpUntil([this] { return RequestCount("api/update/v2") > 0; }, seconds(10)));
-    m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_checking") != kChecking ||
-                                       m_driver.PageOf(u"tab_main") == 1; }, seconds(10));
+    m_driver.PumpUntil(
+        [this] { return m_driver.TextOf(u"lab_checking") != kChecking || m_driver.PageOf(u"tab_main") == 1; },
+        seconds(10));
   }
   // Clicks "一键升级" and waits until the download hangs at 42 %.
   void DownloadUntil42Percent() {
     StallInstallerAt(42);
     OpenAndWaitForCheck(true);
     ASSERT_TRUE(m_driver.Click(u"btn_update"));
-    ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_progress") == kProgress42; }, seconds(10)))
+    ASSERT_TRUE(
+        m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_progress") == kProgress42; }, seconds(10)))
         << Utf16ToUtf8(m_driver.TextOf(u"lab_progress"));
   }
 
@@ -105,13 +107,12 @@ TEST_P(CheckPageTest, HiddenDialogClosesAtOnce) {
   EXPECT_EQ(RequestCount("files/Update.exe.md5"), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, CheckPageTest,
-    ::testing::Values(TCheckPage{"UpToDate", "success", "null", u"当前已是最新版本！"},
-                      TCheckPage{"VersionWithoutUrl", "success", R"({"version":"2.0","url":""})",
-                                 u"当前已是最新版本！"},
-                      TCheckPage{"CheckFailed", "fail", "null", u"检测失败！"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, CheckPageTest,
+                         ::testing::Values(TCheckPage{"UpToDate", "success", "null", u"当前已是最新版本！"},
+                                           TCheckPage{"VersionWithoutUrl", "success",
+                                                      R"({"version":"2.0","url":""})", u"当前已是最新版本！"},
+                                           TCheckPage{"CheckFailed", "fail", "null", u"检测失败！"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogUiTest, HiddenDialogWithAnOfferInstallsByItself) {
   ASSERT_TRUE(m_driver.Open(false));
@@ -231,20 +232,28 @@ TEST_P(SystemCloseTest, IsTheCloseButton) {
   EXPECT_EQ(RequestCount("files/Update.exe"), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, SystemCloseTest,
-    ::testing::Values(
-        TSystemClose{"AltF4", [](CDialogDriver& d) { return d.Press({VK_MENU, VK_F4}); }},
-        TSystemClose{"WmClose", [](CDialogDriver& d) { return platform::PostMessage(d.dialog().m_hWnd, WM_CLOSE, 0, 0); }},
-        TSystemClose{"ScClose", [](CDialogDriver& d) {
-                       return platform::PostMessage(d.dialog().m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-                     }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ways, SystemCloseTest,
+                         ::testing::Values(TSystemClose{"AltF4",
+                                                        [](CDialogDriver& d) {
+                                                          return d.Press({VK_MENU, VK_F4});
+                                                        }},
+                                           TSystemClose{"WmClose",
+                                                        [](CDialogDriver& d) {
+                                                          return platform::PostMessage(d.dialog().m_hWnd,
+                                                                                       WM_CLOSE, 0, 0);
+                                                        }},
+                                           TSystemClose{"ScClose",
+                                                        [](CDialogDriver& d) {
+                                                          return platform::PostMessage(
+                                                              d.dialog().m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+                                                        }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogUiTest, MinimiseButtonMinimises) {
   OpenAndWaitForCheck(true);
   ASSERT_TRUE(m_driver.Click(u"sysminbutton"));
-  ASSERT_TRUE(m_driver.PumpUntil([this] { return platform::IsIconic(m_driver.dialog().m_hWnd); }, seconds(2)));
+  ASSERT_TRUE(
+      m_driver.PumpUntil([this] { return platform::IsIconic(m_driver.dialog().m_hWnd); }, seconds(2)));
   EXPECT_FALSE(m_driver.IsClosed());
 }
 

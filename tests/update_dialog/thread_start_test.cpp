@@ -21,7 +21,8 @@ class ThreadStartTest : public DialogTest {
   void SetUp() override {
     DialogTest::SetUp();
     // devserver starts its own threads as it begins to serve: let it first.
-    ASSERT_TRUE(GetServerConnect()->DownloadToMemory(Utf8ToUtf16(m_server->BaseUrl()) + u"files/Update.exe", nullptr));
+    ASSERT_TRUE(GetServerConnect()->DownloadToMemory(Utf8ToUtf16(m_server->BaseUrl()) + u"files/Update.exe",
+                                                     nullptr));
   }
   bool OpenWithoutThreads(bool show) {
     TNoNewThreads refused;
@@ -33,7 +34,8 @@ class ThreadStartTest : public DialogTest {
 
 TEST_F(ThreadStartTest, ACheckThatCannotStartShowsTheChecksFailure) {
   ASSERT_TRUE(OpenWithoutThreads(true));
-  ASSERT_TRUE(m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_checking") == u"检测失败！"; }, seconds(5)));
+  ASSERT_TRUE(
+      m_driver.PumpUntil([this] { return m_driver.TextOf(u"lab_checking") == u"检测失败！"; }, seconds(5)));
   m_driver.PumpFor(std::chrono::milliseconds(100));
   EXPECT_FALSE(m_driver.IsClosed());  // shown: stays until the user closes it
   EXPECT_EQ(RequestCount("api/update/v2"), 0u);

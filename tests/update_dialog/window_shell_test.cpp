@@ -50,7 +50,8 @@ TEST_F(WindowShellTest, ShadowSitsEightPixelsAroundTheDialog) {
 }
 
 TEST_F(WindowShellTest, ShadowHidesWhileTheDialogIsMinimised) {
-  if (!platform::IsCompositionEnabled()) GTEST_SKIP() << "this desktop does not blend: no shadow is ever shown";
+  if (!platform::IsCompositionEnabled())
+    GTEST_SKIP() << "this desktop does not blend: no shadow is ever shown";
   ASSERT_TRUE(m_driver.Open(true));
   ASSERT_TRUE(m_driver.PumpUntil([this] { return platform::IsWindowVisible(Shadow()); }, seconds(2)));
   platform::ShowWindow(Dialog(), SW_MINIMIZE);
@@ -107,7 +108,8 @@ TEST_F(WindowShellTest, AnInsaneDpiInWmDpiChangedIs96) {
   ASSERT_TRUE(m_driver.Open(true));
   for (const unsigned dpi : {0u, 1u, 47u, 961u, 0xFFFFu, 144u, 0u}) {
     platform::RECT suggested = RectOf(Dialog());
-    platform::SendMessage(Dialog(), WM_DPICHANGED, dpi << 16 | dpi, reinterpret_cast<platform::LPARAM>(&suggested));
+    platform::SendMessage(Dialog(), WM_DPICHANGED, dpi << 16 | dpi,
+                          reinterpret_cast<platform::LPARAM>(&suggested));
     const platform::RECT rc = RectOf(Dialog());
     const bool sane = dpi == 144;
     EXPECT_EQ(m_driver.dialog().m_pm.GetDPIScale(), sane ? 150 : 100) << dpi;
@@ -143,10 +145,13 @@ class WindowShellDpiTest : public WindowShellTest {
   }
   // Pumps until the shadow sits margin pixels around the dialog.
   bool ShadowAround(int margin) {
-    return m_driver.PumpUntil([&] {
-      const platform::RECT d = RectOf(Dialog());
-      return RectOf(Shadow()) == platform::RECT{d.left - margin, d.top - margin, d.right + margin, d.bottom + margin};
-    }, seconds(2));
+    return m_driver.PumpUntil(
+        [&] {
+          const platform::RECT d = RectOf(Dialog());
+          return RectOf(Shadow()) ==
+                 platform::RECT{d.left - margin, d.top - margin, d.right + margin, d.bottom + margin};
+        },
+        seconds(2));
   }
 };
 
@@ -193,9 +198,18 @@ struct TDpiStep {
 TEST_F(WindowShellDpiTest, EveryDpiGivesTheSkinsSizeAtItsScale) {
   const platform::RECT small{0, 0, 1280, 800};
   Open(small);
-  for (const TDpiStep& step : {TDpiStep{192, 1138, 753}, {96, 650, 430}, {144, 975, 645}, {0, 650, 430},
-                               {144, 975, 645}, {1, 650, 430}, {144, 975, 645}, {4294967295u, 650, 430},
-                               {144, 975, 645}, {22369622, 650, 430}, {960, 1138, 753}, {48, 325, 215},
+  for (const TDpiStep& step : {TDpiStep{192, 1138, 753},
+                               {96, 650, 430},
+                               {144, 975, 645},
+                               {0, 650, 430},
+                               {144, 975, 645},
+                               {1, 650, 430},
+                               {144, 975, 645},
+                               {4294967295u, 650, 430},
+                               {144, 975, 645},
+                               {22369622, 650, 430},
+                               {960, 1138, 753},
+                               {48, 325, 215},
                                {96, 650, 430}}) {
     const platform::SIZE size = SizeAt(step.dpi, small);
     EXPECT_EQ(size.cx, step.width) << step.dpi;
@@ -221,8 +235,7 @@ TEST_F(WindowShellDpiTest, AClickJustAfterANewDpiMeetsTheControlsAtTheNewScale) 
   platform::POINT point{(close.left + close.right) * 3 / 4, (close.top + close.bottom) * 3 / 4};
   platform::ClientToScreen(Dialog(), &point);
   using namespace platform::testing;
-  ASSERT_TRUE(MoveMouse(point) && MouseButton(VK_LBUTTON, true) &&
-              MouseButton(VK_LBUTTON, false));
+  ASSERT_TRUE(MoveMouse(point) && MouseButton(VK_LBUTTON, true) && MouseButton(VK_LBUTTON, false));
   FlushInput();
   EXPECT_TRUE(m_driver.WaitForClose(seconds(5)));
 }

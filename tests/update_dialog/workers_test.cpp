@@ -60,13 +60,12 @@ const std::u16string kNoText;
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, CheckUpdateTest,
-    ::testing::Values(TCheckRow{"Offer", "success", R"({"version":"1.0.0.2","url":"http://h/u.exe","md5":"m"})",
-                                true, u"1.0.0.2", u"http://h/u.exe"},
-                      TCheckRow{"NoUpdate", "success", "null", true, kNoText, kNoText},
-                      TCheckRow{"VersionWithoutUrl", "success", R"({"version":"2.0","url":""})", true,
-                                u"2.0", kNoText},
-                      TCheckRow{"Refused", "fail", R"({"version":"3.0","url":"u","md5":"m"})", false,
-                                kNoText, kNoText}),
+    ::testing::Values(
+        TCheckRow{"Offer", "success", R"({"version":"1.0.0.2","url":"http://h/u.exe","md5":"m"})", true,
+                  u"1.0.0.2", u"http://h/u.exe"},
+        TCheckRow{"NoUpdate", "success", "null", true, kNoText, kNoText},
+        TCheckRow{"VersionWithoutUrl", "success", R"({"version":"2.0","url":""})", true, u"2.0", kNoText},
+        TCheckRow{"Refused", "fail", R"({"version":"3.0","url":"u","md5":"m"})", false, kNoText, kNoText}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DialogTest, HiddenDialogAsksSilently) {
@@ -120,7 +119,7 @@ struct TInstallRow {
   const char* name;
   // The checksum text served; "{md5}" / "{lower}" stand for the stub's digest.
   std::optional<std::string> checksum;
-  int64_t installerCutAt = -1;   // the installer reply breaks off after this many bytes
+  int64_t installerCutAt = -1;  // the installer reply breaks off after this many bytes
   bool installerIsProgram = true;
   bool started;
   bool installerFetched;

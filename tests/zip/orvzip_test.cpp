@@ -16,9 +16,9 @@ TEST(OrvZipTool, PacksFilesUnderTheirNamesAndPrintsEachResult) {
   dir.Write("in/one.dmp", TextBytes(20000));
   dir.Write("in/two.zip", NoiseBytes(3000, 9));
   std::string output;
-  ASSERT_TRUE(RunOrvZip(dir, {dir.File("out.zip"), dir.File("in/one.dmp"), "-n", "renamed\\two.zip",
-                              dir.File("in/two.zip")},
-                        &output))
+  ASSERT_TRUE(RunOrvZip(
+      dir, {dir.File("out.zip"), dir.File("in/one.dmp"), "-n", "renamed\\two.zip", dir.File("in/two.zip")},
+      &output))
       << output;
   EXPECT_EQ(output, "0x0 add one.dmp\n0x0 add renamed\\two.zip\n0x0 close\n");
   const ParsedArchive a = ParseArchive(ReadFileBytes(dir.File("out.zip")));

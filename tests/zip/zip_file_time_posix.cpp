@@ -6,6 +6,7 @@
 #include "zip/zip_test_util.h"
 
 void SetLocalMtime(const std::string& path, int year, int month, int day, int hour, int minute, int second) {
-  const auto when = std::chrono::system_clock::from_time_t(LocalSeconds(year, month, day, hour, minute, second));
+  const auto when =
+      std::chrono::system_clock::from_time_t(LocalSeconds(year, month, day, hour, minute, second));
   std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(when));
 }

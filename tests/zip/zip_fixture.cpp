@@ -13,9 +13,7 @@ std::string BigText() {
   return text;
 }
 
-std::vector<std::string> SkinFileNames() {
-  return {"dlg_main.xml", "img/bk.png", "empty.txt", "big.txt"};
-}
+std::vector<std::string> SkinFileNames() { return {"dlg_main.xml", "img/bk.png", "empty.txt", "big.txt"}; }
 
 void WriteSkinFiles(const TempDir& dir) {
   dir.Write("dlg_main.xml", "<Window size=\"650,430\"><Label text=\"hi\"/></Window>");
@@ -42,7 +40,8 @@ std::string PackSkinWithOwnWriter(const TempDir& dir) {
   bool added = true;
   for (const std::string& name : SkinFileNames()) {
     std::string entry = name;
-    for (char& c : entry) if (c == '/') c = '\\';  // the writer stores "/"
+    for (char& c : entry)
+      if (c == '/') c = '\\';  // the writer stores "/"
     std::u16string source = Utf8ToUtf16(dir.File(name));
     added = added && ZipArchiveAddFile(zip, Utf8ToUtf16(entry).c_str(), source.c_str()) == kZipResultOk;
   }

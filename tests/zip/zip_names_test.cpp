@@ -18,10 +18,9 @@ class ZipNames : public ::testing::Test {
 };
 
 TEST_F(ZipNames, ExtensionChoosesStoredOrDeflated) {
-  const std::vector<std::string> stored = {"x.ZIP", "x.tar.gz", "x.Z", "x.z", "x.zoo", "x.ARC",
-                                           "x.lzh", "x.arj", "x.GZ", "x.tgz"};
-  const std::vector<std::string> deflated = {"x.DMP", "x.zipx", "x.gzip", "zip", "x.zip.txt", "x.",
-                                             "Config"};
+  const std::vector<std::string> stored = {"x.ZIP", "x.tar.gz", "x.Z",   "x.z",  "x.zoo",
+                                           "x.ARC", "x.lzh",    "x.arj", "x.GZ", "x.tgz"};
+  const std::vector<std::string> deflated = {"x.DMP", "x.zipx", "x.gzip", "zip", "x.zip.txt", "x.", "Config"};
   std::vector<std::string> all = stored;
   all.insert(all.end(), deflated.begin(), deflated.end());
   const ParsedArchive a = PackAs(all);
@@ -57,8 +56,7 @@ TEST_F(ZipNames, NamesOf260BytesOrMoreAreRefused) {
   ASSERT_NE(zip, nullptr);
   const std::u16string src = U16(m_dir.File("src.bin"));
   EXPECT_EQ(ZipArchiveAddFile(zip, U16(std::string(259, 'n')).c_str(), src.c_str()), kZipResultOk);
-  EXPECT_EQ(ZipArchiveAddFile(zip, U16(std::string(260, 'n')).c_str(), src.c_str()),
-            kZipResultBadArguments);
+  EXPECT_EQ(ZipArchiveAddFile(zip, U16(std::string(260, 'n')).c_str(), src.c_str()), kZipResultBadArguments);
   EXPECT_EQ(ZipArchiveLastResult(), kZipResultBadArguments);
   // The limit counts bytes in the code page: with three-byte characters
   // (UTF-8) 87 are 261 bytes and 86 are 258; with two-byte ones (GBK) 130

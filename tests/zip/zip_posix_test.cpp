@@ -65,8 +65,8 @@ struct FirstHeader {
 };
 
 FirstHeader HeaderAt(const std::string& file, size_t at) {
-  return {Le(file, at + 6, 2),  Le(file, at + 8, 2),  Le(file, at + 14, 4), Le(file, at + 18, 4),
-          Le(file, at + 22, 4), file.substr(at + 30, Le(file, at + 26, 2))};
+  return {Le(file, at + 6, 2),  Le(file, at + 8, 2),  Le(file, at + 14, 4),
+          Le(file, at + 18, 4), Le(file, at + 22, 4), file.substr(at + 30, Le(file, at + 26, 2))};
 }
 
 TEST(ZipPosix, WriteFailuresOfDeflatedAndStoredDataAreReported) {

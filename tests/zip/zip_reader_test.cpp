@@ -42,8 +42,10 @@ TEST_P(ZipReaderTest, ListsEveryEntryWithSizes) {
   ASSERT_EQ(m_zip.FindEntry(u"big.txt", false, &index, &info), kZipOk);
   EXPECT_EQ(info.name, u"big.txt");
   EXPECT_EQ(info.uncompressedSize, BigText().size());
-  if (GetParam()) EXPECT_EQ(info.compressedSize, info.uncompressedSize);
-  else EXPECT_LT(info.compressedSize, info.uncompressedSize / 10);
+  if (GetParam())
+    EXPECT_EQ(info.compressedSize, info.uncompressedSize);
+  else
+    EXPECT_LT(info.compressedSize, info.uncompressedSize / 10);
 }
 
 TEST_P(ZipReaderTest, FindsNamesIgnoringCaseAndBackslashes) {

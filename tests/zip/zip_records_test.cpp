@@ -24,7 +24,8 @@ TEST_F(ZipRecords, DeflatedEntryHeadersCarryEveryField) {
   const std::string content = TextBytes(100000);
   m_dir.Write("crash.DMP", content);
   SetLocalMtime(m_dir.File("crash.DMP"), 2020, 6, 1, 12, 34, 56);
-  const ParsedArchive a = ParseArchive(PackFiles(m_dir.File("a.zip"), {{"crash.DMP", m_dir.File("crash.DMP")}}));
+  const ParsedArchive a =
+      ParseArchive(PackFiles(m_dir.File("a.zip"), {{"crash.DMP", m_dir.File("crash.DMP")}}));
   ASSERT_EQ(a.error, "");
   ASSERT_EQ(a.entries.size(), 1u);
   const ParsedEntry& e = a.entries[0];
@@ -122,8 +123,9 @@ TEST_F(ZipRecords, ArchiveWithoutEntriesIsTheEndRecordAlone) {
 TEST_F(ZipRecords, SecondEntryStartsAfterTheFirstOnesRecords) {
   m_dir.Write("first.bin", NoiseBytes(40000, 7));
   m_dir.Write("second.txt", TextBytes(5000));
-  const ParsedArchive a = ParseArchive(PackFiles(
-      m_dir.File("a.zip"), {{"first.bin", m_dir.File("first.bin")}, {"second.txt", m_dir.File("second.txt")}}));
+  const ParsedArchive a =
+      ParseArchive(PackFiles(m_dir.File("a.zip"), {{"first.bin", m_dir.File("first.bin")},
+                                                   {"second.txt", m_dir.File("second.txt")}}));
   ASSERT_EQ(a.error, "");
   ASSERT_EQ(a.entries.size(), 2u);
   EXPECT_EQ(a.entries[1].localHeaderOffset, 30 + 9 + 17 + a.entries[0].compressedSize);
@@ -154,7 +156,8 @@ TEST_F(ZipRecords, DeflateRunsAtLevelEightWithAFullWindow) {
   std::string content = NoiseBytes(20000, 3);
   content += content;
   m_dir.Write("data.dmp", content);
-  const ParsedArchive a = ParseArchive(PackFiles(m_dir.File("a.zip"), {{"data.dmp", m_dir.File("data.dmp")}}));
+  const ParsedArchive a =
+      ParseArchive(PackFiles(m_dir.File("a.zip"), {{"data.dmp", m_dir.File("data.dmp")}}));
   ASSERT_EQ(a.error, "");
   z_stream zs{};
   ASSERT_EQ(deflateInit2(&zs, 8, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);

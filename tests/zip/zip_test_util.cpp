@@ -129,7 +129,8 @@ std::string PackDataCase(const fs::path& folder, const TempDir& dir, std::vector
 
 std::vector<fs::path> DataCaseFolders() {
   std::vector<fs::path> folders;
-  for (const fs::directory_entry& folder : fs::directory_iterator(fs::path(ORV_SOURCE_DIR) / "tests/data/zip")) {
+  for (const fs::directory_entry& folder :
+       fs::directory_iterator(fs::path(ORV_SOURCE_DIR) / "tests/data/zip")) {
     folders.push_back(folder.path());
   }
   std::sort(folders.begin(), folders.end());

@@ -49,7 +49,8 @@ std::vector<ZipInput> MixedInputs(const TempDir& dir);
 // "NAME<TAB>FILE" (FILE relative to the case's files/ folder). Returns the
 // archive described as its "expected" file is: "NAME METHOD FLAGS SIZE CRC"
 // per entry, or the parse error.
-std::string PackDataCase(const std::filesystem::path& folder, const TempDir& dir, std::vector<ZipInput>* inputs);
+std::string PackDataCase(const std::filesystem::path& folder, const TempDir& dir,
+                         std::vector<ZipInput>* inputs);
 // The data case folders under tests/data/zip/.
 std::vector<std::filesystem::path> DataCaseFolders();
 

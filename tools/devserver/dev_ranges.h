@@ -9,9 +9,9 @@ namespace devserver {
 
 // What to send of a body of `size` bytes.
 struct RangeAnswer {
-  int status = 200;     // 200 whole body, 206 part, 416 nothing
-  uint64_t offset = 0;  // first byte sent
-  uint64_t length = 0;  // bytes sent
+  int status = 200;          // 200 whole body, 206 part, 416 nothing
+  uint64_t offset = 0;       // first byte sent
+  uint64_t length = 0;       // bytes sent
   std::string contentRange;  // the Content-Range value for 206 and 416
 };
 

@@ -21,9 +21,9 @@ std::string Dump(const json_t* value) {
   return result;
 }
 
-const char* const kControlKeys[] = {"http_status", "body", "content_type", "headers",
-                                    "delay_ms", "store_first", "chunked", "truncate_to",
-                                    "stall_at", "trickle_ms", "trickle_bytes"};
+const char* const kControlKeys[] = {"http_status", "body",        "content_type", "headers",
+                                    "delay_ms",    "store_first", "chunked",      "truncate_to",
+                                    "stall_at",    "trickle_ms",  "trickle_bytes"};
 
 bool IsControlKey(const char* key) {
   for (const char* control : kControlKeys) {
@@ -48,15 +48,19 @@ bool ParseReply(json_t* object, Reply* reply, std::string* error) {
     *error = "a reply must be a JSON object";
     return false;
   }
-  if (json_t* status = json_object_get(object, "http_status")) reply->httpStatus = (int)json_integer_value(status);
+  if (json_t* status = json_object_get(object, "http_status"))
+    reply->httpStatus = (int)json_integer_value(status);
   if (json_t* delay = json_object_get(object, "delay_ms")) reply->delayMs = (int)json_integer_value(delay);
-  if (json_t* type = json_object_get(object, "content_type")) reply->contentType = json_string_value(type) ? json_string_value(type) : "";
+  if (json_t* type = json_object_get(object, "content_type"))
+    reply->contentType = json_string_value(type) ? json_string_value(type) : "";
   reply->storeFirst = json_is_true(json_object_get(object, "store_first"));
   reply->chunked = json_is_true(json_object_get(object, "chunked"));
   if (json_t* cut = json_object_get(object, "truncate_to")) reply->truncateTo = json_integer_value(cut);
   if (json_t* stall = json_object_get(object, "stall_at")) reply->stallAt = json_integer_value(stall);
-  if (json_t* every = json_object_get(object, "trickle_ms")) reply->trickleMs = (int)json_integer_value(every);
-  if (json_t* piece = json_object_get(object, "trickle_bytes")) reply->trickleBytes = (int)json_integer_value(piece);
+  if (json_t* every = json_object_get(object, "trickle_ms"))
+    reply->trickleMs = (int)json_integer_value(every);
+  if (json_t* piece = json_object_get(object, "trickle_bytes"))
+    reply->trickleBytes = (int)json_integer_value(piece);
   const char* key;
   json_t* value;
   json_object_foreach(json_object_get(object, "headers"), key, value) {
@@ -83,19 +87,17 @@ std::map<std::string, std::vector<Reply>> DemoReplies() {
   };
   std::map<std::string, std::vector<Reply>> replies;
   for (const char* report :
-       {"installPrepare", "installCancel", "installed", "uninstalled", "updated", "launchModule",
-        "startup", "repair", "repairV2", "windowprepop", "windowpopv2", "NoShowIn7Day", "crash",
-        "com", "postRecord"}) {
+       {"installPrepare", "installCancel", "installed", "uninstalled", "updated", "launchModule", "startup",
+        "repair", "repairV2", "windowprepop", "windowpopv2", "NoShowIn7Day", "crash", "com", "postRecord"}) {
     replies["api/statistics/soft/" + std::string(report)] = ok("null");
   }
   replies["api/statistics/bind/installed"] = ok("null");
   replies["api/statistics/soft/dropPacket"] = ok("{}");
   replies["api/default/uninstall"] = ok("\"no\"");
-  replies["api/config/installCfg"] =
-      ok("{\"shellMenu\":1,\"desktopIcon\":1,\"startMenu\":1,\"taskBar\":0}");
-  replies["api/update/v2"] = ok(
-      "{\"version\":\"1.0.0.2\",\"url\":\"{base}files/Update.exe\","
-      "\"md5\":\"{base}files/Update.exe.md5\"}");
+  replies["api/config/installCfg"] = ok("{\"shellMenu\":1,\"desktopIcon\":1,\"startMenu\":1,\"taskBar\":0}");
+  replies["api/update/v2"] =
+      ok("{\"version\":\"1.0.0.2\",\"url\":\"{base}files/Update.exe\","
+         "\"md5\":\"{base}files/Update.exe.md5\"}");
   replies["api/popup/popup"] = ok("{}");
   replies["api/config/setDp"] = ok("{\"DropPacket\":0}");
   replies["api/config/competitor"] = ok("{}");
@@ -108,9 +110,8 @@ std::map<std::string, std::vector<Reply>> DemoReplies() {
   return replies;
 }
 
-bool ParseRepliesConfig(const std::string& jsonText,
-                        std::map<std::string, std::vector<Reply>>* replies, double* clockOffset,
-                        bool* hasClockOffset, std::string* error) {
+bool ParseRepliesConfig(const std::string& jsonText, std::map<std::string, std::vector<Reply>>* replies,
+                        double* clockOffset, bool* hasClockOffset, std::string* error) {
   json_error_t jsonError;
   Json root(json_loadb(jsonText.data(), jsonText.size(), 0, &jsonError));
   if (!root || !json_is_object(root.get())) {

@@ -138,25 +138,25 @@ bool ApplyRange(Server::Impl* impl, const httplib::Request& req, const std::stri
 void SendBody(Server::Impl* impl, httplib::Response& res, const std::string& type, uint64_t offset,
               uint64_t length, BodyReader reader, Pacing pacing) {
   auto buffer = std::make_shared<std::vector<char>>(1 << 20);
-  res.set_content_provider(
-      static_cast<size_t>(length), type,
-      [=](size_t at, size_t left, httplib::DataSink& sink) {
-        const auto sent = static_cast<int64_t>(at);
-        if (pacing.cutAt >= 0 && sent >= pacing.cutAt) return false;  // drops the connection
-        if (pacing.stallAt >= 0 && sent >= pacing.stallAt) {
-          WaitUnlessStopped(impl, 600000);
-          return false;
-        }
-        size_t want = std::min(left, buffer->size());
-        if (pacing.cutAt >= 0) want = std::min<size_t>(want, pacing.cutAt - sent);
-        if (pacing.stallAt >= 0) want = std::min<size_t>(want, pacing.stallAt - sent);
-        if (pacing.trickleMs > 0) {
-          if (!WaitUnlessStopped(impl, pacing.trickleMs)) return false;
-          want = std::min(want, pacing.trickleBytes);
-        }
-        const size_t got = reader(offset + at, buffer->data(), want);
-        return got > 0 && sink.write(buffer->data(), got);
-      });
+  res.set_content_provider(static_cast<size_t>(length), type,
+                           [=](size_t at, size_t left, httplib::DataSink& sink) {
+                             const auto sent = static_cast<int64_t>(at);
+                             if (pacing.cutAt >= 0 && sent >= pacing.cutAt)
+                               return false;  // drops the connection
+                             if (pacing.stallAt >= 0 && sent >= pacing.stallAt) {
+                               WaitUnlessStopped(impl, 600000);
+                               return false;
+                             }
+                             size_t want = std::min(left, buffer->size());
+                             if (pacing.cutAt >= 0) want = std::min<size_t>(want, pacing.cutAt - sent);
+                             if (pacing.stallAt >= 0) want = std::min<size_t>(want, pacing.stallAt - sent);
+                             if (pacing.trickleMs > 0) {
+                               if (!WaitUnlessStopped(impl, pacing.trickleMs)) return false;
+                               want = std::min(want, pacing.trickleBytes);
+                             }
+                             const size_t got = reader(offset + at, buffer->data(), want);
+                             return got > 0 && sink.write(buffer->data(), got);
+                           });
 }
 
 // A file's validators: an ETag from its size and modification time, and its
@@ -205,7 +205,8 @@ Server::Server(Options options) : m_options(std::move(options)), m_impl(std::mak
   if (m_options.storageDir.empty()) {
     m_ownsStorage = true;
     m_options.storageDir =
-        (fs::temp_directory_path() / ("devserver-storage-" + std::to_string(std::random_device()()))).string();
+        (fs::temp_directory_path() / ("devserver-storage-" + std::to_string(std::random_device()())))
+            .string();
   }
 }
 
@@ -317,14 +318,17 @@ void SendReply(Server::Impl* impl, const httplib::Request& req, const Reply& rep
   auto shared = std::make_shared<std::string>(std::move(body));
   if (reply.chunked) {
     res.set_chunked_content_provider(reply.contentType, [shared](size_t offset, httplib::DataSink& sink) {
-      if (offset < shared->size()) sink.write(shared->data() + offset, shared->size() - offset);
-      else sink.done();
+      if (offset < shared->size())
+        sink.write(shared->data() + offset, shared->size() - offset);
+      else
+        sink.done();
       return true;
     });
     return;
   }
   RangeAnswer answer{200, 0, shared->size(), ""};
-  if (reply.httpStatus == 200 && !ApplyRange(impl, req, etag, lastModified, shared->size(), res, &answer)) return;
+  if (reply.httpStatus == 200 && !ApplyRange(impl, req, etag, lastModified, shared->size(), res, &answer))
+    return;
   const Pacing pacing{reply.truncateTo, reply.stallAt, reply.trickleMs,
                       static_cast<size_t>(std::max(1, reply.trickleBytes))};
   const BodyReader reader = [shared](uint64_t offset, char* buffer, size_t size) {
@@ -358,8 +362,7 @@ void ServeMicrotime(const Context& context, httplib::Response& res) {
     offset = context.impl->clockOffset;
   }
   char body[128];
-  std::snprintf(body, sizeof(body), "{\"status\":200,\"message\":\"success\",\"time\":%.3f}",
-                Now() + offset);
+  std::snprintf(body, sizeof(body), "{\"status\":200,\"message\":\"success\",\"time\":%.3f}", Now() + offset);
   res.set_content(body, "application/json; charset=utf-8");
 }
 
@@ -412,7 +415,8 @@ void ServeStatic(const Context& context, const httplib::Request& req, const std:
   // A checksum text that is not on disk is computed from its file, so it always matches.
   if (!fs::exists(file) && name.size() > md5Suffix.size() &&
       name.compare(name.size() - md5Suffix.size(), md5Suffix.size(), md5Suffix) == 0) {
-    std::ifstream in(fs::path(context.options->staticDir) / name.substr(0, name.size() - 4), std::ios::binary);
+    std::ifstream in(fs::path(context.options->staticDir) / name.substr(0, name.size() - 4),
+                     std::ios::binary);
     if (in) {
       const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       res.set_content(Md5HexOf(bytes), "text/plain");
@@ -434,8 +438,8 @@ void Handle(const Context& context, const httplib::Request& req, const httplib::
   const std::string key = !entry.r.empty() ? entry.r : (storage ? "storage/" : path);
   Reply reply;
   const bool scripted = authorised && NextReply(context, key, &reply);
-  const bool store = authorised && (!scripted || reply.storeFirst) && storage &&
-                     req.method == "PUT" && reader != nullptr;
+  const bool store =
+      authorised && (!scripted || reply.storeFirst) && storage && req.method == "PUT" && reader != nullptr;
   // A reply that follows a store waits after it: the body is kept, the answer late.
   const bool waitFirst = scripted && !store;
   if (waitFirst && reply.delayMs > 0 && !WaitUnlessStopped(context.impl, reply.delayMs)) return;
@@ -504,8 +508,9 @@ bool Server::Start(std::string* error) {
   const Context context{m_impl.get(), &m_options};
   m_impl->http = std::make_unique<httplib::Server>();
   Route(m_impl->http.get(), context, false);
-  m_port = m_options.port == 0 ? m_impl->http->bind_to_any_port(m_options.host)
-                               : (m_impl->http->bind_to_port(m_options.host, m_options.port) ? m_options.port : -1);
+  m_port = m_options.port == 0
+               ? m_impl->http->bind_to_any_port(m_options.host)
+               : (m_impl->http->bind_to_port(m_options.host, m_options.port) ? m_options.port : -1);
   if (m_port <= 0) {
     *error = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port);
     return false;
@@ -525,9 +530,10 @@ bool Server::Start(std::string* error) {
   return false;
 #endif
   Route(m_impl->https.get(), context, true);
-  m_httpsPort = m_options.httpsPort == 0
-                    ? m_impl->https->bind_to_any_port(m_options.host)
-                    : (m_impl->https->bind_to_port(m_options.host, m_options.httpsPort) ? m_options.httpsPort : -1);
+  m_httpsPort =
+      m_options.httpsPort == 0
+          ? m_impl->https->bind_to_any_port(m_options.host)
+          : (m_impl->https->bind_to_port(m_options.host, m_options.httpsPort) ? m_options.httpsPort : -1);
   if (m_httpsPort <= 0) {
     *error = "cannot listen for https on " + m_options.host;
     return false;

@@ -22,12 +22,12 @@ struct Reply {
   std::string body;  // "{base}" is replaced by "http(s)://<Host>/" of the request
   std::string contentType = "application/json; charset=utf-8";
   std::vector<std::pair<std::string, std::string>> headers;
-  int delayMs = 0;           // wait before answering (and, for a PUT, before reading its body)
-  bool storeFirst = false;   // a PUT to storage is stored as if unscripted; reply and delay follow
-  bool chunked = false;      // send without Content-Length
-  int64_t truncateTo = -1;   // declare the full length but close after this many bytes
-  int64_t stallAt = -1;      // send this many body bytes, then nothing until the server stops
-  int trickleMs = 0;         // send the body in pieces of trickleBytes, one every trickleMs
+  int delayMs = 0;          // wait before answering (and, for a PUT, before reading its body)
+  bool storeFirst = false;  // a PUT to storage is stored as if unscripted; reply and delay follow
+  bool chunked = false;     // send without Content-Length
+  int64_t truncateTo = -1;  // declare the full length but close after this many bytes
+  int64_t stallAt = -1;     // send this many body bytes, then nothing until the server stops
+  int trickleMs = 0;        // send the body in pieces of trickleBytes, one every trickleMs
   int trickleBytes = 1;
 };
 
@@ -38,30 +38,30 @@ Reply EnvelopeReply(int status, const std::string& message, const std::string& r
 // One received request, as logged.
 struct LoggedRequest {
   uint64_t seq = 0;
-  double time = 0;           // server clock (unadjusted), seconds since 1970
+  double time = 0;  // server clock (unadjusted), seconds since 1970
   std::string method;
-  std::string target;        // as sent on the request line
-  std::string path;          // without scheme and host
-  std::string query;         // raw text after "?"
-  std::string r;             // the "r" parameter, raw
+  std::string target;  // as sent on the request line
+  std::string path;    // without scheme and host
+  std::string query;   // raw text after "?"
+  std::string r;       // the "r" parameter, raw
   std::multimap<std::string, std::string> headers;
-  std::string body;          // not kept for a PUT to storage: its bytes go to the stored file
+  std::string body;  // not kept for a PUT to storage: its bytes go to the stored file
   uint64_t bodySize = 0;
-  bool proxied = false;      // came in proxy form
+  bool proxied = false;  // came in proxy form
   bool tls = false;
 };
 
 struct Options {
   std::string host = "127.0.0.1";
-  int port = 0;              // 0 picks a free port
+  int port = 0;  // 0 picks a free port
   bool https = false;
   int httpsPort = 0;
   std::string certFile, keyFile;
-  std::string staticDir;     // served under "files/"; demo folder when empty
-  std::string storageDir;    // PUT "storage/<key>" lands here; a temp folder (removed at the end) when empty
-  std::string logFile;       // JSON lines; none when empty
-  double clockOffset = 0;    // seconds added to the clock "microtime/" reports
-  std::string proxyAuth;     // "user:password" demanded of proxy-form requests
+  std::string staticDir;   // served under "files/"; demo folder when empty
+  std::string storageDir;  // PUT "storage/<key>" lands here; a temp folder (removed at the end) when empty
+  std::string logFile;     // JSON lines; none when empty
+  double clockOffset = 0;  // seconds added to the clock "microtime/" reports
+  std::string proxyAuth;   // "user:password" demanded of proxy-form requests
   // Answer "Range" requests for files and scripted replies with 206 (or 416);
   // false sends the whole body every time, as servers without ranges do.
   bool serveRanges = true;

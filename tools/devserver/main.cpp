@@ -34,19 +34,35 @@ bool ParseArguments(int argc, char** argv, devserver::Options* options, std::str
     const std::string name = argv[i];
     if (i + 1 >= argc) return false;
     const std::string value = argv[++i];
-    if (name == "--host") options->host = value;
-    else if (name == "--port") options->port = std::atoi(value.c_str());
-    else if (name == "--https-port") { options->https = true; options->httpsPort = std::atoi(value.c_str()); }
-    else if (name == "--cert") { options->https = true; options->certFile = value; }
-    else if (name == "--key") { options->https = true; options->keyFile = value; }
-    else if (name == "--config") *config = value;
-    else if (name == "--log") options->logFile = value;
-    else if (name == "--static") options->staticDir = value;
-    else if (name == "--storage") options->storageDir = value;
-    else if (name == "--clock-offset") options->clockOffset = std::atof(value.c_str());
-    else if (name == "--proxy-auth") options->proxyAuth = value;
-    else if (name == "--ranges" && (value == "on" || value == "off")) options->serveRanges = value == "on";
-    else return false;
+    if (name == "--host")
+      options->host = value;
+    else if (name == "--port")
+      options->port = std::atoi(value.c_str());
+    else if (name == "--https-port") {
+      options->https = true;
+      options->httpsPort = std::atoi(value.c_str());
+    } else if (name == "--cert") {
+      options->https = true;
+      options->certFile = value;
+    } else if (name == "--key") {
+      options->https = true;
+      options->keyFile = value;
+    } else if (name == "--config")
+      *config = value;
+    else if (name == "--log")
+      options->logFile = value;
+    else if (name == "--static")
+      options->staticDir = value;
+    else if (name == "--storage")
+      options->storageDir = value;
+    else if (name == "--clock-offset")
+      options->clockOffset = std::atof(value.c_str());
+    else if (name == "--proxy-auth")
+      options->proxyAuth = value;
+    else if (name == "--ranges" && (value == "on" || value == "off"))
+      options->serveRanges = value == "on";
+    else
+      return false;
   }
   return true;
 }

@@ -22,9 +22,9 @@ struct DevServiceOptions {
   std::filesystem::path installDir;  // programs are started from here only
   std::filesystem::path logFile;     // empty: no log file
   bool logToStdout = false;
-  uint32_t answerDelayMs = 0;        // wait this long before every answer
-  bool answer = true;                // false: never answer requests
-  uint32_t exitAfterStarts = 0;      // stop after this many StartComponent calls; 0: never
+  uint32_t answerDelayMs = 0;    // wait this long before every answer
+  bool answer = true;            // false: never answer requests
+  uint32_t exitAfterStarts = 0;  // stop after this many StartComponent calls; 0: never
 };
 
 class CDevService {

@@ -32,7 +32,9 @@ bool ParseNumber(const char* text, uint32_t* value) {
 
 // Arguments arrive in the ANSI code page; the path is built from UTF-16 so
 // that no library guesses the encoding.
-std::filesystem::path PathArgument(const char* text) { return std::filesystem::path(platform::AnsiToWide(text)); }
+std::filesystem::path PathArgument(const char* text) {
+  return std::filesystem::path(platform::AnsiToWide(text));
+}
 
 // Fills options from argv; false on an unknown option or a bad value.
 bool ParseOptions(int argc, char** argv, DevServiceOptions* options, uint32_t* maxSeconds) {

@@ -44,11 +44,16 @@ uint32_t TypeCode(const std::string& name) {
 
 const char* TypeName(uint32_t type) {
   switch (type) {
-    case platform::kRegSz: return "REG_SZ";
-    case platform::kRegExpandSz: return "REG_EXPAND_SZ";
-    case platform::kRegDword: return "REG_DWORD";
-    case platform::kRegQword: return "REG_QWORD";
-    default: return "REG_BINARY";
+    case platform::kRegSz:
+      return "REG_SZ";
+    case platform::kRegExpandSz:
+      return "REG_EXPAND_SZ";
+    case platform::kRegDword:
+      return "REG_DWORD";
+    case platform::kRegQword:
+      return "REG_QWORD";
+    default:
+      return "REG_BINARY";
   }
 }
 
@@ -84,7 +89,8 @@ std::string FormatData(const RegistryKey::Value& value) {
     while (!text.empty() && text.back() == u'\0') text.pop_back();
     return Utf16ToUtf8(text);
   }
-  if ((value.type == platform::kRegDword && d.size() == 4) || (value.type == platform::kRegQword && d.size() == 8)) {
+  if ((value.type == platform::kRegDword && d.size() == 4) ||
+      (value.type == platform::kRegQword && d.size() == 8)) {
     uint64_t number = 0;
     for (size_t i = d.size(); i-- > 0;) number = (number << 8) | d[i];
     char buffer[32];

@@ -82,7 +82,8 @@ std::optional<RegCommand> ParseRegCommand(const std::vector<std::string>& args, 
     return std::nullopt;
   }
   if (!KnownType(command.typeName)) {
-    *error = "ERROR: Invalid type \"" + command.typeName + "\": use REG_SZ, REG_EXPAND_SZ, REG_DWORD or REG_QWORD.";
+    *error = "ERROR: Invalid type \"" + command.typeName +
+             "\": use REG_SZ, REG_EXPAND_SZ, REG_DWORD or REG_QWORD.";
     return std::nullopt;
   }
   return command;

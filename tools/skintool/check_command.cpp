@@ -25,8 +25,8 @@ std::string DescribePosition(const std::u16string& text, long offset) {
       ++column;
     }
   }
-  return " at line " + std::to_string(line) + ", column " + std::to_string(column) +
-         " (offset " + std::to_string(offset) + ")";
+  return " at line " + std::to_string(line) + ", column " + std::to_string(column) + " (offset " +
+         std::to_string(offset) + ")";
 }
 
 bool CheckOne(const std::string& file, std::ostream& out) {

@@ -72,8 +72,7 @@ bool CSkinSession::Open(const TSkinOptions& options, std::string* error) {
     *error = "the skin gives no window size: use --size WxH";
     return false;
   }
-  platform::SetWindowPos(m_hwnd, nullptr, 0, 0, size.cx, size.cy,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  platform::SetWindowPos(m_hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_manager.AttachDialog(root);
   // Lays out (and announces "windowinit") as the first paint would.
   SkinUI::CUISurface scratch(1, 1);

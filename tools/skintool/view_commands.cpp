@@ -15,8 +15,7 @@ struct TViewArgs {
 };
 
 // FILE and the options after it; false with the reason in *error.
-bool ParseArgs(const std::vector<std::string>& args, bool wantOut, TViewArgs* view,
-               std::string* error) {
+bool ParseArgs(const std::vector<std::string>& args, bool wantOut, TViewArgs* view, std::string* error) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -40,16 +39,18 @@ bool ParseArgs(const std::vector<std::string>& args, bool wantOut, TViewArgs* vi
       return false;
     }
   }
-  if (view->skin.file.empty()) *error = "no skin file given";
-  else if (wantOut && view->out.empty()) *error = "no --out PNG given";
+  if (view->skin.file.empty())
+    *error = "no skin file given";
+  else if (wantOut && view->out.empty())
+    *error = "no --out PNG given";
   return error->empty();
 }
 
 void PrintControl(SkinUI::CControlUI* control, int depth, std::ostream& out) {
   const SkinUI::TUIRect& rc = control->GetPos();
   out << std::string(depth * 2, ' ') << Utf16ToUtf8(control->GetClass()) << " \""
-      << Utf16ToUtf8(control->GetName()) << "\" " << rc.left << ',' << rc.top << ',' << rc.right
-      << ',' << rc.bottom << (control->IsVisible() ? "" : " hidden") << '\n';
+      << Utf16ToUtf8(control->GetName()) << "\" " << rc.left << ',' << rc.top << ',' << rc.right << ','
+      << rc.bottom << (control->IsVisible() ? "" : " hidden") << '\n';
   auto* container = static_cast<SkinUI::IContainerUI*>(control->GetInterface(u"IContainer"));
   if (!container) return;
   for (int i = 0; i < container->GetCount(); ++i) {
@@ -68,7 +69,9 @@ std::vector<uint8_t> ToRgba(const SkinUI::CUISurface& surface, bool keepAlpha) {
       const uint32_t p = row[x];
       const uint32_t a = keepAlpha ? SkinUI::AlphaOf(p) : 255;
       auto channel = [&](uint32_t c) {
-        return static_cast<uint8_t>(!keepAlpha ? c : a == 0 ? 0 : std::min<uint32_t>(255, (c * 255 + a / 2) / a));
+        return static_cast<uint8_t>(!keepAlpha ? c
+                                    : a == 0   ? 0
+                                               : std::min<uint32_t>(255, (c * 255 + a / 2) / a));
       };
       rgba.insert(rgba.end(), {channel(SkinUI::RedOf(p)), channel(SkinUI::GreenOf(p)),
                                channel(SkinUI::BlueOf(p)), static_cast<uint8_t>(a)});

@@ -18,14 +18,14 @@ namespace platform {
 
 // Error codes an exchange can end with (values of the Windows headers).
 inline constexpr uint32_t kErrorHttpOk = 0;
-inline constexpr uint32_t kErrorNotEnoughMemory = 8;           // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr uint32_t kErrorInvalidParameter = 87;         // ERROR_INVALID_PARAMETER
-inline constexpr uint32_t kErrorHttpTimeout = 12002;           // ERROR_WINHTTP_TIMEOUT
-inline constexpr uint32_t kErrorHttpInternal = 12004;          // ERROR_WINHTTP_INTERNAL_ERROR
-inline constexpr uint32_t kErrorHttpInvalidUrl = 12005;        // ERROR_WINHTTP_INVALID_URL
+inline constexpr uint32_t kErrorNotEnoughMemory = 8;     // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr uint32_t kErrorInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
+inline constexpr uint32_t kErrorHttpTimeout = 12002;     // ERROR_WINHTTP_TIMEOUT
+inline constexpr uint32_t kErrorHttpInternal = 12004;    // ERROR_WINHTTP_INTERNAL_ERROR
+inline constexpr uint32_t kErrorHttpInvalidUrl = 12005;  // ERROR_WINHTTP_INVALID_URL
 inline constexpr uint32_t kErrorHttpUnrecognizedScheme = 12006;
 inline constexpr uint32_t kErrorHttpNameNotResolved = 12007;
-inline constexpr uint32_t kErrorHttpCancelled = 12017;         // ERROR_WINHTTP_OPERATION_CANCELLED
+inline constexpr uint32_t kErrorHttpCancelled = 12017;  // ERROR_WINHTTP_OPERATION_CANCELLED
 inline constexpr uint32_t kErrorHttpCannotConnect = 12029;
 inline constexpr uint32_t kErrorHttpConnectionError = 12030;
 inline constexpr uint32_t kErrorHttpInvalidServerResponse = 12152;
@@ -57,7 +57,7 @@ class IHttpBodySource {
 // sends a byte now and then, or a peer that stops reading, must not hold the
 // program. 0 turns a bound off.
 struct HttpTransferBounds {
-  int32_t totalMs = 0;                  // from the start to the last body byte
+  int32_t totalMs = 0;  // from the start to the last body byte
   // Once connected, fewer than lowSpeedBytesPerSecond per second, in both
   // directions together, averaged over lowSpeedWindowMs, end the exchange.
   uint32_t lowSpeedBytesPerSecond = 0;
@@ -65,8 +65,8 @@ struct HttpTransferBounds {
 };
 
 struct HttpExchangeRequest {
-  std::u16string verb;                  // "GET", "POST" or "PUT", upper case
-  std::u16string url;                   // absolute http:// or https:// URL
+  std::u16string verb;  // "GET", "POST" or "PUT", upper case
+  std::u16string url;   // absolute http:// or https:// URL
   std::u16string userAgent;
   std::vector<std::u16string> headers;  // extra "Name: value" lines, sent as given
   const uint8_t* body = nullptr;        // request body; must outlive the exchange
@@ -75,15 +75,15 @@ struct HttpExchangeRequest {
   IHttpBodySource* bodySource = nullptr;
   uint64_t bodySize = 0;
   HttpTimeouts timeouts;
-  HttpTransferBounds bounds;            // broken bounds end with kErrorHttpTimeout
+  HttpTransferBounds bounds;  // broken bounds end with kErrorHttpTimeout
   // Explicit proxy as "host:port"; empty means the system's proxy settings
   // (on Windows the WinHTTP default and the user's Internet settings, on
   // POSIX the usual http_proxy / https_proxy / no_proxy variables).
   std::u16string proxy;
-  std::u16string proxyUser;             // used only with an explicit proxy
+  std::u16string proxyUser;  // used only with an explicit proxy
   std::u16string proxyPassword;
   bool followRedirects = true;
-  bool verifyCertificate = true;        // https: refuse certificates the trust store rejects
+  bool verifyCertificate = true;  // https: refuse certificates the trust store rejects
   // Watched cancellation flag (null: none), kept alive by the caller. Once
   // another thread sets it, the exchange ends with kErrorHttpCancelled at its
   // next check: before it starts, between pieces of the body and, on POSIX,
@@ -108,8 +108,7 @@ class IHttpReplySink {
 // reply (of any HTTP status) was received, kErrorHttpCancelled when the sink
 // abandoned it, otherwise the error code of the failing step. A reply that
 // ends before its declared Content-Length is a failure.
-[[nodiscard]] uint32_t PerformHttpExchange(const HttpExchangeRequest& request,
-                                           IHttpReplySink* sink);
+[[nodiscard]] uint32_t PerformHttpExchange(const HttpExchangeRequest& request, IHttpReplySink* sink);
 
 // Whether the request's cancellation flag is set (the backends ask this).
 inline bool IsHttpCancelRequested(const HttpExchangeRequest& request) {

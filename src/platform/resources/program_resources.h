@@ -15,8 +15,7 @@ namespace platform {
 // program's executable. On success data and size describe the resource
 // bytes, which stay valid for the life of the process. False when the
 // executable holds no such resource.
-[[nodiscard]] bool FindProgramResource(uint16_t id, std::u16string_view name,
-                                       std::u16string_view type, const uint8_t** data,
-                                       size_t* size);
+[[nodiscard]] bool FindProgramResource(uint16_t id, std::u16string_view name, std::u16string_view type,
+                                       const uint8_t** data, size_t* size);
 
 }  // namespace platform

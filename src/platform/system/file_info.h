@@ -18,8 +18,8 @@ inline constexpr uint32_t kFileAttributeArchive = 0x20;
 // A calendar date and time of day (SYSTEMTIME without the weekday).
 struct CalendarTime {
   int year = 1970;
-  int month = 1;   // 1..12
-  int day = 1;     // 1..31
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
   int hour = 0;
   int minute = 0;
   int second = 0;

@@ -20,8 +20,8 @@ enum class EFileKind {
 // unchanged as far as size and last write tell.
 struct FileIdentity {
   EFileKind kind = EFileKind::kOther;
-  uint64_t volume = 0;   // device / volume serial number
-  uint64_t index = 0;    // inode / file index on that volume
+  uint64_t volume = 0;  // device / volume serial number
+  uint64_t index = 0;   // inode / file index on that volume
   uint64_t size = 0;
   int64_t modified = 0;  // last write, in the system's finest unit
   bool operator==(const FileIdentity&) const = default;

@@ -18,8 +18,8 @@ struct OsVersion {
   uint32_t minor = 0;
   uint8_t productType = 0;  // 1 = VER_NT_WORKSTATION
   uint16_t servicePackMajor = 0;
-  bool serverR2 = false;         // GetSystemMetrics(SM_SERVERR2) != 0
-  uint16_t processorArch = 0;    // GetNativeSystemInfo: 9 = AMD64
+  bool serverR2 = false;       // GetSystemMetrics(SM_SERVERR2) != 0
+  uint16_t processorArch = 0;  // GetNativeSystemInfo: 9 = AMD64
 };
 // RtlGetVersion, else GetVersionExW; nullopt when neither works or the system
 // is not Windows.

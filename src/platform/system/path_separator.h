@@ -24,7 +24,8 @@ constexpr bool IsAbsolutePath(std::u16string_view path) {
 #if defined(_WIN32)
   const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
   if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
-  const bool drive = path.size() >= 3 && ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+  const bool drive =
+      path.size() >= 3 && ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
   return drive && path[1] == u':' && separator(path[2]);
 #else
   return !path.empty() && path[0] == u'/';

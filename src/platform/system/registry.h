@@ -59,8 +59,7 @@ class RegistryKey {
   [[nodiscard]] long QueryValue(const std::u16string& name, uint32_t* type, void* buffer,
                                 uint32_t* size) const;
   // Writes (replaces) a value of the given type with the given raw bytes.
-  [[nodiscard]] long SetValue(const std::u16string& name, uint32_t type, const void* data,
-                              uint32_t size);
+  [[nodiscard]] long SetValue(const std::u16string& name, uint32_t type, const void* data, uint32_t size);
   // Deletes a value; 2 when it does not exist.
   [[nodiscard]] long DeleteValue(const std::u16string& name);
 

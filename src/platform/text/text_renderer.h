@@ -21,7 +21,7 @@ struct TTextFontSpec {
 };
 
 struct TTextMetrics {
-  int height = 0;           // ascent + descent
+  int height = 0;  // ascent + descent
   int ascent = 0;
   int descent = 0;
   int externalLeading = 0;  // extra space the font suggests between lines

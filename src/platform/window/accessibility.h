@@ -74,8 +74,8 @@ enum class EAccessibleEvent { kFocus, kNameChange, kValueChange, kShow, kHide };
 // Answers the system's request for the window's accessible object (Windows:
 // WM_GETOBJECT's wParam and lParam) with content. False when the request is
 // not one for the client area, and on POSIX; the message then goes on.
-bool AnswerAccessibleObjectRequest(HWND hwnd, WPARAM wParam, LPARAM lParam,
-                                   IAccessibleContent* content, LRESULT* result);
+bool AnswerAccessibleObjectRequest(HWND hwnd, WPARAM wParam, LPARAM lParam, IAccessibleContent* content,
+                                   LRESULT* result);
 // Objects handed out for hwnd's content stop reaching it: from now on they
 // answer that they are disconnected. Call before the content goes away.
 void DisconnectAccessibleContent(HWND hwnd);

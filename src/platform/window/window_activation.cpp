@@ -22,8 +22,7 @@ bool BringOntoWorkArea(HWND hwnd) {
   RECT rect;
   MONITORINFO info;
   if (IsZoomed(hwnd) || !GetWindowRect(hwnd, &rect) ||
-      !GetMonitorInfo(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &info) ||
-      rect == info.rcMonitor)
+      !GetMonitorInfo(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &info) || rect == info.rcMonitor)
     return false;
   const RECT& work = info.rcWork;
   // The nearest place inside, its top-left corner first when it is larger

@@ -69,7 +69,8 @@ bool CMessageLoop::PreTranslate(MSG* msg) {
   // Newest first; a copy, since a filter may remove itself.
   std::vector<CMessageFilter*> filters = m_filters;
   for (auto it = filters.rbegin(); it != filters.rend(); ++it)
-    if (std::find(m_filters.begin(), m_filters.end(), *it) != m_filters.end() && (*it)->PreTranslateMessage(msg))
+    if (std::find(m_filters.begin(), m_filters.end(), *it) != m_filters.end() &&
+        (*it)->PreTranslateMessage(msg))
       return true;
   return false;
 }

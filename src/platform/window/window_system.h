@@ -162,8 +162,8 @@ struct TRACKMOUSEEVENT {
 
 struct MONITORINFO {
   DWORD cbSize = sizeof(MONITORINFO);
-  RECT rcMonitor;  // the monitor, screen coordinates
-  RECT rcWork;     // its work area: the monitor without task bars and panels
+  RECT rcMonitor;     // the monitor, screen coordinates
+  RECT rcWork;        // its work area: the monitor without task bars and panels
   DWORD dwFlags = 0;  // MONITORINFOF_PRIMARY
 };
 
@@ -180,9 +180,9 @@ struct MONITORINFO {
 // for popups). owner: the owner window (owned windows stay above it in Z
 // order and are destroyed with it). Null when the class is unknown, WM_NCCREATE returns
 // FALSE or WM_CREATE returns -1 (the window is destroyed again then).
-[[nodiscard]] HWND CreateWindowEx(DWORD exStyle, std::u16string_view className,
-                                  std::u16string_view title, DWORD style, int x, int y,
-                                  int width, int height, HWND owner, void* createParam);
+[[nodiscard]] HWND CreateWindowEx(DWORD exStyle, std::u16string_view className, std::u16string_view title,
+                                  DWORD style, int x, int y, int width, int height, HWND owner,
+                                  void* createParam);
 
 // Destroys the window and the windows it owns: hides it, sends WM_DESTROY and
 // then WM_NCDESTROY (the last message it gets), drops its timers, capture and

@@ -44,8 +44,8 @@ class CUISkinBuilder {
   // monitor's work area). Null when
   // the skin cannot be read or parsed, or describes no control.
   CControlUI* Create(std::u16string_view skin, std::u16string_view type = {},
-                     IDialogBuilderCallback* callback = nullptr,
-                     CUIPaintManager* manager = nullptr, CControlUI* parent = nullptr);
+                     IDialogBuilderCallback* callback = nullptr, CUIPaintManager* manager = nullptr,
+                     CControlUI* parent = nullptr);
 
   // The document of the last Create (for its error message after a failure).
   CUIMarkup& GetMarkup() { return m_xml; }
@@ -60,8 +60,7 @@ class CUISkinBuilder {
   // The root Window element's settings and colours, and its size.
   void ApplyWindowAttributes(CUIMarkupNode root, CUIPaintManager* manager);
   void ScaleWindow(CUIPaintManager* manager, CControlUI* root);
-  CControlUI* ParseChildren(CUIMarkupNode parentNode, CControlUI* parent,
-                            CUIPaintManager* manager);
+  CControlUI* ParseChildren(CUIMarkupNode parentNode, CControlUI* parent, CUIPaintManager* manager);
   // Runs an Include element count times into parent. Without a parent, the
   // first control it built is returned (this level's result when first).
   CControlUI* ParseInclude(CUIMarkupNode node, CControlUI* parent, CUIPaintManager* manager);

@@ -43,8 +43,8 @@ constexpr TControlClass kControlClasses[] = {
 
 // Resource elements count only at the top of a skin.
 bool IsResourceElement(std::u16string_view name) {
-  return name == u"Image" || name == u"Font" || name == u"Fonts" || name == u"Style" ||
-         name == u"Styles" || name == u"Default";
+  return name == u"Image" || name == u"Font" || name == u"Fonts" || name == u"Style" || name == u"Styles" ||
+         name == u"Default";
 }
 
 constexpr size_t kMaxIncludeSource = 499;
@@ -90,8 +90,7 @@ CControlUI* CUISkinBuilder::ParseChildren(CUIMarkupNode parentNode, CControlUI* 
   return first;
 }
 
-void CUISkinBuilder::ApplyAttributes(CControlUI* control, CUIMarkupNode node,
-                                     CUIPaintManager* manager) {
+void CUISkinBuilder::ApplyAttributes(CControlUI* control, CUIMarkupNode node, CUIPaintManager* manager) {
   // The manager is lent for the attributes that need it (style, scaling):
   // the parent link stays, and so does an attachment the parent already made.
   IControlHost* attached = control->GetManager();
@@ -107,8 +106,7 @@ void CUISkinBuilder::ApplyAttributes(CControlUI* control, CUIMarkupNode node,
   if (manager) control->SetManager(attached, control->GetParent(), false);
 }
 
-CControlUI* CUISkinBuilder::ParseInclude(CUIMarkupNode node, CControlUI* parent,
-                                         CUIPaintManager* manager) {
+CControlUI* CUISkinBuilder::ParseInclude(CUIMarkupNode node, CControlUI* parent, CUIPaintManager* manager) {
   if (!node.HasAttributes()) return nullptr;
   char16_t buffer[kMaxIncludeSource + 1] = {};
   int count = 1;
@@ -125,8 +123,10 @@ CControlUI* CUISkinBuilder::ParseInclude(CUIMarkupNode node, CControlUI* parent,
     if (parent || !built) continue;
     // Without a parent nothing would own what was built: the first becomes
     // this level's result, later ones are not kept.
-    if (!result) result = built;
-    else delete built;
+    if (!result)
+      result = built;
+    else
+      delete built;
   }
   return result;
 }

@@ -11,7 +11,6 @@ namespace SkinUI {
 // file of that name (or, with a resource type, the module resource whose
 // decimal identifier skin is) decoded as UTF-8. False when it cannot be read
 // or parsed.
-[[nodiscard]] bool LoadSkinMarkup(CUIMarkup& markup, std::u16string_view skin,
-                                  std::u16string_view type);
+[[nodiscard]] bool LoadSkinMarkup(CUIMarkup& markup, std::u16string_view skin, std::u16string_view type);
 
 }  // namespace SkinUI

@@ -20,8 +20,7 @@ template <class Visit>
 void ForEachAttribute(CUIMarkupNode node, Visit&& visit) {
   const int count = node.GetAttributeCount();
   for (int i = 0; i < count; ++i) {
-    visit(std::u16string_view(node.GetAttributeName(i)),
-          std::u16string_view(node.GetAttributeValue(i)));
+    visit(std::u16string_view(node.GetAttributeName(i)), std::u16string_view(node.GetAttributeValue(i)));
   }
 }
 
@@ -34,14 +33,22 @@ void RegisterFont(CUIMarkupNode node, CUIResources& resources, bool sharedByFile
   std::u16string face;
   bool bold = false, underline = false, italic = false, isDefault = false, shared = false;
   ForEachAttribute(node, [&](std::u16string_view name, std::u16string_view value) {
-    if (name == u"id") id = ParseIntValue(value);
-    else if (name == u"name") face = value;
-    else if (name == u"size") size = ParseIntValue(value);
-    else if (name == u"bold") bold = value == u"true";
-    else if (name == u"underline") underline = value == u"true";
-    else if (name == u"italic") italic = value == u"true";
-    else if (name == u"default") isDefault = value == u"true";
-    else if (name == u"shared") shared = value == u"true";
+    if (name == u"id")
+      id = ParseIntValue(value);
+    else if (name == u"name")
+      face = value;
+    else if (name == u"size")
+      size = ParseIntValue(value);
+    else if (name == u"bold")
+      bold = value == u"true";
+    else if (name == u"underline")
+      underline = value == u"true";
+    else if (name == u"italic")
+      italic = value == u"true";
+    else if (name == u"default")
+      isDefault = value == u"true";
+    else if (name == u"shared")
+      shared = value == u"true";
   });
   if (face.empty()) return;
   shared = shared || sharedByFile;
@@ -51,14 +58,16 @@ void RegisterFont(CUIMarkupNode node, CUIResources& resources, bool sharedByFile
 }
 
 // Style and Default: a name, a value and the shared flag.
-void RegisterNamedList(CUIMarkupNode node, CUIResources& resources, bool style,
-                       bool sharedByFile) {
+void RegisterNamedList(CUIMarkupNode node, CUIResources& resources, bool style, bool sharedByFile) {
   std::u16string name, value;
   bool shared = false;
   ForEachAttribute(node, [&](std::u16string_view n, std::u16string_view v) {
-    if (n == u"name") name = v;
-    else if (n == u"value") value = v;
-    else if (n == u"shared") shared = v == u"true";
+    if (n == u"name")
+      name = v;
+    else if (n == u"value")
+      value = v;
+    else if (n == u"shared")
+      shared = v == u"true";
   });
   if (name.empty()) return;
   if (style) {
@@ -72,9 +81,12 @@ void RegisterImage(CUIMarkupNode node, CUIResources& resources) {
   std::u16string name, type;
   uint32_t mask = 0;
   ForEachAttribute(node, [&](std::u16string_view n, std::u16string_view v) {
-    if (n == u"name") name = v;
-    else if (n == u"restype") type = v;
-    else if (n == u"mask") mask = ParseColorValue(v);
+    if (n == u"name")
+      name = v;
+    else if (n == u"restype")
+      type = v;
+    else if (n == u"mask")
+      mask = ParseColorValue(v);
   });
   if (!name.empty()) resources.AddImage(name, type, mask);
 }
@@ -85,12 +97,18 @@ uint8_t ParseOpacity(std::u16string_view value) {
 
 void ReadWindowColor(std::u16string_view name, std::u16string_view value, TUIColors& colors) {
   const uint32_t color = ParseColorValue(value);
-  if (name == u"disabledfontcolor") colors.disabledFont = color;
-  else if (name == u"defaultfontcolor") colors.font = color;
-  else if (name == u"linkfontcolor") colors.linkFont = color;
-  else if (name == u"linkhoverfontcolor") colors.linkHoverFont = color;
-  else if (name == u"selectedcolor") colors.selectedBk = color;
-  else if (name == u"focusindicatorcolor") colors.focusIndicator = color;
+  if (name == u"disabledfontcolor")
+    colors.disabledFont = color;
+  else if (name == u"defaultfontcolor")
+    colors.font = color;
+  else if (name == u"linkfontcolor")
+    colors.linkFont = color;
+  else if (name == u"linkhoverfontcolor")
+    colors.linkHoverFont = color;
+  else if (name == u"selectedcolor")
+    colors.selectedBk = color;
+  else if (name == u"focusindicatorcolor")
+    colors.focusIndicator = color;
 }
 
 // Reads the Window element's settings over window and colors; true when it
@@ -132,22 +150,29 @@ bool ReadWindowElement(CUIMarkupNode root, TUIWindowAttributes& window, TUIColor
 void CUISkinBuilder::RegisterResources(CUIMarkupNode root, CUIResources& resources) {
   for (CUIMarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const char16_t* name = node.GetName();
-    if (Is(name, u"Image")) RegisterImage(node, resources);
-    else if (Is(name, u"Font")) RegisterFont(node, resources, false);
-    else if (Is(name, u"Default")) RegisterNamedList(node, resources, false, false);
-    else if (Is(name, u"Style")) RegisterNamedList(node, resources, true, false);
-    else if (Is(name, u"Fonts")) RegisterResourceFile(node, resources, true);
-    else if (Is(name, u"Styles")) RegisterResourceFile(node, resources, false);
+    if (Is(name, u"Image"))
+      RegisterImage(node, resources);
+    else if (Is(name, u"Font"))
+      RegisterFont(node, resources, false);
+    else if (Is(name, u"Default"))
+      RegisterNamedList(node, resources, false, false);
+    else if (Is(name, u"Style"))
+      RegisterNamedList(node, resources, true, false);
+    else if (Is(name, u"Fonts"))
+      RegisterResourceFile(node, resources, true);
+    else if (Is(name, u"Styles"))
+      RegisterResourceFile(node, resources, false);
   }
 }
 
-void CUISkinBuilder::RegisterResourceFile(CUIMarkupNode node, CUIResources& resources,
-                                          bool fonts) {
+void CUISkinBuilder::RegisterResourceFile(CUIMarkupNode node, CUIResources& resources, bool fonts) {
   std::u16string file;
   bool shared = false;
   ForEachAttribute(node, [&](std::u16string_view n, std::u16string_view v) {
-    if (n == u"xmlfile") file = v;
-    else if (n == u"shared") shared = v == u"true";
+    if (n == u"xmlfile")
+      file = v;
+    else if (n == u"shared")
+      shared = v == u"true";
   });
   CUIMarkup markup;
   if (file.empty() || !LoadSkinMarkup(markup, file, m_pstrtype)) return;
@@ -168,8 +193,8 @@ void CUISkinBuilder::ApplyWindowAttributes(CUIMarkupNode root, CUIPaintManager* 
   const bool sized = ReadWindowElement(root, window, manager->Resources().Colors());
   manager->SetWindowAttributes(window);
   if (sized && !manager->GetRoot()) {
-    platform::SetWindowPos(manager->GetPaintWindow(), nullptr, 0, 0, window.initSize.cx,
-                           window.initSize.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    platform::SetWindowPos(manager->GetPaintWindow(), nullptr, 0, 0, window.initSize.cx, window.initSize.cy,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

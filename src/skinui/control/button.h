@@ -52,7 +52,9 @@ class CButtonUI : public CLabelUI {
   void SetPushedTextColor(uint32_t color) { m_dwPushedTextColor = color; }
   void SetFocusedTextColor(uint32_t color) { m_dwFocusedTextColor = color; }
   // Fade step of the hot animation per 30 ms tick; 0 turns fading off.
-  void SetFadeDelta(int delta) { m_uFadeDelta = static_cast<uint8_t>(delta < 0 ? 0 : delta > 255 ? 255 : delta); }
+  void SetFadeDelta(int delta) {
+    m_uFadeDelta = static_cast<uint8_t>(delta < 0 ? 0 : delta > 255 ? 255 : delta);
+  }
 
   void SetAttribute(std::u16string_view name, std::u16string_view value) override;
 

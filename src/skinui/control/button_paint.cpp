@@ -83,21 +83,36 @@ void CButtonUI::SetDisabledImage(std::u16string_view d) { StoreImage(*this, m_sD
 void CButtonUI::SetForeImage(std::u16string_view d) { StoreImage(*this, m_sForeImage, d); }
 
 void CButtonUI::SetAttribute(std::u16string_view name, std::u16string_view value) {
-  if (name == u"normalimage") SetNormalImage(value);
-  else if (name == u"hotimage") SetHotImage(value);
-  else if (name == u"hotforeimage") SetHotForeImage(value);
-  else if (name == u"pushedimage") SetPushedImage(value);
-  else if (name == u"pushedforeimage") SetPushedForeImage(value);
-  else if (name == u"focusedimage") SetFocusedImage(value);
-  else if (name == u"disabledimage") SetDisabledImage(value);
-  else if (name == u"foreimage") SetForeImage(value);
-  else if (name == u"fadedelta") SetFadeDelta(ParseIntValue(value));
-  else if (name == u"default") SetDefault(ParseBoolValue(value));
-  else if (name == u"hotbkcolor") SetHotBkColor(ParseColorValue(value));
-  else if (name == u"hottextcolor") SetHotTextColor(ParseColorValue(value));
-  else if (name == u"pushedtextcolor") SetPushedTextColor(ParseColorValue(value));
-  else if (name == u"focusedtextcolor") SetFocusedTextColor(ParseColorValue(value));
-  else CLabelUI::SetAttribute(name, value);
+  if (name == u"normalimage")
+    SetNormalImage(value);
+  else if (name == u"hotimage")
+    SetHotImage(value);
+  else if (name == u"hotforeimage")
+    SetHotForeImage(value);
+  else if (name == u"pushedimage")
+    SetPushedImage(value);
+  else if (name == u"pushedforeimage")
+    SetPushedForeImage(value);
+  else if (name == u"focusedimage")
+    SetFocusedImage(value);
+  else if (name == u"disabledimage")
+    SetDisabledImage(value);
+  else if (name == u"foreimage")
+    SetForeImage(value);
+  else if (name == u"fadedelta")
+    SetFadeDelta(ParseIntValue(value));
+  else if (name == u"default")
+    SetDefault(ParseBoolValue(value));
+  else if (name == u"hotbkcolor")
+    SetHotBkColor(ParseColorValue(value));
+  else if (name == u"hottextcolor")
+    SetHotTextColor(ParseColorValue(value));
+  else if (name == u"pushedtextcolor")
+    SetPushedTextColor(ParseColorValue(value));
+  else if (name == u"focusedtextcolor")
+    SetFocusedTextColor(ParseColorValue(value));
+  else
+    CLabelUI::SetAttribute(name, value);
 }
 
 }  // namespace SkinUI

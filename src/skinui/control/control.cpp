@@ -25,9 +25,7 @@ CControlUI::~CControlUI() {
 
 std::u16string_view CControlUI::GetClass() const { return u"Control"; }
 
-void* CControlUI::GetInterface(std::u16string_view name) {
-  return name == u"Control" ? this : nullptr;
-}
+void* CControlUI::GetInterface(std::u16string_view name) { return name == u"Control" ? this : nullptr; }
 
 bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
@@ -81,8 +79,8 @@ void CControlUI::SetPos(const TUIRect& given) {
     // rc is relative to the parent and in 96-DPI units; the fixed values are
     // recomputed so that the parent's next layout reproduces this placement.
     const TUIRect& parent = m_pParent->GetPos();
-    m_rcItem = {Scale(rc.left) + parent.left, Scale(rc.top) + parent.top,
-                Scale(rc.right) + parent.left, Scale(rc.bottom) + parent.top};
+    m_rcItem = {Scale(rc.left) + parent.left, Scale(rc.top) + parent.top, Scale(rc.right) + parent.left,
+                Scale(rc.bottom) + parent.top};
     int width = m_pParent->GetWidth(), height = m_pParent->GetHeight();
     if (m_pManager) {  // the percentages apply to the parent's size in 96-DPI units
       width = UnscaleSize(width, m_pManager->GetDPIScale());
@@ -159,8 +157,8 @@ void CControlUI::SetVisible(bool visible) {
   if (!visible && m_pManager && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
   if (IsVisible() != wasVisible) NeedParentUpdate();
   if (m_pManager) {
-    m_pManager->AnnounceAccessible(this, visible ? platform::EAccessibleEvent::kShow
-                                                 : platform::EAccessibleEvent::kHide);
+    m_pManager->AnnounceAccessible(
+        this, visible ? platform::EAccessibleEvent::kShow : platform::EAccessibleEvent::kHide);
   }
   OnVisibilityChanged();
 }
@@ -202,30 +200,48 @@ void CControlUI::Event(TUIEvent& event) {
 
 void CControlUI::Dispatch(TUIEvent& event) {
   switch (event.type) {
-    case kEventKeyDown: return OnKeyDown(event);
-    case kEventKeyUp: return OnKeyUp(event);
-    case kEventChar: return OnChar(event);
-    case kEventSysKey: return OnSysKey(event);
-    case kEventMouseMove: return OnMouseMove(event);
-    case kEventMouseLeave: return OnMouseLeave(event);
-    case kEventMouseEnter: return OnMouseEnter(event);
-    case kEventMouseHover: return OnMouseHover(event);
-    case kEventButtonDown: return OnButtonDown(event);
-    case kEventButtonUp: return OnButtonUp(event);
-    case kEventRButtonDown: return OnRButtonDown(event);
-    case kEventDblClick: return OnDblClick(event);
-    case kEventContextMenu: return OnContextMenu(event);
-    case kEventScrollWheel: return OnScrollWheel(event);
-    case kEventWindowSize: return OnWindowSize(event);
+    case kEventKeyDown:
+      return OnKeyDown(event);
+    case kEventKeyUp:
+      return OnKeyUp(event);
+    case kEventChar:
+      return OnChar(event);
+    case kEventSysKey:
+      return OnSysKey(event);
+    case kEventMouseMove:
+      return OnMouseMove(event);
+    case kEventMouseLeave:
+      return OnMouseLeave(event);
+    case kEventMouseEnter:
+      return OnMouseEnter(event);
+    case kEventMouseHover:
+      return OnMouseHover(event);
+    case kEventButtonDown:
+      return OnButtonDown(event);
+    case kEventButtonUp:
+      return OnButtonUp(event);
+    case kEventRButtonDown:
+      return OnRButtonDown(event);
+    case kEventDblClick:
+      return OnDblClick(event);
+    case kEventContextMenu:
+      return OnContextMenu(event);
+    case kEventScrollWheel:
+      return OnScrollWheel(event);
+    case kEventWindowSize:
+      return OnWindowSize(event);
     case kEventSetFocus:
       m_bFocused = true;
       return OnSetFocus(event);
     case kEventKillFocus:
       m_bFocused = false;
       return OnKillFocus(event);
-    case kEventSetCursor: return OnSetCursor(event);
-    case kEventTimer: return OnTimer(event);
-    default: return PassToParent(event);
+    case kEventSetCursor:
+      return OnSetCursor(event);
+    case kEventTimer:
+      return OnTimer(event);
+    default:
+      return PassToParent(event);
   }
 }
 

@@ -51,50 +51,84 @@ void ApplySide(CControlUI& c, int index, int value) {
 
 // Appearance attributes (colours, border, background); false when name is none of them.
 bool ApplyAppearance(CControlUI& c, std::u16string_view name, std::u16string_view value) {
-  if (name == u"bkcolor" || name == u"bkcolor1") c.SetBkColor(ParseColorValue(value));
-  else if (name == u"bkcolor2") c.SetBkColor2(ParseColorValue(value));
-  else if (name == u"bkcolor3") c.SetBkColor3(ParseColorValue(value));
-  else if (name == u"bordercolor") c.SetBorderColor(ParseColorValue(value));
-  else if (name == u"focusbordercolor") c.SetFocusBorderColor(ParseColorValue(value));
-  else if (name == u"colorhsl") c.SetColorHSL(ParseBoolValue(value));
-  else if (name == u"bordersize") ApplyBorderSize(c, value);
-  else if (SideIndex(name) >= 0) ApplySide(c, SideIndex(name), ParseIntValue(value));
-  else if (name == u"borderstyle") c.SetBorderStyle(ParseIntValue(value));
-  else if (name == u"borderround") c.SetBorderRound(ParseSizeValue(value));
-  else if (name == u"bkimage") c.SetBkImage(value);
-  else return false;
+  if (name == u"bkcolor" || name == u"bkcolor1")
+    c.SetBkColor(ParseColorValue(value));
+  else if (name == u"bkcolor2")
+    c.SetBkColor2(ParseColorValue(value));
+  else if (name == u"bkcolor3")
+    c.SetBkColor3(ParseColorValue(value));
+  else if (name == u"bordercolor")
+    c.SetBorderColor(ParseColorValue(value));
+  else if (name == u"focusbordercolor")
+    c.SetFocusBorderColor(ParseColorValue(value));
+  else if (name == u"colorhsl")
+    c.SetColorHSL(ParseBoolValue(value));
+  else if (name == u"bordersize")
+    ApplyBorderSize(c, value);
+  else if (SideIndex(name) >= 0)
+    ApplySide(c, SideIndex(name), ParseIntValue(value));
+  else if (name == u"borderstyle")
+    c.SetBorderStyle(ParseIntValue(value));
+  else if (name == u"borderround")
+    c.SetBorderRound(ParseSizeValue(value));
+  else if (name == u"bkimage")
+    c.SetBkImage(value);
+  else
+    return false;
   return true;
 }
 
 // Geometry attributes; false when name is none of them.
 bool ApplyGeometry(CControlUI& c, std::u16string_view name, std::u16string_view value) {
-  if (name == u"pos") ApplyPos(c, value);
-  else if (name == u"padding") c.SetPadding(ParseRectValue(value));
-  else if (name == u"width") c.SetFixedWidth(ParseIntValue(value));
-  else if (name == u"height") c.SetFixedHeight(ParseIntValue(value));
-  else if (name == u"minwidth") c.SetMinWidth(ParseIntValue(value));
-  else if (name == u"minheight") c.SetMinHeight(ParseIntValue(value));
-  else if (name == u"maxwidth") c.SetMaxWidth(ParseIntValue(value));
-  else if (name == u"maxheight") c.SetMaxHeight(ParseIntValue(value));
-  else if (name == u"float") ApplyFloat(c, value);
-  else return false;
+  if (name == u"pos")
+    ApplyPos(c, value);
+  else if (name == u"padding")
+    c.SetPadding(ParseRectValue(value));
+  else if (name == u"width")
+    c.SetFixedWidth(ParseIntValue(value));
+  else if (name == u"height")
+    c.SetFixedHeight(ParseIntValue(value));
+  else if (name == u"minwidth")
+    c.SetMinWidth(ParseIntValue(value));
+  else if (name == u"minheight")
+    c.SetMinHeight(ParseIntValue(value));
+  else if (name == u"maxwidth")
+    c.SetMaxWidth(ParseIntValue(value));
+  else if (name == u"maxheight")
+    c.SetMaxHeight(ParseIntValue(value));
+  else if (name == u"float")
+    ApplyFloat(c, value);
+  else
+    return false;
   return true;
 }
 
 // Text, state and naming attributes; false when name is none of them.
 bool ApplyState(CControlUI& c, std::u16string_view name, std::u16string_view value) {
-  if (name == u"name") c.SetName(value);
-  else if (name == u"text") c.SetText(value);
-  else if (name == u"tooltip") c.SetToolTip(value);
-  else if (name == u"userdata") c.SetUserData(value);
-  else if (name == u"enabled") c.SetEnabled(ParseBoolValue(value));
-  else if (name == u"mouse") c.SetMouseEnabled(ParseBoolValue(value));
-  else if (name == u"keyboard") c.SetKeyboardEnabled(ParseBoolValue(value));
-  else if (name == u"visible") c.SetVisible(ParseBoolValue(value));
-  else if (name == u"shortcut") c.SetShortcut(value.empty() ? 0 : value[0]);
-  else if (name == u"menu") c.SetContextMenuUsed(ParseBoolValue(value));
-  else if (name == u"virtualwnd") c.SetVirtualWnd(value);
-  else return false;
+  if (name == u"name")
+    c.SetName(value);
+  else if (name == u"text")
+    c.SetText(value);
+  else if (name == u"tooltip")
+    c.SetToolTip(value);
+  else if (name == u"userdata")
+    c.SetUserData(value);
+  else if (name == u"enabled")
+    c.SetEnabled(ParseBoolValue(value));
+  else if (name == u"mouse")
+    c.SetMouseEnabled(ParseBoolValue(value));
+  else if (name == u"keyboard")
+    c.SetKeyboardEnabled(ParseBoolValue(value));
+  else if (name == u"visible")
+    c.SetVisible(ParseBoolValue(value));
+  else if (name == u"shortcut")
+    c.SetShortcut(value.empty() ? 0 : value[0]);
+  else if (name == u"menu")
+    c.SetContextMenuUsed(ParseBoolValue(value));
+  else if (name == u"virtualwnd")
+    c.SetVirtualWnd(value);
+  else
+    return false;
   return true;
 }
 

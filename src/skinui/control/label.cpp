@@ -16,13 +16,9 @@ void* CLabelUI::GetInterface(std::u16string_view name) {
   return CControlUI::GetInterface(name);
 }
 
-void CLabelUI::SetTextColor(uint32_t color) {
-  SetAndInvalidate(m_dwTextColor, color);
-}
+void CLabelUI::SetTextColor(uint32_t color) { SetAndInvalidate(m_dwTextColor, color); }
 
-void CLabelUI::SetDisabledTextColor(uint32_t color) {
-  SetAndInvalidate(m_dwDisabledTextColor, color);
-}
+void CLabelUI::SetDisabledTextColor(uint32_t color) { SetAndInvalidate(m_dwDisabledTextColor, color); }
 
 void CLabelUI::SetFont(int index) {
   if (m_iFont == index) return;

@@ -17,23 +17,40 @@ uint32_t SetBit(uint32_t style, uint32_t bit, bool on) { return on ? style | bit
 bool CLabelUI::ApplyEffectAttribute(std::u16string_view name, std::u16string_view value) {
   TEffect& e = m_effect;
   int number = ParseIntValue(value);
-  if (name == u"enabledeffect") e.enabled = ParseBoolValue(value);
-  else if (name == u"enabledshadow") e.shadow = ParseBoolValue(value);
-  else if (name == u"enabledstroke") e.stroke = ParseBoolValue(value);
-  else if (name == u"rhaa") e.renderingHint = number;
-  else if (name == u"transshadow") e.transShadow = number;
-  else if (name == u"transtext") e.transText = number;
-  else if (name == u"transshadow1") e.transShadow1 = number;
-  else if (name == u"transtext1") e.transText1 = number;
-  else if (name == u"transstroke") e.transStroke = number;
-  else if (name == u"gradientangle") e.gradientAngle = number;
-  else if (name == u"gradientlength") e.gradientLength = number;
-  else if (name == u"shadowoffset") e.shadowOffset = ParseSizeValue(value);
-  else if (name == u"textcolor1") e.textColor1 = ParseColorValue(value);
-  else if (name == u"textshadowcolora") e.shadowColorA = ParseColorValue(value);
-  else if (name == u"textshadowcolorb") e.shadowColorB = ParseColorValue(value);
-  else if (name == u"strokecolor") e.strokeColor = ParseColorValue(value);
-  else return false;
+  if (name == u"enabledeffect")
+    e.enabled = ParseBoolValue(value);
+  else if (name == u"enabledshadow")
+    e.shadow = ParseBoolValue(value);
+  else if (name == u"enabledstroke")
+    e.stroke = ParseBoolValue(value);
+  else if (name == u"rhaa")
+    e.renderingHint = number;
+  else if (name == u"transshadow")
+    e.transShadow = number;
+  else if (name == u"transtext")
+    e.transText = number;
+  else if (name == u"transshadow1")
+    e.transShadow1 = number;
+  else if (name == u"transtext1")
+    e.transText1 = number;
+  else if (name == u"transstroke")
+    e.transStroke = number;
+  else if (name == u"gradientangle")
+    e.gradientAngle = number;
+  else if (name == u"gradientlength")
+    e.gradientLength = number;
+  else if (name == u"shadowoffset")
+    e.shadowOffset = ParseSizeValue(value);
+  else if (name == u"textcolor1")
+    e.textColor1 = ParseColorValue(value);
+  else if (name == u"textshadowcolora")
+    e.shadowColorA = ParseColorValue(value);
+  else if (name == u"textshadowcolorb")
+    e.shadowColorB = ParseColorValue(value);
+  else if (name == u"strokecolor")
+    e.strokeColor = ParseColorValue(value);
+  else
+    return false;
   Invalidate();
   return true;
 }

@@ -28,18 +28,10 @@ void* CProgressUI::GetInterface(std::u16string_view name) {
   return CLabelUI::GetInterface(name);
 }
 
-void CProgressUI::SetHorizontal(bool horizontal) {
-  SetAndInvalidate(m_bHorizontal, horizontal);
-}
-void CProgressUI::SetStretchForeImage(bool stretch) {
-  SetAndInvalidate(m_bStretchForeImage, stretch);
-}
-void CProgressUI::SetMinValue(int min) {
-  SetAndInvalidate(m_nMin, min);
-}
-void CProgressUI::SetMaxValue(int max) {
-  SetAndInvalidate(m_nMax, max);
-}
+void CProgressUI::SetHorizontal(bool horizontal) { SetAndInvalidate(m_bHorizontal, horizontal); }
+void CProgressUI::SetStretchForeImage(bool stretch) { SetAndInvalidate(m_bStretchForeImage, stretch); }
+void CProgressUI::SetMinValue(int min) { SetAndInvalidate(m_nMin, min); }
+void CProgressUI::SetMaxValue(int max) { SetAndInvalidate(m_nMax, max); }
 void CProgressUI::SetValue(int value) {
   const int percent = GetPercent();
   SetAndInvalidate(m_nValue, value);
@@ -61,9 +53,7 @@ bool CProgressUI::GetAccessibleInfo(TUIAccessibleInfo& info) const {
   info.value = ToU16(GetPercent()) + u"%";
   return true;
 }
-void CProgressUI::SetForeImage(std::u16string_view descriptor) {
-  SetAndInvalidate(m_sForeImage, descriptor);
-}
+void CProgressUI::SetForeImage(std::u16string_view descriptor) { SetAndInvalidate(m_sForeImage, descriptor); }
 
 void CProgressUI::PaintStatusImage(CUICanvas& dc) {
   if (m_nMin >= m_nMax) m_nMax = m_nMin + 1;
@@ -87,13 +77,20 @@ void CProgressUI::PaintStatusImage(CUICanvas& dc) {
 }
 
 void CProgressUI::SetAttribute(std::u16string_view name, std::u16string_view value) {
-  if (name == u"foreimage") SetForeImage(value);
-  else if (name == u"hor") SetHorizontal(ParseBoolValue(value));
-  else if (name == u"min") SetMinValue(ParseIntValue(value));
-  else if (name == u"max") SetMaxValue(ParseIntValue(value));
-  else if (name == u"value") SetValue(ParseIntValue(value));
-  else if (name == u"isstretchfore") SetStretchForeImage(ParseBoolValue(value));
-  else CLabelUI::SetAttribute(name, value);
+  if (name == u"foreimage")
+    SetForeImage(value);
+  else if (name == u"hor")
+    SetHorizontal(ParseBoolValue(value));
+  else if (name == u"min")
+    SetMinValue(ParseIntValue(value));
+  else if (name == u"max")
+    SetMaxValue(ParseIntValue(value));
+  else if (name == u"value")
+    SetValue(ParseIntValue(value));
+  else if (name == u"isstretchfore")
+    SetStretchForeImage(ParseBoolValue(value));
+  else
+    CLabelUI::SetAttribute(name, value);
 }
 
 }  // namespace SkinUI

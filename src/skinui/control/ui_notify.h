@@ -34,8 +34,7 @@ class INotifyUI {
 class IMessageFilterUI {
  public:
   virtual ~IMessageFilterUI() = default;
-  virtual intptr_t MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                  bool& bHandled) = 0;
+  virtual intptr_t MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, bool& bHandled) = 0;
 };
 
 class ITranslateAccelerator {

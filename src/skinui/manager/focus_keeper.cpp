@@ -13,9 +13,7 @@ CControlUI* Collect(CControlUI* control, void* data) {
   return nullptr;
 }
 
-bool IsTabStop(const CControlUI* control) {
-  return (control->GetControlFlags() & kControlFlagTabStop) != 0;
-}
+bool IsTabStop(const CControlUI* control) { return (control->GetControlFlags() & kControlFlagTabStop) != 0; }
 
 CControlUI* MatchDefault(CControlUI* control, void*) {
   return (control->GetControlFlags() & kControlFlagDefault) != 0 ? control : nullptr;

@@ -112,8 +112,7 @@ class CUIPaintManager : public IControlHost {
   const TUIFontInfo* GetFontInfo(int index) override;
   int FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
   int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) override;
-  const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type,
-                                 uint32_t mask) override;
+  const TUIImageInfo* GetImageEx(std::u16string_view name, std::u16string_view type, uint32_t mask) override;
   uint32_t GetLinkColor() const override;
   uint32_t GetLinkHoverColor() const override;
   uint32_t GetSelectedBkColor() const override;
@@ -157,8 +156,8 @@ class CUIPaintManager : public IControlHost {
   // Delivers msg (sender callbacks, then every notifier), or queues a copy
   // for the start or end of the next message when async.
   void SendNotify(TUINotify& msg, bool async = false);
-  void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0,
-                  intptr_t lParam = 0, bool async = false) override;
+  void SendNotify(CControlUI* control, std::u16string_view type, uintptr_t wParam = 0, intptr_t lParam = 0,
+                  bool async = false) override;
 
   void AnnounceAccessible(CControlUI* control, platform::EAccessibleEvent event) override;
 

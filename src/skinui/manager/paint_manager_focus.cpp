@@ -14,8 +14,7 @@ void CUIPaintManager::SetFocus(CControlUI* control) {
     FireEvent(old, kEventKillFocus);
     SendNotify(old, u"killfocus");
   }
-  if (!control || control->GetManager() != this || !control->IsVisible() ||
-      !control->IsEnabled()) {
+  if (!control || control->GetManager() != this || !control->IsVisible() || !control->IsEnabled()) {
     return;
   }
   m_focus.Set(control);

@@ -13,9 +13,7 @@ namespace {
 constexpr platform::DWORD kTooltipInitialDelay = 500;
 constexpr platform::DWORD kDefaultHoverTime = 400;
 
-TUIPoint PointOf(intptr_t lParam) {
-  return {platform::XFromLParam(lParam), platform::YFromLParam(lParam)};
-}
+TUIPoint PointOf(intptr_t lParam) { return {platform::XFromLParam(lParam), platform::YFromLParam(lParam)}; }
 
 intptr_t PackPoint(TUIPoint pt) {
   return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(pt.y)) << 16) |
@@ -56,8 +54,7 @@ void CUIPaintManager::FireEvent(CControlUI* control, int type, uintptr_t wParam,
   control->Event(event);
 }
 
-bool CUIPaintManager::HandleMouseMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                         intptr_t&) {
+bool CUIPaintManager::HandleMouseMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t&) {
   switch (uMsg) {
     case WM_MOUSEMOVE:
       OnMouseMove(lParam);

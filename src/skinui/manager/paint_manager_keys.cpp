@@ -24,8 +24,7 @@ CControlUI* Collect(CControlUI* control, void* data) {
 
 }  // namespace
 
-bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                       intptr_t&) {
+bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t&) {
   switch (uMsg) {
     case WM_KEYDOWN:
       // Enter while no tab stop has the focus activates the default control.
@@ -48,8 +47,7 @@ bool CUIPaintManager::HandleKeyMessage(uint32_t uMsg, uintptr_t wParam, intptr_t
   }
 }
 
-bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                        intptr_t& lRes) {
+bool CUIPaintManager::PreMessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes) {
   for (size_t i = 0; i < m_aPreMessageFilters.size(); ++i) {
     bool handled = false;
     intptr_t result = m_aPreMessageFilters[i]->MessageHandler(uMsg, wParam, lParam, handled);
@@ -80,8 +78,8 @@ bool CUIPaintManager::OnPreKeyDown(uintptr_t) {
 bool CUIPaintManager::OnSysChar(uintptr_t wParam) {
   if (!m_pRoot) return false;
   char16_t wanted = ToUpperAscii(static_cast<char16_t>(wParam));
-  CControlUI* control = m_pRoot->FindControl(MatchShortcut, &wanted,
-                                             kFindEnabled | kFindMeFirst | kFindTopFirst);
+  CControlUI* control =
+      m_pRoot->FindControl(MatchShortcut, &wanted, kFindEnabled | kFindMeFirst | kFindTopFirst);
   if (!control) return false;
   if (control->GetClass() == u"Label") {
     // A label names the control after it: that one is selected.

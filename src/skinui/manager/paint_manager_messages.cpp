@@ -26,8 +26,7 @@ platform::HWND ReflectionTarget(uint32_t uMsg, intptr_t lParam) {
 
 }  // namespace
 
-bool CUIPaintManager::MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                     intptr_t& lRes) {
+bool CUIPaintManager::MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes) {
   lRes = 0;
   if (!m_hWndPaint) return false;
   SendAsyncNotify();
@@ -46,8 +45,7 @@ bool CUIPaintManager::MessageHandler(uint32_t uMsg, uintptr_t wParam, intptr_t l
   return handled;
 }
 
-bool CUIPaintManager::HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                          intptr_t& lRes) {
+bool CUIPaintManager::HandleWindowMessage(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes) {
   switch (uMsg) {
     case WM_SIZE:
       OnSize(wParam);
@@ -144,8 +142,7 @@ void CUIPaintManager::OnGetMinMaxInfo(intptr_t lParam) {
   if (window.maxSize.cy > 0) info->ptMaxTrackSize.y = window.maxSize.cy;
 }
 
-bool CUIPaintManager::OnReflect(uint32_t uMsg, uintptr_t wParam, intptr_t lParam,
-                                intptr_t& lRes) {
+bool CUIPaintManager::OnReflect(uint32_t uMsg, uintptr_t wParam, intptr_t lParam, intptr_t& lRes) {
   platform::HWND target = ReflectionTarget(uMsg, lParam);
   if (!target || !platform::IsWindow(target)) return false;
   lRes = platform::SendMessage(target, uMsg + OCM__BASE, wParam, lParam);

@@ -30,8 +30,8 @@ bool IsSizeOf(const CUISurface& surface, const TUIRect& rect) {
 }
 
 platform::TBitmapView ViewOf(const CUISurface& surface) {
-  return {surface.GetWidth() > 0 ? surface.Row(0) : nullptr, surface.GetWidth(),
-          surface.GetHeight(), surface.GetWidth()};
+  return {surface.GetWidth() > 0 ? surface.Row(0) : nullptr, surface.GetWidth(), surface.GetHeight(),
+          surface.GetWidth()};
 }
 
 // The alpha fix-up of one pixel of layered mode, with and without a layered
@@ -235,8 +235,8 @@ void CUIPaintManager::Present(const TUIRect& dirty) {
     platform::GetWindowRect(m_hWndPaint, &window);
     const platform::POINT position{window.left, window.top};
     const platform::RECT changed = ToRect(dirty);
-    presented = platform::UpdateLayeredWindow(m_hWndPaint, &position, ViewOf(m_offscreen),
-                                              m_window.opacity, &changed);
+    presented = platform::UpdateLayeredWindow(m_hWndPaint, &position, ViewOf(m_offscreen), m_window.opacity,
+                                              &changed);
   } else {
     presented = platform::PresentPixels(m_hWndPaint, ViewOf(m_offscreen), ToRect(dirty));
   }
@@ -255,8 +255,7 @@ void CUIPaintManager::PaintClientTo(CUICanvas& dc) {
     background = CUISurface(size.cx, size.cy);
     DrawLayeredBackground(background, {0, 0, size.cx, size.cy});
     for (int y = area.top; y < area.bottom; ++y) {
-      std::copy(background.Row(y) + area.left, background.Row(y) + area.right,
-                target.Row(y) + area.left);
+      std::copy(background.Row(y) + area.left, background.Row(y) + area.right, target.Row(y) + area.left);
     }
   }
   PaintTree(dc, area);

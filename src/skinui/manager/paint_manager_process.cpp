@@ -14,13 +14,10 @@ std::vector<CUIPaintManager*>& CUIPaintManager::AllManagers() {
   return *managers;
 }
 
-void CUIPaintManager::SetInstance(const IResourceModule* instance) {
-  SkinResources().SetInstance(instance);
-}
+void CUIPaintManager::SetInstance(const IResourceModule* instance) { SkinResources().SetInstance(instance); }
 
 void CUIPaintManager::SetHSL(short hue, short saturation, short lightness) {
-  CUIRenderEngine::SetAdjustHSL(std::clamp<short>(hue, 0, 360),
-                                std::clamp<short>(saturation, 0, 200),
+  CUIRenderEngine::SetAdjustHSL(std::clamp<short>(hue, 0, 360), std::clamp<short>(saturation, 0, 200),
                                 std::clamp<short>(lightness, 0, 200));
   for (CUIPaintManager* manager : AllManagers()) manager->Invalidate();
 }

@@ -7,13 +7,11 @@ namespace SkinUI {
 
 const TUIFontInfo* CUIPaintManager::GetFontInfo(int index) { return m_resources.GetFontInfo(index); }
 
-int CUIPaintManager::FindFont(std::u16string_view face, int size, bool bold, bool underline,
-                              bool italic) {
+int CUIPaintManager::FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   return m_resources.FindFont(face, size, bold, underline, italic);
 }
 
-int CUIPaintManager::AddFont(std::u16string_view face, int size, bool bold, bool underline,
-                             bool italic) {
+int CUIPaintManager::AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   return m_resources.AddFont(face, size, bold, underline, italic);
 }
 

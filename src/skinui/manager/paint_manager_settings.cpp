@@ -25,8 +25,7 @@ void CUIPaintManager::SetLayered(bool layered) {
     platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
   } else {
     m_layeredUpdate.Take();
-    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE,
-                               exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
+    platform::SetWindowLongPtr(m_hWndPaint, GWL_EXSTYLE, exStyle & ~platform::LONG_PTR{WS_EX_LAYERED});
   }
   m_bLayered = layered;
   if (m_pRoot) m_pRoot->NeedUpdate();
@@ -45,9 +44,8 @@ void CUIPaintManager::SetOpacity(uint8_t opacity) {
 }
 
 int CUIPaintManager::GetMonitorDPI(platform::HWND window) {
-  const platform::HMONITOR monitor =
-      window ? platform::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
-             : platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST);
+  const platform::HMONITOR monitor = window ? platform::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                            : platform::MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONEAREST);
   return static_cast<int>(platform::GetDpiForMonitor(monitor));
 }
 

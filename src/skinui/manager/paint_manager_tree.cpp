@@ -34,9 +34,7 @@ CControlUI* MatchName(CControlUI* control, void* data) {
 
 }  // namespace
 
-CUIPaintManager::CUIPaintManager() {
-  m_mNameHash.rehash(CUIResources::kInitialBuckets);
-}
+CUIPaintManager::CUIPaintManager() { m_mNameHash.rehash(CUIResources::kInitialBuckets); }
 
 CUIPaintManager::~CUIPaintManager() {
   ReleaseAccessible();
@@ -103,8 +101,7 @@ void CUIPaintManager::ReapObjects(CControlUI* control) {
   if (control == m_pEventClick) m_pEventClick = nullptr;
   m_focus.Forget(control);
   KillTimer(control);
-  if (auto it = m_mNameHash.find(control->GetName());
-      it != m_mNameHash.end() && it->second == control) {
+  if (auto it = m_mNameHash.find(control->GetName()); it != m_mNameHash.end() && it->second == control) {
     m_mNameHash.erase(it);
   }
   for (TUINotify& pending : m_aAsyncNotify) {
@@ -141,8 +138,7 @@ CControlUI* CUIPaintManager::FindSubControlByPoint(CControlUI* parent, TUIPoint 
   return parent->FindControl(MatchPoint, &point, kFindVisible | kFindHitTest | kFindTopFirst);
 }
 
-CControlUI* CUIPaintManager::FindSubControlByName(CControlUI* parent,
-                                                  std::u16string_view name) const {
+CControlUI* CUIPaintManager::FindSubControlByName(CControlUI* parent, std::u16string_view name) const {
   if (!parent) return nullptr;
   return parent->FindControl(MatchName, &name, kFindMeFirst);
 }
@@ -153,9 +149,7 @@ CControlUI* CUIPaintManager::ControlUnderPoint(TUIPoint point) const {
 }
 
 bool CUIPaintManager::AddNotifier(INotifyUI* notifier) { return AddOnce(m_aNotifiers, notifier); }
-bool CUIPaintManager::RemoveNotifier(INotifyUI* notifier) {
-  return RemoveItem(m_aNotifiers, notifier);
-}
+bool CUIPaintManager::RemoveNotifier(INotifyUI* notifier) { return RemoveItem(m_aNotifiers, notifier); }
 bool CUIPaintManager::AddPreMessageFilter(IMessageFilterUI* filter) {
   return AddOnce(m_aPreMessageFilters, filter);
 }
@@ -168,9 +162,7 @@ bool CUIPaintManager::AddMessageFilter(IMessageFilterUI* filter) {
 bool CUIPaintManager::RemoveMessageFilter(IMessageFilterUI* filter) {
   return RemoveItem(m_aMessageFilters, filter);
 }
-bool CUIPaintManager::AddPostPaint(CControlUI* control) {
-  return AddOnce(m_aPostPaintControls, control);
-}
+bool CUIPaintManager::AddPostPaint(CControlUI* control) { return AddOnce(m_aPostPaintControls, control); }
 bool CUIPaintManager::RemovePostPaint(CControlUI* control) {
   return RemoveItem(m_aPostPaintControls, control);
 }

@@ -13,7 +13,7 @@ bool IsDescribed(const CControlUI* control) {
 
 CControlUI* MatchId(CControlUI* control, void* data) {
   return control->GetAccessibleId() == *static_cast<int32_t*>(data) && IsDescribed(control) ? control
-                                                                                             : nullptr;
+                                                                                            : nullptr;
 }
 
 CControlUI* CollectDescribed(CControlUI* control, void* data) {
@@ -40,10 +40,11 @@ bool CUIAccessibleContent::Describe(int32_t id, platform::TAccessibleElement* el
   element->name = std::move(info.name);
   element->value = std::move(info.value);
   element->defaultAction = std::move(info.defaultAction);
-  element->state = (m_manager.GetFocus() == control ? platform::kAccessibleFocused : 0u) |
-                   ((control->GetControlFlags() & kControlFlagTabStop) ? platform::kAccessibleFocusable : 0u) |
-                   (control->IsEnabled() ? 0u : platform::kAccessibleUnavailable) |
-                   (control->IsVisible() ? 0u : platform::kAccessibleInvisible);
+  element->state =
+      (m_manager.GetFocus() == control ? platform::kAccessibleFocused : 0u) |
+      ((control->GetControlFlags() & kControlFlagTabStop) ? platform::kAccessibleFocusable : 0u) |
+      (control->IsEnabled() ? 0u : platform::kAccessibleUnavailable) |
+      (control->IsVisible() ? 0u : platform::kAccessibleInvisible);
   element->client = ToRect(control->GetPos());
   return true;
 }
@@ -81,13 +82,14 @@ int32_t CUIAccessibleContent::GetParent(int32_t id) {
 int32_t CUIAccessibleContent::GetFocus() {
   const CControlUI* focus = m_manager.GetFocus();
   if (focus && IsDescribed(focus)) return focus->GetAccessibleId();
-  return platform::GetFocus() == m_manager.GetPaintWindow() ? platform::kAccessibleSelf : platform::kAccessibleNone;
+  return platform::GetFocus() == m_manager.GetPaintWindow() ? platform::kAccessibleSelf
+                                                            : platform::kAccessibleNone;
 }
 
 int32_t CUIAccessibleContent::HitTest(platform::POINT client) {
   platform::RECT rc;
-  if (!platform::GetClientRect(m_manager.GetPaintWindow(), &rc) || client.x < rc.left ||
-      client.y < rc.top || client.x >= rc.right || client.y >= rc.bottom) {
+  if (!platform::GetClientRect(m_manager.GetPaintWindow(), &rc) || client.x < rc.left || client.y < rc.top ||
+      client.x >= rc.right || client.y >= rc.bottom) {
     return platform::kAccessibleNone;
   }
   // The control under the point, or the nearest ancestor that is read.

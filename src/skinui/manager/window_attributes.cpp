@@ -5,9 +5,7 @@
 namespace SkinUI {
 namespace {
 
-TUISize ScaledSize(TUISize size, int scale) {
-  return {ScaleSize(size.cx, scale), ScaleSize(size.cy, scale)};
-}
+TUISize ScaledSize(TUISize size, int scale) { return {ScaleSize(size.cx, scale), ScaleSize(size.cy, scale)}; }
 
 TUIRect ScaledRect(const TUIRect& rc, int scale) {
   return {ScaleSize(rc.left, scale), ScaleSize(rc.top, scale), ScaleSize(rc.right, scale),

@@ -83,7 +83,7 @@ class CTokenizer {
   bool ReadRaw() {
     size_t end = m_pos;
     while (end < m_text.size() && !(IsOpen(m_text[end]) && m_text.substr(end + 1, 2) == u"/r" &&
-                                     end + 3 < m_text.size() && IsTagEnd(m_text[end + 3]))) {
+                                    end + 3 < m_text.size() && IsTagEnd(m_text[end + 3]))) {
       ++end;
     }
     m_run.append(m_text.substr(m_pos, end - m_pos));

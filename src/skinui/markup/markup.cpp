@@ -26,8 +26,8 @@ struct TAsciiNameTable {
   bool name[128] = {};
   constexpr TAsciiNameTable() {
     for (int c = 0; c < 128; ++c) {
-      name[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                c == ':' || c == '_';
+      name[c] =
+          (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ':' || c == '_';
     }
   }
 };
@@ -70,8 +70,7 @@ struct TEntity {
   char16_t value;
 };
 constexpr TEntity kEntities[] = {
-    {u"amp;", 4, u'&'}, {u"lt;", 3, u'<'}, {u"gt;", 3, u'>'},
-    {u"quot;", 5, u'"'}, {u"apos;", 5, u'\''},
+    {u"amp;", 4, u'&'}, {u"lt;", 3, u'<'}, {u"gt;", 3, u'>'}, {u"quot;", 5, u'"'}, {u"apos;", 5, u'\''},
 };
 
 // Matches a named entity after '&'; returns its length (0 when none).
@@ -228,8 +227,10 @@ char16_t* CUIMarkup::ParseElement(char16_t* p, int iParent, int* piPrevious) {
   TElement& element = m_pElements[iElement];
   element.iStart = Offset(p);
   element.iParent = iParent;
-  if (*piPrevious != 0) m_pElements[*piPrevious].iNext = iElement;
-  else if (iParent != 0) m_pElements[iParent].iChild = iElement;
+  if (*piPrevious != 0)
+    m_pElements[*piPrevious].iNext = iElement;
+  else if (iParent != 0)
+    m_pElements[iParent].iChild = iElement;
   char16_t* pName = p;
   p = SkipIdentifier(p);
   char16_t* pNameEnd = p;
@@ -270,8 +271,7 @@ char16_t* CUIMarkup::ParseElement(char16_t* p, int iParent, int* piPrevious) {
   return p;
 }
 
-char16_t* CUIMarkup::ParseClosingTag(char16_t* p, const char16_t* name, size_t length,
-                                     char16_t* pDataEnd) {
+char16_t* CUIMarkup::ParseClosingTag(char16_t* p, const char16_t* name, size_t length, char16_t* pDataEnd) {
   *pDataEnd = 0;
   *p = 0;
   p = SkipWhitespace(p + 2);
@@ -364,9 +364,7 @@ CUIMarkupNode CUIMarkupNode::GetSibling() const {
   return index == 0 ? CUIMarkupNode() : CUIMarkupNode(m_pOwner, index);
 }
 
-bool CUIMarkupNode::HasChildren() const {
-  return m_pOwner && m_pOwner->m_pElements[m_iPos].iChild != 0;
-}
+bool CUIMarkupNode::HasChildren() const { return m_pOwner && m_pOwner->m_pElements[m_iPos].iChild != 0; }
 
 bool CUIMarkupNode::HasAttributes() {
   if (m_nAttributes == 0) MapAttributes();
@@ -393,8 +391,7 @@ const char16_t* CUIMarkupNode::GetAttributeValue(int index) {
   return m_pOwner->Text() + m_aAttributes[index].value;
 }
 
-bool CUIMarkupNode::GetAttributeValue(std::u16string_view name, char16_t* buffer,
-                                      size_t maxChars) {
+bool CUIMarkupNode::GetAttributeValue(std::u16string_view name, char16_t* buffer, size_t maxChars) {
   if (!m_pOwner || !buffer) return false;
   if (m_nAttributes == 0) MapAttributes();
   const char16_t* text = m_pOwner->Text();

@@ -23,9 +23,12 @@ THsl ToHsl(double r, double g, double b) {
   double delta = maxc - minc;
   if (delta <= 0) return hsl;
   hsl.s = hsl.l <= 0.5 ? delta / (maxc + minc) : delta / (2 - maxc - minc);
-  if (maxc == r) hsl.h = 60 * std::fmod((g - b) / delta + 6, 6.0);
-  else if (maxc == g) hsl.h = 60 * ((b - r) / delta + 2);
-  else hsl.h = 60 * ((r - g) / delta + 4);
+  if (maxc == r)
+    hsl.h = 60 * std::fmod((g - b) / delta + 6, 6.0);
+  else if (maxc == g)
+    hsl.h = 60 * ((b - r) / delta + 2);
+  else
+    hsl.h = 60 * ((r - g) / delta + 4);
   return hsl;
 }
 
@@ -42,8 +45,7 @@ uint32_t ToByte(double v) { return static_cast<uint32_t>(std::lround(std::clamp(
 
 }  // namespace
 
-uint32_t CUIRenderEngine::AdjustColor(uint32_t color, short hue, short saturation,
-                                      short lightness) {
+uint32_t CUIRenderEngine::AdjustColor(uint32_t color, short hue, short saturation, short lightness) {
   if (hue == 180 && saturation == 100 && lightness == 100) return color;
   THsl hsl = ToHsl(RedOf(color) / 255.0, GreenOf(color) / 255.0, BlueOf(color) / 255.0);
   hsl.h = std::fmod(hsl.h + (hue - 180) + 720.0, 360.0);

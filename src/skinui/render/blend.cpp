@@ -40,8 +40,8 @@ inline U16x8 High16(U8x16 v) {
 }
 // Narrows two vectors of lane values below 256 back to bytes.
 inline U32x4 Pack(U16x8 lo, U16x8 hi) {
-  return (U32x4)__builtin_shufflevector((U8x16)lo, (U8x16)hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20,
-                                        22, 24, 26, 28, 30);
+  return (U32x4)__builtin_shufflevector((U8x16)lo, (U8x16)hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24,
+                                        26, 28, 30);
 }
 #if defined(__SSE2__)
 // The SSE2 form: the division by 255 is one high-half multiply by 0x0101.
@@ -116,8 +116,10 @@ void BlendRowOver(uint32_t* dst, const uint32_t* src, size_t n) {
   for (; i < n; ++i) {
     uint32_t s = src[i];
     uint32_t a = s >> 24;
-    if (a == 255) dst[i] = s;
-    else if (s != 0) dst[i] = s + ScalePixel(dst[i], 255 - a);
+    if (a == 255)
+      dst[i] = s;
+    else if (s != 0)
+      dst[i] = s + ScalePixel(dst[i], 255 - a);
   }
 }
 

@@ -17,8 +17,10 @@ long ParseNumber(std::u16string_view s, int base, size_t* used = nullptr) {
   long long v = 0;
   for (; i < s.size(); ++i) {
     char16_t c = s[i];
-    int d = c >= u'0' && c <= u'9' ? c - u'0' : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
-          : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+    int d = c >= u'0' && c <= u'9'                 ? c - u'0'
+            : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
+            : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                   : -1;
     if (d < 0) break;
     if (v < (1LL << 40)) v = v * base + d;
   }
@@ -69,10 +71,14 @@ class CTextLayouter {
 
   TTextLayout Run(const std::vector<THtmlToken>& tokens) {
     for (const THtmlToken& t : tokens) {
-      if (t.kind == THtmlToken::kText) AddText(t.text);
-      else if (t.kind == THtmlToken::kLineFeed) { if (m_multiLine) NewLine(); }
-      else if (t.closing) CloseTag(t.tag);
-      else OpenTag(t.tag, t.text);
+      if (t.kind == THtmlToken::kText)
+        AddText(t.text);
+      else if (t.kind == THtmlToken::kLineFeed) {
+        if (m_multiLine) NewLine();
+      } else if (t.closing)
+        CloseTag(t.tag);
+      else
+        OpenTag(t.tag, t.text);
     }
     m_finishing = true;
     FinishLine();
@@ -145,7 +151,8 @@ class CTextLayouter {
       std::u16string_view head = text.substr(0, fit);
       Place(std::u16string(head), Measure(head));
       text.remove_prefix(fit);
-      if (m_wordBreak) while (!text.empty() && text[0] == u' ') text.remove_prefix(1);
+      if (m_wordBreak)
+        while (!text.empty() && text[0] == u' ') text.remove_prefix(1);
       if (!text.empty()) NewLine();
     }
   }
@@ -202,7 +209,9 @@ class CTextLayouter {
   void OpenFontTag(const std::u16string& arg);
   void InlineImage(const std::u16string& arg);
   template <class T>
-  void Pop(std::vector<T>& s) { if (s.size() > 1) s.pop_back(); }
+  void Pop(std::vector<T>& s) {
+    if (s.size() > 1) s.pop_back();
+  }
 
   const TTextLayoutInput& m_in;
   TTextLayout m_out;
@@ -231,24 +240,45 @@ void CTextLayouter::OpenTag(char16_t tag, const std::u16string& arg) {
       m_linkLine = static_cast<int>(m_out.lines.size()) - 1;
       m_fonts.push_back(Variant(Font(), -1, 1, -1));
       break;
-    case u'b': m_fonts.push_back(Variant(Font(), 1, -1, -1)); break;
-    case u'u': m_fonts.push_back(Variant(Font(), -1, 1, -1)); break;
-    case u'i':
-      if (arg.empty()) m_fonts.push_back(Variant(Font(), -1, -1, 1));
-      else InlineImage(arg);
+    case u'b':
+      m_fonts.push_back(Variant(Font(), 1, -1, -1));
       break;
-    case u'f': OpenFontTag(arg); break;
-    case u'c': m_colors.push_back(static_cast<uint32_t>(ParseNumber(arg, 16))); break;
-    case u'n': if (m_multiLine) NewLine(); break;
+    case u'u':
+      m_fonts.push_back(Variant(Font(), -1, 1, -1));
+      break;
+    case u'i':
+      if (arg.empty())
+        m_fonts.push_back(Variant(Font(), -1, -1, 1));
+      else
+        InlineImage(arg);
+      break;
+    case u'f':
+      OpenFontTag(arg);
+      break;
+    case u'c':
+      m_colors.push_back(static_cast<uint32_t>(ParseNumber(arg, 16)));
+      break;
+    case u'n':
+      if (m_multiLine) NewLine();
+      break;
     case u'p':
       if (m_multiLine && m_pen > 0) NewLine();
       m_spacing.push_back(PixelAmount(arg));
       break;
-    case u's': m_selected = !m_selected; break;
-    case u'v': m_valign.push_back(arg == u"top" ? 1 : arg == u"center" ? 2 : 0); break;
-    case u'x': m_pen += PixelAmount(arg); break;
-    case u'y': m_lineMinHeight = PixelAmount(arg); break;
-    default: break;
+    case u's':
+      m_selected = !m_selected;
+      break;
+    case u'v':
+      m_valign.push_back(arg == u"top" ? 1 : arg == u"center" ? 2 : 0);
+      break;
+    case u'x':
+      m_pen += PixelAmount(arg);
+      break;
+    case u'y':
+      m_lineMinHeight = PixelAmount(arg);
+      break;
+    default:
+      break;
   }
 }
 
@@ -266,21 +296,32 @@ void CTextLayouter::CloseTag(char16_t tag) {
       m_link = -1;
       Pop(m_fonts);
       break;
-    case u'b': case u'u': case u'f': Pop(m_fonts); break;
+    case u'b':
+    case u'u':
+    case u'f':
+      Pop(m_fonts);
+      break;
     case u'i': {
       const TUIFontInfo* closing = Font();
       Pop(m_fonts);
       if (closing && closing->bItalic && Font() && !Font()->bItalic) m_pen += Measure(u" ") / 2;
       break;
     }
-    case u'c': Pop(m_colors); break;
+    case u'c':
+      Pop(m_colors);
+      break;
     case u'p':
       Pop(m_spacing);
       if (m_multiLine) NewLine();
       break;
-    case u's': m_selected = !m_selected; break;
-    case u'v': Pop(m_valign); break;
-    default: break;
+    case u's':
+      m_selected = !m_selected;
+      break;
+    case u'v':
+      Pop(m_valign);
+      break;
+    default:
+      break;
   }
 }
 
@@ -299,9 +340,12 @@ void CTextLayouter::OpenFontTag(const std::u16string& arg) {
   size = std::min(size, 512);
   bool b = false, u = false, i = false;
   for (size_t k = 2; k < words.size(); ++k) {
-    if (words[k] == u"bold") b = true;
-    else if (words[k] == u"underline") u = true;
-    else if (words[k] == u"italic") i = true;
+    if (words[k] == u"bold")
+      b = true;
+    else if (words[k] == u"underline")
+      u = true;
+    else if (words[k] == u"italic")
+      i = true;
   }
   m_fonts.push_back(FontByProperties(words[0], size, b, u, i, Font()));
 }

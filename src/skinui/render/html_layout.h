@@ -16,7 +16,7 @@ struct TTextRun {
   const TUIImageInfo* image = nullptr;  // inline image instead of text
   TUIRect imageSource;
   uint32_t color = 0;
-  int x = 0;       // relative to the line start
+  int x = 0;  // relative to the line start
   int width = 0;
   int height = 0;  // the run's box height (paragraph spacing included)
   int valign = 0;  // 0 bottom, 1 top, 2 centre

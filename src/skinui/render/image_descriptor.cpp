@@ -14,9 +14,10 @@ long ParseLong(std::u16string_view text, size_t* pos, int base) {
   long long value = 0;
   for (; *pos < text.size(); ++(*pos)) {
     char16_t c = text[*pos];
-    int digit = c >= u'0' && c <= u'9' ? c - u'0'
-              : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
-              : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+    int digit = c >= u'0' && c <= u'9'                 ? c - u'0'
+                : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
+                : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                       : -1;
     if (digit < 0) break;
     if (value < (1LL << 40)) value = value * base + digit;
   }

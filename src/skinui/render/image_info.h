@@ -9,9 +9,9 @@
 namespace SkinUI {
 
 struct TUIImageInfo {
-  CUISurface bitmap;  // top-down, premultiplied BGRA
-  int nX = 0;         // width
-  int nY = 0;         // height
+  CUISurface bitmap;          // top-down, premultiplied BGRA
+  int nX = 0;                 // width
+  int nY = 0;                 // height
   bool alphaChannel = false;  // some pixel is translucent or masked
   std::u16string sResType;
   uint32_t dwMask = 0;

@@ -55,8 +55,7 @@ class CUIRenderEngine {
                            bool vertical, int steps);
   // A line from (left, top) to (right, bottom), end point excluded, with a
   // square pen of width pixels in the colour's RGB.
-  static void DrawLine(CUICanvas& dc, const TUIRect& rect, int width, uint32_t color,
-                       int style = kPenSolid);
+  static void DrawLine(CUICanvas& dc, const TUIRect& rect, int width, uint32_t color, int style = kPenSolid);
   // An outline of width pixels inside rect, no fill.
   static void DrawRect(CUICanvas& dc, const TUIRect& rect, int width, uint32_t color);
   // The same outline with corners rounded by an ellipse of the given size.
@@ -65,9 +64,8 @@ class CUIRenderEngine {
 
   // Draws the images named by descriptor then modifier over item (only what
   // meets paint). False only without host; missing images are not failures.
-  static bool DrawImageString(CUICanvas& dc, IUIRenderHost* host, const TUIRect& item,
-                              const TUIRect& paint, std::u16string_view descriptor,
-                              std::u16string_view modifier = {});
+  static bool DrawImageString(CUICanvas& dc, IUIRenderHost* host, const TUIRect& item, const TUIRect& paint,
+                              std::u16string_view descriptor, std::u16string_view modifier = {});
   // Draws image (nine-grid) by params, only the cells that meet paint.
   // alphaChannel selects the blended path (as does a fade below 255).
   static void DrawImage(CUICanvas& dc, const CUISurface& image, const TUIRect& paint,
@@ -75,12 +73,10 @@ class CUIRenderEngine {
   // Decodes the image name (module resource of type when type is given, else
   // the skin file, else the name as a file path) into premultiplied pixels;
   // pixels equal to mask become transparent. Null when it cannot be had.
-  static std::unique_ptr<TUIImageInfo> LoadImage(std::u16string_view name,
-                                                 std::u16string_view type, uint32_t mask,
-                                                 CSkinResources* resources = nullptr);
+  static std::unique_ptr<TUIImageInfo> LoadImage(std::u16string_view name, std::u16string_view type,
+                                                 uint32_t mask, CSkinResources* resources = nullptr);
   // Decodes image bytes (any format the decoder reads) the same way.
-  static std::unique_ptr<TUIImageInfo> DecodeImage(const uint8_t* bytes, size_t size,
-                                                   uint32_t mask);
+  static std::unique_ptr<TUIImageInfo> DecodeImage(const uint8_t* bytes, size_t size, uint32_t mask);
 
   // Plain text in the colour's RGB with the font of fontIndex and the style
   // bits (DT_*). With DT_CALCRECT rect receives the extent and nothing is drawn.
@@ -89,10 +85,9 @@ class CUIRenderEngine {
   // Formatted text with the tags of the html-like markup. links/linkTexts hold
   // *linkCount slots on entry (the link rectangles from the previous drawing
   // decide hover) and *linkCount receives the number of links found.
-  static void DrawHtmlText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect,
-                           std::u16string_view text, uint32_t color, TUIRect* links,
-                           std::u16string* linkTexts, int* linkCount, int fontIndex,
-                           uint32_t style);
+  static void DrawHtmlText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect, std::u16string_view text,
+                           uint32_t color, TUIRect* links, std::u16string* linkTexts, int* linkCount,
+                           int fontIndex, uint32_t style);
 
   // Shifts hue by (hue - 180) degrees and scales saturation and lightness by
   // saturation / 100 and lightness / 100; alpha is kept. (180, 100, 100) keeps

@@ -21,8 +21,7 @@ uint32_t Mix(uint32_t a, uint32_t b, int num, int den) {
 }
 
 // Fills the slice [from, to) of rect across the gradient axis.
-void FillSlice(CUICanvas& dc, const TUIRect& rect, bool vertical, int from, int to,
-               uint32_t pixel) {
+void FillSlice(CUICanvas& dc, const TUIRect& rect, bool vertical, int from, int to, uint32_t pixel) {
   TUIRect slice = rect;
   if (vertical) {
     slice.top = rect.top + from;
@@ -51,11 +50,24 @@ bool PenDrawsAt(int style, int step) {
   const int* pattern = nullptr;
   int count = 0;
   switch (style) {
-    case kPenDash: pattern = kDash; count = 2; break;
-    case kPenDot: pattern = kDot; count = 2; break;
-    case kPenDashDot: pattern = kDashDot; count = 4; break;
-    case kPenDashDotDot: pattern = kDashDotDot; count = 6; break;
-    default: return true;
+    case kPenDash:
+      pattern = kDash;
+      count = 2;
+      break;
+    case kPenDot:
+      pattern = kDot;
+      count = 2;
+      break;
+    case kPenDashDot:
+      pattern = kDashDot;
+      count = 4;
+      break;
+    case kPenDashDotDot:
+      pattern = kDashDotDot;
+      count = 6;
+      break;
+    default:
+      return true;
   }
   int period = 0;
   for (int i = 0; i < count; ++i) period += pattern[i];
@@ -72,12 +84,14 @@ bool PenDrawsAt(int style, int step) {
 void CUIRenderEngine::DrawColor(CUICanvas& dc, const TUIRect& rect, uint32_t color) {
   uint32_t alpha = AlphaOf(color);
   if (alpha == 0) return;
-  if (alpha == 255) dc.FillRect(rect, color);
-  else dc.BlendRect(rect, Premultiply(color));
+  if (alpha == 255)
+    dc.FillRect(rect, color);
+  else
+    dc.BlendRect(rect, Premultiply(color));
 }
 
-void CUIRenderEngine::DrawGradient(CUICanvas& dc, const TUIRect& rect, uint32_t color1,
-                                   uint32_t color2, bool vertical, int steps) {
+void CUIRenderEngine::DrawGradient(CUICanvas& dc, const TUIRect& rect, uint32_t color1, uint32_t color2,
+                                   bool vertical, int steps) {
   uint32_t alpha = (AlphaOf(color1) + AlphaOf(color2)) / 2;
   if (alpha == 0 || rect.IsEmpty()) return;
   int length = vertical ? rect.Height() : rect.Width();
@@ -95,8 +109,7 @@ void CUIRenderEngine::DrawGradient(CUICanvas& dc, const TUIRect& rect, uint32_t 
   }
 }
 
-void CUIRenderEngine::DrawLine(CUICanvas& dc, const TUIRect& rect, int width, uint32_t color,
-                               int style) {
+void CUIRenderEngine::DrawLine(CUICanvas& dc, const TUIRect& rect, int width, uint32_t color, int style) {
   if (width < 1) width = 1;
   // Wider pens are drawn solid, as geometric pens ignore cosmetic styles.
   if (width > 1) style = kPenSolid;
@@ -106,7 +119,8 @@ void CUIRenderEngine::DrawLine(CUICanvas& dc, const TUIRect& rect, int width, ui
   int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
   int err = dx + dy, half = width / 2;
   for (int step = 0; x0 != x1 || y0 != y1; ++step) {
-    if (PenDrawsAt(style, step)) dc.FillRect({x0 - half, y0 - half, x0 - half + width, y0 - half + width}, pixel);
+    if (PenDrawsAt(style, step))
+      dc.FillRect({x0 - half, y0 - half, x0 - half + width, y0 - half + width}, pixel);
     int e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
@@ -129,8 +143,8 @@ void CUIRenderEngine::DrawRect(CUICanvas& dc, const TUIRect& rect, int width, ui
   dc.FillRect({std::max(r.left, r.right - width), r.top, r.right, r.bottom}, pixel);
 }
 
-void CUIRenderEngine::DrawRoundRect(CUICanvas& dc, const TUIRect& rect, int width,
-                                    int ellipseWidth, int ellipseHeight, uint32_t color) {
+void CUIRenderEngine::DrawRoundRect(CUICanvas& dc, const TUIRect& rect, int width, int ellipseWidth,
+                                    int ellipseHeight, uint32_t color) {
   if (width < 1 || rect.IsEmpty()) return;
   uint32_t pixel = OpaqueRgb(color);
   int rx = std::min(ellipseWidth / 2, rect.Width() / 2);

@@ -18,7 +18,7 @@ namespace SkinUI {
 struct TUIFontInfo {
   std::shared_ptr<platform::ITextFont> hFont;
   std::u16string sFontName;
-  int iSize = 0;    // 96-DPI units
+  int iSize = 0;     // 96-DPI units
   int iScale = 100;  // the DPI scale (percent) hFont was made at
   bool bBold = false;
   bool bUnderline = false;
@@ -37,11 +37,9 @@ class IUIRenderHost {
   // The font with id index; the default font for a negative or unknown index.
   virtual const TUIFontInfo* GetFontInfo(int index) = 0;
   // The id of a font with exactly these properties, -1 when there is none.
-  virtual int FindFont(std::u16string_view face, int size, bool bold, bool underline,
-                       bool italic) = 0;
+  virtual int FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) = 0;
   // Creates and registers a font under the next free id; -1 on failure.
-  virtual int AddFont(std::u16string_view face, int size, bool bold, bool underline,
-                      bool italic) = 0;
+  virtual int AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) = 0;
   virtual uint32_t GetLinkColor() const = 0;
   virtual uint32_t GetLinkHoverColor() const = 0;
   virtual uint32_t GetSelectedBkColor() const = 0;

@@ -16,15 +16,13 @@ struct TBlitMode {
 // Source coordinate for destination offset i of a cell of length dst sampling
 // a source of length src: the pixel under the destination pixel's centre.
 // 64-bit: a cell from skin text may span the whole int range.
-int SourceAt(int64_t i, int64_t dst, int64_t src) {
-  return static_cast<int>((2 * i + 1) * src / (2 * dst));
-}
+int SourceAt(int64_t i, int64_t dst, int64_t src) { return static_cast<int>((2 * i + 1) * src / (2 * dst)); }
 
 int64_t Extent(int from, int to) { return int64_t{to} - from; }
 
 // Draws source cell s of image scaled onto destination cell d, inside clip.
-void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TUIRect& s,
-              const TUIRect& clip, TBlitMode mode) {
+void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TUIRect& s, const TUIRect& clip,
+              TBlitMode mode) {
   if (d.IsEmpty() || s.IsEmpty()) return;
   TUIRect area = Intersect(Intersect(d, clip), dc.GetClip());
   if (area.IsEmpty()) return;
@@ -42,8 +40,10 @@ void BlitCell(CUICanvas& dc, const CUISurface& image, const TUIRect& d, const TU
       from = row.data();
     }
     uint32_t* dst = dc.GetSurface().Row(y) + area.left;
-    if (mode.blend) BlendRowOverAlpha(dst, from, area.Width(), mode.fade);
-    else std::copy_n(from, area.Width(), dst);
+    if (mode.blend)
+      BlendRowOverAlpha(dst, from, area.Width(), mode.fade);
+    else
+      std::copy_n(from, area.Width(), dst);
   }
 }
 
@@ -103,13 +103,21 @@ void CUIRenderEngine::DrawImage(CUICanvas& dc, const CUISurface& image, const TU
   }
   auto cell = [&](const TUIRect& dest, const TUIRect& src) { BlitCell(dc, image, dest, src, paint, mode); };
   if (cl > 0 && ct > 0) cell({d.left, d.top, d.left + cl, d.top + ct}, Cell(s.left, s.top, cl, ct));
-  if (ct > 0) cell({d.left + cl, d.top, d.right - cr, d.top + ct}, Cell(s.left + cl, s.top, sw - cl - cr, ct));
+  if (ct > 0)
+    cell({d.left + cl, d.top, d.right - cr, d.top + ct}, Cell(s.left + cl, s.top, sw - cl - cr, ct));
   if (cr > 0 && ct > 0) cell({d.right - cr, d.top, d.right, d.top + ct}, Cell(s.right - cr, s.top, cr, ct));
-  if (cl > 0) cell({d.left, d.top + ct, d.left + cl, d.bottom - cb}, Cell(s.left, s.top + ct, cl, sh - ct - cb));
-  if (cr > 0) cell({d.right - cr, d.top + ct, d.right, d.bottom - cb}, Cell(s.right - cr, s.top + ct, cr, sh - ct - cb));
-  if (cl > 0 && cb > 0) cell({d.left, d.bottom - cb, d.left + cl, d.bottom}, Cell(s.left, s.bottom - cb, cl, cb));
-  if (cb > 0) cell({d.left + cl, d.bottom - cb, d.right - cr, d.bottom}, Cell(s.left + cl, s.bottom - cb, sw - cl - cr, cb));
-  if (cr > 0 && cb > 0) cell({d.right - cr, d.bottom - cb, d.right, d.bottom}, Cell(s.right - cr, s.bottom - cb, cr, cb));
+  if (cl > 0)
+    cell({d.left, d.top + ct, d.left + cl, d.bottom - cb}, Cell(s.left, s.top + ct, cl, sh - ct - cb));
+  if (cr > 0)
+    cell({d.right - cr, d.top + ct, d.right, d.bottom - cb},
+         Cell(s.right - cr, s.top + ct, cr, sh - ct - cb));
+  if (cl > 0 && cb > 0)
+    cell({d.left, d.bottom - cb, d.left + cl, d.bottom}, Cell(s.left, s.bottom - cb, cl, cb));
+  if (cb > 0)
+    cell({d.left + cl, d.bottom - cb, d.right - cr, d.bottom},
+         Cell(s.left + cl, s.bottom - cb, sw - cl - cr, cb));
+  if (cr > 0 && cb > 0)
+    cell({d.right - cr, d.bottom - cb, d.right, d.bottom}, Cell(s.right - cr, s.bottom - cb, cr, cb));
 }
 
 }  // namespace SkinUI

@@ -30,8 +30,8 @@ int RunTop(const TTextRun& run, int lineTop, int lineHeight) {
   return lineTop + lineHeight - run.height;
 }
 
-void DrawRun(CUICanvas& dc, const platform::TTextTarget& target, IUIRenderHost* host,
-             const TTextRun& run, int x, int lineTop, int lineHeight) {
+void DrawRun(CUICanvas& dc, const platform::TTextTarget& target, IUIRenderHost* host, const TTextRun& run,
+             int x, int lineTop, int lineHeight) {
   int top = RunTop(run, lineTop, lineHeight);
   if (run.selected) {
     uint32_t bk = 0xFF000000u | (host->GetSelectedBkColor() & 0xFFFFFF);
@@ -56,8 +56,10 @@ void DrawLayout(CUICanvas& dc, IUIRenderHost* host, const TTextLayout& layout, c
   int y = rect.top;
   for (const TTextLine& line : layout.lines) {
     int x = rect.left;
-    if (multiLine && (style & DT_CENTER)) x += (rect.Width() - line.width) / 2;
-    else if (multiLine && (style & DT_RIGHT)) x += rect.Width() - line.width;
+    if (multiLine && (style & DT_CENTER))
+      x += (rect.Width() - line.width) / 2;
+    else if (multiLine && (style & DT_RIGHT))
+      x += rect.Width() - line.width;
     for (const TTextRun& run : line.runs) DrawRun(dc, target, host, run, x + run.x, y, line.height);
     y += line.height;
     if (y >= dc.GetClip().bottom) break;
@@ -69,7 +71,8 @@ void DrawLayout(CUICanvas& dc, IUIRenderHost* host, const TTextLayout& layout, c
 TTextLayout MeasureBlock(const std::vector<THtmlToken>& tokens, const TTextLayoutInput& in) {
   TTextLayoutInput measure = in;
   measure.style |= DT_CALCRECT;
-  if (in.style & DT_SINGLELINE) measure.rect = {in.rect.left, in.rect.top, in.rect.left + 9999, in.rect.top + 100};
+  if (in.style & DT_SINGLELINE)
+    measure.rect = {in.rect.left, in.rect.top, in.rect.left + 9999, in.rect.top + 100};
   return LayoutText(tokens, measure);
 }
 
@@ -78,10 +81,14 @@ TUIPoint AlignedOffset(const TTextLayout& m, const TTextLayoutInput& in) {
   const TUIRect& r = in.rect;
   bool single = (in.style & DT_SINGLELINE) != 0;
   TUIPoint offset;
-  if (in.style & DT_VCENTER) offset.y = (r.Height() - m.height) / 2;
-  else if (in.style & DT_BOTTOM) offset.y = r.Height() - m.height;
-  if (single && (in.style & DT_CENTER)) offset.x = (r.Width() - m.width) / 2;
-  else if (single && (in.style & DT_RIGHT)) offset.x = r.Width() - m.width;
+  if (in.style & DT_VCENTER)
+    offset.y = (r.Height() - m.height) / 2;
+  else if (in.style & DT_BOTTOM)
+    offset.y = r.Height() - m.height;
+  if (single && (in.style & DT_CENTER))
+    offset.x = (r.Width() - m.width) / 2;
+  else if (single && (in.style & DT_RIGHT))
+    offset.x = r.Width() - m.width;
   // A cut line fills the rectangle: moving it would push the "..." out of view.
   if (in.style & DT_END_ELLIPSIS) offset.x = std::max(offset.x, 0);
   return offset;
@@ -118,9 +125,8 @@ std::vector<TTextLink> RenderTokens(CUICanvas& dc, const std::vector<THtmlToken>
 
 }  // namespace
 
-void CUIRenderEngine::DrawText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect,
-                               std::u16string_view text, uint32_t color, int fontIndex,
-                               uint32_t style) {
+void CUIRenderEngine::DrawText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect, std::u16string_view text,
+                               uint32_t color, int fontIndex, uint32_t style) {
   if (text.empty() || !host) return;
   TTextLayoutInput in{host, rect, color, fontIndex, style | DT_NOPREFIX, nullptr, 0};
   (void)RenderTokens(dc, TokenizeHtml(text, true), in, rect);
@@ -128,8 +134,7 @@ void CUIRenderEngine::DrawText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect
 
 void CUIRenderEngine::DrawHtmlText(CUICanvas& dc, IUIRenderHost* host, TUIRect& rect,
                                    std::u16string_view text, uint32_t color, TUIRect* links,
-                                   std::u16string* linkTexts, int* linkCount, int fontIndex,
-                                   uint32_t style) {
+                                   std::u16string* linkTexts, int* linkCount, int fontIndex, uint32_t style) {
   int slots = links && linkCount ? *linkCount : 0;
   if (linkCount) *linkCount = 0;
   if (text.empty() || !host) return;

@@ -8,8 +8,7 @@
 
 namespace SkinUI {
 
-CUISurface::CUISurface(int width, int height)
-    : m_width(std::max(width, 0)), m_height(std::max(height, 0)) {
+CUISurface::CUISurface(int width, int height) : m_width(std::max(width, 0)), m_height(std::max(height, 0)) {
   if (m_width == 0 || m_height == 0) m_width = m_height = 0;
   try {
     m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
@@ -46,8 +45,7 @@ void CUICanvas::BlendRect(const TUIRect& rect, uint32_t pixel) {
   for (int y = r.top; y < r.bottom; ++y) FillRowOver(m_surface.Row(y) + r.left, pixel, r.Width());
 }
 
-CRoundClipGuard::CRoundClipGuard(CUICanvas& canvas, const TUIRect& rect, int ellipseWidth,
-                                 int ellipseHeight)
+CRoundClipGuard::CRoundClipGuard(CUICanvas& canvas, const TUIRect& rect, int ellipseWidth, int ellipseHeight)
     : m_canvas(canvas),
       m_rect(rect),
       m_oldClip(canvas.SetClip(Intersect(canvas.GetClip(), rect))),

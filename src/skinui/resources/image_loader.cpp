@@ -34,9 +34,8 @@ bool ReadPlainFile(std::u16string_view name, std::vector<uint8_t>* bytes) {
 
 }  // namespace
 
-std::unique_ptr<TUIImageInfo> CUIRenderEngine::LoadImage(std::u16string_view name,
-                                                         std::u16string_view type, uint32_t mask,
-                                                         CSkinResources* resources) {
+std::unique_ptr<TUIImageInfo> CUIRenderEngine::LoadImage(std::u16string_view name, std::u16string_view type,
+                                                         uint32_t mask, CSkinResources* resources) {
   if (name.empty()) return nullptr;
   CSkinResources& res = resources ? *resources : SkinResources();
   std::vector<uint8_t> bytes;
@@ -48,8 +47,7 @@ std::unique_ptr<TUIImageInfo> CUIRenderEngine::LoadImage(std::u16string_view nam
   return info;
 }
 
-std::unique_ptr<TUIImageInfo> CUIRenderEngine::DecodeImage(const uint8_t* bytes, size_t size,
-                                                           uint32_t mask) {
+std::unique_ptr<TUIImageInfo> CUIRenderEngine::DecodeImage(const uint8_t* bytes, size_t size, uint32_t mask) {
   int width = 0, height = 0;
   std::vector<uint8_t> rgba;
   if (!DecodeRgba(bytes, size, &rgba, &width, &height)) return nullptr;

@@ -11,8 +11,8 @@ TUISharedResources& SharedResources() {
   return *shared;
 }
 
-std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold,
-                                                bool underline, bool italic, int dpiScale) {
+std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold, bool underline,
+                                                bool italic, int dpiScale) {
   face = face.substr(0, kMaxFaceName);
   const int height = ScaleByDpi(size, dpiScale);
   auto key = std::make_tuple(std::u16string(face), height, bold, underline, italic);

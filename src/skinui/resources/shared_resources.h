@@ -27,8 +27,7 @@ struct TUISharedResources {
   // whole first paint, and every window of the process asks for the same few.
   // Its own lock: fonts are opened while the shared tables are held.
   std::mutex textFontLock;
-  std::map<std::tuple<std::u16string, int, bool, bool, bool>, std::weak_ptr<platform::ITextFont>>
-      textFonts;
+  std::map<std::tuple<std::u16string, int, bool, bool, bool>, std::weak_ptr<platform::ITextFont>> textFonts;
 };
 
 TUISharedResources& SharedResources();
@@ -36,8 +35,8 @@ TUISharedResources& SharedResources();
 // A font record for face at size (96-DPI units) scaled by dpiScale percent,
 // its text font shared with every record of the same face, height and style;
 // null when the text renderer has no font.
-std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold,
-                                                bool underline, bool italic, int dpiScale);
+std::unique_ptr<TUIFontInfo> MakeSharedFontInfo(std::u16string_view face, int size, bool bold, bool underline,
+                                                bool italic, int dpiScale);
 
 // Face name limit of a logical font (the terminator takes the last place).
 inline constexpr size_t kMaxFaceName = 31;

@@ -11,16 +11,18 @@ namespace {
 // Reads a whole disk file. Status kSkinNotFound when it cannot be opened.
 uint32_t ReadDiskFile(const std::u16string& path, std::vector<uint8_t>* bytes) {
   switch (platform::ReadWholeFile(path, bytes)) {
-    case platform::EWholeFileRead::kOk: return kSkinReadOk;
-    case platform::EWholeFileRead::kNotOpened: return kSkinNotFound;
-    case platform::EWholeFileRead::kReadFailed: break;
+    case platform::EWholeFileRead::kOk:
+      return kSkinReadOk;
+    case platform::EWholeFileRead::kNotOpened:
+      return kSkinNotFound;
+    case platform::EWholeFileRead::kReadFailed:
+      break;
   }
   return kSkinReadFailed;
 }
 
 // Extracts the whole entry; both 0 and 0x600 from the reader count as success.
-uint32_t ExtractEntry(CZipArchive& archive, std::u16string_view name, uint8_t* buffer,
-                      size_t* size) {
+uint32_t ExtractEntry(CZipArchive& archive, std::u16string_view name, uint8_t* buffer, size_t* size) {
   int index = -1;
   TZipEntryInfo info;
   if (archive.FindEntry(name, true, &index, &info) != kZipOk) return kSkinNotFound;
@@ -44,19 +46,15 @@ void CResourceTable::Add(uint16_t id, std::u16string_view type, const void* data
   m_items.push_back({id, u"", std::u16string(type), static_cast<const uint8_t*>(data), size});
 }
 
-void CResourceTable::Add(std::u16string_view name, std::u16string_view type, const void* data,
-                         size_t size) {
-  m_items.push_back({0, std::u16string(name), std::u16string(type),
-                     static_cast<const uint8_t*>(data), size});
+void CResourceTable::Add(std::u16string_view name, std::u16string_view type, const void* data, size_t size) {
+  m_items.push_back({0, std::u16string(name), std::u16string(type), static_cast<const uint8_t*>(data), size});
 }
 
-bool CResourceTable::FindResource(uint16_t id, std::u16string_view name,
-                                  std::u16string_view type, const uint8_t** data,
-                                  size_t* size) const {
+bool CResourceTable::FindResource(uint16_t id, std::u16string_view name, std::u16string_view type,
+                                  const uint8_t** data, size_t* size) const {
   for (const TItem& item : m_items) {
     if (!EqualsIgnoreAsciiCase(item.type, type)) continue;
-    bool match = name.empty() ? (item.name.empty() && item.id == id)
-                              : EqualsIgnoreAsciiCase(item.name, name);
+    bool match = name.empty() ? (item.name.empty() && item.id == id) : EqualsIgnoreAsciiCase(item.name, name);
     if (!match) continue;
     *data = item.data;
     *size = item.size;
@@ -124,8 +122,7 @@ uint32_t CSkinResources::ReadFromFolder(std::u16string_view name, uint8_t* buffe
   return kSkinReadOk;
 }
 
-uint32_t CSkinResources::ReadFromArchive(std::u16string_view name, uint8_t* buffer,
-                                         size_t* size) {
+uint32_t CSkinResources::ReadFromArchive(std::u16string_view name, uint8_t* buffer, size_t* size) {
   if (m_cached) return ExtractEntry(m_archive, name, buffer, size);
   // An archive file that is not cached is opened for this one read.
   std::vector<uint8_t> bytes;
@@ -145,8 +142,8 @@ uint32_t CSkinResources::ReadNamedResource(std::u16string_view name, std::u16str
   return ReadResource(0, name, type, buffer, size);
 }
 
-uint32_t CSkinResources::ReadResource(uint16_t id, std::u16string_view name,
-                                      std::u16string_view type, uint8_t* buffer, size_t* size) {
+uint32_t CSkinResources::ReadResource(uint16_t id, std::u16string_view name, std::u16string_view type,
+                                      uint8_t* buffer, size_t* size) {
   if (!size) return kSkinNoBuffer;
   const IResourceModule* module = GetResourceInstance();
   const uint8_t* data = nullptr;
@@ -155,8 +152,7 @@ uint32_t CSkinResources::ReadResource(uint16_t id, std::u16string_view name,
   return DeliverSkinBytes(data, found, buffer, size);
 }
 
-uint32_t CSkinResources::ReadSkinFileWhole(std::u16string_view name,
-                                           std::vector<uint8_t>* bytes) {
+uint32_t CSkinResources::ReadSkinFileWhole(std::u16string_view name, std::vector<uint8_t>* bytes) {
   size_t size = 0;
   uint32_t rc = ReadSkinFile(name, nullptr, &size);
   if (rc != kSkinBufferTooSmall) return rc;

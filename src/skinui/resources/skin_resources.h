@@ -57,8 +57,8 @@ class CResourceTable : public IResourceModule {
   void Add(uint16_t id, std::u16string_view type, const void* data, size_t size);
   // Adds a resource under a name (compared ignoring ASCII case).
   void Add(std::u16string_view name, std::u16string_view type, const void* data, size_t size);
-  bool FindResource(uint16_t id, std::u16string_view name, std::u16string_view type,
-                    const uint8_t** data, size_t* size) const override;
+  bool FindResource(uint16_t id, std::u16string_view name, std::u16string_view type, const uint8_t** data,
+                    size_t* size) const override;
 
  private:
   struct TItem {
@@ -116,8 +116,8 @@ class CSkinResources {
  private:
   uint32_t ReadFromFolder(std::u16string_view name, uint8_t* buffer, size_t* size);
   uint32_t ReadFromArchive(std::u16string_view name, uint8_t* buffer, size_t* size);
-  uint32_t ReadResource(uint16_t id, std::u16string_view name, std::u16string_view type,
-                        uint8_t* buffer, size_t* size);
+  uint32_t ReadResource(uint16_t id, std::u16string_view name, std::u16string_view type, uint8_t* buffer,
+                        size_t* size);
 
   mutable std::mutex m_lock;
   const IResourceModule* m_instance = nullptr;
@@ -132,7 +132,6 @@ class CSkinResources {
 CSkinResources& SkinResources();
 
 // Copies bytes[0..found) to the caller by the ReadSkinFile size protocol.
-[[nodiscard]] uint32_t DeliverSkinBytes(const uint8_t* bytes, size_t found, uint8_t* buffer,
-                                        size_t* size);
+[[nodiscard]] uint32_t DeliverSkinBytes(const uint8_t* bytes, size_t found, uint8_t* buffer, size_t* size);
 
 }  // namespace SkinUI

@@ -20,8 +20,7 @@
 
 namespace SkinUI {
 
-bool DecodeRgba(const uint8_t* bytes, size_t size, std::vector<uint8_t>* rgba, int* width,
-                int* height) {
+bool DecodeRgba(const uint8_t* bytes, size_t size, std::vector<uint8_t>* rgba, int* width, int* height) {
   if (!bytes || size == 0 || size > INT_MAX) return false;
   int channels = 0;
   stbi_uc* pixels = stbi_load_from_memory(bytes, static_cast<int>(size), width, height, &channels, 4);

@@ -54,9 +54,7 @@ const TUIImageInfo* CUIResources::AddImage(std::u16string_view name, std::u16str
   return inserted ? it->second.get() : nullptr;
 }
 
-bool CUIResources::RemoveImage(std::u16string_view name) {
-  return m_images.erase(std::u16string(name)) != 0;
-}
+bool CUIResources::RemoveImage(std::u16string_view name) { return m_images.erase(std::u16string(name)) != 0; }
 
 void CUIResources::RemoveAllImages() { m_images.clear(); }
 
@@ -93,8 +91,7 @@ void CUIResources::AddDefaultAttributeList(std::u16string_view element, std::u16
 }
 
 std::u16string CUIResources::GetDefaultAttributeList(std::u16string_view element) const {
-  if (auto it = m_defaultAttributes.find(std::u16string(element));
-      it != m_defaultAttributes.end()) {
+  if (auto it = m_defaultAttributes.find(std::u16string(element)); it != m_defaultAttributes.end()) {
     return it->second;
   }
   TUISharedResources& shared = SharedResources();

@@ -106,8 +106,7 @@ class CUIResources {
   const TUIImageInfo* GetImage(std::u16string_view name) const;
   // Loads and caches an image. With a type, the name must be a decimal
   // resource id. Null when it cannot be loaded or the name is taken.
-  const TUIImageInfo* AddImage(std::u16string_view name, std::u16string_view type = {},
-                               uint32_t mask = 0);
+  const TUIImageInfo* AddImage(std::u16string_view name, std::u16string_view type = {}, uint32_t mask = 0);
   bool RemoveImage(std::u16string_view name);
   void RemoveAllImages();
 
@@ -129,8 +128,8 @@ class CUIResources {
   static void RemoveAllShared();
 
  private:
-  std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold,
-                                        bool underline, bool italic) const;
+  std::unique_ptr<TUIFontInfo> MakeFont(std::u16string_view face, int size, bool bold, bool underline,
+                                        bool italic) const;
   bool IsFontIdTaken(int id) const;
   // Makes the own fonts again at the current scale.
   void RebuildOwnFonts();

@@ -12,15 +12,14 @@ namespace {
 constexpr char16_t kSystemDefaultFace[] = u"微软雅黑";
 constexpr int kSystemDefaultSize = 12;
 
-bool SameFont(const TUIFontInfo& font, std::u16string_view face, int size, bool bold,
-              bool underline, bool italic) {
-  return font.sFontName == face && font.iSize == size && font.bBold == bold &&
-         font.bUnderline == underline && font.bItalic == italic;
+bool SameFont(const TUIFontInfo& font, std::u16string_view face, int size, bool bold, bool underline,
+              bool italic) {
+  return font.sFontName == face && font.iSize == size && font.bBold == bold && font.bUnderline == underline &&
+         font.bItalic == italic;
 }
 
 template <class Table>
-int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bool underline,
-           bool italic) {
+int FindIn(const Table& table, std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   for (const auto& [id, font] : table) {
     if (SameFont(*font, face, size, bold, underline, italic)) return id;
   }
@@ -46,8 +45,7 @@ const TUIFontInfo* CUIResources::GetFontInfo(int index) {
   return GetDefaultFontInfo();
 }
 
-int CUIResources::FindFont(std::u16string_view face, int size, bool bold, bool underline,
-                           bool italic) const {
+int CUIResources::FindFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) const {
   int id = FindIn(m_fonts, face, size, bold, underline, italic);
   if (id >= 0) return id;
   TUISharedResources& shared = SharedResources();
@@ -55,8 +53,7 @@ int CUIResources::FindFont(std::u16string_view face, int size, bool bold, bool u
   return FindIn(shared.fonts, face, size, bold, underline, italic);
 }
 
-int CUIResources::AddFont(std::u16string_view face, int size, bool bold, bool underline,
-                          bool italic) {
+int CUIResources::AddFont(std::u16string_view face, int size, bool bold, bool underline, bool italic) {
   // The next id that neither table uses, starting at the total count.
   int id = GetFontCount(true) + GetFontCount(false);
   while (IsFontIdTaken(id)) ++id;
@@ -78,8 +75,8 @@ const TUIFontInfo* CUIResources::AddFont(int id, std::u16string_view face, int s
   return (all.fonts[id] = std::move(font)).get();
 }
 
-const TUIFontInfo* CUIResources::SetDefaultFont(std::u16string_view face, int size, bool bold,
-                                                bool underline, bool italic, bool shared) {
+const TUIFontInfo* CUIResources::SetDefaultFont(std::u16string_view face, int size, bool bold, bool underline,
+                                                bool italic, bool shared) {
   std::unique_ptr<TUIFontInfo> font = MakeFont(face, size, bold, underline, italic);
   if (!font) return nullptr;
   if (!shared) return (m_defaultFont = std::move(font)).get();
@@ -125,8 +122,7 @@ int CUIResources::GetFontCount(bool shared) const {
 
 void CUIResources::RebuildOwnFonts() {
   for (auto& [id, font] : m_fonts) {
-    auto rebuilt =
-        MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic);
+    auto rebuilt = MakeFont(font->sFontName, font->iSize, font->bBold, font->bUnderline, font->bItalic);
     if (rebuilt) font = std::move(rebuilt);
   }
   if (m_defaultFont) {

@@ -16,7 +16,7 @@ bool WorkAreaOf(HWND hWnd, MONITORINFO* info) {
 
 // The resize border a point falls on, or HTNOWHERE.
 LRESULT BorderHit(const RECT& rc, const SkinUI::TUIRect& sb, POINT pt) {
-  const bool left = pt.x < rc.left + sb.left, right = pt.x > rc.right - sb.right;
+  const bool left = pt.x<rc.left + sb.left, right = pt.x> rc.right - sb.right;
   if (pt.y < rc.top + sb.top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
   if (pt.y > rc.bottom - sb.bottom) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
   return left ? HTLEFT : right ? HTRIGHT : HTNOWHERE;
@@ -77,7 +77,7 @@ void FillMinMaxInfo(HWND hWnd, const SkinUI::CUIPaintManager& pm, LPARAM lParam)
     mmi->ptMaxPosition = {work.left - monitor.left, work.top - monitor.top};
     const SkinUI::TUISize max = window.maxSize;
     mmi->ptMaxSize = (max.cx != 0 || max.cy != 0) ? POINT{max.cx, max.cy}
-                                                 : POINT{work.right - work.left, work.bottom - work.top};
+                                                  : POINT{work.right - work.left, work.bottom - work.top};
   }
   const SkinUI::TUISize min = window.minSize;
   mmi->ptMinTrackSize = {min.cx, min.cy};

@@ -14,8 +14,8 @@ void ApplyRoundRegion(platform::HWND hWnd, const SkinUI::CUIPaintManager& pm);
 // WM_NCCALCSIZE's result: 0 (all client) unless maximised with a size of its
 // own, then the proposed rectangle is cut to the work area's size and
 // WVR_REDRAW returned.
-platform::LRESULT CalcClientSize(platform::HWND hWnd, const SkinUI::CUIPaintManager& pm, platform::WPARAM wParam,
-                                 platform::LPARAM lParam);
+platform::LRESULT CalcClientSize(platform::HWND hWnd, const SkinUI::CUIPaintManager& pm,
+                                 platform::WPARAM wParam, platform::LPARAM lParam);
 // WM_NCHITTEST's hit-test code for the point in lParam (screen coordinates).
 platform::LRESULT HitTest(platform::HWND hWnd, const SkinUI::CUIPaintManager& pm, platform::LPARAM lParam);
 // WM_GETMINMAXINFO: the maximised place and size from the work area (or the

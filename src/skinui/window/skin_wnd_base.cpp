@@ -72,7 +72,8 @@ void CSkinWndBase::OnDpiChanged(UINT dpi, const RECT& suggested) {
   RECT rc;
   MONITORINFO info;
   const POINT centre{(suggested.left + suggested.right) / 2, (suggested.top + suggested.bottom) / 2};
-  if (!GetWindowRect(m_hWnd, &rc) || !GetMonitorInfo(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) {
+  if (!GetWindowRect(m_hWnd, &rc) ||
+      !GetMonitorInfo(MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), &info)) {
     return;
   }
   const int wanted = SkinUI::ScaleOfDpi(static_cast<int>(dpi));

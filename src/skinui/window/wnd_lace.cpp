@@ -28,7 +28,8 @@ BOOL CWndLace::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
   if (uMsg == WM_SIZE) ApplyRing();
   if (uMsg != WM_CREATE) return false;
   SkinUI::CControlUI* root = m_pm.GetRoot();
-  auto* container = root != nullptr ? static_cast<SkinUI::CContainerUI*>(root->GetInterface(u"Container")) : nullptr;
+  auto* container =
+      root != nullptr ? static_cast<SkinUI::CContainerUI*>(root->GetInterface(u"Container")) : nullptr;
   if (container == nullptr) {
     lResult = -1;
     return true;

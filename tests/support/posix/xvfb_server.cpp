@@ -22,8 +22,8 @@ bool ReadDisplayNumber(int fd, std::string* number) {
 bool CXvfbServer::Start(const std::string& geometry, const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe(fds) != 0) return false;
-  std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry,
-                                "-nolisten", "tcp", "-noreset"};
+  std::vector<std::string> args{
+      "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp", "-noreset"};
   args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

@@ -17,7 +17,8 @@ class CXvfbServer {
   // Starts it with one screen of geometry ("WxHxDEPTH") and the extra
   // arguments (e.g. "-extension", "MIT-SHM"); false when it did not name its
   // display within ten seconds.
-  [[nodiscard]] bool Start(const std::string& geometry = "1280x1024x24", const std::vector<std::string>& extra = {});
+  [[nodiscard]] bool Start(const std::string& geometry = "1280x1024x24",
+                           const std::vector<std::string>& extra = {});
   // ":N", for DISPLAY.
   const std::string& display() const { return m_display; }
   pid_t pid() const { return m_pid; }

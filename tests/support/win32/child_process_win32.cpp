@@ -31,8 +31,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     startup.hStdError = output;
   }
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(reinterpret_cast<const wchar_t*>(file.c_str()), reinterpret_cast<wchar_t*>(commandLine.data()),
-                     nullptr, nullptr, output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessW(reinterpret_cast<const wchar_t*>(file.c_str()),
+                     reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
+                     output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup, &info)) {
     m_pid = static_cast<int>(info.dwProcessId);
     m_handle = reinterpret_cast<intptr_t>(info.hProcess);
     CloseHandle(info.hThread);
@@ -47,7 +48,8 @@ ChildProcess::~ChildProcess() {
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
   if (m_handle == 0 || m_reaped) return std::nullopt;
-  if (WaitForSingleObject(reinterpret_cast<HANDLE>(m_handle), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(reinterpret_cast<HANDLE>(m_handle), static_cast<DWORD>(timeout.count())) !=
+      WAIT_OBJECT_0) {
     return std::nullopt;
   }
   m_reaped = true;

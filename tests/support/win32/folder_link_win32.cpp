@@ -50,12 +50,17 @@ void RemoveFolderLink(const std::filesystem::path& link) {
   if (unixName == nullptr || !std::filesystem::exists(link, error)) return;
   const std::string hostLink = HostPath(unixName, link);
   if (!hostLink.empty() && RunOnHost({"/bin/rm", "-f", hostLink})) {
-    (void)WaitFor([&link] { std::error_code gone; return !std::filesystem::exists(link, gone); },
-                  std::chrono::seconds(10));
+    (void)WaitFor(
+        [&link] {
+          std::error_code gone;
+          return !std::filesystem::exists(link, gone);
+        },
+        std::chrono::seconds(10));
   }
 }
 
-bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link, std::string* why) {
+bool MakeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link,
+                    std::string* why) {
   std::error_code error;
   std::filesystem::create_directory_symlink(target, link, error);
   if (!error) return true;

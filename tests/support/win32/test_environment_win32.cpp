@@ -18,8 +18,8 @@ void RemoveProductState(const std::string& dataDir) {
   using platform::RegRoot;
   (void)platform::RegistryKey::DeleteTree(RegRoot::kCurrentUser, u"SOFTWARE\\Brightfen");
   (void)platform::RegistryKey::DeleteTree(RegRoot::kLocalMachine, u"SOFTWARE\\Brightfen");
-  (void)platform::RegistryKey::DeleteTree(
-      RegRoot::kUsers, platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen");
+  (void)platform::RegistryKey::DeleteTree(RegRoot::kUsers,
+                                          platform::CurrentUserSidText() + u"\\SOFTWARE\\Brightfen");
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::u8path(dataDir).parent_path().parent_path(), ignored);
 }

@@ -91,8 +91,8 @@ bool ReadStoppedThread(pid_t tid, uint8_t* out, ThreadRegisters* regs) {
   user_fpregs_struct fp{};
   if (ptrace(PTRACE_GETREGS, tid, nullptr, &g) != 0) return false;
   const bool haveFp = ptrace(PTRACE_GETFPREGS, tid, nullptr, &fp) == 0;
-  const Amd64Registers r{{g.rax, g.rcx, g.rdx, g.rbx, g.rsp, g.rbp, g.rsi, g.rdi, g.r8, g.r9,
-                          g.r10, g.r11, g.r12, g.r13, g.r14, g.r15},
+  const Amd64Registers r{{g.rax, g.rcx, g.rdx, g.rbx, g.rsp, g.rbp, g.rsi, g.rdi, g.r8, g.r9, g.r10, g.r11,
+                          g.r12, g.r13, g.r14, g.r15},
                          g.rip,
                          g.eflags,
                          static_cast<uint16_t>(g.cs),

@@ -27,8 +27,8 @@ bool FindBuildIdNote(const uint8_t* bytes, size_t size, BuildId* id) {
     const uint64_t desc = name + Align4(note.n_namesz);
     const uint64_t next = desc + Align4(note.n_descsz);
     if (next > size) return false;
-    if (note.n_type == NT_GNU_BUILD_ID && note.n_namesz == 4 &&
-        memcmp(bytes + name, "GNU", 4) == 0 && note.n_descsz <= kMaxBuildIdSize) {
+    if (note.n_type == NT_GNU_BUILD_ID && note.n_namesz == 4 && memcmp(bytes + name, "GNU", 4) == 0 &&
+        note.n_descsz <= kMaxBuildIdSize) {
       memcpy(id->bytes, bytes + desc, note.n_descsz);
       id->size = note.n_descsz;
       return true;

@@ -67,8 +67,7 @@ void OnFatalSignal(int signal, siginfo_t* info, void* ucontext) {
   if (!g_state.isReportProcess) {
     if (g_state.dumpPath[0] != '\0') WriteDump(signal, info, ucontext, tid);
     if (g_state.program[0] != '\0') {
-      crash::RunReportProcess(g_state.program, g_state.reportSwitch, g_state.dumpPath,
-                              g_state.waitMs);
+      crash::RunReportProcess(g_state.program, g_state.reportSwitch, g_state.dumpPath, g_state.waitMs);
     }
   }
   _exit(0);

@@ -15,9 +15,12 @@ uint64_t ParseHex(const char** text, const char* end) {
   for (; *text < end; ++*text) {
     const char c = **text;
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else break;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      break;
     value = (value << 4) | static_cast<uint64_t>(digit);
   }
   return value;

@@ -14,8 +14,8 @@ inline constexpr uint32_t kModuleNamePool = 96 * 1024;
 inline constexpr size_t kMapsTextCapacity = 512 * 1024;
 
 struct MappedModule {
-  uint64_t base = 0;  // start of the file's first mapping
-  uint64_t end = 0;   // end of its last adjacent mapping
+  uint64_t base = 0;        // start of the file's first mapping
+  uint64_t end = 0;         // end of its last adjacent mapping
   uint64_t fileOffset = 0;  // the file offset the first mapping starts at
   uint32_t nameOffset = 0;  // into MapsSnapshot::names
   uint32_t nameLength = 0;

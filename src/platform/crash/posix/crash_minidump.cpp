@@ -80,9 +80,8 @@ struct Contents {
 
 // File offsets of every part of the dump, worked out before writing.
 struct Layout {
-  uint32_t systemInfo, csdVersion, miscInfo, exception, threadList, contexts, moduleList,
-      names[kMaxModules], cvRecords[kMaxModules], maps, auxv, status, memoryList,
-      stacks[kMaxThreads], end;
+  uint32_t systemInfo, csdVersion, miscInfo, exception, threadList, contexts, moduleList, names[kMaxModules],
+      cvRecords[kMaxModules], maps, auxv, status, memoryList, stacks[kMaxThreads], end;
 };
 
 // Too large for the signal stack; only one crash is written per process.
@@ -108,8 +107,8 @@ void KeepElfModules(pid_t source, Contents* c) {
     if (m.fileOffset != 0 || !ReadElfBuildId(source, m.base, &kept.buildId)) continue;
     kept.mapIndex = i;
     c->nameOffset[c->moduleCount] = used;
-    c->nameLength[c->moduleCount] = static_cast<uint32_t>(Utf8ToUtf16(
-        std::string_view(c->maps.names + m.nameOffset, m.nameLength), c->names + used));
+    c->nameLength[c->moduleCount] = static_cast<uint32_t>(
+        Utf8ToUtf16(std::string_view(c->maps.names + m.nameOffset, m.nameLength), c->names + used));
     used += c->nameLength[c->moduleCount];
     ++c->moduleCount;
   }
@@ -184,15 +183,14 @@ Layout PlanLayout(const Contents& c, const ThreadSnapshot& threads) {
   return l;
 }
 
-void WriteHeader(CSafeWriter& out, const Layout& l, const Contents& c,
-                 const ThreadSnapshot& threads) {
+void WriteHeader(CSafeWriter& out, const Layout& l, const Contents& c, const ThreadSnapshot& threads) {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   out.U32(kMinidumpSignature);
   out.U32(kMinidumpVersion);
   out.U32(kStreamCount);
   out.U32(kMinidumpHeaderSize);  // the stream directory follows the header
-  out.U32(0);  // checksum
+  out.U32(0);                    // checksum
   out.U32(static_cast<uint32_t>(now.tv_sec));
   out.U64(0);  // MiniDumpNormal
   const uint32_t streams[kStreamCount][3] = {
@@ -235,8 +233,7 @@ CpuFacts ReadCpu() {
   return cpu;
 }
 
-void WriteSystemInfo(CSafeWriter& out, const Layout& l, const Contents& c,
-                     const CrashInfo& crash) {
+void WriteSystemInfo(CSafeWriter& out, const Layout& l, const Contents& c, const CrashInfo& crash) {
   const CpuFacts cpu = ReadCpu();
   // Family and model with their extended parts, as processor level and
   // revision (model << 8 | stepping).
@@ -276,8 +273,7 @@ void WriteMiscInfo(CSafeWriter& out, const Layout& l, const CrashInfo& crash) {
 // The signal's number as the code and si_code as the flags, as Linux
 // minidump readers expect. A fault the machine raised (si_code > 0) has an
 // address; a signal sent by a process has none.
-void WriteException(CSafeWriter& out, const Layout& l, const CrashInfo& crash,
-                    const CapturedThread& thread) {
+void WriteException(CSafeWriter& out, const Layout& l, const CrashInfo& crash, const CapturedThread& thread) {
   const int code = crash.info != nullptr ? crash.info->si_code : 0;
   const bool raised = code > 0 && (crash.signal == SIGSEGV || crash.signal == SIGBUS ||
                                    crash.signal == SIGILL || crash.signal == SIGFPE);
@@ -305,8 +301,7 @@ void WriteException(CSafeWriter& out, const Layout& l, const CrashInfo& crash,
   out.U32(l.contexts);
 }
 
-void WriteThreads(CSafeWriter& out, const Layout& l, const Contents& c,
-                  const ThreadSnapshot& threads) {
+void WriteThreads(CSafeWriter& out, const Layout& l, const Contents& c, const ThreadSnapshot& threads) {
   out.PadTo(l.threadList);
   out.U32(threads.count);
   for (uint32_t i = 0; i < threads.count; ++i) {
@@ -368,8 +363,8 @@ void WriteProcFiles(CSafeWriter& out, const Layout& l, const Contents& c) {
   out.Bytes(c.status, c.statusLength);
 }
 
-void WriteMemory(CSafeWriter& out, const Layout& l, const Contents& c,
-                 const ThreadSnapshot& threads, pid_t source) {
+void WriteMemory(CSafeWriter& out, const Layout& l, const Contents& c, const ThreadSnapshot& threads,
+                 pid_t source) {
   out.PadTo(l.memoryList);
   out.U32(c.stackCount);
   for (uint32_t i = 0; i < threads.count; ++i) {

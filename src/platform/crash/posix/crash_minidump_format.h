@@ -26,13 +26,13 @@ inline constexpr uint32_t kLinuxAuxvStream = 0x47670008;        // /proc/PID/aux
 inline constexpr uint32_t kLinuxMapsStream = 0x47670009;        // /proc/PID/maps
 
 // Record sizes.
-inline constexpr uint32_t kSystemInfoSize = 56;         // MINIDUMP_SYSTEM_INFO
-inline constexpr uint32_t kMiscInfoSize = 24;           // MINIDUMP_MISC_INFO
-inline constexpr uint32_t kExceptionStreamSize = 168;   // MINIDUMP_EXCEPTION_STREAM
-inline constexpr uint32_t kThreadSize = 48;             // MINIDUMP_THREAD
-inline constexpr uint32_t kModuleSize = 108;            // MINIDUMP_MODULE
-inline constexpr uint32_t kMemoryDescriptorSize = 16;   // MINIDUMP_MEMORY_DESCRIPTOR
-inline constexpr uint32_t kAmd64ContextSize = 1232;     // CONTEXT (amd64)
+inline constexpr uint32_t kSystemInfoSize = 56;        // MINIDUMP_SYSTEM_INFO
+inline constexpr uint32_t kMiscInfoSize = 24;          // MINIDUMP_MISC_INFO
+inline constexpr uint32_t kExceptionStreamSize = 168;  // MINIDUMP_EXCEPTION_STREAM
+inline constexpr uint32_t kThreadSize = 48;            // MINIDUMP_THREAD
+inline constexpr uint32_t kModuleSize = 108;           // MINIDUMP_MODULE
+inline constexpr uint32_t kMemoryDescriptorSize = 16;  // MINIDUMP_MEMORY_DESCRIPTOR
+inline constexpr uint32_t kAmd64ContextSize = 1232;    // CONTEXT (amd64)
 
 inline constexpr uint16_t kArchitectureAmd64 = 9;   // PROCESSOR_ARCHITECTURE_AMD64
 inline constexpr uint32_t kPlatformLinux = 0x8201;  // the platform id Linux minidump writers use

@@ -12,10 +12,9 @@ extern char** environ;
 
 namespace platform::crash {
 
-void RunReportProcess(const char* program, const char* reportSwitch, const char* dumpPath,
-                      uint32_t waitMs) {
-  char* argv[] = {const_cast<char*>(program), const_cast<char*>(reportSwitch),
-                  const_cast<char*>(dumpPath), nullptr};
+void RunReportProcess(const char* program, const char* reportSwitch, const char* dumpPath, uint32_t waitMs) {
+  char* argv[] = {const_cast<char*>(program), const_cast<char*>(reportSwitch), const_cast<char*>(dumpPath),
+                  nullptr};
   const pid_t pid = CloneChild();
   if (pid == 0) {
     sigset_t none;

@@ -18,9 +18,21 @@ class CSafeWriter {
   void Bytes(const void* data, size_t size);
   // The dump format is little-endian.
   void U8(uint8_t v) { Bytes(&v, 1); }
-  void U16(uint16_t v) { uint8_t b[2]; StoreLe16(b, v); Bytes(b, sizeof b); }
-  void U32(uint32_t v) { uint8_t b[4]; StoreLe32(b, v); Bytes(b, sizeof b); }
-  void U64(uint64_t v) { uint8_t b[8]; StoreLe64(b, v); Bytes(b, sizeof b); }
+  void U16(uint16_t v) {
+    uint8_t b[2];
+    StoreLe16(b, v);
+    Bytes(b, sizeof b);
+  }
+  void U32(uint32_t v) {
+    uint8_t b[4];
+    StoreLe32(b, v);
+    Bytes(b, sizeof b);
+  }
+  void U64(uint64_t v) {
+    uint8_t b[8];
+    StoreLe64(b, v);
+    Bytes(b, sizeof b);
+  }
   // Writes zero bytes up to the file position rva.
   void PadTo(uint32_t rva);
   // Copies size bytes of process pid's memory that may be partly

@@ -64,8 +64,8 @@ DWORD WINAPI HandleCrash(void* parameter) {
 }
 
 void HandleOnFreshStack(CrashWork* work) {
-  const HANDLE helper = CreateThread(nullptr, kHelperStackBytes, HandleCrash, work,
-                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  const HANDLE helper =
+      CreateThread(nullptr, kHelperStackBytes, HandleCrash, work, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (helper == nullptr) {
     HandleCrash(work);
     return;
@@ -79,7 +79,7 @@ LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exception) {
   const LONG first = InterlockedCompareExchange(&g_crashingThread, static_cast<LONG>(self), 0);
   if (first != 0) {
     if (static_cast<DWORD>(first) == self) ExitProcess(0);  // a fault inside the filter itself
-    while (true) Sleep(INFINITE);                            // the first crash ends the process
+    while (true) Sleep(INFINITE);                           // the first crash ends the process
   }
   if (!g_state.isReportProcess) {
     CrashWork work{exception, self};

@@ -17,9 +17,9 @@ namespace {
 // stacks); the unloaded modules (a crash in code that was unloaded); and
 // the memory map. Whole memory and data segments stay out: their size has no
 // bound, and they hold whatever the process held, the environment included.
-constexpr MINIDUMP_TYPE kDumpType = static_cast<MINIDUMP_TYPE>(
-    MiniDumpWithThreadInfo | MiniDumpWithIndirectlyReferencedMemory |
-    MiniDumpWithUnloadedModules | MiniDumpWithFullMemoryInfo);
+constexpr MINIDUMP_TYPE kDumpType =
+    static_cast<MINIDUMP_TYPE>(MiniDumpWithThreadInfo | MiniDumpWithIndirectlyReferencedMemory |
+                               MiniDumpWithUnloadedModules | MiniDumpWithFullMemoryInfo);
 
 }  // namespace
 
@@ -31,8 +31,8 @@ bool WriteCrashDump(const wchar_t* path, EXCEPTION_POINTERS* exception, DWORD th
   info.ThreadId = threadId;
   info.ExceptionPointers = exception;
   info.ClientPointers = FALSE;
-  const BOOL written = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file,
-                                         kDumpType, &info, nullptr, nullptr);
+  const BOOL written =
+      MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, kDumpType, &info, nullptr, nullptr);
   CloseHandle(file);
   return written != FALSE;
 }

@@ -32,13 +32,13 @@ using Clock = std::chrono::steady_clock;
 // State shared with libcurl's callbacks for one exchange.
 struct ExchangeState {
   IHttpReplySink* sink = nullptr;
-  std::string headers;     // headers of the reply being received
+  std::string headers;  // headers of the reply being received
   bool headersDelivered = false;
   bool sinkRefused = false;
   bool timedOut = false;
   bool cancelled = false;  // the thread's cancellation flag was seen set
   const HttpExchangeRequest* request;
-  uint64_t uploaded = 0;   // bytes handed to libcurl for a PUT
+  uint64_t uploaded = 0;  // bytes handed to libcurl for a PUT
   bool sourceFailed = false;
   curl_off_t lastDown = -1, lastUp = -1;
   Clock::time_point lastActivity = Clock::now();
@@ -124,8 +124,7 @@ int OnUploadSeek(void* user, curl_off_t offset, int origin) {
 }
 
 // Enforces the idle send/receive limits, which libcurl has no option for.
-int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t upTotal,
-                       curl_off_t upNow) {
+int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t upTotal, curl_off_t upNow) {
   auto* state = static_cast<ExchangeState*>(user);
   if (IsHttpCancelRequested(*state->request)) {
     state->cancelled = true;
@@ -150,8 +149,7 @@ int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t up
     return 0;
   }
   const bool sending = upTotal > 0 && upNow < upTotal;
-  const int32_t limit = sending ? state->request->timeouts.sendMs
-                                : state->request->timeouts.receiveMs;
+  const int32_t limit = sending ? state->request->timeouts.sendMs : state->request->timeouts.receiveMs;
   if (limit <= 0 || now - state->lastActivity < std::chrono::milliseconds(limit)) return 0;
   state->timedOut = true;
   return 1;
@@ -159,28 +157,40 @@ int OnTransferProgress(void* user, curl_off_t, curl_off_t downNow, curl_off_t up
 
 uint32_t MapCurlError(CURLcode code) {
   switch (code) {
-    case CURLE_OK: return kErrorHttpOk;
-    case CURLE_OUT_OF_MEMORY: return kErrorNotEnoughMemory;
-    case CURLE_UNSUPPORTED_PROTOCOL: return kErrorHttpUnrecognizedScheme;
-    case CURLE_URL_MALFORMAT: return kErrorHttpInvalidUrl;
+    case CURLE_OK:
+      return kErrorHttpOk;
+    case CURLE_OUT_OF_MEMORY:
+      return kErrorNotEnoughMemory;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return kErrorHttpUnrecognizedScheme;
+    case CURLE_URL_MALFORMAT:
+      return kErrorHttpInvalidUrl;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return kErrorHttpNameNotResolved;
-    case CURLE_COULDNT_CONNECT: return kErrorHttpCannotConnect;
-    case CURLE_OPERATION_TIMEDOUT: return kErrorHttpTimeout;
-    case CURLE_TOO_MANY_REDIRECTS: return kErrorHttpRedirectFailed;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return kErrorHttpNameNotResolved;
+    case CURLE_COULDNT_CONNECT:
+      return kErrorHttpCannotConnect;
+    case CURLE_OPERATION_TIMEDOUT:
+      return kErrorHttpTimeout;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return kErrorHttpRedirectFailed;
     case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_BAD_CONTENT_ENCODING: return kErrorHttpInvalidServerResponse;
+    case CURLE_BAD_CONTENT_ENCODING:
+      return kErrorHttpInvalidServerResponse;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR: return kErrorHttpSecureFailure;
+    case CURLE_SSL_ISSUER_ERROR:
+      return kErrorHttpSecureFailure;
     case CURLE_GOT_NOTHING:
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE: return kErrorHttpConnectionError;
-    default: return kErrorHttpInternal;
+    case CURLE_PARTIAL_FILE:
+      return kErrorHttpConnectionError;
+    default:
+      return kErrorHttpInternal;
   }
 }
 
@@ -250,8 +260,8 @@ void SetVerb(CURL* curl, const HttpExchangeRequest& request, ExchangeState* stat
   }
 }
 
-void SetProxy(CURL* curl, const HttpExchangeRequest& request, std::string* proxy,
-              std::string* user, std::string* password) {
+void SetProxy(CURL* curl, const HttpExchangeRequest& request, std::string* proxy, std::string* user,
+              std::string* password) {
   if (request.proxy.empty()) return;  // libcurl reads the proxy variables itself
   *proxy = Utf16ToUtf8(request.proxy);
   curl_easy_setopt(curl, CURLOPT_PROXY, proxy->c_str());

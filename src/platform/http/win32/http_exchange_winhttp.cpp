@@ -188,7 +188,8 @@ bool UserProxyFor(const HttpExchangeRequest& r, ProxyRoute* route) {
 
 // The next piece of the body at offset sent: from memory, or read from the
 // source into buffer. Null when the source fails or ends early.
-const uint8_t* NextPiece(const HttpExchangeRequest& r, uint64_t sent, std::vector<uint8_t>* buffer, DWORD* size) {
+const uint8_t* NextPiece(const HttpExchangeRequest& r, uint64_t sent, std::vector<uint8_t>* buffer,
+                         DWORD* size) {
   *size = static_cast<DWORD>(std::min<uint64_t>(r.bodySize - sent, kReadChunk));
   if (r.bodySource == nullptr) return r.body + sent;
   size_t read = 0;
@@ -262,7 +263,9 @@ uint32_t ReadBody(HINTERNET request, IHttpReplySink* sink, bool bodyExpected, Tr
   return kErrorHttpOk;
 }
 
-bool IsSupportedVerb(const std::u16string& verb) { return verb == u"GET" || verb == u"POST" || verb == u"PUT"; }
+bool IsSupportedVerb(const std::u16string& verb) {
+  return verb == u"GET" || verb == u"POST" || verb == u"PUT";
+}
 
 // A per-request proxy option is not honoured by every WinHTTP (Wine ignores
 // it), a session opened for the named proxy is.
@@ -310,8 +313,8 @@ DWORD StatusOf(HINTERNET request) {
 }
 
 // One exchange through route; *sendFailed as for SendOnce.
-uint32_t Exchange(Transfer* transfer, const UrlParts& url, const ProxyRoute& route,
-                  IHttpReplySink* sink, bool* sendFailed) {
+uint32_t Exchange(Transfer* transfer, const UrlParts& url, const ProxyRoute& route, IHttpReplySink* sink,
+                  bool* sendFailed) {
   const HttpExchangeRequest& r = transfer->r;
   *sendFailed = false;
   InternetHandle session(OpenSession(r, route));

@@ -78,8 +78,8 @@ namespace {
 // nearer; -1 when the deadline has passed.
 int NextStepMs(const Deadline& deadline) {
   if (!deadline) return static_cast<int>(kPipeWaitStepMs);
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-      *deadline - std::chrono::steady_clock::now()).count();
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now()).count();
   if (left <= 0) return -1;
   return static_cast<int>(std::min<int64_t>(left, kPipeWaitStepMs));
 }

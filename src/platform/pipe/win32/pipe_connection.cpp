@@ -78,8 +78,7 @@ bool PipeConnection::Write(const void* data, size_t size, uint32_t timeoutMs) {
     return false;
   }
   DWORD written = 0;
-  const PipeStatus status =
-      FinishIo(*m_state, m_state->handle, &overlapped, nullptr, &written, timeoutMs);
+  const PipeStatus status = FinishIo(*m_state, m_state->handle, &overlapped, nullptr, &written, timeoutMs);
   return status == PipeStatus::kOk && written == size;
 }
 

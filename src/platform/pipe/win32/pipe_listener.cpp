@@ -25,7 +25,8 @@ namespace {
 constexpr DWORD kPipeBufferSize = 64 * 1024;
 
 HANDLE CreateInstance(const std::u16string& path, bool first) {
-  const DWORD openMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
+  const DWORD openMode =
+      PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
   const DWORD pipeMode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
   return CreateNamedPipeW(win32::W(path), openMode, pipeMode, PIPE_UNLIMITED_INSTANCES, kPipeBufferSize,
                           kPipeBufferSize, 0, nullptr);

@@ -51,12 +51,16 @@ void Endpoint::Close() {
 
 PipeStatus StatusOfError(DWORD error) {
   switch (error) {
-    case ERROR_MORE_DATA: return PipeStatus::kOk;  // a longer message: the rest comes next
+    case ERROR_MORE_DATA:
+      return PipeStatus::kOk;  // a longer message: the rest comes next
     case ERROR_BROKEN_PIPE:
     case ERROR_PIPE_NOT_CONNECTED:
-    case ERROR_NO_DATA: return PipeStatus::kClosed;
-    case ERROR_OPERATION_ABORTED: return PipeStatus::kCancelled;
-    default: return PipeStatus::kFailed;
+    case ERROR_NO_DATA:
+      return PipeStatus::kClosed;
+    case ERROR_OPERATION_ABORTED:
+      return PipeStatus::kCancelled;
+    default:
+      return PipeStatus::kFailed;
   }
 }
 

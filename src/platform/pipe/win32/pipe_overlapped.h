@@ -51,8 +51,7 @@ PipeStatus StatusOfError(DWORD error);
 // still reports its own result. A timeoutMs other than kPipeNoTimeout ends
 // the wait after that long, as a cancel does.
 PipeStatus FinishIo(const Endpoint& endpoint, HANDLE pipe, OVERLAPPED* overlapped,
-                    const PipeKeepWaiting& keepWaiting, DWORD* count,
-                    uint32_t timeoutMs = kPipeNoTimeout);
+                    const PipeKeepWaiting& keepWaiting, DWORD* count, uint32_t timeoutMs = kPipeNoTimeout);
 
 }  // namespace platform::pipe_overlapped
 

@@ -20,7 +20,7 @@ bool ToLocalTime(int64_t secondsSinceEpoch, LocalTime* local) {
   std::tm tm{};
   if (localtime_r(&seconds, &tm) == nullptr) return false;
   *local = LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_yday,
-                     tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec,  0};
   return true;
 }
 

@@ -23,8 +23,9 @@ std::u16string ExpandEnvironmentText(const std::u16string& text) {
     if (close == std::u16string::npos) break;
     out.append(text, at, open - at);
     const std::optional<std::u16string> value =
-        close > open + 1 ? ReadEnvironmentVariable(Utf16ToUtf8(text.substr(open + 1, close - open - 1)).c_str())
-                         : std::nullopt;
+        close > open + 1
+            ? ReadEnvironmentVariable(Utf16ToUtf8(text.substr(open + 1, close - open - 1)).c_str())
+            : std::nullopt;
     // A name that is not set stays as written, both signs with it.
     out += value ? *value : text.substr(open, close - open + 1);
     at = close + 1;

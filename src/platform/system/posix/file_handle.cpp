@@ -160,9 +160,7 @@ bool CFileHandle::SeekTo(uint64_t offset) {
   return IsOpen() && ::lseek(static_cast<int>(m_handle), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
-bool CFileHandle::SeekToEnd() {
-  return IsOpen() && ::lseek(static_cast<int>(m_handle), 0, SEEK_END) >= 0;
-}
+bool CFileHandle::SeekToEnd() { return IsOpen() && ::lseek(static_cast<int>(m_handle), 0, SEEK_END) >= 0; }
 
 bool CFileHandle::Size(uint64_t* size) const {
   struct stat st;

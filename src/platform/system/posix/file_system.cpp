@@ -11,8 +11,6 @@ bool PathExists(const std::u16string& path) {
   return !path.empty() && stat(Utf16ToUtf8(path).c_str(), &st) == 0;
 }
 
-bool MakeDirectory(const std::u16string& path) {
-  return mkdir(Utf16ToUtf8(path).c_str(), 0755) == 0;
-}
+bool MakeDirectory(const std::u16string& path) { return mkdir(Utf16ToUtf8(path).c_str(), 0755) == 0; }
 
 }  // namespace platform

@@ -17,7 +17,8 @@ bool CreateGuid(Guid* guid) {
     if (n <= 0) return false;
     got += static_cast<size_t>(n);
   }
-  guid->data1 = (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
+  guid->data1 =
+      (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
   guid->data2 = static_cast<uint16_t>((bytes[4] << 8) | bytes[5]);
   guid->data3 = static_cast<uint16_t>(0x4000 | (((bytes[6] << 8) | bytes[7]) & 0x0FFF));
   std::memcpy(guid->data4, bytes + 8, 8);

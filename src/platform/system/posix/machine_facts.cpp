@@ -29,8 +29,8 @@ std::string Trim(const std::string& text) {
 
 // The whole-disk device of a block device number (a partition's parent).
 std::string DiskSysfsFolder(dev_t device) {
-  const std::string node = "/sys/dev/block/" + std::to_string(major(device)) + ":" +
-                           std::to_string(minor(device));
+  const std::string node =
+      "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
   char resolved[4096];
   if (realpath(node.c_str(), resolved) == nullptr) return {};
   std::string folder = resolved;

@@ -183,7 +183,8 @@ bool IsProgramFileRunning(const std::u16string& path) {
     // sealed copy shows the copy's name.
     const std::string exe = "/proc/" + std::to_string(entry.pid) + "/exe";
     struct stat image;
-    if (stat(exe.c_str(), &image) == 0 && image.st_dev == file.st_dev && image.st_ino == file.st_ino) return true;
+    if (stat(exe.c_str(), &image) == 0 && image.st_dev == file.st_dev && image.st_ino == file.st_ino)
+      return true;
     char target[512];
     const ssize_t length = readlink(exe.c_str(), target, sizeof(target));
     if (length > 0 && std::string_view(target, static_cast<size_t>(length)) == copy) return true;
@@ -247,9 +248,7 @@ bool LookupAccountSidText(const std::u16string& accountName, std::u16string* sid
 
 std::u16string CurrentUserSidText() { return SidForUid(geteuid()); }
 
-bool TerminateProcess(uint32_t pid) {
-  return pid != 0 && kill(static_cast<pid_t>(pid), SIGKILL) == 0;
-}
+bool TerminateProcess(uint32_t pid) { return pid != 0 && kill(static_cast<pid_t>(pid), SIGKILL) == 0; }
 
 uint32_t GetProcessIntegrityRid() { return geteuid() == 0 ? 0x3000 : 0x2000; }
 
@@ -318,7 +317,8 @@ bool CCheckedProgram::StartHidden(const std::u16string& parameters) {
   if (!m_file.IsOpen()) return false;
   // The sealed copy is executable as made (mode 0777), a script too: its
   // interpreter reads it through /dev/fd.
-  const bool started = SpawnDetached(ArgumentsOf(m_file.Path(), parameters), static_cast<int>(m_file.Native()));
+  const bool started =
+      SpawnDetached(ArgumentsOf(m_file.Path(), parameters), static_cast<int>(m_file.Native()));
   Close();
   return started;
 }

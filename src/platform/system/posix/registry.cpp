@@ -97,8 +97,9 @@ class Store {
       return;
     }
     m_ok = Exec("CREATE TABLE IF NOT EXISTS reg_keys(path TEXT PRIMARY KEY COLLATE NOCASE)") &&
-           Exec("CREATE TABLE IF NOT EXISTS reg_values(key TEXT COLLATE NOCASE, "
-                "name TEXT COLLATE NOCASE, type INTEGER, data BLOB, PRIMARY KEY(key, name))");
+           Exec(
+               "CREATE TABLE IF NOT EXISTS reg_values(key TEXT COLLATE NOCASE, "
+               "name TEXT COLLATE NOCASE, type INTEGER, data BLOB, PRIMARY KEY(key, name))");
   }
   ~Store() {
     if (m_db == nullptr) return;
@@ -201,7 +202,7 @@ long KeyExists(Store& store, const std::string& full, bool* exists) {
 }
 
 long InsertKeyChain(Store& store, const std::string& full) {
-  for (size_t pos = full.find('\\'); ; pos = full.find('\\', pos + 1)) {
+  for (size_t pos = full.find('\\');; pos = full.find('\\', pos + 1)) {
     const std::string prefix = pos == std::string::npos ? full : full.substr(0, pos);
     if (!IsRootPath(prefix)) {
       Statement st(store, "INSERT OR IGNORE INTO reg_keys(path) VALUES(?)");
@@ -263,8 +264,7 @@ long RegistryKey::Create(RegRoot root, const std::u16string& path, uint32_t acce
   return kErrorSuccess;
 }
 
-long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* buffer,
-                             uint32_t* size) const {
+long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* buffer, uint32_t* size) const {
   if (!m_open) return kErrorInvalidHandle;
   Store store(EStoreUse::kRead);
   if (!store.ok()) return store.OpenError();
@@ -285,8 +285,7 @@ long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* b
   return kErrorSuccess;
 }
 
-long RegistryKey::SetValue(const std::u16string& name, uint32_t type, const void* data,
-                           uint32_t size) {
+long RegistryKey::SetValue(const std::u16string& name, uint32_t type, const void* data, uint32_t size) {
   if (!m_open) return kErrorInvalidHandle;
   if ((m_access & 0x0002) == 0) return kErrorAccessDenied;  // KEY_SET_VALUE
   Store store(EStoreUse::kWrite);
@@ -346,10 +345,12 @@ long RegistryKey::DeleteTree(RegRoot root, const std::u16string& path) {
   // Sub-keys are the paths that start with full + "\"; compared without LIKE,
   // whose wildcards "_" and "%" are legal in key names.
   const std::string children = full + "\\";
-  Statement values(store, "DELETE FROM reg_values WHERE key = ?1 OR "
-                          "substr(key, 1, length(?2)) = ?2 COLLATE NOCASE");
-  Statement keys(store, "DELETE FROM reg_keys WHERE path = ?1 OR "
-                        "substr(path, 1, length(?2)) = ?2 COLLATE NOCASE");
+  Statement values(store,
+                   "DELETE FROM reg_values WHERE key = ?1 OR "
+                   "substr(key, 1, length(?2)) = ?2 COLLATE NOCASE");
+  Statement keys(store,
+                 "DELETE FROM reg_keys WHERE path = ?1 OR "
+                 "substr(path, 1, length(?2)) = ?2 COLLATE NOCASE");
   if (values.Bind(full).Bind(children).Step() != SQLITE_DONE ||
       keys.Bind(full).Bind(children).Step() != SQLITE_DONE) {
     store.Fail();

@@ -21,7 +21,8 @@ bool ToLocalTime(int64_t secondsSinceEpoch, LocalTime* local) {
   const __time64_t seconds = secondsSinceEpoch;
   std::tm tm{};
   if (_localtime64_s(&tm, &seconds) != 0) return false;
-  *local = LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_yday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
+  *local = LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_yday,
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec,  0};
   return true;
 }
 

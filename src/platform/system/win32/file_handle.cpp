@@ -48,8 +48,8 @@ CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept {
 
 bool CFileHandle::CreateForWriting(const std::u16string& path) {
   Close();
-  HANDLE handle = CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      CreateFileW(win32::W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   m_handle = reinterpret_cast<intptr_t>(handle);
   m_path = path;

@@ -35,5 +35,4 @@ bool QueryFileInfo(const CFileHandle& handle, FileInfo* info) {
   return true;
 }
 
-
 }  // namespace platform

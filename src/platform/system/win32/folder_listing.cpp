@@ -37,10 +37,9 @@ bool ListFolder(const std::u16string& folder, std::vector<std::u16string>* names
 bool QueryPathIdentity(const std::u16string& path, FileIdentity* identity) {
   // No access rights are asked for: only the file's facts are read, and a
   // file another process holds open without sharing can still be described.
-  const HANDLE file = CreateFileW(W(path), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileInformationByHandle(file, &info) != 0;
@@ -51,9 +50,8 @@ bool QueryPathIdentity(const std::u16string& path, FileIdentity* identity) {
   identity->volume = info.dwVolumeSerialNumber;
   identity->index = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   identity->size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-  identity->modified =
-      static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                           info.ftLastWriteTime.dwLowDateTime);
+  identity->modified = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                            info.ftLastWriteTime.dwLowDateTime);
   return true;
 }
 

@@ -24,16 +24,16 @@ std::string DescriptorString(const std::vector<char>& buffer, DWORD offset, DWOR
 
 // First method: the storage-property descriptor of the volume.
 std::optional<DiskIdentity> QueryStorageProperty(const std::wstring& volume) {
-  HANDLE device = CreateFileW(volume.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE device =
+      CreateFileW(volume.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) return std::nullopt;
   STORAGE_PROPERTY_QUERY query{};
   query.PropertyId = StorageDeviceProperty;
   query.QueryType = PropertyStandardQuery;
   std::vector<char> buffer(10000);
   DWORD returned = 0;
-  const BOOL ok = DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query),
-                                  buffer.data(), static_cast<DWORD>(buffer.size()), &returned, nullptr);
+  const BOOL ok = DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), &returned, nullptr);
   CloseHandle(device);
   if (!ok || returned < sizeof(STORAGE_DEVICE_DESCRIPTOR)) return std::nullopt;
   const auto* descriptor = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(buffer.data());
@@ -56,14 +56,16 @@ std::string IdentifyText(const WORD* words, int first, int last) {
 
 // Second method: the ATA identify data through SMART.
 std::optional<DiskIdentity> QuerySmartIdentify(const std::wstring& volume) {
-  HANDLE device = CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE device =
+      CreateFileW(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (device == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<DiskIdentity> identity;
   BYTE extents[32] = {};
   GETVERSIONINPARAMS version{};
   DWORD returned = 0;
-  if (DeviceIoControl(device, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, extents, sizeof(extents), &returned, nullptr) &&
+  if (DeviceIoControl(device, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, extents, sizeof(extents),
+                      &returned, nullptr) &&
       DeviceIoControl(device, SMART_GET_VERSION, nullptr, 0, &version, sizeof(version), &returned, nullptr)) {
     const DWORD disk = reinterpret_cast<const VOLUME_DISK_EXTENTS*>(extents)->Extents[0].DiskNumber;
     SENDCMDINPARAMS in{};
@@ -76,7 +78,8 @@ std::optional<DiskIdentity> QuerySmartIdentify(const std::wstring& volume) {
     in.bDriveNumber = static_cast<BYTE>(disk);
     BYTE out[sizeof(SENDCMDOUTPARAMS) + 512] = {};
     if (DeviceIoControl(device, SMART_RCV_DRIVE_DATA, &in, 33, out, 529, &returned, nullptr)) {
-      const auto* words = reinterpret_cast<const WORD*>(reinterpret_cast<const SENDCMDOUTPARAMS*>(out)->bBuffer);
+      const auto* words =
+          reinterpret_cast<const WORD*>(reinterpret_cast<const SENDCMDOUTPARAMS*>(out)->bBuffer);
       identity = DiskIdentity{IdentifyText(words, 27, 46), IdentifyText(words, 10, 19), false};
     }
   }
@@ -97,9 +100,10 @@ std::optional<OsVersion> QueryOsVersion() {
   info.dwOSVersionInfoSize = sizeof(info);
   using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOEXW*);
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto rtlGetVersion = ntdll ? reinterpret_cast<RtlGetVersionFn>(
-                                   reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                             : nullptr;
+  auto rtlGetVersion =
+      ntdll
+          ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+          : nullptr;
   bool ok = rtlGetVersion && rtlGetVersion(&info) == 0;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"

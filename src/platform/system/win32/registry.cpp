@@ -17,9 +17,12 @@ using win32::W;
 
 HKEY RootKey(RegRoot root) {
   switch (root) {
-    case RegRoot::kCurrentUser: return HKEY_CURRENT_USER;
-    case RegRoot::kLocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegRoot::kUsers: return HKEY_USERS;
+    case RegRoot::kCurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegRoot::kLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RegRoot::kUsers:
+      return HKEY_USERS;
   }
   return HKEY_USERS;
 }
@@ -64,8 +67,8 @@ long RegistryKey::Open(RegRoot root, const std::u16string& path, uint32_t access
 long RegistryKey::Create(RegRoot root, const std::u16string& path, uint32_t access) {
   Close();
   HKEY key = nullptr;
-  const LONG rc = RegCreateKeyExW(RootKey(root), W(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  access, nullptr, &key, nullptr);
+  const LONG rc = RegCreateKeyExW(RootKey(root), W(path), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                  nullptr, &key, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
   m_handle = key;
   m_open = true;
@@ -73,13 +76,12 @@ long RegistryKey::Create(RegRoot root, const std::u16string& path, uint32_t acce
   return ERROR_SUCCESS;
 }
 
-long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* buffer,
-                             uint32_t* size) const {
+long RegistryKey::QueryValue(const std::u16string& name, uint32_t* type, void* buffer, uint32_t* size) const {
   if (!m_open) return ERROR_INVALID_HANDLE;
   DWORD valueType = 0;
   DWORD bytes = size ? *size : 0;
-  const LONG rc = RegQueryValueExW(Handle(m_handle), W(name), nullptr, &valueType,
-                                   static_cast<BYTE*>(buffer), size ? &bytes : nullptr);
+  const LONG rc = RegQueryValueExW(Handle(m_handle), W(name), nullptr, &valueType, static_cast<BYTE*>(buffer),
+                                   size ? &bytes : nullptr);
   if (type) *type = valueType;
   if (size) *size = bytes;
   return rc;
@@ -99,14 +101,15 @@ long RegistryKey::EnumValues(std::vector<Value>* values) const {
   values->clear();
   if (!m_open) return ERROR_INVALID_HANDLE;
   DWORD maxName = 0, maxData = 0;
-  LONG rc = RegQueryInfoKeyW(Handle(m_handle), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, &maxName, &maxData, nullptr, nullptr);
+  LONG rc = RegQueryInfoKeyW(Handle(m_handle), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &maxName, &maxData, nullptr, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
   std::vector<wchar_t> name(maxName + 1);
   std::vector<BYTE> data(maxData + 1);
   for (DWORD index = 0;; ++index) {
     DWORD nameLength = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-    rc = RegEnumValueW(Handle(m_handle), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
+    rc = RegEnumValueW(Handle(m_handle), index, name.data(), &nameLength, nullptr, &type, data.data(),
+                       &dataSize);
     if (rc == ERROR_NO_MORE_ITEMS) break;
     if (rc != ERROR_SUCCESS) return rc;
     values->push_back({win32::U(name.data(), nameLength), type,

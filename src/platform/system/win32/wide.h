@@ -9,9 +9,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wchar_t is UTF-16");
 
 namespace platform::win32 {
 
-inline const wchar_t* W(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+inline const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // The characters of a run that need not end with a terminator; pass its
 // length along.

@@ -44,7 +44,8 @@ enum class EMatch { kAny, kExactFamily, kCoversSample };
 
 FcPattern* MakePattern(const std::string& family, bool bold, bool italic, FcCharSet* coverage) {
   FcPattern* pattern = FcPatternCreate();
-  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (!family.empty())
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   if (coverage) {
     FcPatternAddCharSet(pattern, FC_CHARSET, coverage);
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));

@@ -42,8 +42,7 @@ struct TGlyph {
 
 class CFreeTypeFont : public ITextFont {
  public:
-  CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font, bool emboldenFace,
-                bool slantFace);
+  CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font, bool emboldenFace, bool slantFace);
   ~CFreeTypeFont() override;
 
   const TTextMetrics& GetMetrics() const override { return m_metrics; }
@@ -89,8 +88,8 @@ FT_Face OpenFace(const TFontFile& file, int height) {
   return face;
 }
 
-CFreeTypeFont::CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font,
-                             bool emboldenFace, bool slantFace)
+CFreeTypeFont::CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec& font, bool emboldenFace,
+                             bool slantFace)
     : m_face(face), m_fallback(fallback), m_font(font), m_embolden(emboldenFace), m_slant(slantFace) {
   const FT_Size_Metrics& sm = face->size->metrics;
   m_metrics.ascent = Ceil26(sm.ascender);
@@ -100,7 +99,8 @@ CFreeTypeFont::CFreeTypeFont(FT_Face face, FT_Face fallback, const TTextFontSpec
   m_metrics.aveCharWidth = Glyph(U'x').advance;
   if (FT_IS_SCALABLE(face)) {
     m_underlineOffset = static_cast<int>(-FT_MulFix(face->underline_position, sm.y_scale) / 64);
-    m_underlineThickness = std::max(1, static_cast<int>(FT_MulFix(face->underline_thickness, sm.y_scale) / 64));
+    m_underlineThickness =
+        std::max(1, static_cast<int>(FT_MulFix(face->underline_thickness, sm.y_scale) / 64));
   }
   m_underlineOffset = std::max(m_underlineOffset, 1);
 }

@@ -66,8 +66,7 @@ class CGdiFont : public ITextFont {
                uint32_t rgb) const override;
 
  private:
-  void MoveCoverage(const TTextTarget& target, const RECT& area, const uint32_t* bits,
-                    uint32_t rgb) const;
+  void MoveCoverage(const TTextTarget& target, const RECT& area, const uint32_t* bits, uint32_t rgb) const;
 
   // One DC per font, used from one thread at a time; the lock keeps a font
   // shared between threads from interleaving selections into it.
@@ -79,8 +78,7 @@ class CGdiFont : public ITextFont {
   int m_overhang = 0;
 };
 
-CGdiFont::CGdiFont(HDC dc, HFONT font, HGDIOBJ previous)
-    : m_dc(dc), m_font(font), m_previousFont(previous) {
+CGdiFont::CGdiFont(HDC dc, HFONT font, HGDIOBJ previous) : m_dc(dc), m_font(font), m_previousFont(previous) {
   TEXTMETRICW tm{};
   GetTextMetricsW(m_dc, &tm);
   m_metrics.ascent = tm.tmAscent;
@@ -114,8 +112,8 @@ void CGdiFont::MeasureExtents(std::u16string_view text, std::vector<int>* extent
   std::lock_guard<std::mutex> guard(m_lock);
   std::vector<INT> dx(text.size(), 0);
   SIZE size{};
-  if (!GetTextExtentExPointW(m_dc, win32::WData(text), static_cast<int>(text.size()), 0, nullptr,
-                             dx.data(), &size)) {
+  if (!GetTextExtentExPointW(m_dc, win32::WData(text), static_cast<int>(text.size()), 0, nullptr, dx.data(),
+                             &size)) {
     return;
   }
   std::copy(dx.begin(), dx.end(), extents->begin());
@@ -136,8 +134,7 @@ void CGdiFont::MoveCoverage(const TTextTarget& t, const RECT& area, const uint32
   }
 }
 
-void CGdiFont::DrawRun(const TTextTarget& t, int x, int y, std::u16string_view text,
-                       uint32_t rgb) const {
+void CGdiFont::DrawRun(const TTextTarget& t, int x, int y, std::u16string_view text, uint32_t rgb) const {
   if (text.empty() || !t.pixels) return;
   const int advance = MeasureRun(text);
   // Italic and bold glyphs may reach past their advance on either side.

@@ -26,7 +26,8 @@ int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found
 
 int CALLBACK CollectFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM faces) {
   // '@' names are the vertical forms of the same families.
-  if (font->lfFaceName[0] != L'@') reinterpret_cast<std::vector<std::wstring>*>(faces)->push_back(font->lfFaceName);
+  if (font->lfFaceName[0] != L'@')
+    reinterpret_cast<std::vector<std::wstring>*>(faces)->push_back(font->lfFaceName);
   return 1;
 }
 
@@ -40,8 +41,9 @@ bool CoversSample(HDC dc, const std::wstring& face) {
   HGDIOBJ previous = SelectObject(dc, font);
   constexpr int kCount = ARRAYSIZE(kCoverageSample) - 1;
   WORD glyphs[kCount] = {};
-  const bool covered = GetGlyphIndicesW(dc, kCoverageSample, kCount, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == kCount &&
-                       std::find(glyphs, glyphs + kCount, WORD{0xFFFF}) == glyphs + kCount;
+  const bool covered =
+      GetGlyphIndicesW(dc, kCoverageSample, kCount, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == kCount &&
+      std::find(glyphs, glyphs + kCount, WORD{0xFFFF}) == glyphs + kCount;
   SelectObject(dc, previous);
   DeleteObject(font);
   return covered;

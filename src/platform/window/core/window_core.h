@@ -59,8 +59,8 @@ struct TWindow {
   DWORD exStyle = 0;
   LONG_PTR userData = 0;
   HWND owner = nullptr;
-  RECT rect;         // screen coordinates; the client area is all of it
-  RECT normalRect;   // where SW_RESTORE puts it back
+  RECT rect;        // screen coordinates; the client area is all of it
+  RECT normalRect;  // where SW_RESTORE puts it back
   bool visible = false;
   bool iconic = false;
   bool zoomed = false;
@@ -97,8 +97,8 @@ struct TInputMessage {
 };
 
 // Bits of TInputMessage::keyState and TThreadQueue::keyState.
-inline constexpr uint32_t KEY_LBUTTON = 1, KEY_RBUTTON = 2, KEY_MBUTTON = 4, KEY_SHIFT = 8,
-                          KEY_CONTROL = 16, KEY_ALT = 32;
+inline constexpr uint32_t KEY_LBUTTON = 1, KEY_RBUTTON = 2, KEY_MBUTTON = 4, KEY_SHIFT = 8, KEY_CONTROL = 16,
+                          KEY_ALT = 32;
 
 // The message queue and input state of one thread.
 struct TThreadQueue {
@@ -107,9 +107,9 @@ struct TThreadQueue {
   // Wakes a thread waiting in GetMessage (any thread).
   void Wake();
 
-  std::mutex lock;            // guards posted
+  std::mutex lock;  // guards posted
   std::deque<MSG> posted;
-  int wakeFd = -1;            // eventfd written by Wake, polled by the waiting thread
+  int wakeFd = -1;  // eventfd written by Wake, polled by the waiting thread
 
   // Owner thread only:
   std::deque<TInputMessage> input;

@@ -70,7 +70,8 @@ TIcon Scaled(const TIcon& source, int width, int height) {
   for (int y = 0; y < height; ++y) {
     const int sy = y * source.height / height;
     for (int x = 0; x < width; ++x) {
-      icon.argb[static_cast<size_t>(y) * width + x] = source.argb[static_cast<size_t>(sy) * source.width + x * source.width / width];
+      icon.argb[static_cast<size_t>(y) * width + x] =
+          source.argb[static_cast<size_t>(sy) * source.width + x * source.width / width];
     }
   }
   return icon;
@@ -78,7 +79,9 @@ TIcon Scaled(const TIcon& source, int width, int height) {
 
 // The distance of a side from the one asked for: smaller is better, and an
 // image at least as large beats a smaller one (shrinking keeps detail).
-int Distance(int side, int wanted) { return side >= wanted ? side - wanted : (wanted - side) * 2 + kMaxIconSide; }
+int Distance(int side, int wanted) {
+  return side >= wanted ? side - wanted : (wanted - side) * 2 + kMaxIconSide;
+}
 
 std::mutex g_iconsLock;
 std::deque<TIcon> g_icons;  // never shrinks: icons live for the process
@@ -88,10 +91,13 @@ std::deque<TIcon> g_icons;  // never shrinks: icons live for the process
 int GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXICON:
-    case SM_CYICON: return 32;
+    case SM_CYICON:
+      return 32;
     case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    default: return 0;
+    case SM_CYSMICON:
+      return 16;
+    default:
+      return 0;
   }
 }
 

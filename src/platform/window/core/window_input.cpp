@@ -12,8 +12,8 @@ namespace platform::posix {
 namespace {
 
 constexpr DWORD kDoubleClickMs = 500;
-constexpr int kDoubleClickSlop = 4;   // pixels, like SM_CXDOUBLECLK / 2
-constexpr int kHoverSlop = 4;         // SM_CXMOUSEHOVER
+constexpr int kDoubleClickSlop = 4;  // pixels, like SM_CXDOUBLECLK / 2
+constexpr int kHoverSlop = 4;        // SM_CXMOUSEHOVER
 thread_local HCURSOR t_cursor = nullptr;
 
 uint32_t ButtonBit(int button) {
@@ -110,7 +110,8 @@ void OnPointerMotion(HWND target, POINT screen) {
   if (!queue.capture) {
     int hit = HitTest(window->hwnd, screen, WM_MOUSEMOVE);
     if (hit != HTCLIENT) {
-      QueueInput(queue, MakeMessage(window->hwnd, WM_NCMOUSEMOVE, hit, MakeLParam(screen.x, screen.y), screen));
+      QueueInput(queue,
+                 MakeMessage(window->hwnd, WM_NCMOUSEMOVE, hit, MakeLParam(screen.x, screen.y), screen));
       return;
     }
   }
@@ -123,7 +124,8 @@ void OnPointerButton(HWND target, POINT screen, int button, bool down) {
   TThreadQueue& queue = *CurrentQueue();
   queue.cursor = screen;
   RecordCursor(screen);
-  queue.liveKeyState = down ? queue.liveKeyState | ButtonBit(button) : queue.liveKeyState & ~ButtonBit(button);
+  queue.liveKeyState =
+      down ? queue.liveKeyState | ButtonBit(button) : queue.liveKeyState & ~ButtonBit(button);
   if (queue.dragWindow) {
     if (button == VK_LBUTTON && !down) EndCoreDrag(queue);
     return;
@@ -151,8 +153,8 @@ void OnPointerWheel(HWND target, POINT screen, int delta) {
   TThreadQueue& queue = *CurrentQueue();
   auto window = PointerTarget(queue, target);
   if (!window) return;
-  WPARAM wParam = MouseKeys(queue.liveKeyState) |
-                  (static_cast<WPARAM>(static_cast<uint16_t>(delta * WHEEL_DELTA)) << 16);
+  WPARAM wParam =
+      MouseKeys(queue.liveKeyState) | (static_cast<WPARAM>(static_cast<uint16_t>(delta * WHEEL_DELTA)) << 16);
   QueueInput(queue, MakeMessage(window->hwnd, WM_MOUSEWHEEL, wParam, MakeLParam(screen.x, screen.y), screen));
 }
 
@@ -165,8 +167,10 @@ void OnPointerLeft(HWND target) {
 
 void OnKey(HWND, int virtualKey, bool down, char16_t character) {
   TThreadQueue& queue = *CurrentQueue();
-  uint32_t bit = virtualKey == VK_SHIFT ? KEY_SHIFT : virtualKey == VK_CONTROL ? KEY_CONTROL
-               : virtualKey == VK_MENU ? KEY_ALT : 0;
+  uint32_t bit = virtualKey == VK_SHIFT     ? KEY_SHIFT
+                 : virtualKey == VK_CONTROL ? KEY_CONTROL
+                 : virtualKey == VK_MENU    ? KEY_ALT
+                                            : 0;
   queue.liveKeyState = down ? queue.liveKeyState | bit : queue.liveKeyState & ~bit;
   HWND to = queue.focus ? queue.focus : queue.active;
   auto window = LocalWindow(to);
@@ -259,13 +263,13 @@ HWND SetFocus(HWND hwnd) {
 HWND GetFocus() { return CurrentQueue()->focus; }
 
 int16_t GetKeyState(int virtualKey) {
-  uint32_t bit = virtualKey == VK_LBUTTON ? posix::KEY_LBUTTON
-               : virtualKey == VK_RBUTTON ? posix::KEY_RBUTTON
-               : virtualKey == VK_MBUTTON ? posix::KEY_MBUTTON
-               : virtualKey == VK_SHIFT   ? posix::KEY_SHIFT
-               : virtualKey == VK_CONTROL ? posix::KEY_CONTROL
-               : virtualKey == VK_MENU    ? posix::KEY_ALT
-                                          : 0;
+  uint32_t bit = virtualKey == VK_LBUTTON   ? posix::KEY_LBUTTON
+                 : virtualKey == VK_RBUTTON ? posix::KEY_RBUTTON
+                 : virtualKey == VK_MBUTTON ? posix::KEY_MBUTTON
+                 : virtualKey == VK_SHIFT   ? posix::KEY_SHIFT
+                 : virtualKey == VK_CONTROL ? posix::KEY_CONTROL
+                 : virtualKey == VK_MENU    ? posix::KEY_ALT
+                                            : 0;
   return (CurrentQueue()->keyState & bit) ? static_cast<int16_t>(0x8000) : 0;
 }
 
@@ -275,7 +279,8 @@ bool TrackMouseEvent(TRACKMOUSEEVENT* track) {
   if (!track) return false;
   auto& queue = *CurrentQueue();
   if (track->dwFlags & TME_CANCEL) {
-    if (queue.trackWindow == track->hwndTrack) queue.trackFlags &= ~(track->dwFlags & (TME_HOVER | TME_LEAVE));
+    if (queue.trackWindow == track->hwndTrack)
+      queue.trackFlags &= ~(track->dwFlags & (TME_HOVER | TME_LEAVE));
     queue.hoverArmed = (queue.trackFlags & TME_HOVER) != 0;
     return true;
   }

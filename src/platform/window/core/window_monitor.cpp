@@ -129,7 +129,8 @@ HMONITOR MonitorFromRect(const RECT& rect, DWORD flags) {
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
   RECT rect;
-  if (!GetWindowRect(hwnd, &rect)) return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint({0, 0}, flags);
+  if (!GetWindowRect(hwnd, &rect))
+    return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint({0, 0}, flags);
   return MonitorFromRect(rect, flags);
 }
 

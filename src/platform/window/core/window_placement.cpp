@@ -272,13 +272,30 @@ bool ShowWindow(HWND hwnd, int command) {
   if (!window) return posix::Backend().IsForeign(hwnd) && posix::Backend().ForeignShow(hwnd, command);
   bool wasVisible = window->visible;
   switch (command) {
-    case SW_HIDE: posix::MakeHidden(*window, true); break;
-    case SW_MINIMIZE: case SW_SHOWMINIMIZED: case SW_SHOWMINNOACTIVE: posix::Minimize(*window); break;
-    case SW_MAXIMIZE: posix::Maximize(*window); break;
-    case SW_SHOWNORMAL: case SW_RESTORE: posix::Restore(*window, true); break;
-    case SW_SHOWNOACTIVATE: posix::Restore(*window, false); break;
-    case SW_SHOWNA: posix::MakeVisible(*window, true, false); break;
-    default: posix::MakeVisible(*window, true, true); break;
+    case SW_HIDE:
+      posix::MakeHidden(*window, true);
+      break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+    case SW_SHOWMINNOACTIVE:
+      posix::Minimize(*window);
+      break;
+    case SW_MAXIMIZE:
+      posix::Maximize(*window);
+      break;
+    case SW_SHOWNORMAL:
+    case SW_RESTORE:
+      posix::Restore(*window, true);
+      break;
+    case SW_SHOWNOACTIVATE:
+      posix::Restore(*window, false);
+      break;
+    case SW_SHOWNA:
+      posix::MakeVisible(*window, true, false);
+      break;
+    default:
+      posix::MakeVisible(*window, true, true);
+      break;
   }
   return wasVisible;
 }
@@ -314,8 +331,10 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
   }
   if (!(window->rect == target)) posix::Place(*window, target);
   bool activate = !(flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW));
-  if (flags & SWP_SHOWWINDOW) posix::MakeVisible(*window, false, activate);
-  else if (activate && window->visible) posix::Activate(*window);
+  if (flags & SWP_SHOWWINDOW)
+    posix::MakeVisible(*window, false, activate);
+  else if (activate && window->visible)
+    posix::Activate(*window);
   return IsWindow(hwnd);
 }
 

@@ -39,8 +39,9 @@ std::atomic<uint64_t> g_lastCursor{0};
 }  // namespace
 
 void RecordCursor(POINT screen) {
-  g_lastCursor.store((static_cast<uint64_t>(static_cast<uint32_t>(screen.x)) << 32) |
-                     static_cast<uint32_t>(screen.y), std::memory_order_relaxed);
+  g_lastCursor.store(
+      (static_cast<uint64_t>(static_cast<uint32_t>(screen.x)) << 32) | static_cast<uint32_t>(screen.y),
+      std::memory_order_relaxed);
 }
 
 POINT LastCursor() {
@@ -65,9 +66,7 @@ std::shared_ptr<TThreadQueue> CurrentQueue() {
   return queue;
 }
 
-void QueueInput(TThreadQueue& queue, const MSG& msg) {
-  queue.input.push_back({msg, queue.liveKeyState});
-}
+void QueueInput(TThreadQueue& queue, const MSG& msg) { queue.input.push_back({msg, queue.liveKeyState}); }
 
 LRESULT CallProc(const std::shared_ptr<TWindow>& window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!window || !window->windowClass) return 0;

@@ -72,8 +72,9 @@ void LimitSize(HWND hwnd, int* width, int* height) {
   mmi.ptMinTrackSize = {0, 0};
   mmi.ptMaxTrackSize = {screenWidth + 12, screenHeight + 12};
   SendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-  const bool fixed = mmi.ptMinTrackSize.x == mmi.ptMaxTrackSize.x && mmi.ptMinTrackSize.y == mmi.ptMaxTrackSize.y &&
-                     mmi.ptMinTrackSize.x > 0 && mmi.ptMinTrackSize.y > 0;
+  const bool fixed = mmi.ptMinTrackSize.x == mmi.ptMaxTrackSize.x &&
+                     mmi.ptMinTrackSize.y == mmi.ptMaxTrackSize.y && mmi.ptMinTrackSize.x > 0 &&
+                     mmi.ptMinTrackSize.y > 0;
   const SIZE fixedSize = fixed ? SIZE{mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y} : SIZE{};
   auto window = FindWindowRecord(hwnd);
   if (window && (window->fixedSize.cx != fixedSize.cx || window->fixedSize.cy != fixedSize.cy)) {
@@ -106,9 +107,9 @@ void DropQueuedFor(TThreadQueue& queue, HWND hwnd) {
   timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const TTimer& t) { return t.hwnd == hwnd; }),
                timers.end());
   auto& input = queue.input;
-  input.erase(std::remove_if(input.begin(), input.end(),
-                             [&](const TInputMessage& m) { return m.msg.hwnd == hwnd; }),
-              input.end());
+  input.erase(
+      std::remove_if(input.begin(), input.end(), [&](const TInputMessage& m) { return m.msg.hwnd == hwnd; }),
+      input.end());
   std::lock_guard<std::mutex> hold(queue.lock);
   auto& posted = queue.posted;
   posted.erase(std::remove_if(posted.begin(), posted.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),

@@ -28,11 +28,16 @@ TToolTip* Data(HWND hwnd) { return reinterpret_cast<TToolTip*>(GetWindowLongPtr(
 std::vector<std::u16string> WrapLines(const ITextFont& font, std::u16string_view text, int maxWidth) {
   std::vector<std::u16string> lines(1);
   for (char16_t c : text) {
-    if (c == u'\n') { lines.emplace_back(); continue; }
+    if (c == u'\n') {
+      lines.emplace_back();
+      continue;
+    }
     if (c == u'\r') continue;
     std::u16string wider = lines.back() + c;
-    if (maxWidth > 0 && !lines.back().empty() && font.MeasureRun(wider) > maxWidth) lines.emplace_back(1, c);
-    else lines.back() = std::move(wider);
+    if (maxWidth > 0 && !lines.back().empty() && font.MeasureRun(wider) > maxWidth)
+      lines.emplace_back(1, c);
+    else
+      lines.back() = std::move(wider);
   }
   return lines;
 }
@@ -108,9 +113,9 @@ bool ShowToolTip(HWND tooltip, std::u16string_view text, POINT point, int maxWid
 }
 
 bool HideToolTip(HWND tooltip) {
-  return posix::Data(tooltip) && SetWindowPos(tooltip, nullptr, 0, 0, 0, 0,
-                                              SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
-                                                  SWP_NOACTIVATE);
+  return posix::Data(tooltip) &&
+         SetWindowPos(tooltip, nullptr, 0, 0, 0, 0,
+                      SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace platform

@@ -216,24 +216,39 @@ class CHeadlessBackend final : public IWindowBackend, public IWindowTestInput {
 
   static void Translate(const TRawInput& raw) {
     switch (raw.kind) {
-      case TRawInput::kMotion: OnPointerMotion(WindowAt(raw.at), raw.at); break;
-      case TRawInput::kButton: OnPointerButton(WindowAt(raw.at), raw.at, raw.code, raw.down); break;
-      case TRawInput::kWheel: OnPointerWheel(WindowAt(raw.at), raw.at, raw.code); break;
-      case TRawInput::kKey: OnKey(nullptr, raw.code, raw.down, raw.down ? CharacterOf(raw.code) : 0); break;
+      case TRawInput::kMotion:
+        OnPointerMotion(WindowAt(raw.at), raw.at);
+        break;
+      case TRawInput::kButton:
+        OnPointerButton(WindowAt(raw.at), raw.at, raw.code, raw.down);
+        break;
+      case TRawInput::kWheel:
+        OnPointerWheel(WindowAt(raw.at), raw.at, raw.code);
+        break;
+      case TRawInput::kKey:
+        OnKey(nullptr, raw.code, raw.down, raw.down ? CharacterOf(raw.code) : 0);
+        break;
     }
   }
 
   static char16_t CharacterOf(int virtualKey) {
     bool shift = (CurrentQueue()->liveKeyState & KEY_SHIFT) != 0;
-    if (virtualKey >= 'A' && virtualKey <= 'Z') return static_cast<char16_t>(shift ? virtualKey : virtualKey + 32);
+    if (virtualKey >= 'A' && virtualKey <= 'Z')
+      return static_cast<char16_t>(shift ? virtualKey : virtualKey + 32);
     if (virtualKey >= '0' && virtualKey <= '9') return static_cast<char16_t>(virtualKey);
     switch (virtualKey) {
-      case VK_SPACE: return u' ';
-      case VK_RETURN: return u'\r';
-      case VK_TAB: return u'\t';
-      case VK_BACK: return 8;
-      case VK_ESCAPE: return 27;
-      default: return 0;
+      case VK_SPACE:
+        return u' ';
+      case VK_RETURN:
+        return u'\r';
+      case VK_TAB:
+        return u'\t';
+      case VK_BACK:
+        return 8;
+      case VK_ESCAPE:
+        return 27;
+      default:
+        return 0;
     }
   }
 

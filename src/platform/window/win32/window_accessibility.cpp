@@ -26,11 +26,16 @@ void EnterApartment() {
 
 DWORD WinEventOf(EAccessibleEvent event) {
   switch (event) {
-    case EAccessibleEvent::kFocus: return EVENT_OBJECT_FOCUS;
-    case EAccessibleEvent::kNameChange: return EVENT_OBJECT_NAMECHANGE;
-    case EAccessibleEvent::kValueChange: return EVENT_OBJECT_VALUECHANGE;
-    case EAccessibleEvent::kShow: return EVENT_OBJECT_SHOW;
-    case EAccessibleEvent::kHide: return EVENT_OBJECT_HIDE;
+    case EAccessibleEvent::kFocus:
+      return EVENT_OBJECT_FOCUS;
+    case EAccessibleEvent::kNameChange:
+      return EVENT_OBJECT_NAMECHANGE;
+    case EAccessibleEvent::kValueChange:
+      return EVENT_OBJECT_VALUECHANGE;
+    case EAccessibleEvent::kShow:
+      return EVENT_OBJECT_SHOW;
+    case EAccessibleEvent::kHide:
+      return EVENT_OBJECT_HIDE;
   }
   return 0;
 }

@@ -18,10 +18,14 @@ namespace {
 
 LONG MsaaRole(EAccessibleRole role) {
   switch (role) {
-    case EAccessibleRole::kClient: return ROLE_SYSTEM_CLIENT;
-    case EAccessibleRole::kStaticText: return ROLE_SYSTEM_STATICTEXT;
-    case EAccessibleRole::kPushButton: return ROLE_SYSTEM_PUSHBUTTON;
-    case EAccessibleRole::kProgressBar: return ROLE_SYSTEM_PROGRESSBAR;
+    case EAccessibleRole::kClient:
+      return ROLE_SYSTEM_CLIENT;
+    case EAccessibleRole::kStaticText:
+      return ROLE_SYSTEM_STATICTEXT;
+    case EAccessibleRole::kPushButton:
+      return ROLE_SYSTEM_PUSHBUTTON;
+    case EAccessibleRole::kProgressBar:
+      return ROLE_SYSTEM_PROGRESSBAR;
   }
   return ROLE_SYSTEM_CLIENT;
 }
@@ -75,7 +79,9 @@ class CAccessibleObject final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
     return E_NOTIMPL;
@@ -86,27 +92,33 @@ class CAccessibleObject final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override;
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override;
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    return WithElement(child, [&](const TAccessibleElement& e) { return ToBstr(e.name, name); }, name);
+    return WithElement(
+        child, [&](const TAccessibleElement& e) { return ToBstr(e.name, name); }, name);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return WithElement(child, [&](const TAccessibleElement& e) { return ToBstr(e.value, value); }, value);
+    return WithElement(
+        child, [&](const TAccessibleElement& e) { return ToBstr(e.value, value); }, value);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-    return WithElement(child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
+    return WithElement(
+        child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
-    return WithElement(child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
+    return WithElement(
+        child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
   }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
     if (topic) *topic = 0;
-    return WithElement(child, [&](const TAccessibleElement&) { return ToBstr({}, file); }, file);
+    return WithElement(
+        child, [&](const TAccessibleElement&) { return ToBstr({}, file); }, file);
   }
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
-    return WithElement(child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
+    return WithElement(
+        child, [&](const TAccessibleElement&) { return ToBstr({}, text); }, text);
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-    return WithElement(child, [&](const TAccessibleElement& e) { return ToBstr(e.defaultAction, action); },
-                       action);
+    return WithElement(
+        child, [&](const TAccessibleElement& e) { return ToBstr(e.defaultAction, action); }, action);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override;
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override;
@@ -216,19 +228,25 @@ HRESULT CAccessibleObject::get_accChild(VARIANT child, IDispatch** out) {
 }
 
 HRESULT CAccessibleObject::get_accRole(VARIANT child, VARIANT* role) {
-  return WithElement(child, [&](const TAccessibleElement& e) {
-    role->vt = VT_I4;
-    role->lVal = MsaaRole(e.role);
-    return S_OK;
-  }, role);
+  return WithElement(
+      child,
+      [&](const TAccessibleElement& e) {
+        role->vt = VT_I4;
+        role->lVal = MsaaRole(e.role);
+        return S_OK;
+      },
+      role);
 }
 
 HRESULT CAccessibleObject::get_accState(VARIANT child, VARIANT* state) {
-  return WithElement(child, [&](const TAccessibleElement& e) {
-    state->vt = VT_I4;
-    state->lVal = MsaaState(e);
-    return S_OK;
-  }, state);
+  return WithElement(
+      child,
+      [&](const TAccessibleElement& e) {
+        state->vt = VT_I4;
+        state->lVal = MsaaState(e);
+        return S_OK;
+      },
+      state);
 }
 
 HRESULT CAccessibleObject::get_accFocus(VARIANT* focus) {

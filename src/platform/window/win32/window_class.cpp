@@ -74,7 +74,9 @@ bool IsWindow(HWND hwnd) { return ::IsWindow(hwnd) != 0; }
 
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index) { return GetWindowLongPtrW(hwnd, index); }
 
-LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) { return SetWindowLongPtrW(hwnd, index, value); }
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
+  return SetWindowLongPtrW(hwnd, index, value);
+}
 
 HWND GetWindow(HWND hwnd, UINT relation) { return ::GetWindow(hwnd, relation); }
 

@@ -17,7 +17,9 @@ using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(::BOOL*);
 
 }  // namespace
 
-HMONITOR MonitorFromPoint(POINT point, DWORD flags) { return Portable(::MonitorFromPoint({point.x, point.y}, flags)); }
+HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
+  return Portable(::MonitorFromPoint({point.x, point.y}, flags));
+}
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) { return Portable(::MonitorFromWindow(hwnd, flags)); }
 
@@ -30,7 +32,8 @@ bool GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
   ::MONITORINFO native{};
   native.cbSize = sizeof native;
   if (!info || !GetMonitorInfoW(Native(monitor), &native)) return false;
-  info->rcMonitor = {native.rcMonitor.left, native.rcMonitor.top, native.rcMonitor.right, native.rcMonitor.bottom};
+  info->rcMonitor = {native.rcMonitor.left, native.rcMonitor.top, native.rcMonitor.right,
+                     native.rcMonitor.bottom};
   info->rcWork = {native.rcWork.left, native.rcWork.top, native.rcWork.right, native.rcWork.bottom};
   info->dwFlags = native.dwFlags;
   return true;

@@ -10,7 +10,8 @@ int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 HICON LoadIconResource(UINT id, int width, int height) {
   // Shared: the system keeps one copy per size for the process, as the
   // icons of a window must outlive it.
-  HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, LR_SHARED);
+  HANDLE icon =
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, LR_SHARED);
   return reinterpret_cast<HICON>(icon);
 }
 

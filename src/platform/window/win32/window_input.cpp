@@ -51,9 +51,10 @@ TTTOOLINFOW Tool(HWND tooltip) {
 HWND CreateToolTipWindow(HWND owner) {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&init);
-  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND tooltip =
+      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr,
+                      WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!tooltip) return nullptr;
   TTTOOLINFOW tool = Tool(tooltip);
   tool.lpszText = const_cast<wchar_t*>(L"");

@@ -80,7 +80,8 @@ bool PresentPixels(HWND hwnd, const TBitmapView& bitmap, const RECT& rect) {
                 part.begin() + static_cast<size_t>(y) * width);
   BITMAPINFO info = TopDown(width, height);
   HDC dc = GetDC(hwnd);
-  int lines = SetDIBitsToDevice(dc, left, top, width, height, 0, 0, 0, height, part.data(), &info, DIB_RGB_COLORS);
+  int lines =
+      SetDIBitsToDevice(dc, left, top, width, height, 0, 0, 0, height, part.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(hwnd, dc);
   return lines == height;
 }
@@ -118,8 +119,16 @@ bool UpdateLayeredWindow(HWND hwnd, const POINT* position, const TBitmapView& bi
   ::SIZE size{bitmap.width, bitmap.height};
   ::POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-  UPDATELAYEREDWINDOWINFO update{sizeof(UPDATELAYEREDWINDOWINFO), nullptr, position ? &at : nullptr, &size, memory,
-                                 &origin, 0, &blend, ULW_ALPHA, &area};
+  UPDATELAYEREDWINDOWINFO update{sizeof(UPDATELAYEREDWINDOWINFO),
+                                 nullptr,
+                                 position ? &at : nullptr,
+                                 &size,
+                                 memory,
+                                 &origin,
+                                 0,
+                                 &blend,
+                                 ULW_ALPHA,
+                                 &area};
   BOOL ok = ::UpdateLayeredWindowIndirect(hwnd, &update);
   SelectObject(memory, old);
   DeleteDC(memory);

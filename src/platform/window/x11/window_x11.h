@@ -18,10 +18,9 @@ namespace platform::posix::x11 {
 struct TAtoms {
   Atom wmProtocols, wmDeleteWindow, wmState, netWmName, utf8String, netWmState, netWmStateHidden,
       netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar, netWmStateAbove, netActiveWindow,
-      netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType,
-      netWmWindowTypeNormal, netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints,
-      netWmCmScreen, netWmStrutPartial, netWmStrut, netWmStateShaded, netWmDesktop, netWmUserTime,
-      netStartupId;
+      netWmMoveResize, netWorkArea, netCurrentDesktop, netSupported, netWmWindowType, netWmWindowTypeNormal,
+      netWmWindowTypeTooltip, netWmWindowTypeUtility, netWmPid, netWmIcon, motifWmHints, netWmCmScreen,
+      netWmStrutPartial, netWmStrut, netWmStateShaded, netWmDesktop, netWmUserTime, netStartupId;
 };
 
 // One thread's connection. Opened on first use by that thread.
@@ -88,8 +87,8 @@ struct TWindowImage {
   bool shared = false;
   // The last shared put: the server reads the segment until it has handled it.
   unsigned long pendingSerial = 0;
-  bool layeredShown = false;  // holds the layered frame, put back on expose
-  bool inputShaped = false;   // the input shape follows its alpha
+  bool layeredShown = false;    // holds the layered frame, put back on expose
+  bool inputShaped = false;     // the input shape follows its alpha
   unsigned char opacity = 255;  // of the layered frame it holds
 };
 

@@ -170,7 +170,8 @@ bool ServerAnswers(const std::string& name) {
     return false;
   }
   std::unique_lock<std::mutex> hold(attempt->lock);
-  return attempt->done.wait_for(hold, kConnectDeadline, [&] { return attempt->finished; }) && attempt->answered;
+  return attempt->done.wait_for(hold, kConnectDeadline, [&] { return attempt->finished; }) &&
+         attempt->answered;
 }
 
 void SetAtomList(TConnection& c, Window w, Atom property, const std::vector<Atom>& atoms) {
@@ -188,9 +189,9 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   std::string className = Utf16ToUtf8(window.windowClass->name);
   XClassHint hint{className.data(), className.data()};
   XSetClassHint(c.display, id, &hint);
-  Atom type = IsToolTip(window) ? c.atoms.netWmWindowTypeTooltip
-            : (window.exStyle & WS_EX_TOOLWINDOW) ? c.atoms.netWmWindowTypeUtility
-                                                  : c.atoms.netWmWindowTypeNormal;
+  Atom type = IsToolTip(window)                     ? c.atoms.netWmWindowTypeTooltip
+              : (window.exStyle & WS_EX_TOOLWINDOW) ? c.atoms.netWmWindowTypeUtility
+                                                    : c.atoms.netWmWindowTypeNormal;
   SetAtomList(c, id, c.atoms.netWmWindowType, {type});
   if (!(window.style & WS_CAPTION)) {
     long motif[5] = {2, 0, 0, 0, 0};  // flags: decorations given; decorations: none
@@ -217,14 +218,14 @@ void DescribeToManager(TConnection& c, TWindow& window, Window id) {
   const std::string& startup = StartupId();
   if (!startup.empty() && !IsUnmanaged(window))
     XChangeProperty(c.display, id, c.atoms.netStartupId, c.atoms.utf8String, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(startup.data()),
-                    static_cast<int>(startup.size()));
+                    reinterpret_cast<const unsigned char*>(startup.data()), static_cast<int>(startup.size()));
 }
 
 namespace {
 void AddRun(std::vector<XRectangle>& runs, int left, int right, int y) {
   if (right > left)
-    runs.push_back({static_cast<short>(left), static_cast<short>(y), static_cast<unsigned short>(right - left), 1});
+    runs.push_back(
+        {static_cast<short>(left), static_cast<short>(y), static_cast<unsigned short>(right - left), 1});
 }
 
 }  // namespace
@@ -291,11 +292,10 @@ class CX11Backend final : public IWindowBackend {
                             PointerMotionMask | EnterWindowMask | LeaveWindowMask | KeyPressMask |
                             KeyReleaseMask | FocusChangeMask | PropertyChangeMask;
     const RECT& r = window.rect;
-    Window id = XCreateWindow(c->display, c->root, r.left, r.top, std::max(1, r.right - r.left),
-                              std::max(1, r.bottom - r.top), 0, argb ? c->argbDepth : c->depth, InputOutput,
-                              argb ? c->argbVisual : c->visual,
-                              CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask,
-                              &attributes);
+    Window id = XCreateWindow(
+        c->display, c->root, r.left, r.top, std::max(1, r.right - r.left), std::max(1, r.bottom - r.top), 0,
+        argb ? c->argbDepth : c->depth, InputOutput, argb ? c->argbVisual : c->visual,
+        CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
     if (!id) return nullptr;
     auto* native = new TNativeWindow;
     native->id = id;
@@ -382,7 +382,8 @@ class CX11Backend final : public IWindowBackend {
     TConnection* c = Connection();
     XWindowChanges changes{};
     unsigned mask = CWStackMode;
-    changes.stack_mode = below && below == window.owner && (window.exStyle & WS_EX_TRANSPARENT) ? Below : Above;
+    changes.stack_mode =
+        below && below == window.owner && (window.exStyle & WS_EX_TRANSPARENT) ? Below : Above;
     if (below) {
       changes.sibling = TopLevelOf(*c, XidOf(below));
       mask |= CWSibling;
@@ -398,7 +399,8 @@ class CX11Backend final : public IWindowBackend {
     auto* bytes = reinterpret_cast<const unsigned char*>(title.data());
     int length = static_cast<int>(title.size());
     Window id = NativeOf(window).id;
-    XChangeProperty(c->display, id, c->atoms.netWmName, c->atoms.utf8String, 8, PropModeReplace, bytes, length);
+    XChangeProperty(c->display, id, c->atoms.netWmName, c->atoms.utf8String, 8, PropModeReplace, bytes,
+                    length);
     XChangeProperty(c->display, id, XA_WM_NAME, c->atoms.utf8String, 8, PropModeReplace, bytes, length);
     XFlush(c->display);
   }
@@ -457,9 +459,10 @@ class CX11Backend final : public IWindowBackend {
     if (!window) {
       XUngrabPointer(c->display, CurrentTime);
     } else {
-      XGrabPointer(c->display, NativeOf(*window).id, True,
-                   ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
-                   GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+      XGrabPointer(
+          c->display, NativeOf(*window).id, True,
+          ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask,
+          GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     }
     XFlush(c->display);
   }
@@ -481,8 +484,7 @@ class CX11Backend final : public IWindowBackend {
     int revert = 0;
     XGetInputFocus(c->display, &focus, &revert);
     if (focus == native.id) return;
-    if (FindWindowRecord(HwndOf(focus)) || !WindowManagerActivates(*c))
-      SetInputFocus(*c, native.id);
+    if (FindWindowRecord(HwndOf(focus)) || !WindowManagerActivates(*c)) SetInputFocus(*c, native.id);
     XFlush(c->display);
   }
 
@@ -519,7 +521,8 @@ class CX11Backend final : public IWindowBackend {
     Window rootReturn, child;
     int rootX, rootY, x, y;
     unsigned mask;
-    if (!c || !XQueryPointer(c->display, c->root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask)) return false;
+    if (!c || !XQueryPointer(c->display, c->root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask))
+      return false;
     *screen = {rootX, rootY};
     return true;
   }
@@ -569,7 +572,9 @@ class CX11Backend final : public IWindowBackend {
     const long source = FindWindowRecord(hwnd) ? kActivationByApplication : kActivationByUser;
     return c && ActivateWindow(*c, XidOf(hwnd), source);
   }
-  bool ForeignRect(HWND hwnd, RECT* rect) override { return x11::ForeignRect(*Connection(), XidOf(hwnd), rect); }
+  bool ForeignRect(HWND hwnd, RECT* rect) override {
+    return x11::ForeignRect(*Connection(), XidOf(hwnd), rect);
+  }
   bool ForeignPlace(HWND hwnd, const RECT& rect) override {
     return x11::ForeignPlace(*Connection(), XidOf(hwnd), rect);
   }

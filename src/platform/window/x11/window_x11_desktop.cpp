@@ -30,7 +30,8 @@ std::string ResourceManagerText(TConnection& c) {
   std::string text;
   constexpr long kMaxLongs = 1 << 20;  // 4 MiB of resources is more than any desktop sets
   if (XGetWindowProperty(c.display, c.root, XA_RESOURCE_MANAGER, 0, kMaxLongs, False, XA_STRING, &type,
-                         &format, &count, &after, &data) == Success && data && format == 8)
+                         &format, &count, &after, &data) == Success &&
+      data && format == 8)
     text.assign(reinterpret_cast<char*>(data), count);
   if (data) XFree(data);
   return text;
@@ -39,7 +40,8 @@ std::string ResourceManagerText(TConnection& c) {
 bool HasClass(TConnection& c, Window window, const std::string& className) {
   XClassHint hint{};
   if (!XGetClassHint(c.display, window, &hint)) return false;
-  bool match = (hint.res_class && className == hint.res_class) || (hint.res_name && className == hint.res_name);
+  bool match =
+      (hint.res_class && className == hint.res_class) || (hint.res_name && className == hint.res_name);
   if (hint.res_name) XFree(hint.res_name);
   if (hint.res_class) XFree(hint.res_class);
   return match;
@@ -53,8 +55,10 @@ Window Search(TConnection& c, Window parent, const std::string& className, int d
   Window found = 0;
   for (unsigned i = count; i-- > 0 && !found;) {
     Window child = children[i];
-    if (!FindWindowRecord(HwndOf(child)) && HasClass(c, child, className)) found = child;
-    else if (depth > 0) found = Search(c, child, className, depth - 1);
+    if (!FindWindowRecord(HwndOf(child)) && HasClass(c, child, className))
+      found = child;
+    else if (depth > 0)
+      found = Search(c, child, className, depth - 1);
   }
   if (children) XFree(children);
   return found;
@@ -74,8 +78,9 @@ std::vector<unsigned long> ReadLongs(TConnection& c, Window window, Atom propert
   unsigned long count = 0, after;
   unsigned char* data = nullptr;
   std::vector<unsigned long> values;
-  if (XGetWindowProperty(c.display, window, property, 0, 1024, False, type, &actualType, &format, &count, &after,
-                         &data) == Success && data && format == 32) {
+  if (XGetWindowProperty(c.display, window, property, 0, 1024, False, type, &actualType, &format, &count,
+                         &after, &data) == Success &&
+      data && format == 32) {
     auto* longs = reinterpret_cast<unsigned long*>(data);  // Xlib hands 32-bit items out as longs
     values.assign(longs, longs + count);
   }
@@ -199,9 +204,7 @@ bool ForeignShow(TConnection& c, Window window, int command) {
   return wasVisible;
 }
 
-bool WindowManagerActivates(TConnection& c) {
-  return WindowManagerSupports(c, c.atoms.netActiveWindow);
-}
+bool WindowManagerActivates(TConnection& c) { return WindowManagerSupports(c, c.atoms.netActiveWindow); }
 
 const std::string& StartupId() {
   static const std::string id = [] {

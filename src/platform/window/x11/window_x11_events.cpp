@@ -22,12 +22,14 @@ struct TKeyPair {
 };
 
 constexpr TKeyPair kKeys[] = {
-    {XK_Return, VK_RETURN}, {XK_KP_Enter, VK_RETURN}, {XK_Tab, VK_TAB},       {XK_ISO_Left_Tab, VK_TAB},
-    {XK_BackSpace, VK_BACK}, {XK_Escape, VK_ESCAPE},   {XK_space, VK_SPACE},   {XK_Left, VK_LEFT},
-    {XK_Up, VK_UP},          {XK_Right, VK_RIGHT},     {XK_Down, VK_DOWN},     {XK_Home, VK_HOME},
-    {XK_End, VK_END},        {XK_Prior, VK_PRIOR},     {XK_Next, VK_NEXT},     {XK_Insert, VK_INSERT},
-    {XK_Delete, VK_DELETE},  {XK_Shift_L, VK_SHIFT},   {XK_Shift_R, VK_SHIFT}, {XK_Control_L, VK_CONTROL},
-    {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU},   {XK_Alt_R, VK_MENU},    {XK_Pause, VK_PAUSE},
+    {XK_Return, VK_RETURN},     {XK_KP_Enter, VK_RETURN},   {XK_Tab, VK_TAB},
+    {XK_ISO_Left_Tab, VK_TAB},  {XK_BackSpace, VK_BACK},    {XK_Escape, VK_ESCAPE},
+    {XK_space, VK_SPACE},       {XK_Left, VK_LEFT},         {XK_Up, VK_UP},
+    {XK_Right, VK_RIGHT},       {XK_Down, VK_DOWN},         {XK_Home, VK_HOME},
+    {XK_End, VK_END},           {XK_Prior, VK_PRIOR},       {XK_Next, VK_NEXT},
+    {XK_Insert, VK_INSERT},     {XK_Delete, VK_DELETE},     {XK_Shift_L, VK_SHIFT},
+    {XK_Shift_R, VK_SHIFT},     {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL},
+    {XK_Alt_L, VK_MENU},        {XK_Alt_R, VK_MENU},        {XK_Pause, VK_PAUSE},
     {XK_Caps_Lock, VK_CAPITAL},
 };
 
@@ -138,10 +140,19 @@ void FollowFrame(TConnection& c, XConfigureEvent& event) {
 bool OnRootChild(TConnection& c, XEvent& event) {
   if (event.xany.window != c.root) return false;
   switch (event.type) {
-    case ConfigureNotify: FollowFrame(c, event.xconfigure); break;
-    case MapNotify: case UnmapNotify: case CreateNotify: case DestroyNotify: case ReparentNotify:
-    case CirculateNotify: case GravityNotify: break;
-    default: return false;
+    case ConfigureNotify:
+      FollowFrame(c, event.xconfigure);
+      break;
+    case MapNotify:
+    case UnmapNotify:
+    case CreateNotify:
+    case DestroyNotify:
+    case ReparentNotify:
+    case CirculateNotify:
+    case GravityNotify:
+      break;
+    default:
+      return false;
   }
   c.ringsStale = true;
   return true;
@@ -205,7 +216,9 @@ void Translate(TConnection& c, XEvent& event) {
       c.userTime = event.xbutton.time;
       OnButton(event.xbutton, true);
       break;
-    case ButtonRelease: OnButton(event.xbutton, false); break;
+    case ButtonRelease:
+      OnButton(event.xbutton, false);
+      break;
     case LeaveNotify:
       if (event.xcrossing.mode == NotifyNormal) OnPointerLeft(HwndOf(event.xcrossing.window));
       break;
@@ -213,14 +226,18 @@ void Translate(TConnection& c, XEvent& event) {
       c.userTime = event.xkey.time;
       OnKeyEvent(event.xkey, true);
       break;
-    case KeyRelease: OnKeyEvent(event.xkey, false); break;
+    case KeyRelease:
+      OnKeyEvent(event.xkey, false);
+      break;
     case FocusIn:
     case FocusOut:
       if (event.xfocus.detail != NotifyPointer && event.xfocus.mode != NotifyGrab &&
           event.xfocus.mode != NotifyUngrab && event.xfocus.serial >= c.focusSerial)
         OnExternalFocus(HwndOf(event.xfocus.window), event.type == FocusIn);
       break;
-    case ConfigureNotify: OnConfigure(c, event.xconfigure); break;
+    case ConfigureNotify:
+      OnConfigure(c, event.xconfigure);
+      break;
     case DestroyNotify:
       if (event.xdestroywindow.window == event.xdestroywindow.event)
         OnExternalDestroy(HwndOf(event.xdestroywindow.window));
@@ -231,14 +248,24 @@ void Translate(TConnection& c, XEvent& event) {
         c.ringsStale = true;
       }
       break;
-    case MapNotify: OnMapChange(c, event.xmap.window, event.xmap.serial, true); break;
-    case UnmapNotify: OnMapChange(c, event.xunmap.window, event.xunmap.serial, false); break;
-    case Expose: OnExpose(c, event.xexpose); break;
-    case ClientMessage: OnClientMessage(c, event.xclient); break;
-    case PropertyNotify:
-      if (event.xproperty.window == c.root && event.xproperty.atom == XA_RESOURCE_MANAGER) OnResourcesChanged(c);
+    case MapNotify:
+      OnMapChange(c, event.xmap.window, event.xmap.serial, true);
       break;
-    default: break;
+    case UnmapNotify:
+      OnMapChange(c, event.xunmap.window, event.xunmap.serial, false);
+      break;
+    case Expose:
+      OnExpose(c, event.xexpose);
+      break;
+    case ClientMessage:
+      OnClientMessage(c, event.xclient);
+      break;
+    case PropertyNotify:
+      if (event.xproperty.window == c.root && event.xproperty.atom == XA_RESOURCE_MANAGER)
+        OnResourcesChanged(c);
+      break;
+    default:
+      break;
   }
 }
 

@@ -57,10 +57,12 @@ int64_t Signed(unsigned long value) { return static_cast<int32_t>(static_cast<ui
 void Watch(TConnection& c) {
   c.randrVersion = 0;
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XRRQueryExtension(c.display, &eventBase, &errorBase) || !XRRQueryVersion(c.display, &major, &minor)) return;
+  if (!XRRQueryExtension(c.display, &eventBase, &errorBase) || !XRRQueryVersion(c.display, &major, &minor))
+    return;
   c.randrVersion = major * 100 + minor;
   c.randrEventBase = eventBase;
-  XRRSelectInput(c.display, c.root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+  XRRSelectInput(c.display, c.root,
+                 RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
 }
 
 RECT Screen(TConnection& c) {
@@ -93,8 +95,10 @@ std::vector<RECT> MonitorRects(TConnection& c, const RECT& screen) {
     int count = 0;
     if (XineramaScreenInfo* list = XineramaQueryScreens(c.display, &count)) {
       for (int i = 0; i < count; ++i)
-        AddMonitor(rects, {list[i].x_org, list[i].y_org, list[i].x_org + list[i].width,
-                           list[i].y_org + list[i].height}, false);
+        AddMonitor(
+            rects,
+            {list[i].x_org, list[i].y_org, list[i].x_org + list[i].width, list[i].y_org + list[i].height},
+            false);
       XFree(list);
     }
   }
@@ -136,7 +140,8 @@ std::vector<TStrut> Struts(TConnection& c, const RECT& screen) {
                          static_cast<unsigned long>(w - 1), 0, static_cast<unsigned long>(w - 1)});
     }
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(c.display, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+    if (!XGetWindowAttributes(c.display, children[i], &attributes) || attributes.map_state != IsViewable)
+      continue;
     // left, right, top, bottom, then start and end of each along its edge.
     struts.push_back({{0, Card(v[4]), Card(v[0]), Card(v[5]) + 1},
                       {w - Card(v[1]), Card(v[6]), w, Card(v[7]) + 1},
@@ -203,9 +208,10 @@ std::vector<IWindowBackend::TMonitorInfo> Monitors(TConnection& c) {
 bool OnMonitorEvent(TConnection& c, XEvent& event) {
   if (event.type == PropertyNotify) {
     const XPropertyEvent& p = event.xproperty;
-    if (p.window != c.root || (p.atom != c.atoms.netWorkArea && p.atom != c.atoms.netCurrentDesktop)) return false;
-  } else if (c.randrVersion <= 0 ||
-             (event.type != c.randrEventBase + RRScreenChangeNotify && event.type != c.randrEventBase + RRNotify)) {
+    if (p.window != c.root || (p.atom != c.atoms.netWorkArea && p.atom != c.atoms.netCurrentDesktop))
+      return false;
+  } else if (c.randrVersion <= 0 || (event.type != c.randrEventBase + RRScreenChangeNotify &&
+                                     event.type != c.randrEventBase + RRNotify)) {
     return false;
   } else {
     XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size

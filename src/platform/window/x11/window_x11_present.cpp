@@ -44,8 +44,8 @@ XImage* CreateSharedImage(TConnection& c, const TNativeWindow& native, XShmSegme
       XShmCreateImage(c.display, native.visual, native.depth, ZPixmap, nullptr, &segment, width, height);
   if (!image) return nullptr;
   segment.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
-  segment.shmaddr = segment.shmid < 0 ? reinterpret_cast<char*>(-1)
-                                      : static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+  segment.shmaddr =
+      segment.shmid < 0 ? reinterpret_cast<char*>(-1) : static_cast<char*>(shmat(segment.shmid, nullptr, 0));
   segment.readOnly = False;
   const bool mapped = segment.shmaddr != reinterpret_cast<char*>(-1);
   const bool attached = mapped && AttachSegment(c, segment);
@@ -61,7 +61,8 @@ XImage* CreateSharedImage(TConnection& c, const TNativeWindow& native, XShmSegme
 }
 
 XImage* CreatePlainImage(TConnection& c, const TNativeWindow& native, int width, int height) {
-  XImage* image = XCreateImage(c.display, native.visual, native.depth, ZPixmap, 0, nullptr, width, height, 32, 0);
+  XImage* image =
+      XCreateImage(c.display, native.visual, native.depth, ZPixmap, 0, nullptr, width, height, 32, 0);
   if (!image) return nullptr;
   image->data = static_cast<char*>(calloc(static_cast<size_t>(image->bytes_per_line), height));
   if (image->data) return image;
@@ -91,7 +92,8 @@ XImage* ImageOf(TConnection& c, TNativeWindow& native, int width, int height) {
 
 // A shared image is written only once the server has read the last put from it.
 void AwaitServerRead(TConnection& c, TWindowImage& pixels) {
-  if (pixels.shared && pixels.pendingSerial != 0 && LastKnownRequestProcessed(c.display) < pixels.pendingSerial)
+  if (pixels.shared && pixels.pendingSerial != 0 &&
+      LastKnownRequestProcessed(c.display) < pixels.pendingSerial)
     XSync(c.display, False);
   pixels.pendingSerial = 0;
 }
@@ -128,7 +130,8 @@ uint32_t* RowOf(XImage* image, int y) {
 
 uint32_t ScaleBy(uint32_t pixel, BYTE opacity) {
   uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) out |= ((((pixel >> shift) & 0xFF) * opacity + 127) / 255) << shift;
+  for (int shift = 0; shift < 32; shift += 8)
+    out |= ((((pixel >> shift) & 0xFF) * opacity + 127) / 255) << shift;
   return out;
 }
 
@@ -158,7 +161,8 @@ std::vector<XRectangle> OpaqueRuns(XImage* image) {
       const int start = x;
       while (x < image->width && (row[x] >> 24) != 0) ++x;
       if (x > start)
-        runs.push_back({static_cast<short>(start), static_cast<short>(y), static_cast<unsigned short>(x - start), 1});
+        runs.push_back(
+            {static_cast<short>(start), static_cast<short>(y), static_cast<unsigned short>(x - start), 1});
     }
   }
   return runs;
@@ -175,7 +179,8 @@ void ShapeInputByAlpha(TConnection& c, TNativeWindow& native) {
 
 bool PresentOpaque(TConnection& c, TWindow& window, const TBitmapView& bitmap, const RECT& rect) {
   TNativeWindow& native = NativeOf(window);
-  XImage* image = ImageOf(c, native, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top);
+  XImage* image =
+      ImageOf(c, native, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top);
   if (!image) return false;
   AwaitServerRead(c, native.pixels);
   for (int y = rect.top; y < rect.bottom; ++y) {
@@ -201,7 +206,8 @@ bool PresentLayeredFrame(TConnection& c, TWindow& window, const TBitmapView& bit
   pixels.layeredShown = true;
   pixels.opacity = opacity;
   // A WS_EX_TRANSPARENT window keeps its empty input shape.
-  if ((shapeChanged || !pixels.inputShaped) && !(window.exStyle & WS_EX_TRANSPARENT)) ShapeInputByAlpha(c, native);
+  if ((shapeChanged || !pixels.inputShaped) && !(window.exStyle & WS_EX_TRANSPARENT))
+    ShapeInputByAlpha(c, native);
   Put(c, native, area);
   return true;
 }

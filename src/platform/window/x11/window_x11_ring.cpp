@@ -31,12 +31,12 @@ std::vector<RECT> EdgeAreas(const TWindow& window) {
                   std::max(0, static_cast<int>(window.region.hole.top)),
                   std::min(width, static_cast<int>(window.region.hole.right)),
                   std::min(height, static_cast<int>(window.region.hole.bottom))};
-  if (!window.region.on || !IsUnmanaged(window) || hole.right <= hole.left ||
-      hole.bottom <= hole.top)
+  if (!window.region.on || !IsUnmanaged(window) || hole.right <= hole.left || hole.bottom <= hole.top)
     return {};
   std::vector<RECT> areas;
-  for (const RECT& area : {RECT{0, 0, width, hole.top}, RECT{0, hole.bottom, width, height},
-                           RECT{0, hole.top, hole.left, hole.bottom}, RECT{hole.right, hole.top, width, hole.bottom}})
+  for (const RECT& area :
+       {RECT{0, 0, width, hole.top}, RECT{0, hole.bottom, width, height},
+        RECT{0, hole.top, hole.left, hole.bottom}, RECT{hole.right, hole.top, width, hole.bottom}})
     if (area.right > area.left && area.bottom > area.top) areas.push_back(area);
   return areas;
 }
@@ -49,8 +49,9 @@ Window CreateEdge(TConnection& c, TWindow& window) {
   attributes.background_pixel = 0;
   attributes.override_redirect = True;
   attributes.event_mask = ExposureMask;
-  Window id = XCreateWindow(c.display, c.root, 0, 0, 1, 1, 0, native.depth, InputOutput, native.visual,
-                            CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  Window id =
+      XCreateWindow(c.display, c.root, 0, 0, 1, 1, 0, native.depth, InputOutput, native.visual,
+                    CWColormap | CWBorderPixel | CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
   if (!id) return 0;
   // Desktop tools see the edges as the window they belong to.
   DescribeToManager(c, window, id);
@@ -110,12 +111,12 @@ std::vector<RECT> StackBelow(TConnection& c, TNativeWindow& native, Window sibli
 // override-redirect window above all managed ones, whatever the stacking.
 void ShapeEdges(TConnection& c, TWindow& window, const std::vector<RECT>& covered) {
   TNativeWindow& native = NativeOf(window);
-  const auto rows = RegionRows(window.region, window.rect.right - window.rect.left,
-                               window.rect.bottom - window.rect.top);
+  const auto rows =
+      RegionRows(window.region, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top);
   for (const TRingEdge& edge : native.edges) {
     auto on = RowsOn(rows, edge.area);
-    XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, on.data(),
-                            static_cast<int>(on.size()), ShapeSet, YXBanded);
+    XShapeCombineRectangles(c.display, edge.id, ShapeBounding, 0, 0, on.data(), static_cast<int>(on.size()),
+                            ShapeSet, YXBanded);
     std::vector<XRectangle> cut;
     const int left = window.rect.left + edge.area.left, top = window.rect.top + edge.area.top;
     for (const RECT& r : covered) {
@@ -185,11 +186,11 @@ void FollowOwner(TConnection& c, TWindow& window) {
   if (native.edges.empty()) return;
   auto owner = window.owner ? LocalWindow(window.owner) : nullptr;
   const bool managedOwner = owner && owner->native && !IsUnmanaged(*owner);
-  const bool ownerShows = !owner || (owner->visible && !owner->iconic &&
-                                     (!managedOwner || ManagerShows(c, XidOf(owner->hwnd))));
+  const bool ownerShows =
+      !owner || (owner->visible && !owner->iconic && (!managedOwner || ManagerShows(c, XidOf(owner->hwnd))));
   const bool show = native.mapped && ownerShows;
   if (show) {
-    const Window below = !owner        ? native.id
+    const Window below = !owner         ? native.id
                          : managedOwner ? FrameOf(c, NativeOf(*owner))
                                         : XidOf(owner->hwnd);
     const std::vector<RECT> covered = StackBelow(c, native, below);
@@ -197,8 +198,10 @@ void FollowOwner(TConnection& c, TWindow& window) {
   }
   if (show != native.edgesShown) {
     for (const TRingEdge& edge : native.edges) {
-      if (show) XMapWindow(c.display, edge.id);
-      else XUnmapWindow(c.display, edge.id);
+      if (show)
+        XMapWindow(c.display, edge.id);
+      else
+        XUnmapWindow(c.display, edge.id);
     }
     native.edgesShown = show;
   }
